@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "adodb/Connection.h"
+#include "core/Variant.h"
+
+namespace orvane::adodb {
+
+// Runs a saved query (stored inside the database file) by name with
+// positional parameter values, on a connection of its own.
+class Command {
+public:
+    Command();
+    ~Command();  // releases (closes) the command's own connection
+    Command(const Command&) = delete;
+    Command& operator=(const Command&) = delete;
+
+    // Setting a connection string opens a connection owned by the command.
+    void SetActiveConnection(const std::string& connectionString);
+    void SetCommandText(std::string commandText);
+
+    // Values are bound as SQL parameters, never pasted into SQL text.
+    void Execute(const std::vector<Variant>& parameters, std::int32_t options = adOptionUnspecified);
+
+private:
+    std::unique_ptr<Connection> connection_;
+    std::string commandText_;
+};
+
+// Creates a new database file from an SQL script; refuses an existing file.
+void CreateDatabaseFile(const std::string& path, const std::string& script);
+
+// Runs a saved query once per row, all in one transaction (for filling a
+// database with generated addresses). next() fills the values of one row
+// and returns false when there are no more rows.
+void ExecuteSavedQueryBatch(const std::string& connectionString, const std::string& queryName,
+                            const std::function<bool(std::vector<Variant>&)>& next);
+
+}  // namespace orvane::adodb

@@ -1,0 +1,17 @@
+#include "adodb/StatementLog.h"
+
+namespace orvane::adodb {
+namespace {
+std::function<void(const StatementRecord&)>& Observer() {
+    static std::function<void(const StatementRecord&)> observer;
+    return observer;
+}
+}  // namespace
+
+void SetStatementObserver(std::function<void(const StatementRecord&)> observer) { Observer() = std::move(observer); }
+
+void NotifyStatement(const StatementRecord& record) {
+    if (Observer()) Observer()(record);
+}
+
+}  // namespace orvane::adodb

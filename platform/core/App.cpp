@@ -1,0 +1,32 @@
+#include "App.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace orvane::App {
+namespace {
+std::string& Override() {
+    static std::string folder;
+    return folder;
+}
+}  // namespace
+
+std::string Path() {
+    if (!Override().empty()) return Override();
+    std::error_code ec;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) return std::filesystem::current_path().string();
+    return exe.parent_path().string();
+}
+
+void SetPath(std::string folder) {
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    Override() = std::move(folder);
+}
+
+std::string NativePath(std::string path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+}  // namespace orvane::App

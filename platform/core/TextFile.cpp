@@ -1,0 +1,103 @@
+#include "TextFile.h"
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "App.h"
+#include "Error.h"
+
+namespace orvane {
+namespace {
+
+bool IsValidUtf8(const std::string& s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        auto c = static_cast<unsigned char>(s[i]);
+        std::size_t extra;
+        char32_t cp;
+        if (c < 0x80) { ++i; continue; }
+        if ((c & 0xE0) == 0xC0) { extra = 1; cp = c & 0x1F; }
+        else if ((c & 0xF0) == 0xE0) { extra = 2; cp = c & 0x0F; }
+        else if ((c & 0xF8) == 0xF0) { extra = 3; cp = c & 0x07; }
+        else return false;
+        if (i + extra >= s.size()) return false;
+        for (std::size_t k = 1; k <= extra; ++k) {
+            auto cc = static_cast<unsigned char>(s[i + k]);
+            if ((cc & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        static constexpr std::array<char32_t, 4> minimum{0, 0x80, 0x800, 0x10000};
+        if (cp < minimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// Windows-1252 0x80..0x9F; the five unassigned bytes map to themselves.
+constexpr std::array<char32_t, 32> kCp1252High{
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+}  // namespace
+
+std::string DecodeText(std::string bytes) {
+    if (IsValidUtf8(bytes)) {
+        if (bytes.starts_with("\xEF\xBB\xBF")) bytes.erase(0, 3);
+        return bytes;
+    }
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 8);
+    for (char ch : bytes) {
+        auto c = static_cast<unsigned char>(ch);
+        if (c >= 0x80 && c <= 0x9F)
+            AppendUtf8(out, kCp1252High[c - 0x80]);
+        else
+            AppendUtf8(out, c);
+    }
+    return out;
+}
+
+TextFile::TextFile(const std::string& path) {
+    std::ifstream in(App::NativePath(path), std::ios::binary);
+    if (!in) {
+        int err = errno;
+        if (err == ENOENT) throw Error(errnum::FileNotFound, "File not found: " + path);
+        throw Error(errnum::PathNotFound, "Cannot open " + path + ": " + std::strerror(err));
+    }
+    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) throw Error(errnum::PathNotFound, "Cannot read " + path);
+    text_ = DecodeText(std::move(bytes));
+}
+
+std::string TextFile::ReadLine() {
+    if (AtEndOfFile()) throw Error(62, "Input past end of file");
+    std::size_t end = text_.find_first_of("\r\n", pos_);
+    if (end == std::string::npos) {
+        std::string line = text_.substr(pos_);
+        pos_ = text_.size();
+        return line;
+    }
+    std::string line = text_.substr(pos_, end - pos_);
+    pos_ = end + 1;
+    if (text_[end] == '\r' && pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+    return line;
+}
+
+}  // namespace orvane

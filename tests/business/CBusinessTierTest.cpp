@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include "CBusinessTier.h"
+#include "TempAppFolder.h"
+#include "adodb/StatementLog.h"
+#include "core/Error.h"
+
+using orvane::Variant;
+using orvane::adodb::StatementRecord;
+using orvane::test::TempAppFolder;
+
+namespace {
+class StatementSpy {
+public:
+    StatementSpy() {
+        orvane::adodb::SetStatementObserver([this](const StatementRecord& r) { records.push_back(r); });
+    }
+    ~StatementSpy() { orvane::adodb::SetStatementObserver({}); }
+    std::vector<StatementRecord> records;
+};
+
+void Fill(CBusinessTier& b, const std::string& first) {
+    b.FirstName(first);
+    b.LastName("Lovelace");
+    b.Address("12 St James's Square");
+    b.PostalCode("SW1Y 4JH");
+    b.State("London");
+    b.Country("United Kingdom");
+    b.Phone("+44 20 7946 0000");
+}
+}  // namespace
+
+TEST(CBusinessTier, NewObjectHoldsEmptyFieldsAndIdZero) {
+    TempAppFolder folder;
+    CBusinessTier b;
+    EXPECT_EQ(b.FirstName(), "");
+    EXPECT_EQ(b.Addresss(), "");
+    EXPECT_EQ(b.Phone(), "");
+    EXPECT_EQ(b.AddressID(), 0);
+}
+
+TEST(CBusinessTier, AddressIsWrittenThroughAddressAndReadThroughAddresss) {
+    TempAppFolder folder;
+    CBusinessTier b;
+    b.Address("  1 Main St  ");
+    EXPECT_EQ(b.Addresss(), "  1 Main St  ");
+}
+
+TEST(CBusinessTier, SaveOnANewObjectSendsZeroAndSevenEmptyStrings) {
+    TempAppFolder folder;
+    CBusinessTier b;
+    StatementSpy spy;
+    b.SaveAddress();
+    ASSERT_EQ(spy.records.size(), 1u);
+    EXPECT_EQ(spy.records[0].text, "SaveAddress");
+    ASSERT_EQ(spy.records[0].parameters.size(), 7u);
+    for (const Variant& v : spy.records[0].parameters) EXPECT_EQ(v, Variant(""));
+    EXPECT_EQ(b.AddressID(), 0);
+    EXPECT_TRUE(b.FillList().IsArray());
+}
+
+TEST(CBusinessTier, SavePacksFieldsInRecordOrderAndKeepsIdZero) {
+    TempAppFolder folder;
+    CBusinessTier b;
+    Fill(b, "Ada");
+    StatementSpy spy;
+    b.SaveAddress();
+    const auto& p = spy.records.at(0).parameters;
+    ASSERT_EQ(p.size(), 7u);
+    EXPECT_EQ(p[0], Variant("Ada"));
+    EXPECT_EQ(p[2], Variant("12 St James's Square"));
+    EXPECT_EQ(p[3], Variant("SW1Y 4JH"));  // postal code before state and country
+    EXPECT_EQ(p[4], Variant("London"));
+    EXPECT_EQ(p[5], Variant("United Kingdom"));
+    EXPECT_EQ(b.AddressID(), 0);  // the new row's ID is not fetched
+}
+
+TEST(CBusinessTier, UpdateSendsTheIdAsAnIntegerLast) {
+    TempAppFolder folder;
+    int id = folder.InsertAddress("Ada", "Byron");
+    CBusinessTier b;
+    b.AddressID(id);
+    Fill(b, "Ada");
+    StatementSpy spy;
+    b.SaveAddress();
+    const auto& p = spy.records.at(0).parameters;
+    EXPECT_EQ(spy.records[0].text, "UpdateAddress");
+    ASSERT_EQ(p.size(), 8u);
+    EXPECT_EQ(p[7], Variant(id));
+    EXPECT_EQ(p[7].GetKind(), Variant::Kind::Long);
+    CBusinessTier reader;
+    reader.GetAddressDetails(id);
+    EXPECT_EQ(reader.LastName(), "Lovelace");
+}
+
+TEST(CBusinessTier, GetAddressDetailsLoadsTextFieldsAndLeavesTheIdAlone) {
+    TempAppFolder folder;
+    folder.InsertAddress("Alan", "Turing");
+    int nine = folder.InsertAddress("Grace", "Hopper", "Arlington", "22201", "Virginia", "United States", "555-0100");
+    CBusinessTier b;
+    b.AddressID(5);
+    b.GetAddressDetails(nine);
+    EXPECT_EQ(b.AddressID(), 5);
+    EXPECT_EQ(b.FirstName(), "Grace");
+    EXPECT_EQ(b.LastName(), "Hopper");
+    EXPECT_EQ(b.Addresss(), "Arlington");
+    EXPECT_EQ(b.PostalCode(), "22201");
+    EXPECT_EQ(b.State(), "Virginia");
+    EXPECT_EQ(b.Country(), "United States");
+    EXPECT_EQ(b.Phone(), "555-0100");
+}
+
+TEST(CBusinessTier, NullFieldsReadBackAsEmptyStrings) {
+    TempAppFolder folder;
+    folder.ExecSql("INSERT INTO tblAddress (FirstName) VALUES ('Ada')");
+    CBusinessTier b;
+    b.Phone("old");
+    int id = b.FillList().Array().At(0, 0).ToLong();
+    b.GetAddressDetails(id);
+    EXPECT_EQ(b.FirstName(), "Ada");
+    EXPECT_EQ(b.LastName(), "");
+    EXPECT_EQ(b.Phone(), "");
+}
+
+TEST(CBusinessTier, ReadingAnAddressNoLongerStoredFailsClearlyAndChangesNothing) {
+    TempAppFolder folder;
+    CBusinessTier b;
+    Fill(b, "Kept");
+    try {
+        b.GetAddressDetails(777);
+        FAIL() << "read a missing address";
+    } catch (const orvane::Error& e) {
+        EXPECT_NE(e.Description().find("no longer stored"), std::string::npos) << e.Description();
+    }
+    EXPECT_EQ(b.FirstName(), "Kept");
+    EXPECT_EQ(b.Phone(), "+44 20 7946 0000");
+}
+
+TEST(CBusinessTier, DeleteLeavesTheFieldsAndAFailedSaveChangesNoField) {
+    TempAppFolder folder;
+    int id = folder.InsertAddress("Ada", "Lovelace");
+    CBusinessTier b;
+    b.GetAddressDetails(id);
+    b.DeleteAddress(id);
+    EXPECT_EQ(b.FirstName(), "Ada");
+    EXPECT_TRUE(b.FillList().IsEmpty());
+
+    folder.ExecSql("DROP TABLE SavedQueries");
+    Fill(b, "Typed");
+    EXPECT_THROW(b.SaveAddress(), orvane::Error);
+    EXPECT_EQ(b.FirstName(), "Typed");
+    EXPECT_EQ(b.AddressID(), 0);
+}

@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "core/Error.h"
+#include "core/TextFile.h"
+
+namespace {
+std::vector<std::string> LinesOf(const std::string& bytes) {
+    static int counter = 0;
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    auto path = std::filesystem::temp_directory_path() /
+                ("orvane-textfile-" + std::string(test->name()) + std::to_string(counter++) + ".txt");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << bytes;
+    }
+    std::vector<std::string> lines;
+    orvane::TextFile file(path.string());
+    while (!file.AtEndOfFile()) lines.push_back(file.ReadLine());
+    std::filesystem::remove(path);
+    return lines;
+}
+using Lines = std::vector<std::string>;
+}  // namespace
+
+TEST(TextFile, LineEndsAndTheFinalLine) {
+    EXPECT_EQ(LinesOf("a\r\nb\r\nc\r\n"), (Lines{"a", "b", "c"}));
+    EXPECT_EQ(LinesOf("a\r\nb\r\nc"), (Lines{"a", "b", "c"}));
+    EXPECT_EQ(LinesOf("a\rb\rc\r"), (Lines{"a", "b", "c"}));
+    EXPECT_EQ(LinesOf("a\nb\n"), (Lines{"a", "b"}));
+    EXPECT_EQ(LinesOf(""), Lines{});
+    EXPECT_EQ(LinesOf("\r\n"), Lines{""});
+}
+
+TEST(TextFile, BlankLinesAndBlanksAreKept) {
+    EXPECT_EQ(LinesOf("a\r\n\r\nb\r\n"), (Lines{"a", "", "b"}));
+    EXPECT_EQ(LinesOf("  spaced  \r\n\tx"), (Lines{"  spaced  ", "\tx"}));
+    EXPECT_EQ(LinesOf("a\r\r\nb"), (Lines{"a", "", "b"}));
+}
+
+TEST(TextFile, Utf8PassesAndWindows1252IsConverted) {
+    EXPECT_EQ(LinesOf("Qu\xC3\xA9" "bec\r\n"), Lines{"Qu\xC3\xA9" "bec"});
+    EXPECT_EQ(LinesOf("\xEF\xBB\xBF" "Canada"), Lines{"Canada"});
+    // A lone 0xE9 is not UTF-8: it is the Windows-1252 e acute.
+    EXPECT_EQ(LinesOf("Qu\xE9" "bec\r\n\x80"), (Lines{"Qu\xC3\xA9" "bec", "\xE2\x82\xAC"}));
+    // Truncated multibyte sequence at the very end.
+    EXPECT_EQ(LinesOf("ab\xC3"), Lines{"ab\xC3\x83"});
+}
+
+TEST(TextFile, MissingFileAndReadingPastTheEnd) {
+    try {
+        orvane::TextFile file("/nonexistent-orvane/Lists/Country.txt");
+        FAIL();
+    } catch (const orvane::Error& e) {
+        EXPECT_EQ(e.Number(), 53);
+        EXPECT_NE(e.Description().find("Country.txt"), std::string::npos);
+    }
+    auto path = std::filesystem::temp_directory_path() / "orvane-textfile-past-end.txt";
+    { std::ofstream(path) << "x"; }
+    orvane::TextFile file(path.string());
+    EXPECT_EQ(file.ReadLine(), "x");
+    EXPECT_TRUE(file.AtEndOfFile());
+    EXPECT_THROW(file.ReadLine(), orvane::Error);
+    std::filesystem::remove(path);
+}
