@@ -86,6 +86,12 @@ TextFile::TextFile(const std::string& path) {
     text_ = DecodeText(std::move(bytes));
 }
 
+TextFile TextFile::FromBytes(std::string bytes) {
+    TextFile file;
+    file.text_ = DecodeText(std::move(bytes));
+    return file;
+}
+
 std::string TextFile::ReadLine() {
     if (AtEndOfFile()) throw Error(62, "Input past end of file");
     std::size_t end = text_.find_first_of("\r\n", pos_);

@@ -13,12 +13,15 @@ class TextFile {
 public:
     // Opens the file; a missing or unreadable file is an error.
     explicit TextFile(const std::string& path);
+    // Reads lines from bytes already in memory (as if they were a file).
+    static TextFile FromBytes(std::string bytes);
 
     bool AtEndOfFile() const noexcept { return pos_ >= text_.size(); }
     // Reads the next line without its line end; at end of file, an error.
     std::string ReadLine();
 
 private:
+    TextFile() = default;
     std::string text_;  // whole file, already UTF-8
     std::size_t pos_ = 0;
 };

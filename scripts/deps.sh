@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Orvane needs to build, run and test, if any
+# are missing. Sourced by run.sh and test.sh.
+set -euo pipefail
+
+ORVANE_PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev libgl-dev
+  libsqlite3-dev
+  googletest libgtest-dev
+  xvfb xauth fonts-dejavu-core
+  clang libclang-rt-14-dev
+)
+
+orvane_install_deps() {
+  local missing=()
+  for pkg in "${ORVANE_PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$pkg")
+    fi
+  done
+  if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [[ $(id -u) -ne 0 ]] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+# Configures (once) and builds one build folder: orvane_build <dir> [cmake options...]
+orvane_build() {
+  local dir=$1
+  shift
+  if [[ ! -f "$dir/CMakeCache.txt" ]]; then
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+  fi
+  cmake --build "$dir" --parallel "$(nproc)"
+}
