@@ -1,10 +1,28 @@
 #!/usr/bin/env bash
-# Builds Orvane and runs every test headless, ending with CTest's summary.
+# Builds Orvane and runs every test headless: the normal build, the whole
+# suite again under AddressSanitizer and UndefinedBehaviorSanitizer, and a
+# bounded fuzzing run. Ends with CTest's summary of the normal build.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
 orvane_install_deps
 export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
 
+echo "== Sanitizer build (ASan + UBSan)"
+orvane_build build-asan -DORVANE_SANITIZE=ON
+(
+  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:halt_on_error=1
+  export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
+  export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+  cd build-asan && ctest --output-on-failure --timeout 600 -j "$jobs" >ctest.log 2>&1 ||
+    { cat ctest.log; echo "The sanitizer build failed its tests."; exit 1; }
+  tail -3 ctest.log
+)
+
+echo "== Fuzzing"
+scripts/fuzz.sh
+
+echo "== Build and tests"
 orvane_build build
-(cd build && ctest --output-on-failure --timeout 300 -j "$(nproc)")
+cd build && ctest --output-on-failure --timeout 300 -j "$jobs"

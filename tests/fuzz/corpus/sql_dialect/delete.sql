@@ -1,0 +1,1 @@
+DELETE * FROM tblAddress WHERE ID= 42

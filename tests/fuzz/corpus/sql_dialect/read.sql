@@ -1,0 +1,1 @@
+SELECT *FROM tblAddress  WHERE ID =42
