@@ -32,12 +32,16 @@ private:
     std::string commandText_;
 };
 
-// Creates a new database file from an SQL script; refuses an existing file.
+// Creates a new database file from an SQL script, run whole in one
+// transaction (so the script holds no BEGIN or COMMIT of its own). Refuses
+// an existing path and a missing folder; a script that fails leaves no file.
 void CreateDatabaseFile(const std::string& path, const std::string& script);
 
 // Runs a saved query once per row, all in one transaction (for filling a
 // database with generated addresses). next() fills the values of one row
-// and returns false when there are no more rows.
+// and returns false when there are no more rows. The vector it gets holds
+// as many empty values as the query has parameters the first time, and the
+// previous row's values after that; it may be assigned as a whole.
 void ExecuteSavedQueryBatch(const std::string& connectionString, const std::string& queryName,
                             const std::function<bool(std::vector<Variant>&)>& next);
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "core/Variant.h"
@@ -20,6 +21,8 @@ inline constexpr std::int32_t adOptionUnspecified = -1;
 // A connection to one database file, opened from a connection string such as
 // "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\x\Addressbook.mdb;".
 // The provider maps to the embedded SQLite engine. Errors are orvane::Error.
+// Result sets read through the connection's engine handle: keep the
+// connection open while a Recordset made on it is still reading.
 class Connection {
 public:
     Connection();
@@ -45,8 +48,17 @@ public:
     std::string Translate(const std::string& commandText) const;
 
 private:
+    // Brings the set of text columns up to date with the open database.
+    void LoadTextColumns() const;
+
     std::string connectionString_;
+    std::string path_;  // the open database file, for error descriptions
     sqlite3* db_ = nullptr;
+    // Lower-case names of the columns with text affinity in any table, as
+    // of schema version textColumnsVersion_; the "+" of a statement joins
+    // text when it stands next to one of them.
+    mutable std::unordered_set<std::string> textColumns_;
+    mutable long long textColumnsVersion_ = -1;
 };
 
 }  // namespace orvane::adodb

@@ -7,11 +7,15 @@
 #include "adodb/Connection.h"
 #include "core/Variant.h"
 
+struct sqlite3;
 struct sqlite3_stmt;
 
 namespace orvane::adodb {
 
-// A forward-only, read-only result set.
+// A forward-only, read-only result set. It reads through the connection it
+// was opened on, which must stay open until the result set is closed or
+// released (a connection closed early keeps the engine's handle alive only
+// until the statement is finalized, so nothing dangles).
 class Recordset {
 public:
     Recordset();
@@ -19,6 +23,9 @@ public:
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
 
+    // Runs source on the connection and stands on the first row. Only
+    // forward-only, read-only results exist; the cursor and lock types are
+    // accepted for the callers' sake.
     void Open(const std::string& source, Connection& activeConnection,
               std::int32_t cursorType = adOpenForwardOnly, std::int32_t lockType = adLockReadOnly,
               std::int32_t options = adOptionUnspecified);
@@ -29,11 +36,17 @@ public:
     bool BOF() const;
     bool Eof() const;
 
-    // All remaining rows (rows = -1) as a fields x rows array, lower bounds 0.
+    // All remaining rows (rows = -1), or at most rows rows, as a fields x
+    // rows array, lower bounds 0. Integers come as 32-bit integers, null as
+    // null, everything else as text.
     Variant GetRows(std::int32_t rows = -1);
 
 private:
+    void RequireOpen() const;
+
+    sqlite3* db_ = nullptr;
     sqlite3_stmt* stmt_ = nullptr;
+    std::string source_;  // for error descriptions
     bool bof_ = true;
     bool eof_ = true;
     bool started_ = false;

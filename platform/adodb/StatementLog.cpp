@@ -10,6 +10,8 @@ std::function<void(const StatementRecord&)>& Observer() {
 
 void SetStatementObserver(std::function<void(const StatementRecord&)> observer) { Observer() = std::move(observer); }
 
+bool HasStatementObserver() { return static_cast<bool>(Observer()); }
+
 void NotifyStatement(const StatementRecord& record) {
     if (Observer()) Observer()(record);
 }

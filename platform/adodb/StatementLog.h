@@ -21,6 +21,9 @@ struct StatementRecord {
 // (used by the tests that check what reaches the engine). Empty to remove.
 void SetStatementObserver(std::function<void(const StatementRecord&)> observer);
 
+// Whether an observer is installed, so bulk work can skip building records.
+bool HasStatementObserver();
+
 // Called by Connection, Recordset and Command before they run anything.
 void NotifyStatement(const StatementRecord& record);
 

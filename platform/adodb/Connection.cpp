@@ -1,0 +1,151 @@
+#include "adodb/Connection.h"
+
+#include <filesystem>
+
+#include "adodb/ConnectionString.h"
+#include "adodb/ErrorNumbers.h"
+#include "adodb/SqlDialect.h"
+#include "adodb/SqliteSupport.h"
+#include "adodb/StatementLog.h"
+#include "core/Error.h"
+
+namespace orvane::adodb {
+namespace {
+
+// A briefly locked file is waited for this long before the lock is reported.
+constexpr int kBusyTimeoutMs = 2000;
+
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+// SQLite's affinity rules: a declared type containing INT is an integer,
+// else one containing CHAR, CLOB or TEXT holds text.
+bool HasTextAffinity(std::string_view declaredType) {
+    const std::string type = Lower(declaredType);
+    if (type.find("int") != std::string::npos) return false;
+    return type.find("char") != std::string::npos || type.find("clob") != std::string::npos ||
+           type.find("text") != std::string::npos;
+}
+
+long long SchemaVersion(sqlite3* db) {
+    detail::Statement stmt = detail::PrepareSingle(db, "PRAGMA schema_version", "reading the database schema");
+    const int rc = sqlite3_step(stmt.get());
+    if (rc != SQLITE_ROW) detail::ThrowEngineError(db, "reading the database schema");
+    return sqlite3_column_int64(stmt.get(), 0);
+}
+
+[[noreturn]] void ThrowOpenError(sqlite3* db, int code, const std::string& path) {
+    std::error_code ec;
+    if ((code & 0xff) == SQLITE_CANTOPEN) {
+        if (!std::filesystem::exists(path, ec)) throw Error(code, "Could not find file '" + path + "'.");
+        if (std::filesystem::is_directory(path, ec))
+            throw Error(code, "Cannot open '" + path + "' as a database: it is a folder.");
+    }
+    if ((code & 0xff) == SQLITE_NOTADB) throw Error(code, "The file '" + path + "' is not a database.");
+    std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
+    throw Error(code, message + " (opening '" + path + "')");
+}
+
+}  // namespace
+
+Connection::Connection() = default;
+
+Connection::~Connection() {
+    if (db_) sqlite3_close_v2(db_);
+}
+
+std::int32_t Connection::State() const noexcept { return db_ ? adStateOpen : adStateClosed; }
+
+void Connection::SetConnectionString(std::string connectionString) {
+    if (db_) throw Error(aderr::ObjectOpen, "Operation is not allowed when the object is open.");
+    connectionString_ = std::move(connectionString);
+}
+
+void Connection::Open(const std::string& connectionString, const std::string& /*userId*/,
+                      const std::string& /*password*/, std::int32_t /*options*/) {
+    if (db_) throw Error(aderr::ObjectOpen, "Operation is not allowed when the object is open.");
+    if (!connectionString.empty()) connectionString_ = connectionString;
+    const ConnectionTarget target = ResolveConnectionString(connectionString_);
+
+    // Never SQLITE_OPEN_CREATE: a missing file is an error, not a new database.
+    const int flags = (target.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+    sqlite3* raw = nullptr;
+    int rc = sqlite3_open_v2(target.path.c_str(), &raw, flags, nullptr);
+    // The handle is closed on every way out until the connection takes it.
+    std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, sqlite3_close_v2);
+    if (rc != SQLITE_OK) ThrowOpenError(db.get(), db ? sqlite3_extended_errcode(db.get()) : rc, target.path);
+    sqlite3_extended_result_codes(db.get(), 1);
+    sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
+
+    // The engine reads the file lazily; reading the schema now makes a file
+    // that is no database, or one that cannot be read, fail here.
+    rc = sqlite3_exec(db.get(), "PRAGMA schema_version", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) ThrowOpenError(db.get(), sqlite3_extended_errcode(db.get()), target.path);
+
+    path_ = target.path;
+    db_ = db.release();
+    textColumns_.clear();
+    textColumnsVersion_ = -1;
+}
+
+void Connection::Close() {
+    if (!db_) throw Error(aderr::ObjectClosed, "Operation is not allowed when the object is closed.");
+    // close_v2 keeps the handle until any result set still holding a
+    // statement on it finalizes that statement.
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+    textColumns_.clear();
+    textColumnsVersion_ = -1;
+}
+
+void Connection::Execute(const std::string& commandText, std::int32_t /*options*/) {
+    NotifyStatement(StatementRecord{commandText, false, {}});
+    sqlite3* db = Handle();
+    const std::string sql = Translate(commandText);
+    const std::string context = "in statement: " + detail::Excerpt(commandText);
+    detail::Statement stmt = detail::PrepareSingle(db, sql, context);
+    detail::RunToCompletion(db, stmt.get(), context);
+}
+
+sqlite3* Connection::Handle() const {
+    if (!db_) throw Error(aderr::ObjectClosed, "Operation is not allowed when the object is closed.");
+    return db_;
+}
+
+void Connection::LoadTextColumns() const {
+    sqlite3* db = Handle();
+    const long long version = SchemaVersion(db);
+    if (version == textColumnsVersion_) return;
+
+    static constexpr std::string_view query =
+        "SELECT p.name, p.type FROM sqlite_schema AS s, pragma_table_info(s.name) AS p WHERE s.type = 'table'";
+    detail::Statement stmt = detail::PrepareSingle(db, query, "reading the database schema");
+    std::unordered_set<std::string> columns;
+    int rc;
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+        const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0));
+        const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 1));
+        if (name && HasTextAffinity(type ? type : "")) columns.insert(Lower(name));
+    }
+    if (rc != SQLITE_DONE) detail::ThrowEngineError(db, "reading the database schema");
+    textColumns_ = std::move(columns);
+    textColumnsVersion_ = version;
+}
+
+std::string Connection::Translate(const std::string& commandText) const {
+    // The schema is consulted only when a "+" needs to know its operands.
+    bool loaded = false;
+    return TranslateSql(commandText, [&](std::string_view column) {
+        if (!loaded) {
+            LoadTextColumns();
+            loaded = true;
+        }
+        return textColumns_.count(Lower(column)) > 0;
+    });
+}
+
+}  // namespace orvane::adodb

@@ -1,0 +1,131 @@
+#include "adodb/Recordset.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "adodb/ErrorNumbers.h"
+#include "adodb/SqliteSupport.h"
+#include "adodb/StatementLog.h"
+#include "core/Error.h"
+
+namespace orvane::adodb {
+namespace {
+
+// First guess at the row count of a GetRows(-1); the vector grows from there.
+constexpr std::size_t kInitialRows = 1024;
+
+[[noreturn]] void ThrowOverflow(sqlite3_stmt* stmt, int column, sqlite3_int64 value) {
+    const char* name = sqlite3_column_name(stmt, column);
+    throw Error(errnum::Overflow, "Overflow: the value " + std::to_string(value) + " of column '" +
+                                      std::string(name ? name : "?") + "' does not fit in a 32-bit integer.");
+}
+
+}  // namespace
+
+Recordset::Recordset() = default;
+
+Recordset::~Recordset() {
+    if (stmt_) sqlite3_finalize(stmt_);
+}
+
+void Recordset::Open(const std::string& source, Connection& activeConnection, std::int32_t /*cursorType*/,
+                     std::int32_t /*lockType*/, std::int32_t /*options*/) {
+    if (stmt_) throw Error(aderr::ObjectOpen, "Operation is not allowed when the object is open.");
+    NotifyStatement(StatementRecord{source, false, {}});
+    sqlite3* db = activeConnection.Handle();
+    const std::string sql = activeConnection.Translate(source);
+    const std::string context = "in statement: " + detail::Excerpt(source);
+    detail::Statement stmt = detail::PrepareSingle(db, sql, context);
+
+    const int rc = sqlite3_step(stmt.get());
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) detail::ThrowEngineError(db, context);
+    const bool empty = rc == SQLITE_DONE;
+
+    db_ = db;
+    stmt_ = stmt.release();
+    source_ = source;
+    bof_ = empty;
+    eof_ = empty;
+    started_ = true;
+}
+
+void Recordset::Close() {
+    RequireOpen();
+    sqlite3_finalize(stmt_);
+    stmt_ = nullptr;
+    db_ = nullptr;
+    bof_ = eof_ = true;
+    started_ = false;
+}
+
+std::int32_t Recordset::State() const noexcept { return stmt_ ? adStateOpen : adStateClosed; }
+
+void Recordset::RequireOpen() const {
+    if (!stmt_) throw Error(aderr::ObjectClosed, "Operation is not allowed when the object is closed.");
+}
+
+bool Recordset::BOF() const {
+    RequireOpen();
+    return bof_;
+}
+
+bool Recordset::Eof() const {
+    RequireOpen();
+    return eof_;
+}
+
+Variant Recordset::GetRows(std::int32_t rows) {
+    RequireOpen();
+    if (rows == 0 || rows < -1)
+        throw Error(aderr::InvalidArgument,
+                    "Arguments are of the wrong type, are out of acceptable range, or are in conflict with one another.");
+    if (eof_)
+        throw Error(errnum::RecordNotFound,
+                    "Either BOF or EOF is True, or the current record has been deleted. Requested operation requires "
+                    "a current record.");
+
+    sqlite3_stmt* stmt = stmt_;
+    const int fields = sqlite3_column_count(stmt);
+    const auto wanted = rows < 0 ? kInitialRows : std::min<std::size_t>(static_cast<std::size_t>(rows), kInitialRows);
+    std::vector<Variant> values;
+    values.reserve(static_cast<std::size_t>(fields) * wanted);
+
+    // The statement stands on an unread row: read it, then step on.
+    std::int32_t count = 0;
+    int rc = SQLITE_ROW;
+    while (rc == SQLITE_ROW && (rows < 0 || count < rows)) {
+        for (int c = 0; c < fields; ++c) {
+            switch (sqlite3_column_type(stmt, c)) {
+                case SQLITE_INTEGER: {
+                    const sqlite3_int64 v = sqlite3_column_int64(stmt, c);
+                    if (v < INT32_MIN || v > INT32_MAX) ThrowOverflow(stmt, c, v);
+                    values.emplace_back(static_cast<std::int32_t>(v));
+                    break;
+                }
+                case SQLITE_NULL:
+                    values.push_back(Variant::Null());
+                    break;
+                default: {
+                    // Text as stored; numbers with a fraction and blobs read as text too.
+                    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+                    const auto size = static_cast<std::size_t>(sqlite3_column_bytes(stmt, c));
+                    values.emplace_back(text ? std::string(text, size) : std::string());
+                    break;
+                }
+            }
+        }
+        if (count == INT32_MAX)
+            throw Error(errnum::Overflow, "Overflow: the result has more rows than one array can hold.");
+        ++count;
+        rc = sqlite3_step(stmt);
+    }
+    if (rc == SQLITE_DONE) {
+        eof_ = true;
+    } else if (rc != SQLITE_ROW) {
+        detail::ThrowEngineError(db_, "reading the rows of: " + detail::Excerpt(source_));
+    }
+    bof_ = false;
+    return Variant(VariantArray(fields, count, std::move(values)));
+}
+
+}  // namespace orvane::adodb
