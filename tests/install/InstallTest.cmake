@@ -1,0 +1,33 @@
+# Installs into a fresh folder twice: the first install lays out the
+# application folder and creates an empty database; the second must leave
+# the database exactly as it found it.
+file(REMOVE_RECURSE "${WORK_DIR}")
+
+function(install_into prefix)
+  execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${prefix}"
+                  RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "install failed: ${out}${err}")
+  endif()
+endfunction()
+
+install_into("${WORK_DIR}")
+foreach(path orvane orvane-createdb orvane.desktop orvane.svg Database/Addressbook.mdb
+             Lists/StateProvince.txt Lists/Country.txt Documents/Orvane.rtf)
+  if(NOT EXISTS "${WORK_DIR}/${path}")
+    message(FATAL_ERROR "missing after install: ${path}")
+  endif()
+endforeach()
+file(READ "${WORK_DIR}/orvane.desktop" desktop)
+if(NOT desktop MATCHES "Exec=\"${WORK_DIR}/orvane\"")
+  message(FATAL_ERROR "desktop entry does not start the installed program:\n${desktop}")
+endif()
+
+# Stand-in for a database full of addresses: any change would show.
+file(WRITE "${WORK_DIR}/Database/Addressbook.mdb" "precious addresses")
+install_into("${WORK_DIR}")
+file(READ "${WORK_DIR}/Database/Addressbook.mdb" kept)
+if(NOT kept STREQUAL "precious addresses")
+  message(FATAL_ERROR "the second install overwrote the database")
+endif()
+file(REMOVE_RECURSE "${WORK_DIR}")
