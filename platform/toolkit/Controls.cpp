@@ -1,0 +1,431 @@
+#include "Controls.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextEdit>
+#include <limits>
+
+#include "Form.h"
+#include "Screen.h"
+#include "core/App.h"
+#include "core/Error.h"
+#include "core/TextFile.h"
+#include "detail/Widgets.h"
+#include "rtf/RtfReader.h"
+
+namespace orvane::toolkit {
+namespace {
+
+constexpr std::int32_t InvalidProcedureCall = 5;
+constexpr std::int32_t InvalidPropertyValue = 380;
+constexpr std::int32_t InvalidPropertyArrayIndex = 381;
+constexpr std::int32_t NotSupportedByObject = 438;
+constexpr std::int32_t InvalidPicture = 481;
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+std::string S(const QString& text) { return text.toStdString(); }
+
+// Creates a widget owned by its container's widget.
+template <class W>
+W* Make(Container& container) {
+    return new W(container.ContainerWidget());
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- Control
+
+Control::Control(Form& form, std::string name, ControlKind kind)
+    : form_(form), name_(std::move(name)), kind_(kind) {}
+
+Control::~Control() = default;
+
+bool Control::TabStop() const {
+    return kind_ != ControlKind::Frame && kind_ != ControlKind::Label;
+}
+
+QWidget* Control::Widget() const {
+    if (!widget_)
+        throw Error(InvalidProcedureCall, "The window \"" + form_.Caption() + "\" is not loaded: its control " +
+                                              name_ + " cannot be used.");
+    return widget_;
+}
+
+void Control::Place(Container& container, QWidget* widget, std::int32_t left, std::int32_t top, std::int32_t width,
+                    std::int32_t height, std::int32_t tabIndex) {
+    (void)container;
+    widget_ = widget;
+    tabIndex_ = tabIndex;
+    if (!TabStop()) widget->setFocusPolicy(Qt::NoFocus);
+    Move(left, top, width, height);
+    form_.Register(*this);
+}
+
+void Control::Move(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) {
+    QWidget* w = Widget();
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    w->setGeometry(Screen::TwipsToPixelsX(left), Screen::TwipsToPixelsY(top), Screen::TwipsToPixelsX(width),
+                   Screen::TwipsToPixelsY(height));
+}
+
+void Control::Enabled(bool NewEnabled) { Widget()->setEnabled(NewEnabled); }
+bool Control::Enabled() const { return Widget()->isEnabled(); }
+bool Control::Visible() const { return !Widget()->isHidden(); }
+
+void Control::Text(const std::string& NewText) {
+    (void)NewText;
+    NotSupported("Text");
+}
+
+std::string Control::Text() const { NotSupported("Text"); }
+
+void Control::NotSupported(const char* what) const {
+    throw Error(NotSupportedByObject, std::string("Object doesn't support this property or method: ") + name_ + "." +
+                                          what);
+}
+
+void Control::SetFocus() {
+    QWidget* w = Widget();
+    if (!w->isEnabled() || w->isHidden() || !TabStop())
+        throw Error(InvalidProcedureCall, "Invalid procedure call or argument: " + name_ + " cannot take the focus.");
+    w->setFocus(Qt::OtherFocusReason);
+}
+
+// ---------------------------------------------------------------- Frame
+
+void Frame::Create(Container& container, const std::string& caption, std::int32_t left, std::int32_t top,
+                   std::int32_t width, std::int32_t height, std::int32_t tabIndex) {
+    // A group box places its children from its own outer corner, caption
+    // line included, like the frames of the layouts.
+    auto* box = Make<QGroupBox>(container);
+    box->setTitle(Q(caption));
+    box->setFlat(false);
+    Place(container, box, left, top, width, height, tabIndex);
+}
+
+void Frame::Caption(const std::string& NewCaption) { static_cast<QGroupBox*>(Widget())->setTitle(Q(NewCaption)); }
+std::string Frame::Caption() const { return S(static_cast<QGroupBox*>(Widget())->title()); }
+
+// ---------------------------------------------------------------- Label
+
+void Label::Create(Container& container, const std::string& caption, std::int32_t left, std::int32_t top,
+                   std::int32_t width, std::int32_t height, std::int32_t tabIndex) {
+    auto* label = Make<QLabel>(container);
+    label->setText(Q(caption));
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Place(container, label, left, top, width, height, tabIndex);
+}
+
+void Label::Caption(const std::string& NewCaption) { static_cast<QLabel*>(Widget())->setText(Q(NewCaption)); }
+std::string Label::Caption() const { return S(static_cast<QLabel*>(Widget())->text()); }
+
+// ---------------------------------------------------------------- TextBox
+
+void TextBox::Create(Container& container, std::int32_t left, std::int32_t top, std::int32_t width,
+                     std::int32_t height, std::int32_t tabIndex) {
+    auto* edit = Make<QLineEdit>(container);
+    edit->setMaxLength(std::numeric_limits<int>::max());
+    Place(container, edit, left, top, width, height, tabIndex);
+}
+
+void TextBox::Text(const std::string& NewText) { static_cast<QLineEdit*>(Widget())->setText(Q(NewText)); }
+std::string TextBox::Text() const { return S(static_cast<QLineEdit*>(Widget())->text()); }
+
+// ---------------------------------------------------------------- ComboBox
+
+void ComboBox::Create(Container& container, std::int32_t left, std::int32_t top, std::int32_t width,
+                      std::int32_t height, std::int32_t tabIndex) {
+    auto* box = Make<QComboBox>(container);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setCompleter(nullptr);  // the typed text stays as typed
+    box->setMaxVisibleItems(8);
+    box->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
+    Place(container, box, left, top, width, height, tabIndex);
+}
+
+QComboBox* ComboBox::Box() const { return static_cast<QComboBox*>(Widget()); }
+
+void ComboBox::Clear() {
+    QComboBox* box = Box();
+    const QString text = box->currentText();
+    box->clear();
+    box->setEditText(text);
+}
+
+void ComboBox::AddItem(const std::string& item) {
+    QComboBox* box = Box();
+    const bool first = box->count() == 0;
+    const QString text = box->currentText();
+    box->addItem(Q(item));
+    // The first entry would otherwise become the current one and its text.
+    if (first) {
+        box->setCurrentIndex(-1);
+        box->setEditText(text);
+    }
+}
+
+std::int32_t ComboBox::ListCount() const { return Box()->count(); }
+
+std::string ComboBox::List(std::int32_t index) const {
+    QComboBox* box = Box();
+    if (index < 0 || index >= box->count()) return {};
+    return S(box->itemText(index));
+}
+
+std::int32_t ComboBox::ListIndex() const {
+    QComboBox* box = Box();
+    return box->findText(box->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+}
+
+void ComboBox::Text(const std::string& NewText) {
+    QComboBox* box = Box();
+    const QString text = Q(NewText);
+    box->setCurrentIndex(box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    box->setEditText(text);
+}
+
+std::string ComboBox::Text() const { return S(Box()->currentText()); }
+
+// ---------------------------------------------------------------- ListBox
+
+void ListBox::Create(Container& container, std::int32_t left, std::int32_t top, std::int32_t width,
+                     std::int32_t height, std::int32_t tabIndex) {
+    auto* view = Make<QListView>(container);
+    model_ = new detail::ListModel(view);
+    view->setModel(model_);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setUniformItemSizes(true);
+    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    newIndex_ = -1;
+    QObject::connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, view,
+                     [this](const QItemSelection& selected, const QItemSelection&) {
+                         if (selecting_ || selected.isEmpty()) return;
+                         Events::Raise(Click);
+                     });
+    Place(container, view, left, top, width, height, tabIndex);
+}
+
+void ListBox::Detach() {
+    model_ = nullptr;
+    Control::Detach();
+}
+
+QListView* ListBox::View() const { return static_cast<QListView*>(Widget()); }
+
+detail::ListModel& ListBox::Model() const {
+    Widget();  // a clear error when the window is not loaded
+    return *model_;
+}
+
+void ListBox::Clear() {
+    Model().Clear();
+    newIndex_ = -1;
+}
+
+void ListBox::AddItem(const std::string& item) {
+    detail::ListModel& model = Model();
+    model.Append(item);
+    newIndex_ = model.Count() - 1;
+}
+
+std::int32_t ListBox::ListCount() const { return Model().Count(); }
+std::int32_t ListBox::NewIndex() const { return newIndex_; }
+
+void ListBox::CheckIndex(std::int32_t index) const {
+    if (index < 0 || index >= Model().Count())
+        throw Error(InvalidPropertyArrayIndex, "Invalid property array index: " + Name() + " has no entry " +
+                                                   std::to_string(index) + ".");
+}
+
+std::string ListBox::List(std::int32_t index) const {
+    if (index < 0 || index >= Model().Count()) return {};
+    return Model().TextAt(index);
+}
+
+std::int32_t ListBox::ItemData(std::int32_t index) const {
+    CheckIndex(index);
+    return Model().ItemDataAt(index);
+}
+
+void ListBox::ItemData(std::int32_t index, std::int32_t NewItemData) {
+    CheckIndex(index);
+    Model().SetItemData(index, NewItemData);
+}
+
+std::int32_t ListBox::ListIndex() const {
+    const QModelIndexList rows = View()->selectionModel()->selectedIndexes();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void ListBox::ListIndex(std::int32_t NewListIndex) {
+    if (NewListIndex < -1 || NewListIndex >= Model().Count())
+        throw Error(InvalidPropertyValue, "Invalid property value: " + Name() + " has no entry " +
+                                              std::to_string(NewListIndex) + ".");
+    if (NewListIndex == -1) {
+        QListView* view = View();
+        selecting_ = true;
+        view->selectionModel()->clearSelection();
+        view->selectionModel()->clearCurrentIndex();
+        selecting_ = false;
+        return;
+    }
+    Select(NewListIndex);
+}
+
+bool ListBox::Selected(std::int32_t index) const {
+    CheckIndex(index);
+    return ListIndex() == index;
+}
+
+void ListBox::Selected(std::int32_t index, bool NewSelected) {
+    CheckIndex(index);
+    if (NewSelected)
+        Select(index);
+    else if (ListIndex() == index)
+        ListIndex(-1);
+}
+
+void ListBox::Select(std::int32_t index) {
+    detail::ListModel& model = Model();
+    QListView* view = View();
+    model.Flush();
+    const QModelIndex row = model.index(index);
+    {
+        struct Quiet {
+            bool& flag;
+            explicit Quiet(bool& f) : flag(f) { flag = true; }
+            ~Quiet() { flag = false; }
+        } quiet(selecting_);
+        view->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect);
+        view->scrollTo(row);
+    }
+    Events::Raise(Click);
+}
+
+std::string ListBox::Text() const {
+    const std::int32_t index = ListIndex();
+    return index < 0 ? std::string() : Model().TextAt(index);
+}
+
+void ListBox::Text(const std::string& NewText) {
+    (void)NewText;
+    NotSupported("Text");
+}
+
+void ListBox::Refresh() { Model().Flush(); }
+
+// ---------------------------------------------------------------- CommandButton
+
+void CommandButton::Create(Container& container, const std::string& caption, std::int32_t left, std::int32_t top,
+                           std::int32_t width, std::int32_t height, std::int32_t tabIndex) {
+    auto* button = Make<QPushButton>(container);
+    button->setText(Q(caption));
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    QObject::connect(button, &QPushButton::clicked, button, [this] { Events::Raise(Click); });
+    Place(container, button, left, top, width, height, tabIndex);
+}
+
+void CommandButton::Caption(const std::string& NewCaption) {
+    static_cast<QPushButton*>(Widget())->setText(Q(NewCaption));
+}
+std::string CommandButton::Caption() const { return S(static_cast<QPushButton*>(Widget())->text()); }
+
+void CommandButton::Value(bool NewValue) {
+    // QAbstractButton::click does nothing on a disabled button.
+    if (NewValue) static_cast<QPushButton*>(Widget())->click();
+}
+
+// ---------------------------------------------------------------- PictureBox
+
+void PictureBox::Create(Container& container, std::int32_t left, std::int32_t top, std::int32_t width,
+                        std::int32_t height, std::int32_t tabIndex) {
+    Place(container, Make<detail::PictureWidget>(container), left, top, width, height, tabIndex);
+}
+
+detail::PictureWidget& PictureBox::Picture() const { return *static_cast<detail::PictureWidget*>(Widget()); }
+
+void PictureBox::Picture(const std::string& source) {
+    detail::PictureWidget& widget = Picture();
+    const std::string path = source.starts_with(":") ? source : App::NativePath(source);
+    QImage image;
+    if (!image.load(Q(path))) throw Error(InvalidPicture, "Invalid picture: " + source + " cannot be read.");
+    widget.SetImage(std::move(image));
+}
+
+std::int32_t PictureBox::PictureWidth() const { return Picture().Image().width(); }
+std::int32_t PictureBox::PictureHeight() const { return Picture().Image().height(); }
+std::int32_t PictureBox::InnerWidth() const { return Picture().contentsRect().width(); }
+std::int32_t PictureBox::InnerHeight() const { return Picture().contentsRect().height(); }
+
+// ---------------------------------------------------------------- RichTextBox
+
+void RichTextBox::Create(Container& container, std::int32_t left, std::int32_t top, std::int32_t width,
+                         std::int32_t height, std::int32_t tabIndex) {
+    auto* edit = Make<QTextEdit>(container);
+    edit->setReadOnly(true);
+    edit->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    edit->setTabChangesFocus(true);
+    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    edit->setLineWrapMode(QTextEdit::WidgetWidth);
+    edit->setFocusPolicy(Qt::StrongFocus);
+    Place(container, edit, left, top, width, height, tabIndex);
+}
+
+QTextEdit* RichTextBox::Edit() const { return static_cast<QTextEdit*>(Widget()); }
+
+void RichTextBox::Font(const std::string& family, double pointSize, std::int32_t weight) {
+    QTextEdit* edit = Edit();
+    QFont font(Q(family));
+    font.setPointSizeF(pointSize);
+    font.setWeight(static_cast<QFont::Weight>(weight));
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    edit->setFont(font);
+    edit->document()->setDefaultFont(font);
+}
+
+std::string RichTextBox::FontName() const { return S(Edit()->document()->defaultFont().family()); }
+double RichTextBox::FontSize() const { return Edit()->document()->defaultFont().pointSizeF(); }
+
+void RichTextBox::LoadFile(const std::string& path, std::int32_t fileType) {
+    QTextEdit* edit = Edit();
+    QTextDocument& document = *edit->document();
+    if (fileType == rtfRTF) {
+        rtf::LoadRtfFile(path, document);
+    } else if (fileType == rtfText) {
+        TextFile file(App::NativePath(path));
+        QString text;
+        while (!file.AtEndOfFile()) {
+            text += Q(file.ReadLine());
+            if (!file.AtEndOfFile()) text += '\n';
+        }
+        document.setPlainText(text);
+    } else {
+        throw Error(InvalidPropertyValue, "Invalid property value: file type " + std::to_string(fileType) + ".");
+    }
+    edit->moveCursor(QTextCursor::Start);
+    edit->verticalScrollBar()->setValue(0);
+}
+
+std::string RichTextBox::Text() const { return S(Edit()->toPlainText()); }
+void RichTextBox::Text(const std::string& NewText) { Edit()->setPlainText(Q(NewText)); }
+
+}  // namespace orvane::toolkit

@@ -1,0 +1,233 @@
+#include "Form.h"
+
+#include <QApplication>
+#include <QStyle>
+#include <algorithm>
+#include <optional>
+
+#include "Screen.h"
+#include "core/Error.h"
+#include "detail/Runtime.h"
+#include "detail/Widgets.h"
+
+namespace orvane::toolkit {
+namespace {
+
+// Frame margins (pixels) last reported by the window system for one of the
+// program's windows; the best guess for windows not yet on the screen.
+std::optional<QMargins>& SeenMargins() {
+    static std::optional<QMargins> margins;
+    return margins;
+}
+
+QMargins EstimatedMargins() {
+    QStyle* style = QApplication::style();
+    const int border = style ? style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth) : 4;
+    const int title = style ? style->pixelMetric(QStyle::PM_TitleBarHeight) : 24;
+    return {border, title + border, border, border};
+}
+
+}  // namespace
+
+namespace detail {
+void DeleteLater::operator()(FormWindow* window) const {
+    // A window may go while one of its own signals is being delivered (a
+    // Close button, the close box), so the widget goes from the event loop.
+    window->deleteLater();
+}
+}  // namespace detail
+
+Form::Form(std::string caption, std::int32_t clientWidth, std::int32_t clientHeight)
+    : caption_(std::move(caption)), clientWidth_(clientWidth), clientHeight_(clientHeight) {}
+
+Form::~Form() {
+    for (Control* control : controls_) control->Detach();
+}
+
+QWidget* Form::Window() const { return window_.get(); }
+
+QWidget* Form::ContainerWidget() const {
+    if (!window_) throw Error(5, "The window \"" + caption_ + "\" is not loaded.");
+    return window_.get();
+}
+
+void Form::Load() {
+    if (IsLoaded()) return;
+    window_.reset(new detail::FormWindow(*this));
+    window_->setWindowTitle(QString::fromStdString(caption_));
+    window_->setFixedSize(Screen::TwipsToPixelsX(clientWidth_), Screen::TwipsToPixelsY(clientHeight_));
+    window_->move(Screen::TwipsToPixelsX(left_), Screen::TwipsToPixelsY(top_));
+    initialFocusPending_ = true;
+    detail::WindowLoaded();
+    try {
+        BuildLayout();
+        ApplyTabOrder();
+        Form_Load();
+    } catch (...) {
+        TearDown();
+        throw;
+    }
+}
+
+void Form::Show() {
+    Load();
+    window_->show();
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) window_->raise();
+    window_->activateWindow();
+    if (initialFocusPending_) {
+        initialFocusPending_ = false;
+        FocusFirstControl();
+    }
+}
+
+void Form::Unload() {
+    if (!IsLoaded()) return;
+    TearDown();
+    if (Forms::LoadedCount() == 0) detail::LastWindowUnloaded();
+}
+
+void Form::TearDown() {
+    // Keep a place the user dragged the window to for its next showing.
+    if (window_->isVisible()) {
+        const QPoint at = window_->frameGeometry().topLeft();
+        if (at.x() != Screen::TwipsToPixelsX(left_)) left_ = Screen::PixelsToTwipsX(at.x());
+        if (at.y() != Screen::TwipsToPixelsY(top_)) top_ = Screen::PixelsToTwipsY(at.y());
+    }
+    for (Control* control : controls_) control->Detach();
+    controls_.clear();
+    window_->hide();
+    window_.reset();
+}
+
+bool Form::Visible() const { return window_ && window_->isVisible(); }
+
+Form::Margins Form::FrameMargins() const {
+    if (window_ && window_->isVisible()) {
+        const QRect outer = window_->frameGeometry();
+        const QRect inner = window_->geometry();
+        const QMargins seen(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                            outer.bottom() - inner.bottom());
+        if (!seen.isNull()) SeenMargins() = seen;
+    }
+    const QMargins m = SeenMargins().value_or(EstimatedMargins());
+    return {m.left(), m.top(), m.right(), m.bottom()};
+}
+
+std::int32_t Form::Width() const {
+    const Margins m = FrameMargins();
+    return clientWidth_ + Screen::PixelsToTwipsX(m.left + m.right);
+}
+
+std::int32_t Form::Height() const {
+    const Margins m = FrameMargins();
+    return clientHeight_ + Screen::PixelsToTwipsY(m.top + m.bottom);
+}
+
+std::int32_t Form::Left() const {
+    // The twips given to Move, unless the window now stands elsewhere.
+    if (Visible()) {
+        const int x = window_->frameGeometry().x();
+        if (x != Screen::TwipsToPixelsX(left_)) return Screen::PixelsToTwipsX(x);
+    }
+    return left_;
+}
+
+std::int32_t Form::Top() const {
+    if (Visible()) {
+        const int y = window_->frameGeometry().y();
+        if (y != Screen::TwipsToPixelsY(top_)) return Screen::PixelsToTwipsY(y);
+    }
+    return top_;
+}
+
+void Form::Move(std::int32_t left, std::int32_t top) {
+    left_ = left;
+    top_ = top;
+    if (window_) window_->move(Screen::TwipsToPixelsX(left), Screen::TwipsToPixelsY(top));
+}
+
+static std::vector<Control*> SortedByTabIndex(const std::vector<Control*>& controls) {
+    std::vector<Control*> sorted;
+    for (Control* control : controls)
+        if (control->TabStop()) sorted.push_back(control);
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const Control* a, const Control* b) { return a->TabIndex() < b->TabIndex(); });
+    return sorted;
+}
+
+void Form::ApplyTabOrder() {
+    const std::vector<Control*> order = SortedByTabIndex(controls_);
+    for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1]->Widget(), order[i]->Widget());
+}
+
+void Form::FocusFirstControl() {
+    for (Control* control : SortedByTabIndex(controls_)) {
+        QWidget* widget = control->Widget();
+        if (widget->isEnabled() && !widget->isHidden()) {
+            widget->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+}
+
+Control* Form::ActiveControl() const {
+    if (!window_) return nullptr;
+    QWidget* focus = window_->focusWidget();
+    if (!focus) return nullptr;
+    for (Control* control : controls_) {
+        if (control->Kind() == ControlKind::Frame) continue;
+        QWidget* widget = control->Widget();
+        if (widget == focus || widget->isAncestorOf(focus)) return control;
+    }
+    return nullptr;
+}
+
+// ---------------------------------------------------------------- Forms
+
+namespace Forms {
+namespace {
+std::vector<std::pair<std::type_index, std::unique_ptr<Form>>>& Instances() {
+    static std::vector<std::pair<std::type_index, std::unique_ptr<Form>>> instances;
+    return instances;
+}
+}  // namespace
+
+namespace detail {
+
+Form* Find(std::type_index type) {
+    for (auto& [key, form] : Instances())
+        if (key == type) return form.get();
+    return nullptr;
+}
+
+Form& Adopt(std::type_index type, std::unique_ptr<Form> form) {
+    Instances().emplace_back(type, std::move(form));
+    return *Instances().back().second;
+}
+
+void Discard(std::type_index type) {
+    auto& all = Instances();
+    all.erase(std::remove_if(all.begin(), all.end(), [&](const auto& entry) { return entry.first == type; }),
+              all.end());
+}
+
+}  // namespace detail
+
+int LoadedCount() {
+    int count = 0;
+    for (const auto& entry : Instances())
+        if (entry.second->IsLoaded()) ++count;
+    return count;
+}
+
+void UnloadAll() {
+    for (const auto& entry : Instances()) entry.second->Unload();
+}
+
+void DestroyAll() {
+    UnloadAll();
+    Instances().clear();
+}
+
+}  // namespace Forms
+}  // namespace orvane::toolkit

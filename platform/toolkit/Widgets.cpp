@@ -1,0 +1,77 @@
+#include "detail/Widgets.h"
+
+#include <QCloseEvent>
+#include <QPainter>
+
+#include "Events.h"
+#include "Form.h"
+
+namespace orvane::toolkit::detail {
+
+FormWindow::FormWindow(Form& form)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      form_(form) {}
+
+void FormWindow::closeEvent(QCloseEvent* event) {
+    // The close box unloads the form; Unload takes the widget away itself.
+    event->ignore();
+    Form& form = form_;
+    Events::Raise([&form] { form.Unload(); });
+}
+
+int ListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shown_; }
+
+QVariant ListModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= shown_) return {};
+    return QString::fromStdString(texts_[index.row()]);
+}
+
+void ListModel::Append(std::string text) {
+    texts_.push_back(std::move(text));
+    itemData_.push_back(0);
+    if (!flushQueued_) {
+        flushQueued_ = true;
+        QMetaObject::invokeMethod(this, [this] { Flush(); }, Qt::QueuedConnection);
+    }
+}
+
+void ListModel::Clear() {
+    beginResetModel();
+    texts_.clear();
+    itemData_.clear();
+    shown_ = 0;
+    endResetModel();
+}
+
+void ListModel::Flush() {
+    flushQueued_ = false;
+    const int count = static_cast<int>(texts_.size());
+    if (count <= shown_) return;
+    beginInsertRows({}, shown_, count - 1);
+    shown_ = count;
+    endInsertRows();
+}
+
+PictureWidget::PictureWidget(QWidget* parent) : QFrame(parent) {
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(2);
+    setFocusPolicy(Qt::StrongFocus);
+    setAutoFillBackground(true);
+}
+
+void PictureWidget::SetImage(QImage image) {
+    image_ = std::move(image);
+    update();
+}
+
+void PictureWidget::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);
+    if (image_.isNull()) return;
+    QPainter painter(this);
+    const QRect inner = contentsRect();
+    painter.setClipRect(inner);
+    painter.drawImage(inner.topLeft(), image_);
+}
+
+}  // namespace orvane::toolkit::detail
