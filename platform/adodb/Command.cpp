@@ -155,7 +155,7 @@ void CreateDatabaseFile(const std::string& path, const std::string& script) {
     ::close(fd);
 
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    const int rc = sqlite3_open_v2(detail::EngineFileName(file).c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, sqlite3_close_v2);
     try {
         const std::string context = "creating the database '" + file + "'";

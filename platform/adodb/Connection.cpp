@@ -41,8 +41,8 @@ long long SchemaVersion(sqlite3* db) {
 [[noreturn]] void ThrowOpenError(sqlite3* db, int code, const std::string& path) {
     std::error_code ec;
     if ((code & 0xff) == SQLITE_CANTOPEN) {
-        if (!std::filesystem::exists(path, ec)) throw Error(code, "Could not find file '" + path + "'.");
-        if (std::filesystem::is_directory(path, ec))
+        if (!std::filesystem::exists(detail::EngineFileName(path), ec)) throw Error(code, "Could not find file '" + path + "'.");
+        if (std::filesystem::is_directory(detail::EngineFileName(path), ec))
             throw Error(code, "Cannot open '" + path + "' as a database: it is a folder.");
     }
     if ((code & 0xff) == SQLITE_NOTADB) throw Error(code, "The file '" + path + "' is not a database.");
@@ -74,7 +74,7 @@ void Connection::Open(const std::string& connectionString, const std::string& /*
     // Never SQLITE_OPEN_CREATE: a missing file is an error, not a new database.
     const int flags = (target.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     sqlite3* raw = nullptr;
-    int rc = sqlite3_open_v2(target.path.c_str(), &raw, flags, nullptr);
+    int rc = sqlite3_open_v2(detail::EngineFileName(target.path).c_str(), &raw, flags, nullptr);
     // The handle is closed on every way out until the connection takes it.
     std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, sqlite3_close_v2);
     if (rc != SQLITE_OK) ThrowOpenError(db.get(), db ? sqlite3_extended_errcode(db.get()) : rc, target.path);

@@ -21,6 +21,11 @@ void ThrowEngineError(sqlite3* db, std::string_view context) {
     ThrowEngineError(db, db ? sqlite3_extended_errcode(db) : SQLITE_ERROR, context);
 }
 
+std::string EngineFileName(const std::string& path) {
+    if (path.size() >= 5 && sqlite3_strnicmp(path.c_str(), "file:", 5) == 0) return "./" + path;
+    return path;
+}
+
 std::string Excerpt(std::string_view sql) {
     constexpr std::size_t limit = 200;
     if (sql.size() <= limit) return std::string(sql);

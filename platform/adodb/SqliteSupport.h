@@ -15,6 +15,11 @@ namespace orvane::adodb::detail {
 [[noreturn]] void ThrowEngineError(sqlite3* db, std::string_view context);
 [[noreturn]] void ThrowEngineError(sqlite3* db, int code, std::string_view context);
 
+// The name to give the engine for a file path. The engine reads names that
+// begin with "file:" as URIs, whose options could create or redirect the
+// file; such a path is made explicitly relative so it names a file.
+std::string EngineFileName(const std::string& path);
+
 // How much of a statement goes into an error description.
 std::string Excerpt(std::string_view sql);
 
