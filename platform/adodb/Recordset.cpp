@@ -46,7 +46,6 @@ void Recordset::Open(const std::string& source, Connection& activeConnection, st
     source_ = source;
     bof_ = empty;
     eof_ = empty;
-    started_ = true;
 }
 
 void Recordset::Close() {
@@ -55,7 +54,6 @@ void Recordset::Close() {
     stmt_ = nullptr;
     db_ = nullptr;
     bof_ = eof_ = true;
-    started_ = false;
 }
 
 std::int32_t Recordset::State() const noexcept { return stmt_ ? adStateOpen : adStateClosed; }
@@ -80,7 +78,7 @@ Variant Recordset::GetRows(std::int32_t rows) {
         throw Error(aderr::InvalidArgument,
                     "Arguments are of the wrong type, are out of acceptable range, or are in conflict with one another.");
     if (eof_)
-        throw Error(errnum::RecordNotFound,
+        throw Error(aderr::NoCurrentRecord,
                     "Either BOF or EOF is True, or the current record has been deleted. Requested operation requires "
                     "a current record.");
 

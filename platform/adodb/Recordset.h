@@ -49,7 +49,6 @@ private:
     std::string source_;  // for error descriptions
     bool bof_ = true;
     bool eof_ = true;
-    bool started_ = false;
 };
 
 }  // namespace orvane::adodb
