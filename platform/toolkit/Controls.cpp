@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QFile>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -104,16 +103,15 @@ void Control::SetFocus() {
 
 void Frame::Create(Container& container, const std::string& caption, std::int32_t left, std::int32_t top,
                    std::int32_t width, std::int32_t height, std::int32_t tabIndex) {
-    // A group box places its children from its own outer corner, caption
-    // line included, like the frames of the layouts.
-    auto* box = Make<QGroupBox>(container);
-    box->setTitle(Q(caption));
-    box->setFlat(false);
-    Place(container, box, left, top, width, height, tabIndex);
+    auto* frame = Make<detail::FrameWidget>(container);
+    frame->SetCaption(Q(caption));
+    Place(container, frame, left, top, width, height, tabIndex);
 }
 
-void Frame::Caption(const std::string& NewCaption) { static_cast<QGroupBox*>(Widget())->setTitle(Q(NewCaption)); }
-std::string Frame::Caption() const { return S(static_cast<QGroupBox*>(Widget())->title()); }
+void Frame::Caption(const std::string& NewCaption) {
+    static_cast<detail::FrameWidget*>(Widget())->SetCaption(Q(NewCaption));
+}
+std::string Frame::Caption() const { return S(static_cast<detail::FrameWidget*>(Widget())->Caption()); }
 
 // ---------------------------------------------------------------- Label
 

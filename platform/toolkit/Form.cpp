@@ -30,6 +30,15 @@ QMargins EstimatedMargins() {
 }  // namespace
 
 namespace detail {
+void NoteFrameMargins(const QWidget& window) {
+    if (!window.isVisible()) return;
+    const QRect outer = window.frameGeometry();
+    const QRect inner = window.geometry();
+    const QMargins seen(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                        outer.bottom() - inner.bottom());
+    if (!seen.isNull()) SeenMargins() = seen;
+}
+
 void DeleteLater::operator()(FormWindow* window) const {
     // A window may go while one of its own signals is being delivered (a
     // Close button, the close box), so the widget goes from the event loop.
@@ -72,6 +81,7 @@ void Form::Load() {
 void Form::Show() {
     Load();
     window_->show();
+    detail::NoteFrameMargins(*window_);
     if (QGuiApplication::platformName() != QLatin1String("offscreen")) window_->raise();
     window_->activateWindow();
     if (initialFocusPending_) {
@@ -102,13 +112,7 @@ void Form::TearDown() {
 bool Form::Visible() const { return window_ && window_->isVisible(); }
 
 Form::Margins Form::FrameMargins() const {
-    if (window_ && window_->isVisible()) {
-        const QRect outer = window_->frameGeometry();
-        const QRect inner = window_->geometry();
-        const QMargins seen(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-                            outer.bottom() - inner.bottom());
-        if (!seen.isNull()) SeenMargins() = seen;
-    }
+    if (window_) detail::NoteFrameMargins(*window_);
     const QMargins m = SeenMargins().value_or(EstimatedMargins());
     return {m.left(), m.top(), m.right(), m.bottom()};
 }

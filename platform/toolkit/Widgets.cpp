@@ -1,6 +1,7 @@
 #include "detail/Widgets.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QPainter>
 
 #include "Events.h"
@@ -18,6 +19,11 @@ void FormWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     Form& form = form_;
     Events::Raise([&form] { form.Unload(); });
+}
+
+void FormWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    NoteFrameMargins(*this);
 }
 
 int ListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shown_; }
@@ -51,6 +57,28 @@ void ListModel::Flush() {
     beginInsertRows({}, shown_, count - 1);
     shown_ = count;
     endInsertRows();
+}
+
+void FrameWidget::SetCaption(QString caption) {
+    caption_ = std::move(caption);
+    update();
+}
+
+void FrameWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QFontMetrics metrics(font());
+    // The border's top line runs through the middle of the caption.
+    const int top = caption_.isEmpty() ? 0 : metrics.height() / 2;
+    const QRect border = rect().adjusted(0, top, -1, -1);
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(border.adjusted(0, 0, -1, -1));
+    painter.setPen(palette().color(QPalette::Light));
+    painter.drawRect(border.adjusted(1, 1, 0, 0));
+    if (caption_.isEmpty()) return;
+    const QRect label(6, 0, metrics.horizontalAdvance(caption_) + 4, metrics.height());
+    painter.fillRect(label, palette().window());
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+    painter.drawText(label, Qt::AlignCenter, caption_);
 }
 
 PictureWidget::PictureWidget(QWidget* parent) : QFrame(parent) {

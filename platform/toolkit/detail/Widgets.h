@@ -17,6 +17,9 @@ class Form;
 
 namespace orvane::toolkit::detail {
 
+// Remembers the frame margins of a visible window for windows not yet shown.
+void NoteFrameMargins(const QWidget& window);
+
 // A top-level window whose close box unloads its form.
 class FormWindow : public QWidget {
 public:
@@ -24,6 +27,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The window manager's frame arrives after the window is shown.
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     Form& form_;
@@ -56,6 +61,23 @@ private:
     std::vector<std::int32_t> itemData_;
     int shown_ = 0;  // rows the view knows of
     bool flushQueued_ = false;
+};
+
+// A frame: an etched border around its children, its caption (if any)
+// standing on the top line. Children are placed from the widget's own
+// corner, so the caption line lies above a first row at 240 twips.
+class FrameWidget : public QWidget {
+public:
+    explicit FrameWidget(QWidget* parent) : QWidget(parent) {}
+
+    void SetCaption(QString caption);
+    const QString& Caption() const { return caption_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString caption_;
 };
 
 // A picture drawn unscaled at the top-left of the inner area, clipped to it.
