@@ -1,0 +1,64 @@
+#pragma once
+
+#include <memory>
+
+#include "CBusinessTier.h"
+#include "toolkit/Form.h"
+
+// The address-book window: the name list on the left, the details of the
+// selected address on the right, the editing buttons below them.
+class frmOrvane : public orvane::toolkit::Form {
+public:
+    frmOrvane();
+    ~frmOrvane() override;
+
+    static frmOrvane& Instance();
+
+    // Controls, in the order the window creates them.
+    orvane::toolkit::CommandButton Command2{*this, "Command2"};
+    orvane::toolkit::CommandButton Command1{*this, "Command1"};
+    orvane::toolkit::CommandButton cmdClose{*this, "cmdClose"};
+    orvane::toolkit::Frame Frame2{*this, "Frame2"};
+    orvane::toolkit::ComboBox cboStateProv{*this, "cboStateProv"};
+    orvane::toolkit::ComboBox cboCountry{*this, "cboCountry"};
+    orvane::toolkit::Frame Frame3{*this, "Frame3"};
+    orvane::toolkit::CommandButton cmdCancel{*this, "cmdCancel"};
+    orvane::toolkit::CommandButton cmdSave{*this, "cmdSave"};
+    orvane::toolkit::CommandButton cmdDelete{*this, "cmdDelete"};
+    orvane::toolkit::CommandButton cmdEdit{*this, "cmdEdit"};
+    orvane::toolkit::CommandButton cmdAdd{*this, "cmdAdd"};
+    orvane::toolkit::TextBox txtPhoneNumber{*this, "txtPhoneNumber"};
+    orvane::toolkit::TextBox txtZip{*this, "txtZip"};
+    orvane::toolkit::TextBox txtAddress{*this, "txtAddress"};
+    orvane::toolkit::TextBox txtLastname{*this, "txtLastname"};
+    orvane::toolkit::TextBox txtFirstname{*this, "txtFirstname"};
+    orvane::toolkit::Label Label7{*this, "Label7"};
+    orvane::toolkit::Label Label6{*this, "Label6"};
+    orvane::toolkit::Label Label5{*this, "Label5"};
+    orvane::toolkit::Label Label4{*this, "Label4"};
+    orvane::toolkit::Label Label3{*this, "Label3"};
+    orvane::toolkit::Label Label2{*this, "Label2"};
+    orvane::toolkit::Label Label1{*this, "Label1"};
+    orvane::toolkit::Frame Frame1{*this, "Frame1"};
+    orvane::toolkit::ListBox lstAddress{*this, "lstAddress"};
+
+    // The window's only way to the data; replaced by every load sequence.
+    std::unique_ptr<CBusinessTier> mobjBusinessTier;
+    // True while the fields hold a new address begun by Add.
+    bool mblnAdding = false;
+
+    void Form_Initialize() override;
+    void Form_Load() override;
+    void lstAddress_Click();
+    void cmdAdd_Click();
+    void cmdEdit_Click();
+    void cmdSave_Click();
+    void cmdCancel_Click();
+    void cmdDelete_Click();
+    void cmdClose_Click();
+    void Command1_Click();
+    void Command2_Click();
+
+protected:
+    void BuildLayout() override;
+};
