@@ -18,7 +18,7 @@ namespace {
 // left to the caller.
 void FillList(const std::string& strRelativePath, ComboBox& cboTarget) {
     cboTarget.Clear();
-    orvane::TextFile file(orvane::App::Path() + strRelativePath);
+    orvane::TextFile file(orvane::App::NativePath(orvane::App::Path() + strRelativePath));
     while (!file.AtEndOfFile()) cboTarget.AddItem(file.ReadLine());
 }
 

@@ -27,7 +27,7 @@ void frmDescription::BuildLayout() {
 // Reads the document afresh on every load; a document that cannot be read
 // fails the load, so the window is not shown.
 void frmDescription::Form_Load() {
-    rtfDescription.LoadFile(orvane::App::Path() + "\\Documents\\Orvane.rtf", rtfRTF);
+    rtfDescription.LoadFile(orvane::App::NativePath(orvane::App::Path() + "\\Documents\\Orvane.rtf"), rtfRTF);
     Functions::CentreOnScreen(*this);
 }
 
