@@ -58,7 +58,8 @@ QWidget* Control::Widget() const {
 
 void Control::Place(Container& container, QWidget* widget, std::int32_t left, std::int32_t top, std::int32_t width,
                     std::int32_t height, std::int32_t tabIndex) {
-    (void)container;
+    if (&container.ParentForm() != &form_)
+        throw Error(InvalidProcedureCall, name_ + " cannot be placed on another window's container.");
     widget_ = widget;
     tabIndex_ = tabIndex;
     if (!TabStop()) widget->setFocusPolicy(Qt::NoFocus);
@@ -212,7 +213,8 @@ void ListBox::Create(Container& container, std::int32_t left, std::int32_t top, 
     newIndex_ = -1;
     QObject::connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, view,
                      [this](const QItemSelection& selected, const QItemSelection&) {
-                         if (selecting_ || selected.isEmpty()) return;
+                         // Not while code selects, nor while the window is going.
+                         if (selecting_ || selected.isEmpty() || !Exists()) return;
                          Events::Raise(Click);
                      });
     Place(container, view, left, top, width, height, tabIndex);

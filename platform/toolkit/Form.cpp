@@ -49,9 +49,10 @@ void DeleteLater::operator()(FormWindow* window) const {
 Form::Form(std::string caption, std::int32_t clientWidth, std::int32_t clientHeight)
     : caption_(std::move(caption)), clientWidth_(clientWidth), clientHeight_(clientHeight) {}
 
-Form::~Form() {
-    for (Control* control : controls_) control->Detach();
-}
+// The controls (members of the derived window class) are gone by now; the
+// instances outlive their windows (Forms::DestroyAll unloads first), so only
+// a window never unloaded is left to the deleter here.
+Form::~Form() { controls_.clear(); }
 
 QWidget* Form::Window() const { return window_.get(); }
 
