@@ -11,7 +11,8 @@
 #include "core/Error.h"
 
 int main(int argc, char** argv) {
-    if (argc != 2 && !(argc == 4 && std::string(argv[2]) == "--fill")) {
+    const bool wellFormed = (argc == 2 || (argc == 4 && std::string(argv[2]) == "--fill")) && argv[1][0] != '-';
+    if (!wellFormed) {
         std::cerr << "usage: orvane-createdb <database file> [--fill N]\n";
         return 2;
     }
