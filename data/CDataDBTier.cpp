@@ -12,25 +12,24 @@ using orvane::Variant;
 CDataDBTier::CDataDBTier() : mobjDataTier(std::make_unique<CDataTier>()) {}
 CDataDBTier::~CDataDBTier() = default;
 
-namespace {
-// Reads every row of the result at once; the empty value when there are none.
-Variant AllRowsOrEmpty(orvane::adodb::Recordset& rst) {
-    if (rst.BOF() && rst.Eof()) return Variant();
-    return rst.GetRows(-1);
-}
-}  // namespace
-
-Variant CDataDBTier::FillList() {
-    std::string strSQL = "SELECT ID, FirstName+', '+LastName";
-    strSQL += " FROM tblAddress";
+// Opens the connection, reads every row of the statement at once (the empty
+// value when there are none), releases the result and closes again. A
+// failure on the way leaves the connection as it was at that moment.
+Variant CDataDBTier::RetrieveAll(const std::string& strSQL) {
     mobjDataTier->OpenDB();
     Variant vntResult;
     {
         auto rst = mobjDataTier->Retrieve(strSQL);
-        vntResult = AllRowsOrEmpty(*rst);
+        if (!(rst->BOF() && rst->Eof())) vntResult = rst->GetRows(-1);
     }
     mobjDataTier->CloseDB();
     return vntResult;
+}
+
+Variant CDataDBTier::FillList() {
+    std::string strSQL = "SELECT ID, FirstName+', '+LastName";
+    strSQL += " FROM tblAddress";
+    return RetrieveAll(strSQL);
 }
 
 Variant CDataDBTier::GetAddressDetails(std::int32_t lngAddressID) {
@@ -38,14 +37,7 @@ Variant CDataDBTier::GetAddressDetails(std::int32_t lngAddressID) {
     strSQL += "FROM tblAddress ";
     strSQL += " WHERE ID =";
     strSQL += std::to_string(lngAddressID);
-    mobjDataTier->OpenDB();
-    Variant vntResult;
-    {
-        auto rst = mobjDataTier->Retrieve(strSQL);
-        vntResult = AllRowsOrEmpty(*rst);
-    }
-    mobjDataTier->CloseDB();
-    return vntResult;
+    return RetrieveAll(strSQL);
 }
 
 void CDataDBTier::SaveAddress(Variant vntAddressInfo) {

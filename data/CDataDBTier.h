@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "core/Variant.h"
 
@@ -25,5 +26,7 @@ public:
     void DeleteAddress(std::int32_t lngAddressID);
 
 private:
+    orvane::Variant RetrieveAll(const std::string& strSQL);
+
     std::unique_ptr<CDataTier> mobjDataTier;
 };

@@ -2,23 +2,14 @@
 
 #include "CBusinessTier.h"
 #include "TempAppFolder.h"
-#include "adodb/StatementLog.h"
+#include "StatementSpy.h"
 #include "core/Error.h"
 
 using orvane::Variant;
-using orvane::adodb::StatementRecord;
+using orvane::test::StatementSpy;
 using orvane::test::TempAppFolder;
 
 namespace {
-class StatementSpy {
-public:
-    StatementSpy() {
-        orvane::adodb::SetStatementObserver([this](const StatementRecord& r) { records.push_back(r); });
-    }
-    ~StatementSpy() { orvane::adodb::SetStatementObserver({}); }
-    std::vector<StatementRecord> records;
-};
-
 void Fill(CBusinessTier& b, const std::string& first) {
     b.FirstName(first);
     b.LastName("Lovelace");

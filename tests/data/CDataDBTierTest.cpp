@@ -8,25 +8,15 @@
 #include "TempAppFolder.h"
 #include "adodb/Connection.h"
 #include "adodb/Recordset.h"
-#include "adodb/StatementLog.h"
+#include "StatementSpy.h"
 #include "core/Error.h"
 
 using orvane::Variant;
 using orvane::VariantArray;
-using orvane::adodb::StatementRecord;
+using orvane::test::StatementSpy;
 using orvane::test::TempAppFolder;
 
 namespace {
-
-// Records what reaches the database layer while it lives.
-class StatementSpy {
-public:
-    StatementSpy() {
-        orvane::adodb::SetStatementObserver([this](const StatementRecord& r) { records.push_back(r); });
-    }
-    ~StatementSpy() { orvane::adodb::SetStatementObserver({}); }
-    std::vector<StatementRecord> records;
-};
 
 Variant Record(std::int32_t id, std::vector<std::string> fields) {
     VariantArray a(0, 7, 0, 0);
