@@ -40,7 +40,9 @@ double Median(std::vector<double> v) {
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
+// One untimed warm-up run (caches, first allocations), then the median.
 double MedianMs(int repetitions, const std::function<void()>& run) {
+    run();
     std::vector<double> times;
     for (int i = 0; i < repetitions; ++i) {
         auto start = std::chrono::steady_clock::now();
@@ -63,7 +65,7 @@ fs::path MakeAppFolder(int rows) {
 
 // Runs in the child: measures one table size and prints one table row.
 int MeasureSize(int rows) {
-    const int reps = rows >= 1'000'000 ? 3 : 5;
+    const int reps = rows >= 1'000'000 ? 5 : 11;
     fs::path root = MakeAppFolder(rows);
     orvane::App::SetPath(root.string());
     std::string db = (root / "Database" / "Addressbook.mdb").string();
