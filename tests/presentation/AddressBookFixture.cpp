@@ -29,6 +29,12 @@ std::vector<std::int32_t> AddressBookTest::Ids() {
     return ids;
 }
 
+std::vector<std::string> AddressBookTest::Entries(const ComboBox& box) {
+    std::vector<std::string> entries;
+    for (std::int32_t i = 0; i < box.ListCount(); ++i) entries.push_back(box.List(i));
+    return entries;
+}
+
 std::vector<std::string> AddressBookTest::Fields() {
     frmOrvane& f = frm();
     return {f.txtFirstname.Text(), f.txtLastname.Text(), f.txtAddress.Text(),   f.txtZip.Text(),
@@ -47,8 +53,14 @@ std::string AddressBookTest::Mode() {
            state(f.cmdEdit) + " delete " + state(f.cmdDelete);
 }
 
-std::string AddressBookTest::BrowseMode() { return "fields off | save off cancel off add on edit on delete on"; }
-std::string AddressBookTest::EditMode() { return "fields on | save on cancel on add off edit off delete off"; }
+std::vector<std::string> AddressBookTest::TabCycle(Form& form, int presses) {
+    std::vector<std::string> names;
+    for (int i = 0; i < presses; ++i) {
+        sim::KeyTab(form);
+        names.push_back(form.ActiveControl() ? form.ActiveControl()->Name() : "?");
+    }
+    return names;
+}
 
 std::vector<std::string> AddressBookTest::Prompts() const {
     std::vector<std::string> prompts;

@@ -21,16 +21,19 @@ protected:
 
     static frmOrvane& frm() { return frmOrvane::Instance(); }
 
-    // The name list's texts and item data.
+    // The name list's texts and item data; a choice list's entries.
     static std::vector<std::string> Names();
     static std::vector<std::int32_t> Ids();
+    static std::vector<std::string> Entries(const orvane::toolkit::ComboBox& box);
     // The seven detail fields, top to bottom.
     static std::vector<std::string> Fields();
     // Enabled states: "fields" (all seven alike, else "mixed"), then the
-    // five editing buttons, e.g. "fields off | save off cancel off add on edit on delete on".
+    // five editing buttons; compared with kBrowseMode or kEditMode.
     static std::string Mode();
-    static std::string BrowseMode();
-    static std::string EditMode();
+    static constexpr const char* kBrowseMode = "fields off | save off cancel off add on edit on delete on";
+    static constexpr const char* kEditMode = "fields on | save on cancel on add off edit off delete off";
+    // The names of the controls that hold the focus after each of that many Tabs.
+    static std::vector<std::string> TabCycle(orvane::toolkit::Form& form, int presses);
 
     // The prompts of the message boxes shown so far.
     std::vector<std::string> Prompts() const;

@@ -1,7 +1,6 @@
 #include <filesystem>
 
 #include "AddressBookFixture.h"
-#include "Functions.h"
 #include "toolkit/Application.h"
 #include "toolkit/Screen.h"
 #include "toolkit/Testing.h"
@@ -27,7 +26,7 @@ protected:
     static std::pair<std::int32_t, std::int32_t> Place(const Form& form) { return {form.Left(), form.Top()}; }
 };
 
-TEST_F(NavigationTest, TheDiagramWindowShowsThePicture) {
+TEST_F(NavigationTest, TheDiagramWindowShowsThePictureWithItsTitleFocusAndTabOrder) {
     sim::MouseClick(frm().Command2);
     ASSERT_TRUE(diagram().Visible());
     EXPECT_EQ(sim::WindowTitle(diagram()), "Diagram");
@@ -35,14 +34,13 @@ TEST_F(NavigationTest, TheDiagramWindowShowsThePicture) {
     EXPECT_EQ(diagram().ScaleHeight(), 6465);
     EXPECT_EQ(diagram().Picture1.PictureWidth(), 508);
     EXPECT_EQ(diagram().Picture1.PictureHeight(), 361);
-    EXPECT_EQ(diagram().Picture1.InnerWidth(), 509);   // 513 x 361 less the border
-    EXPECT_EQ(diagram().Picture1.InnerHeight(), 357);  // the picture's last rows are clipped
     ASSERT_NE(diagram().ActiveControl(), nullptr);
     EXPECT_EQ(diagram().ActiveControl()->Name(), "Command1");
+    EXPECT_EQ(TabCycle(diagram(), 4), (std::vector<std::string>{"Picture1", "Command2", "Command3", "Command1"}));
     EXPECT_EQ(Place(diagram()), Centre(diagram()));
 }
 
-TEST_F(NavigationTest, TheDescriptionWindowShowsTheDocument) {
+TEST_F(NavigationTest, TheDescriptionWindowShowsTheDocumentWithItsTitleFocusAndTabOrder) {
     sim::MouseClick(frm().Command1);
     ASSERT_TRUE(description().Visible());
     EXPECT_EQ(sim::WindowTitle(description()), "Description");
@@ -53,83 +51,61 @@ TEST_F(NavigationTest, TheDescriptionWindowShowsTheDocument) {
     EXPECT_DOUBLE_EQ(description().rtfDescription.FontSize(), 12.0);
     ASSERT_NE(description().ActiveControl(), nullptr);
     EXPECT_EQ(description().ActiveControl()->Name(), "rtfDescription");
+    EXPECT_EQ(TabCycle(description(), 4),
+              (std::vector<std::string>{"Command1", "Command2", "Command3", "rtfDescription"}));
     EXPECT_EQ(Place(description()), Centre(description()));
 }
 
-TEST_F(NavigationTest, TheShippedDocumentLoads) {
-    const std::filesystem::path shipped = std::filesystem::path(ORVANE_SOURCE_DIR) / "app" / "Documents" / "Orvane.rtf";
-    ASSERT_TRUE(std::filesystem::exists(shipped));
-    std::filesystem::copy_file(shipped, folder.Root() / "Documents" / "Orvane.rtf",
-                               std::filesystem::copy_options::overwrite_existing);
-    frm().Command1.Value(true);
-    EXPECT_TRUE(messages.Shown().empty());
-    EXPECT_TRUE(description().Visible());
-    EXPECT_NE(description().rtfDescription.Text().find("CBusinessTier"), std::string::npos);
-}
-
-TEST_F(NavigationTest, ViewDiagramTwiceGivesOneWindowWhereItWas) {
+TEST_F(NavigationTest, ShowingAgainKeepsOneWindowWhereItWasAndReopeningCentres) {
     frm().Command2.Value(true);
     diagram().Move(1500, 1200);  // as if the user dragged it
     frm().Command2.Value(true);
     EXPECT_EQ(Forms::LoadedCount(), 2);
     EXPECT_EQ(Place(diagram()), std::make_pair(1500, 1200));
-    EXPECT_TRUE(diagram().Visible());
-
-    frm().Command1.Value(true);
-    description().Move(300, 450);
-    frm().Command1.Value(true);
-    EXPECT_EQ(Forms::LoadedCount(), 3);
-    EXPECT_EQ(Place(description()), std::make_pair(300, 450));
-}
-
-TEST_F(NavigationTest, ClosedWindowsOpenCentredAgain) {
-    frm().Command2.Value(true);
-    diagram().Move(1500, 1200);
-    diagram().Command1.Value(true);
+    diagram().Command1.Value(true);  // Close
     EXPECT_FALSE(diagram().IsLoaded());
     frm().Command2.Value(true);
     EXPECT_EQ(Place(diagram()), Centre(diagram()));
 
     frm().Command1.Value(true);
     description().Move(300, 450);
+    frm().Command1.Value(true);
+    EXPECT_EQ(Forms::LoadedCount(), 3);
+    EXPECT_EQ(Place(description()), std::make_pair(300, 450));
     sim::CloseBox(description());  // the title bar's close box unloads too
     EXPECT_FALSE(description().IsLoaded());
     frm().Command1.Value(true);
     EXPECT_EQ(Place(description()), Centre(description()));
 }
 
-TEST_F(NavigationTest, EachWindowLeadsToTheOthersAndStaysOpen) {
+TEST_F(NavigationTest, EachWindowLeadsToTheOthersLeavingTheAddressBookAsItIs) {
+    frm().lstAddress.ListIndex(1);
+    frm().cmdEdit.Value(true);
+    frm().txtFirstname.Text("Typing");
+    CBusinessTier* tier = frm().mobjBusinessTier.get();
     frm().Command1.Value(true);
     description().Command2.Value(true);  // View Diagram
-    EXPECT_TRUE(description().Visible());
+    EXPECT_TRUE(description().Visible());  // still open behind the diagram
     EXPECT_TRUE(diagram().Visible());
-    diagram().Command1.Value(true);
-    diagram().Move(0, 0);
+    diagram().Command1.Value(true);  // Close
     description().Command2.Value(true);
     diagram().Command2.Value(true);  // View Description: already open
     EXPECT_TRUE(diagram().Visible());
     EXPECT_TRUE(description().Visible());
     EXPECT_EQ(Forms::LoadedCount(), 3);
-    EXPECT_TRUE(messages.Shown().empty());
-}
 
-TEST_F(NavigationTest, ViewProgramKeepsTheAddressBookAsItIs) {
-    frm().lstAddress.ListIndex(1);
-    frm().cmdEdit.Value(true);
-    frm().txtFirstname.Text("Typing");
-    CBusinessTier* tier = frm().mobjBusinessTier.get();
-    frm().Command2.Value(true);
     diagram().Command3.Value(true);  // View Program
-    frm().Command1.Value(true);
     description().Command3.Value(true);
     EXPECT_EQ(frm().lstAddress.ListIndex(), 1);
     EXPECT_EQ(Fields()[0], "Typing");
-    EXPECT_EQ(Mode(), EditMode());
+    EXPECT_EQ(Mode(), kEditMode);
     EXPECT_EQ(frm().mobjBusinessTier.get(), tier);  // not reloaded
+    EXPECT_TRUE(messages.Shown().empty());
 }
 
-TEST_F(NavigationTest, ClosingTheAddressBookFirstKeepsTheProgramRunning) {
+TEST_F(NavigationTest, ClosingTheAddressBookFirstKeepsTheProgramRunningUntilTheLastWindow) {
     frm().Command1.Value(true);
+    frm().Command2.Value(true);
     frm().cmdClose.Value(true);
     EXPECT_FALSE(frm().IsLoaded());
     EXPECT_FALSE(Program::Ended());
@@ -139,13 +115,9 @@ TEST_F(NavigationTest, ClosingTheAddressBookFirstKeepsTheProgramRunning) {
     EXPECT_TRUE(frm().Visible());
     EXPECT_EQ(Names(), (std::vector<std::string>{"Ann, Lee", "Bob, Ray", "Cy, Vale"}));
     EXPECT_EQ(frm().lstAddress.ListIndex(), -1);
-    EXPECT_EQ(Mode(), BrowseMode());
+    EXPECT_EQ(Mode(), kBrowseMode);
     EXPECT_EQ(Place(frm()), place);  // not centred again
-}
 
-TEST_F(NavigationTest, ClosingTheLastWindowEndsTheProgram) {
-    frm().Command2.Value(true);
-    frm().Command1.Value(true);
     frm().cmdClose.Value(true);
     diagram().Command1.Value(true);
     EXPECT_FALSE(Program::Ended());
@@ -180,36 +152,6 @@ TEST_F(NavigationTest, AChangedDocumentShowsOnlyAfterCloseAndReopen) {
     description().Command1.Value(true);
     frm().Command1.Value(true);
     EXPECT_NE(description().rtfDescription.Text().find("Second edition."), std::string::npos);
-}
-
-TEST_F(NavigationTest, WindowsLargerThanTheScreenStandOutOnBothSides) {
-    Screen::SetSizeForTesting(6000, 4500);
-    frm().Command1.Value(true);
-    const std::int32_t excessX = description().Width() - 6000;
-    const std::int32_t excessY = description().Height() - 4500;
-    ASSERT_GT(excessX, 0);
-    EXPECT_EQ(description().Left(), -(excessX / 2));
-    EXPECT_EQ(description().Top(), -(excessY / 2));
-    frm().Command2.Value(true);
-    EXPECT_LT(diagram().Left(), 0);
-    EXPECT_LT(diagram().Top(), 0);
-}
-
-TEST_F(NavigationTest, TabOrderOfTheExplanatoryWindows) {
-    frm().Command2.Value(true);
-    std::vector<std::string> visited;
-    for (int i = 0; i < 4; ++i) {
-        sim::KeyTab(diagram());
-        visited.push_back(diagram().ActiveControl() ? diagram().ActiveControl()->Name() : "?");
-    }
-    EXPECT_EQ(visited, (std::vector<std::string>{"Picture1", "Command2", "Command3", "Command1"}));
-    frm().Command1.Value(true);
-    visited.clear();
-    for (int i = 0; i < 4; ++i) {
-        sim::KeyTab(description());
-        visited.push_back(description().ActiveControl() ? description().ActiveControl()->Name() : "?");
-    }
-    EXPECT_EQ(visited, (std::vector<std::string>{"Command1", "Command2", "Command3", "rtfDescription"}));
 }
 
 }  // namespace
