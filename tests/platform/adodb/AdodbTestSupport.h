@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
+#include <stdexcept>
 #include <string>
 
 #include "adodb/Command.h"
@@ -18,27 +18,21 @@
 namespace orvane::adodb::test {
 
 // A fresh folder under the system's temp folder, removed with everything in it.
-class TempDir {
-public:
+struct TempDir {
     TempDir() {
-        static std::atomic<int> counter{0};
-        root_ = std::filesystem::temp_directory_path() /
-                ("orvane-adodb-" + std::to_string(std::random_device{}()) + "-" + std::to_string(counter++));
-        std::filesystem::create_directories(root_);
+        std::string pattern = (std::filesystem::temp_directory_path() / "orvane-adodb-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) throw std::runtime_error("no temp folder");
+        root = pattern;
     }
     ~TempDir() {
         std::error_code ec;
-        std::filesystem::permissions(root_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
-        std::filesystem::remove_all(root_, ec);
+        std::filesystem::remove_all(root, ec);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
+    std::string File(const std::string& name) const { return (root / name).string(); }
 
-    const std::filesystem::path& Root() const { return root_; }
-    std::string File(const std::string& name) const { return (root_ / name).string(); }
-
-private:
-    std::filesystem::path root_;
+    std::filesystem::path root;
 };
 
 // The address table and its two saved queries, as the program's database holds them.
@@ -60,14 +54,16 @@ inline std::string ConnectionStringFor(const std::string& path) {
 // All rows of a statement, or the empty value when it has none.
 inline Variant ReadAll(Connection& connection, const std::string& sql) {
     Recordset rst;
-    rst.Open(sql, connection, adOpenForwardOnly, adLockReadOnly, adOptionUnspecified);
+    rst.Open(sql, connection);
     if (rst.BOF() && rst.Eof()) return Variant();
     return rst.GetRows(-1);
 }
 
-inline std::string FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+inline const Variant kNull = Variant::Null();
+
+// A fields x rows array from its elements, row by row.
+inline Variant Rows(std::int32_t fields, std::int32_t rows, std::vector<Variant> elements) {
+    return Variant(VariantArray(fields, rows, std::move(elements)));
 }
 
 // Runs fn and returns the error it raises; fails the test when it raises none.
@@ -81,5 +77,18 @@ Error ErrorOf(Fn&& fn) {
     ADD_FAILURE() << "no error was raised";
     return Error(0, "");
 }
+
+// A new address database in a temp folder, with a connection open on it.
+class DatabaseTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CreateDatabaseFile(database_, kAddressSchema);
+        connection_.Open(ConnectionStringFor(database_));
+    }
+
+    TempDir dir_;
+    std::string database_ = dir_.File("Addressbook.mdb");
+    Connection connection_;
+};
 
 }  // namespace orvane::adodb::test

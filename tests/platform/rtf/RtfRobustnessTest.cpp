@@ -1,81 +1,44 @@
-// Malformed input: read as well as it can be, never a crash, a hang or an
-// exception other than "not RTF".
+// Files, text that is not RTF, and malformed input: read as well as it can
+// be, never a crash, a hang or an exception other than "not RTF".
+#include <QTemporaryDir>
+
+#include <fstream>
 #include <random>
 
 #include "RtfTestSupport.h"
-#include "core/Error.h"
-#include "rtf/RtfTokenizer.h"
 
 namespace orvane::rtf::test {
 namespace {
 
 using RtfRobustness = RtfDocTest;
+using RtfFile = RtfDocTest;
 
-TEST(RtfTokenizerTest, ClampsAndCutsMalformedControls) {
-    std::string longName(40, 'x');
-    const std::string input = "\\" + longName + "7 \\fs99999999999999 \\li-99999999999\\'4";
-    RtfTokenizer t(input);
-    Token word = t.Next();
-    EXPECT_EQ(word.kind, TokenKind::Word);
-    EXPECT_EQ(word.text, std::string(32, 'x'));
-    EXPECT_EQ(word.param, 7);
-    Token size = t.Next();
-    EXPECT_EQ(size.text, "fs");
-    EXPECT_EQ(size.param, 2147483647);
-    Token indent = t.Next();
-    EXPECT_EQ(indent.text, "li");
-    EXPECT_EQ(indent.param, -2147483647 - 1);
-    EXPECT_EQ(t.Next().kind, TokenKind::End);  // the broken \'4 is dropped
-}
-
-TEST(RtfTokenizerTest, BinaryDataAndDelimiters) {
-    RtfTokenizer t("\\bin3 {}\\x\\b0x\\binary1 \\bin99 ab");
-    Token bin = t.Next();
-    EXPECT_EQ(bin.kind, TokenKind::Binary);
-    EXPECT_EQ(bin.text, "{}\\");  // braces and backslashes inside are data
-    Token after = t.Next();
-    EXPECT_EQ(after.kind, TokenKind::Text);  // "x" after the data
-    EXPECT_EQ(after.text, "x");
-    Token b0 = t.Next();
-    EXPECT_EQ(b0.text, "b");
-    EXPECT_TRUE(b0.hasParam);
-    EXPECT_EQ(t.Next().text, "x");  // a non-space delimiter stays text
-    Token binary = t.Next();
-    EXPECT_EQ(binary.kind, TokenKind::Word);  // "binary" is not \bin
-    Token rest = t.Next();
-    EXPECT_EQ(rest.kind, TokenKind::Binary);
-    EXPECT_EQ(rest.text, "ab");  // the count is cut to what is left
-    EXPECT_EQ(t.Next().kind, TokenKind::End);
-}
-
-TEST_F(RtfRobustness, UnbalancedBraces) {
-    Read("{\\rtf1 a{\\b b}}}} after the end}");
-    EXPECT_EQ(Text(), "ab");
-    Read("{\\rtf1 never closed{\\b bold");
-    EXPECT_EQ(Text(), "never closedbold");
-    EXPECT_EQ(AtText("bold").fontWeight(), QFont::Bold);
-}
-
-TEST_F(RtfRobustness, DeepNestingIsCappedButBracesStillCount) {
-    std::string deep = "{\\rtf1 a" + std::string(100000, '{') + "\\b x" + std::string(100000, '}') + "y}";
-    Read(deep);
-    EXPECT_EQ(Text(), "axy");
-    EXPECT_EQ(AtText("x").fontWeight(), QFont::Bold);
-    EXPECT_NE(AtText("y").fontWeight(), QFont::Bold);
-
-    Read("{\\rtf1 " + std::string(100000, '{') + "lost in here");
-    EXPECT_EQ(Text(), "lost in here");
-}
-
-TEST_F(RtfRobustness, HugeAndBrokenControls) {
-    Read("{\\rtf1\\uc2147483647\\u65? all of this is fallback}");
-    EXPECT_EQ(Text(), "A");
-    Read("{\\rtf1\\u99999999999?x\\u-99999999999?y\\cf99999999999 z\\f-5 w\\li99999999999\\sb-5 v\\'4}");
-    EXPECT_EQ(Text(), "xyzwv");
-    Read("{\\rtf1 a\\bin999999999 lost}");
-    EXPECT_EQ(Text(), "a");
-    Read("{\\rtf1 x\\");
-    EXPECT_EQ(Text(), "x");
+TEST_F(RtfRobustness, MalformedInputIsReadAsWellAsItCanBe) {
+    const std::string open(100000, '{'), close(100000, '}');
+    struct Case {
+        std::string rtf;
+        const char* text;
+        const char* bold = "";
+    };
+    const Case cases[] = {
+        {"{\\rtf1 a{\\b b}}}} after the end}", "ab", "b"},
+        {"{\\rtf1 never closed{\\b bold", "never closedbold", "bold"},
+        // Nesting is capped, but the braces still count.
+        {"{\\rtf1 a" + open + "\\b x" + close + "y}", "axy", "x"},
+        {"{\\rtf1 " + open + "lost in here", "lost in here"},
+        {"{\\rtf1\\uc2147483647\\u65? all of this is fallback}", "A"},
+        {"{\\rtf1\\" + std::string(100000, 'x') + "7 a\\li-99999999999 b}", "ab"},
+        // Braces and backslashes in \bin data are data; "binary" is no \bin; a delimiter other than a blank is text.
+        {"{\\rtf1 a{\\pict\\pngblip\\bin3 {}\\}b\\binary1 cd\\b0x}", "abcdx"},
+        {"{\\rtf1\\u99999999999?x\\u-99999999999?y\\cf99999999999 z\\f-5 w\\li99999999999\\sb-5 v\\'4}", "xyzwv"},
+        {"{\\rtf1 a\\bin999999999 lost}", "a"},
+        {"{\\rtf1 x\\", "x"},
+    };
+    for (const Case& c : cases) {
+        Read(c.rtf);
+        EXPECT_EQ(Text(), c.text) << c.rtf.substr(0, 80);
+        EXPECT_EQ(Where(Bold), c.bold) << c.rtf.substr(0, 80);
+    }
 }
 
 TEST_F(RtfRobustness, RandomBytesNeverThrow) {
@@ -83,18 +46,71 @@ TEST_F(RtfRobustness, RandomBytesNeverThrow) {
     const std::string alphabet = "{}\\\\\\'*;abcdefuinpbqrtl0123456789- \r\n\xe9\x80";
     for (int round = 0; round < 400; ++round) {
         std::string body;
-        std::size_t length = random() % 3000;
-        for (std::size_t i = 0; i < length; ++i) {
+        for (std::size_t i = random() % 3000; i > 0; --i)
             body += round % 2 ? alphabet[random() % alphabet.size()] : static_cast<char>(random() % 256);
-        }
         SCOPED_TRACE(round);
         EXPECT_NO_THROW(Read("{\\rtf1" + body));
-        try {
-            Read(body);  // without the header: rejected, or read if it happens to be RTF
-        } catch (const Error& e) {
-            EXPECT_EQ(e.Number(), 321);
-        }
+        // Without the header: rejected, or read if it happens to be RTF.
+        const int number = ErrorNumberOf([&] { Read(body); });
+        EXPECT_TRUE(number == 0 || number == 321) << number;
     }
+}
+
+TEST_F(RtfFile, TextThatIsNotRtfIsRejectedAndTheDocumentKept) {
+    doc.setPlainText("kept");
+    for (std::string_view notRtf : {"", "   ", "hello", "{rtf1}", "{\\rtx1 a}", "\\rtf1 a", "<html>"}) {
+        std::string description;
+        EXPECT_EQ(ErrorNumberOf([&] { Read(notRtf); }, &description), 321) << notRtf;
+        EXPECT_NE(description.find("RTF"), std::string::npos);
+    }
+    EXPECT_EQ(Text(), "kept");
+
+    Read(" \r\n\t{\\rtf1 blanks first}");
+    EXPECT_EQ(Text(), "blanks first");
+    Read("\xEF\xBB\xBF{\\rtf1 after a BOM}");
+    EXPECT_EQ(Text(), "after a BOM");
+}
+
+TEST_F(RtfFile, LoadsAFileNamedWithBackslashesAndErrorsNameThePath) {
+    QTemporaryDir dir;
+    const std::string root = dir.path().toStdString();
+    std::ofstream(root + "/Test.rtf", std::ios::binary) << "{\\rtf1\\ansi {\\b Hello} caf\\'e9\\par}";
+    LoadRtfFile(root + "\\Test.rtf", doc);
+    EXPECT_EQ(Text(), QString::fromUtf8("Hello café"));
+    EXPECT_EQ(Where(Bold), "Hello");
+
+    std::ofstream(root + "/Plain.rtf", std::ios::binary) << "just some text\r\n";
+    const std::pair<std::string, int> failures[] = {{root + "\\Missing.rtf", 53}, {root, 75}, {root + "/Plain.rtf", 321}};
+    for (const auto& [path, number] : failures) {
+        std::string description;
+        EXPECT_EQ(ErrorNumberOf([&] { LoadRtfFile(path, doc); }, &description), number) << path;
+        EXPECT_NE(description.find(path), std::string::npos) << description;
+    }
+}
+
+TEST_F(RtfFile, TheDescriptionDocument) {
+    QFont font("MS Sans Serif");
+    font.setPointSize(12);
+    doc.setDefaultFont(font);
+    LoadRtfFile(std::string(ORVANE_SOURCE_DIR) + "/app/Documents/Orvane.rtf", doc);
+
+    const QString text = Text();
+    auto blocks = Blocks();
+    ASSERT_GT(blocks.size(), 10u);
+    EXPECT_TRUE(blocks[0].text().contains("Orvane")) << blocks[0].text().toStdString();
+    EXPECT_EQ(blocks[0].blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    EXPECT_TRUE(Bold(At(0)));
+    for (const char* phrase : {"frmOrvane", "CBusinessTier", "CDataDBTier", "CDataTier", "SaveAddress",
+                               "UpdateAddress", "View Diagram", "View Description", "View Program", "Close"}) {
+        EXPECT_TRUE(text.contains(phrase)) << phrase;
+    }
+    EXPECT_TRUE(text.contains(QChar(0x2022)));  // the bullets
+    EXPECT_TRUE(text.contains(QChar(0x00E9)));  // é
+    EXPECT_FALSE(text.contains("Times New Roman"));  // the font table is no text
+    int boldRuns = 0;
+    for (int i = 0; i < text.size(); ++i) boldRuns += Bold(At(i)) && (i == 0 || !Bold(At(i - 1)));
+    EXPECT_GE(boldRuns, 4);
+    EXPECT_FALSE(Where(&QTextCharFormat::fontItalic).isEmpty());
 }
 
 }  // namespace

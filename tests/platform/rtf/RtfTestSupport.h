@@ -2,17 +2,33 @@
 
 #include <gtest/gtest.h>
 
+#include <QFont>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/Error.h"
 #include "rtf/RtfReader.h"
 
 namespace orvane::rtf::test {
+
+inline bool Bold(const QTextCharFormat& f) { return f.fontWeight() == QFont::Bold; }
+
+// The number of the error that action raises, 0 when it raises none.
+inline int ErrorNumberOf(const std::function<void()>& action, std::string* description = nullptr) {
+    try {
+        action();
+    } catch (const Error& e) {
+        if (description) *description = e.Description();
+        return e.Number();
+    }
+    return 0;
+}
 
 // A document read from RTF text, with ways to look at what came out.
 class RtfDocTest : public ::testing::Test {
@@ -33,6 +49,15 @@ protected:
         int pos = static_cast<int>(Text().indexOf(needle));
         EXPECT_GE(pos, 0) << needle.toStdString() << " not in " << Text().toStdString();
         return At(pos < 0 ? 0 : pos);
+    }
+    // The characters whose format has a property, in order.
+    template <typename Property>
+    QString Where(Property property) const {
+        QString chars;
+        const QString text = Text();
+        for (int i = 0; i < text.size(); ++i)
+            if (std::invoke(property, At(i))) chars += text[i];
+        return chars;
     }
 
     std::vector<QTextBlock> Blocks() const {

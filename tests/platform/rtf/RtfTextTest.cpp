@@ -1,38 +1,94 @@
-// Characters, paragraphs and destinations.
+// Characters and their formatting, paragraphs and destinations.
+#include <QBrush>
+
 #include "RtfTestSupport.h"
 
 namespace orvane::rtf::test {
 namespace {
 
 using RtfText = RtfDocTest;
+using RtfFormatting = RtfDocTest;
 
-TEST_F(RtfText, CodePageBytes) {
-    Read("{\\rtf1\\ansi\\ansicpg1252 caf\\'e9 \\'80 \\'93q\\'94 \xe9}");
-    EXPECT_EQ(Text(), QString::fromUtf8("café € “q” é"));
-
-    Read("{\\rtf1\\ansi\\ansicpg1251 \\'c0\\'c1}");
-    EXPECT_EQ(Text(), QString::fromUtf8("АБ"));
-
-    // A Cyrillic font in a Western document decodes its bytes as Cyrillic.
-    Read("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset204 Arial Cyr;}}\\f0\\'c0{\\f1\\'c0}}");
-    EXPECT_EQ(Text(), QString::fromUtf8("ÀА"));
+std::string WithTables(std::string_view body) {
+    return "{\\rtf1\\ansi\\ansicpg1252\\deff0"
+           "{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f1\\froman\\fcharset0 Times New Roman;}{\\f2\\fmodern Courier New;}}"
+           "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}" +
+           std::string(body) + "}";
 }
 
-TEST_F(RtfText, UnicodeAndItsFallback) {
-    Read("{\\rtf1 a\\u8364?b}");
-    EXPECT_EQ(Text(), QString::fromUtf8("a€b"));
-    Read("{\\rtf1\\uc0\\u8364 b}");
-    EXPECT_EQ(Text(), QString::fromUtf8("€b"));
-    Read("{\\rtf1\\uc2\\u8364\\'80\\'80b}");  // \'hh counts as one character
-    EXPECT_EQ(Text(), QString::fromUtf8("€b"));
-    Read("{\\rtf1\\u-1279?}");  // 64257 written as a signed 16-bit number
-    EXPECT_EQ(Text(), QString(QChar(0xFB01)));
-    Read("{\\rtf1\\u-10179?\\u-8704?}");  // a surrogate pair
-    EXPECT_EQ(Text(), QString::fromUtf8("\xF0\x9F\x98\x80"));
-    Read("{\\rtf1{\\uc5\\u8364 ab}cd}");  // the skip ends with the group
-    EXPECT_EQ(Text(), QString::fromUtf8("€cd"));
-    Read("{\\rtf1{\\uc3 x}\\u8364?y}");  // \uc belongs to its group
-    EXPECT_EQ(Text(), QString::fromUtf8("x€y"));
+TEST_F(RtfFormatting, TogglesApplyToExactRunsGroupsRestoreAndPlainResets) {
+    Read("{\\rtf1 a\\b B\\b0 c\\i I\\i0 d\\ul U\\ulnone e\\ul V\\ul0 f\\strike S\\strike0 g\\b1 H}");
+    ASSERT_EQ(Text(), "aBcIdUeVfSgH");
+    EXPECT_EQ(Where(Bold), "BH");
+    EXPECT_EQ(Where(&QTextCharFormat::fontItalic), "I");
+    EXPECT_EQ(Where(&QTextCharFormat::fontUnderline), "UV");
+    EXPECT_EQ(Where(&QTextCharFormat::fontStrikeOut), "S");
+
+    // Groups restore what was in force; \plain resets.
+    Read("{\\rtf1\\b x{\\i y{\\plain z}q}w}");
+    ASSERT_EQ(Text(), "xyzqw");
+    EXPECT_EQ(Where(Bold), "xyqw");
+    EXPECT_EQ(Where(&QTextCharFormat::fontItalic), "yq");  // back from the \plain group
+}
+
+TEST_F(RtfFormatting, FontFamiliesAndSizesAndTheDefaultFont) {
+    Read(WithTables("dflt \\f1\\fs36 big{\\f2\\fs20 mono}\\fs back\\f7 same\\fs99999999999999 huge\\fs1 tiny"));
+    // \deff0 names Arial for text with no \f of its own.
+    EXPECT_EQ(AtText("dflt").fontFamilies().toStringList(), QStringList{"Arial"});
+    EXPECT_FALSE(AtText("dflt").hasProperty(QTextFormat::FontPointSize));
+    EXPECT_EQ(AtText("big").fontFamilies().toStringList(), QStringList{"Times New Roman"});
+    EXPECT_EQ(AtText("mono").fontFamilies().toStringList(), QStringList{"Courier New"});
+    EXPECT_EQ(AtText("same").fontFamilies().toStringList(), QStringList{"Times New Roman"});  // no font 7
+    // Half-points; \fs alone is 24.
+    const std::pair<const char*, double> sizes[] = {{"big", 18}, {"mono", 10}, {"back", 12}, {"huge", 1638}, {"tiny", 1}};
+    for (const auto& [word, points] : sizes) EXPECT_DOUBLE_EQ(AtText(word).fontPointSize(), points) << word;
+
+    // Without a font table the document's default font stays in charge.
+    QFont font("MS Sans Serif");
+    font.setPointSize(12);
+    doc.setDefaultFont(font);
+    Read("{\\rtf1\\ansi plain words\\par}");
+    EXPECT_EQ(doc.defaultFont(), font);
+    EXPECT_FALSE(AtText("plain").hasProperty(QTextFormat::FontFamilies));
+    EXPECT_FALSE(AtText("plain").hasProperty(QTextFormat::FontPointSize));
+}
+
+TEST_F(RtfFormatting, ColoursScriptsCapsAndHiddenText) {
+    Read(WithTables("\\cf1 red\\cf2 blue\\cf9 stillblue\\cf0 auto{\\highlight2 marked}\\cb1 shaded\\cb0 none"));
+    EXPECT_EQ(AtText("red").foreground().color(), QColor(255, 0, 0));
+    EXPECT_EQ(AtText("blue").foreground().color(), QColor(0, 0, 255));
+    EXPECT_EQ(AtText("stillblue").foreground().color(), QColor(0, 0, 255));  // index out of range: ignored
+    EXPECT_FALSE(AtText("auto").hasProperty(QTextFormat::ForegroundBrush));
+    EXPECT_EQ(AtText("marked").background().color(), QColor(0, 0, 255));
+    EXPECT_EQ(AtText("shaded").background().color(), QColor(255, 0, 0));
+    EXPECT_FALSE(AtText("none").hasProperty(QTextFormat::BackgroundBrush));
+
+    Read("{\\rtf1 x{\\super 2}y{\\sub i}z{\\caps up}{\\v secret}end}");
+    EXPECT_EQ(Text(), "x2yizupend");
+    EXPECT_EQ(AtText("2").verticalAlignment(), QTextCharFormat::AlignSuperScript);
+    EXPECT_EQ(AtText("i").verticalAlignment(), QTextCharFormat::AlignSubScript);
+    EXPECT_EQ(AtText("z").verticalAlignment(), QTextCharFormat::AlignNormal);
+    EXPECT_EQ(AtText("up").fontCapitalization(), QFont::AllUppercase);
+}
+
+TEST_F(RtfText, CodePageBytesUnicodeAndItsFallback) {
+    const std::pair<std::string_view, const char*> cases[] = {
+        {"{\\rtf1\\ansi\\ansicpg1252 caf\\'e9 \\'80 \\'93q\\'94 \xe9}", "café € “q” é"},
+        {"{\\rtf1\\ansi\\ansicpg1251 \\'c0\\'c1}", "АБ"},
+        // A Cyrillic font in a Western document decodes its bytes as Cyrillic.
+        {"{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset204 Arial Cyr;}}\\f0\\'c0{\\f1\\'c0}}", "ÀА"},
+        {"{\\rtf1 a\\u8364?b}", "a€b"},
+        {"{\\rtf1\\uc0\\u8364 b}", "€b"},
+        {"{\\rtf1\\uc2\\u8364\\'80\\'80b}", "€b"},             // \'hh counts as one character
+        {"{\\rtf1\\u-1279?}", "\xEF\xAC\x81"},                  // 64257 written as a signed 16-bit number
+        {"{\\rtf1\\u-10179?\\u-8704?}", "\xF0\x9F\x98\x80"},    // a surrogate pair
+        {"{\\rtf1{\\uc5\\u8364 ab}cd}", "€cd"},                 // the skip ends with the group
+        {"{\\rtf1{\\uc3 x}\\u8364?y}", "x€y"},                  // \uc belongs to its group
+    };
+    for (const auto& [rtf, text] : cases) {
+        Read(rtf);
+        EXPECT_EQ(Text(), QString::fromUtf8(text)) << rtf;
+    }
 }
 
 TEST_F(RtfText, NamedCharactersAndEscapes) {
@@ -45,42 +101,29 @@ TEST_F(RtfText, ParagraphsAndAlignment) {
     auto blocks = Blocks();
     ASSERT_EQ(blocks.size(), 4u);
     EXPECT_EQ(blocks[0].text(), "centred");
-    EXPECT_EQ(blocks[0].blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
-    // The format in force at \par is the paragraph's.
-    EXPECT_EQ(blocks[1].blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
-    EXPECT_EQ(blocks[2].blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
     EXPECT_EQ(blocks[3].text(), "just");
-    EXPECT_EQ(blocks[3].blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignJustify);
+    // The format in force at \par is the paragraph's.
+    const Qt::Alignment expected[] = {Qt::AlignHCenter, Qt::AlignRight, Qt::AlignLeft, Qt::AlignJustify};
+    for (std::size_t i = 0; i < blocks.size(); ++i)
+        EXPECT_EQ(blocks[i].blockFormat().alignment() & Qt::AlignHorizontal_Mask, expected[i]) << "paragraph " << i;
 }
 
-TEST_F(RtfText, IndentsAndSpacingInPixels) {
-    Read("{\\rtf1\\pard\\li720\\ri360\\fi-360\\sb120\\sa240 one\\par two\\par\\pard three\\par}");
+// Left, right, first-line, before and after, then the tab stops, in pixels.
+std::vector<double> Geometry(const QTextBlock& block) {
+    const QTextBlockFormat f = block.blockFormat();
+    std::vector<double> g{f.leftMargin(), f.rightMargin(), f.textIndent(), f.topMargin(), f.bottomMargin()};
+    for (const QTextOption::Tab& tab : f.tabPositions()) g.push_back(tab.position);
+    return g;
+}
+
+TEST_F(RtfText, IndentsSpacingAndTabStopsInPixels) {
+    Read("{\\rtf1\\pard\\li720\\ri360\\fi-360\\sb120\\sa240 \\bullet\\tab one\\par two\\par\\pard\\tx1440\\tx720 a\\tab b\\par}");
     auto blocks = Blocks();
     ASSERT_EQ(blocks.size(), 3u);
-    for (int i = 0; i < 2; ++i) {  // formatting holds across \par until \pard
-        QTextBlockFormat f = blocks[i].blockFormat();
-        EXPECT_DOUBLE_EQ(f.leftMargin(), 48.0);
-        EXPECT_DOUBLE_EQ(f.rightMargin(), 24.0);
-        EXPECT_DOUBLE_EQ(f.textIndent(), -24.0);
-        EXPECT_DOUBLE_EQ(f.topMargin(), 8.0);
-        EXPECT_DOUBLE_EQ(f.bottomMargin(), 16.0);
-    }
-    EXPECT_DOUBLE_EQ(blocks[2].blockFormat().leftMargin(), 0.0);
-    EXPECT_DOUBLE_EQ(blocks[2].blockFormat().textIndent(), 0.0);
-}
-
-TEST_F(RtfText, TabStops) {
-    Read("{\\rtf1\\pard\\li720\\fi-360 \\bullet\\tab hanging\\par\\pard\\tx1440\\tx720 a\\tab b\\par}");
-    auto blocks = Blocks();
-    ASSERT_EQ(blocks.size(), 2u);
     // A hanging first line stops at the left indent: 360 twips past its start.
-    auto hanging = blocks[0].blockFormat().tabPositions();
-    ASSERT_EQ(hanging.size(), 1);
-    EXPECT_DOUBLE_EQ(hanging[0].position, 24.0);
-    auto set = blocks[1].blockFormat().tabPositions();
-    ASSERT_EQ(set.size(), 2);
-    EXPECT_DOUBLE_EQ(set[0].position, 48.0);
-    EXPECT_DOUBLE_EQ(set[1].position, 96.0);
+    EXPECT_EQ(Geometry(blocks[0]), (std::vector<double>{48, 24, -24, 8, 16, 24}));
+    EXPECT_EQ(Geometry(blocks[1]), Geometry(blocks[0]));  // formatting holds across \par until \pard
+    EXPECT_EQ(Geometry(blocks[2]), (std::vector<double>{0, 0, 0, 0, 0, 48, 96}));
 }
 
 TEST_F(RtfText, LineBreaksAndParagraphMarks) {
@@ -93,7 +136,6 @@ TEST_F(RtfText, LineBreaksAndParagraphMarks) {
 
     Read("{\\rtf1 a\\par\\par}");
     EXPECT_EQ(Blocks().size(), 2u);
-
     Read("{\\rtf1 line\r\nends\rare\nignored}");
     EXPECT_EQ(Text(), "lineendsareignored");
 }
@@ -106,13 +148,6 @@ TEST_F(RtfText, DestinationsThatAreNotText) {
          "shown {\\field{\\*\\fldinst HYPERLINK \"http://x\"}{\\fldrslt link}}"
          "{\\pntext\\bullet\\tab}item}");
     EXPECT_EQ(Text(), QString::fromUtf8("shown link•\titem"));
-}
-
-TEST_F(RtfText, ReplacesWhatTheDocumentHeld) {
-    doc.setPlainText("old text\nmore");
-    Read("{\\rtf1 new}");
-    EXPECT_EQ(Text(), "new");
-    EXPECT_EQ(doc.blockCount(), 1);
 }
 
 }  // namespace
