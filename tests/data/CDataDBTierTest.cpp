@@ -28,7 +28,7 @@ Variant Record(std::int32_t id, std::vector<std::string> fields) {
 // Reads one stored row straight from the file, bypassing the tiers.
 Variant StoredRow(const TempAppFolder& folder, int id) {
     orvane::adodb::Connection connection;
-    connection.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder.DatabaseFile().string() + ";");
+    connection.Open(folder.ConnectionString());
     orvane::adodb::Recordset rst;
     rst.Open("SELECT * FROM tblAddress WHERE ID = " + std::to_string(id), connection);
     if (rst.Eof()) return Variant();

@@ -49,7 +49,7 @@ Variant NewAddress(const std::string& first) {
 
 std::set<std::string> StoredFirstNames(const TempAppFolder& folder, std::string& integrity) {
     orvane::adodb::Connection connection;
-    connection.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder.DatabaseFile().string() + ";");
+    connection.Open(folder.ConnectionString());
     {
         orvane::adodb::Recordset check;
         check.Open("PRAGMA integrity_check", connection);

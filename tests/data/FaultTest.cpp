@@ -78,7 +78,7 @@ TEST(Faults, DatabaseLockedByAnotherProcess) {
     pid_t holder = fork();
     if (holder == 0) {
         orvane::adodb::Connection connection;
-        connection.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder.DatabaseFile().string() + ";");
+        connection.Open(folder.ConnectionString());
         connection.Execute("BEGIN EXCLUSIVE");
         char c = 'r';
         ssize_t ignored = write(ready[1], &c, 1);

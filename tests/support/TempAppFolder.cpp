@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "AddressbookSchema.h"
+#include "adodb/Command.h"
 #include "adodb/Connection.h"
 #include "adodb/Recordset.h"
 #include "core/App.h"
@@ -49,23 +50,21 @@ void TempAppFolder::WriteDefaultLists() const {
 
 void TempAppFolder::ExecSql(const std::string& sql) const {
     adodb::Connection connection;
-    connection.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + DatabaseFile().string() + ";");
+    connection.Open(ConnectionString());
     connection.Execute(sql);
 }
 
 int TempAppFolder::InsertAddress(const std::string& first, const std::string& last, const std::string& address,
                                  const std::string& zip, const std::string& state, const std::string& country,
                                  const std::string& phone) const {
-    auto quote = [](const std::string& s) {
-        std::string q = "'";
-        for (char c : s) q += (c == '\'') ? std::string("''") : std::string(1, c);
-        return q + "'";
-    };
+    {
+        adodb::Command cmd;
+        cmd.SetActiveConnection(ConnectionString());
+        cmd.SetCommandText("SaveAddress");
+        cmd.Execute({first, last, address, zip, state, country, phone});
+    }
     adodb::Connection connection;
-    connection.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + DatabaseFile().string() + ";");
-    connection.Execute("INSERT INTO tblAddress (FirstName, LastName, Address, PostalCode, State, Country, Phone) VALUES (" +
-                       quote(first) + ", " + quote(last) + ", " + quote(address) + ", " + quote(zip) + ", " +
-                       quote(state) + ", " + quote(country) + ", " + quote(phone) + ")");
+    connection.Open(ConnectionString());
     adodb::Recordset rst;
     rst.Open("SELECT MAX(ID) FROM tblAddress", connection);
     return rst.GetRows(-1).Array().At(0, 0).ToLong();

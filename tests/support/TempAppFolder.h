@@ -18,6 +18,10 @@ public:
     const std::filesystem::path& Root() const { return root_; }
     std::string Path() const { return root_.string(); }
     std::filesystem::path DatabaseFile() const { return root_ / "Database" / "Addressbook.mdb"; }
+    // A connection string for the database file, for reading it directly.
+    std::string ConnectionString() const {
+        return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + DatabaseFile().string() + ";";
+    }
 
     // Writes bytes to a file below the folder, e.g. WriteFile("Lists/Country.txt", "...").
     void WriteFile(const std::string& relative, const std::string& bytes) const;
