@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <string_view>
 
 #include "App.h"
 #include "Error.h"
@@ -42,11 +43,44 @@ void AppendUtf8(std::string& out, char32_t cp) {
     } else if (cp < 0x800) {
         out += static_cast<char>(0xC0 | (cp >> 6));
         out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
+    } else if (cp < 0x10000) {
         out += static_cast<char>(0xE0 | (cp >> 12));
         out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
     }
+}
+
+// UTF-16 after its byte-order mark. Unpaired surrogates and a dangling odd
+// byte become U+FFFD, so nothing stops the reader and no NUL gets through.
+std::string DecodeUtf16(std::string_view bytes, bool bigEndian) {
+    constexpr char32_t kReplacement = 0xFFFD;
+    auto unit = [&](std::size_t i) -> char32_t {
+        auto b0 = static_cast<unsigned char>(bytes[i]);
+        auto b1 = static_cast<unsigned char>(bytes[i + 1]);
+        return bigEndian ? char32_t(b0 << 8 | b1) : char32_t(b1 << 8 | b0);
+    };
+    std::string out;
+    out.reserve(bytes.size());
+    std::size_t i = 0;
+    for (; i + 1 < bytes.size(); i += 2) {
+        char32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
+            char32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        AppendUtf8(out, (u >= 0xD800 && u <= 0xDFFF) ? kReplacement : u);
+    }
+    if (i < bytes.size()) AppendUtf8(out, kReplacement);
+    return out;
 }
 
 // Windows-1252 0x80..0x9F; the five unassigned bytes map to themselves.
@@ -58,6 +92,8 @@ constexpr std::array<char32_t, 32> kCp1252High{
 }  // namespace
 
 std::string DecodeText(std::string bytes) {
+    if (bytes.starts_with("\xFF\xFE")) return DecodeUtf16(std::string_view(bytes).substr(2), false);
+    if (bytes.starts_with("\xFE\xFF")) return DecodeUtf16(std::string_view(bytes).substr(2), true);
     if (IsValidUtf8(bytes)) {
         if (bytes.starts_with("\xEF\xBB\xBF")) bytes.erase(0, 3);
         return bytes;

@@ -7,8 +7,8 @@ namespace orvane {
 
 // Sequential text input: open for reading, read one line, end-of-file test,
 // close. A line ends at CR LF, a lone CR or a lone LF; a line end at the
-// very end of the file gives no further empty line. Text that is valid
-// UTF-8 is taken as it is; anything else is read as Windows-1252.
+// very end of the file gives no further empty line. The bytes are decoded
+// by DecodeText below.
 class TextFile {
 public:
     // Opens the file; a missing or unreadable file is an error.
@@ -26,8 +26,8 @@ private:
     std::size_t pos_ = 0;
 };
 
-// Decodes bytes: valid UTF-8 (an optional BOM removed) passes through,
-// anything else is taken as Windows-1252 and converted to UTF-8.
+// Decodes bytes to UTF-8: UTF-16 LE or BE after its byte-order mark; valid
+// UTF-8 (an optional BOM removed) as it is; anything else as Windows-1252.
 std::string DecodeText(std::string bytes);
 
 }  // namespace orvane

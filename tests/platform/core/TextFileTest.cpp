@@ -50,6 +50,16 @@ TEST(TextFile, Utf8PassesAndWindows1252IsConverted) {
     EXPECT_EQ(LinesOf("ab\xC3"), Lines{"ab\xC3\x83"});
 }
 
+TEST(TextFile, Utf16WithByteOrderMark) {
+    using namespace std::string_literals;
+    // "Qu\u00e9bec" CR LF "\U0001F600": a BMP letter, a line end and a surrogate pair.
+    EXPECT_EQ(LinesOf("\xFF\xFEQ\0u\0\xE9\0b\0e\0c\0\r\0\n\0\x3D\xD8\x00\xDE"s),
+              (Lines{"Qu\xC3\xA9" "bec", "\xF0\x9F\x98\x80"}));
+    EXPECT_EQ(LinesOf("\xFE\xFF\0Q\0u\0\xE9\0\n\0x"s), (Lines{"Qu\xC3\xA9", "x"}));
+    // A lone surrogate and a dangling odd byte become U+FFFD, never a NUL.
+    EXPECT_EQ(LinesOf("\xFF\xFE\x00\xD8" "a\0b"s), Lines{"\xEF\xBF\xBD" "a\xEF\xBF\xBD"});
+}
+
 TEST(TextFile, MissingFileAndReadingPastTheEnd) {
     try {
         orvane::TextFile file("/nonexistent-orvane/Lists/Country.txt");
