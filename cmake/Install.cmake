@@ -18,7 +18,6 @@
 #
 # ORVANE_RELOCATABLE chooses which one a plain `cmake --install` lays out;
 # the other stays at hand with `--component relocatable` or `--component system`.
-option(ORVANE_RELOCATABLE "cmake --install lays out a relocatable application folder (OFF: the system layout)" ON)
 
 # The reverse-DNS name of the desktop entry, icon and AppStream metadata.
 set(ORVANE_APP_ID org.orvane.Orvane)
