@@ -84,9 +84,15 @@ else
   user=$(id -un)
 fi
 start() {  # start <what the driver does>; prints the driver's report
+  local status=0
   "${as_user[@]}" env -i HOME="$home" PATH=/usr/bin:/bin QT_QPA_PLATFORM=offscreen \
-    LD_PRELOAD="$work/driver.so" ORVANE_DRIVE="$1" "$root/usr/bin/orvane" 2>>"$work/program.log" ||
-    { cat "$work/program.log" >&2; fail "the program ended with status $? ($1)"; }
+    LD_PRELOAD="$work/driver.so" ORVANE_DRIVE="$1" "$root/usr/bin/orvane" >"$work/report" 2>>"$work/program.log" ||
+    status=$?
+  cat "$work/report"
+  if ((status != 0)); then
+    cat "$work/report" "$work/program.log" >&2
+    fail "the program ended with status $status ($1)"
+  fi
 }
 
 report=$(start list)
