@@ -46,9 +46,17 @@ void CreateDatabaseOnce(const fs::path& file) {
     if (ec && ec != std::errc::file_exists) ThrowAccessError("create the database", file, ec);
 }
 
+// A link that leads nowhere (the program it came with was removed or
+// moved) is made again; anything else there is the user's and is kept. With
+// no installed copy to lead to, no link is made: the missing file is then
+// reported when the program reads it.
 void LinkOnce(const fs::path& target, const fs::path& link) {
-    if (Exists(link)) return;
     std::error_code ec;
+    if (!fs::is_directory(target, ec)) return;
+    if (Exists(link)) {
+        if (!fs::is_symlink(fs::symlink_status(link, ec)) || fs::exists(link, ec)) return;
+        fs::remove(link, ec);
+    }
     fs::create_directory_symlink(target, link, ec);
     if (ec && ec != std::errc::file_exists) ThrowAccessError("link", link, ec);
 }

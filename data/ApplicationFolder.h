@@ -8,9 +8,10 @@ namespace ApplicationFolder {
 // missing of it: the folder itself, an empty Database/Addressbook.mdb built
 // from the schema, and Lists and Documents as links to the copies installed
 // with the program. Whatever is already there is kept: a user's addresses,
-// and Lists or Documents folders of their own. A folder that holds the
-// program itself (a relocatable install, the build tree) is laid out by its
-// installer and left alone.
+// and Lists or Documents folders of their own; only a link that leads
+// nowhere is made again. A folder that holds the program itself (a
+// relocatable install, the build tree) is laid out by its installer and
+// left alone.
 void Prepare();
 
 }  // namespace ApplicationFolder

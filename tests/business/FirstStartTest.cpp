@@ -28,6 +28,9 @@ protected:
         fs::create_directories(dataHome_);
         ::setenv("XDG_DATA_HOME", dataHome_.c_str(), 1);
         orvane::App::SetPath("");
+        // The copies installed with the program, under the prefix of the test
+        // program's folder. Shared by every test here, so made and kept.
+        for (const char* name : {"Lists", "Documents"}) fs::create_directories(Shared(name));
     }
     void TearDown() override {
         orvane::App::SetPath("");
@@ -93,6 +96,16 @@ TEST_F(InstalledForEveryUser, LaterStartsKeepTheAddressesAndTheUsersOwnFolders) 
     EXPECT_TRUE(fs::is_directory(fs::symlink_status(Folder() / "Lists")));
     EXPECT_TRUE(fs::exists(Folder() / "Lists" / "Country.txt"));
     EXPECT_TRUE(fs::is_symlink(Folder() / "Documents"));
+}
+
+TEST_F(InstalledForEveryUser, ALinkThatLeadsNowhereIsMadeAgain) {
+    // Left by a program that was since removed, or started from elsewhere.
+    fs::create_directories(Folder());
+    fs::create_directory_symlink(dataHome_ / "removed" / "Lists", Folder() / "Lists");
+
+    FirstStart::PrepareApplicationFolder();
+
+    EXPECT_EQ(fs::read_symlink(Folder() / "Lists"), Shared("Lists"));
 }
 
 TEST_F(InstalledForEveryUser, AProgramFolderIsLeftAlone) {
