@@ -1,12 +1,17 @@
+#include "FirstStart.h"
 #include "Functions.h"
 #include "frmOrvane.h"
 #include "toolkit/Application.h"
 
 // Shows the address-book window and runs until the last window is closed.
 // A failure while the address-book window first loads (a missing reference
-// list or database) is reported and ends the program with status 1.
+// list or database, a user data folder that cannot be made) is reported and
+// ends the program with status 1.
 int main(int argc, char** argv) {
     orvane::toolkit::Application app(argc, argv);
     orvane::toolkit::Program::Title(Functions::gstrAppTitle);
-    return orvane::toolkit::Program::Run([]() -> orvane::toolkit::Form& { return frmOrvane::Instance(); });
+    return orvane::toolkit::Program::Run([]() -> orvane::toolkit::Form& {
+        FirstStart::PrepareApplicationFolder();
+        return frmOrvane::Instance();
+    });
 }

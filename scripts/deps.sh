@@ -10,6 +10,8 @@ ORVANE_PACKAGES=(
   googletest libgtest-dev
   xvfb xauth fonts-dejavu-core
   clang libclang-rt-14-dev
+  qt6-svg-dev
+  dpkg-dev lintian appstream desktop-file-utils
 )
 
 orvane_install_deps() {

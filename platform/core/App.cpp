@@ -1,6 +1,10 @@
 #include "App.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 namespace orvane::App {
@@ -9,14 +13,45 @@ std::string& Override() {
     static std::string folder;
     return folder;
 }
+
+std::filesystem::path ExecutableFolder() {
+    std::error_code ec;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) return std::filesystem::current_path();
+    return exe.parent_path();
+}
+
+// Writable and searchable by this user, as the kernel decides (so a
+// read-only mount or a folder owned by root counts as not writable).
+bool HoldsWritableDatabaseFolder(const std::filesystem::path& folder) {
+    const auto database = folder / "Database";
+    std::error_code ec;
+    return std::filesystem::is_directory(database, ec) && ::access(database.c_str(), W_OK | X_OK) == 0;
+}
+
+std::filesystem::path HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir) return entry->pw_dir;
+    return std::filesystem::current_path();
+}
 }  // namespace
 
 std::string Path() {
     if (!Override().empty()) return Override();
-    std::error_code ec;
-    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) return std::filesystem::current_path().string();
-    return exe.parent_path().string();
+    const auto folder = ExecutableFolder();
+    if (HoldsWritableDatabaseFolder(folder)) return folder.string();
+    return UserDataFolder();
+}
+
+std::string UserDataFolder() {
+    // Relative values are invalid by the XDG base directory rules: ignored.
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data && data[0] == '/')
+        return (std::filesystem::path(data) / "orvane").lexically_normal().string();
+    return (HomeFolder() / ".local" / "share" / "orvane").lexically_normal().string();
+}
+
+std::string SharedDataFolder() {
+    return (ExecutableFolder() / ".." / "share" / "orvane").lexically_normal().string();
 }
 
 void SetPath(std::string folder) {

@@ -61,6 +61,9 @@ void Control::Place(Container& container, QWidget* widget, std::int32_t left, st
     if (&container.ParentForm() != &form_)
         throw Error(InvalidProcedureCall, name_ + " cannot be placed on another window's container.");
     widget_ = widget;
+    // The control's name on its widget, for accessibility tools and anything
+    // that finds a control from outside the program.
+    widget->setObjectName(Q(name_));
     tabIndex_ = tabIndex;
     if (!TabStop()) widget->setFocusPolicy(Qt::NoFocus);
     Move(left, top, width, height);

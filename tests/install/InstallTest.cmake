@@ -3,8 +3,15 @@
 # the database exactly as it found it.
 file(REMOVE_RECURSE "${WORK_DIR}")
 
+# The relocatable folder is what a plain install gives, unless the build
+# chose the system layout as its default.
+set(component_args "")
+if(NOT DEFAULT_IS_RELOCATABLE)
+  set(component_args --component relocatable)
+endif()
+
 function(install_into prefix)
-  execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${prefix}"
+  execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${prefix}" ${component_args}
                   RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT result EQUAL 0)
     message(FATAL_ERROR "install failed: ${out}${err}")

@@ -100,3 +100,13 @@ TEST_F(ControlsTest, RichTextBoxLoadsRtfOrPlainTextInPlaceOfItsText) {
 }
 
 }  // namespace
+
+// Tools outside the program (accessibility, the package test's driver) find a
+// control by its name from the window alone.
+TEST_F(ControlsTest, EachControlIsFoundInItsWindowByName) {
+    for (Control* control : std::initializer_list<Control*>{&form.cmdLast, &form.fraBox, &form.txtSecond,
+                                                           &form.lstItems, &form.rtfText}) {
+        QWidget* found = form.Window()->findChild<QWidget*>(QString::fromStdString(control->Name()));
+        EXPECT_EQ(found, control->Widget()) << control->Name();
+    }
+}
