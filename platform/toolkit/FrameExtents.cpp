@@ -62,7 +62,9 @@ std::optional<QMargins> AnnouncedFrameMargins(Qt::WindowFlags flags) {
     if (!x11 || !x11->connection()) return std::nullopt;
     xcb_connection_t* connection = x11->connection();
 
+    // Like the windows: fixed size, which spares it a resize handle.
     QWidget probe(nullptr, flags);
+    probe.setFixedSize(160, 120);
     const auto window = static_cast<xcb_window_t>(probe.winId());  // made, not shown
     const auto tree = Own(xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr));
     if (!tree) return std::nullopt;
