@@ -23,9 +23,8 @@ void frmDiagram::BuildLayout() {
     Picture1.Picture(":/diagram.bmp");  // built into the program
     Picture1.AccessibleName("Three-tier application diagram");
     Picture1.AccessibleDescription(
-        "The Address Book in three tiers: its window in the client tier, CBusinessTier on a server in the business "
-        "tier, CDataTier and CDataDBTier on a server in the data tier with the database below; arrows join each "
-        "tier to the next, and red circles mark where they cross from one tier to another.");
+        "The Address Book in three tiers: its window in the client tier, CBusinessTier in the business tier, and "
+        "CDataTier and CDataDBTier with the database in the data tier, joined by arrows.");
     Command1.Create(*this, "Close", 6600, 6000, 1455, 375, 0);
 }
 

@@ -148,6 +148,7 @@ void Label::LabelFor(Control& field) {
     label->setBuddy(target);
     target->setAccessibleName(label->text());
 }
+
 std::string Label::Caption() const { return S(static_cast<QLabel*>(Widget())->text()); }
 
 // ---------------------------------------------------------------- TextBox
