@@ -8,6 +8,8 @@ namespace Functions {
 
 // The title of every message box of the program.
 inline constexpr const char* gstrAppTitle = "Address Book";
+// The program's icon, on every window; built into the program.
+inline constexpr const char* gstrAppIcon = ":/orvane.svg";
 
 // Empty the choice list, then add one entry per line of its reference list
 // file under the application folder.

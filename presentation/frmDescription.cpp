@@ -8,6 +8,7 @@
 using namespace orvane::toolkit;
 
 frmDescription::frmDescription() : Form("Description", 11055, 7065) {
+    Icon(Functions::gstrAppIcon);
     Command1.Click = [this] { Command1_Click(); };
     Command2.Click = [this] { Command2_Click(); };
     Command3.Click = [this] { Command3_Click(); };
@@ -22,6 +23,7 @@ void frmDescription::BuildLayout() {
     Frame1.Create(*this, "", 120, 120, 10815, 6375, 0);
     rtfDescription.Create(Frame1, 120, 240, 10575, 6015, 1);
     rtfDescription.Font("MS Sans Serif", 12, 400);
+    rtfDescription.AccessibleName("Description");
 }
 
 // Reads the document afresh on every load; a document that cannot be read

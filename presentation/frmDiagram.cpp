@@ -7,6 +7,7 @@
 using namespace orvane::toolkit;
 
 frmDiagram::frmDiagram() : Form("Diagram", 8145, 6465) {
+    Icon(Functions::gstrAppIcon);
     Command1.Click = [this] { Command1_Click(); };
     Command2.Click = [this] { Command2_Click(); };
     Command3.Click = [this] { Command3_Click(); };
@@ -20,6 +21,10 @@ void frmDiagram::BuildLayout() {
     Frame1.Create(*this, "", 120, 120, 7935, 5775, 1);
     Picture1.Create(Frame1, 120, 240, 7695, 5415, 2);
     Picture1.Picture(":/diagram.bmp");  // built into the program
+    Picture1.AccessibleName("Three-tier application diagram");
+    Picture1.AccessibleDescription(
+        "The Address Book in three tiers: its window in the client tier, CBusinessTier in the business tier, and "
+        "CDataTier and CDataDBTier with the database in the data tier, joined by arrows.");
     Command1.Create(*this, "Close", 6600, 6000, 1455, 375, 0);
 }
 

@@ -13,6 +13,7 @@ using namespace orvane::toolkit;
 using namespace Functions;
 
 frmOrvane::frmOrvane() : Form("Form1", 8880, 4905) {
+    Icon(gstrAppIcon);
     lstAddress.Click = [this] { lstAddress_Click(); };
     cmdAdd.Click = [this] { cmdAdd_Click(); };
     cmdEdit.Click = [this] { cmdEdit_Click(); };
@@ -55,6 +56,16 @@ void frmOrvane::BuildLayout() {
     Label1.Create(Frame2, "Firstname", 240, 360, 1455, 375, 15);
     Frame1.Create(*this, "", 120, 0, 3015, 4335, 0);
     lstAddress.Create(Frame1, 120, 240, 2775, 3960, 1);
+
+    // What a screen reader announces: each field by the caption beside it.
+    Label1.LabelFor(txtFirstname);
+    Label2.LabelFor(txtLastname);
+    Label3.LabelFor(txtAddress);
+    Label6.LabelFor(txtZip);
+    Label5.LabelFor(cboStateProv);
+    Label4.LabelFor(cboCountry);
+    Label7.LabelFor(txtPhoneNumber);
+    lstAddress.AccessibleName("Addresses");
 }
 
 // Once per run: the reloads after a save or delete, and a new showing after

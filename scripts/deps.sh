@@ -5,10 +5,10 @@ set -euo pipefail
 
 ORVANE_PACKAGES=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev qt6-svg-dev libgl-dev libxcb1-dev
   libsqlite3-dev
   googletest libgtest-dev
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth fonts-dejavu-core openbox x11-utils
   clang libclang-rt-14-dev
   qt6-svg-dev
   dpkg-dev lintian appstream desktop-file-utils

@@ -1,10 +1,11 @@
 #include "Application.h"
 
 #include <QApplication>
-#include <QFont>
 
 #include "Form.h"
+#include "detail/Accessibility.h"
 #include "detail/Runtime.h"
+#include "detail/Widgets.h"
 
 namespace orvane::toolkit {
 namespace {
@@ -12,21 +13,12 @@ namespace {
 struct ProgramState {
     std::string title;
     bool ended = false;
+    bool looping = false;  // inside Run's event loop
 };
 
 ProgramState& State() {
     static ProgramState state;
     return state;
-}
-
-// The windows' twip geometry was laid out for a small sans-serif face of
-// about 8 points at 96 dpi; Nimbus Sans (metrics of Helvetica) is close to
-// it, DejaVu Sans is the fallback.
-QFont UserInterfaceFont() {
-    QFont font;
-    font.setFamilies({QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")});
-    font.setPointSize(8);
-    return font;
 }
 
 }  // namespace
@@ -40,7 +32,9 @@ Application::Application(int& argc, char** argv) : impl_(std::make_unique<Impl>(
     // The program ends when its last window is unloaded, not when the last
     // visible window (perhaps a message box) closes.
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setFont(UserInterfaceFont());
+    // Message boxes use it too; the windows carry it themselves.
+    QApplication::setFont(detail::UserInterfaceFont());
+    detail::InstallAccessibility();
 }
 
 Application::~Application() {
@@ -54,7 +48,9 @@ void WindowLoaded() { State().ended = false; }
 
 void LastWindowUnloaded() {
     State().ended = true;
-    QCoreApplication::exit(0);
+    // Only a running loop is told to end: told without one, Qt would end
+    // every later event loop at once, a message box's too.
+    if (State().looping) QCoreApplication::exit(0);
 }
 
 }  // namespace detail
@@ -75,7 +71,10 @@ bool Start(const std::function<Form&()>& startForm) {
 int Run(const std::function<Form&()>& startForm) {
     if (!Start(startForm)) return 1;
     if (Forms::LoadedCount() == 0) return 0;
-    return QApplication::exec();
+    State().looping = true;
+    const int status = QApplication::exec();
+    State().looping = false;
+    return status;
 }
 
 bool Ended() { return State().ended; }

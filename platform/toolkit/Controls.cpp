@@ -65,6 +65,7 @@ void Control::Place(Container& container, QWidget* widget, std::int32_t left, st
     // that finds a control from outside the program.
     widget->setObjectName(Q(name_));
     tabIndex_ = tabIndex;
+    widget->setFont(detail::UserInterfaceFont());
     if (!TabStop()) widget->setFocusPolicy(Qt::NoFocus);
     Move(left, top, width, height);
     form_.Register(*this);
@@ -90,6 +91,14 @@ void Control::Text(const std::string& NewText) {
 }
 
 std::string Control::Text() const { NotSupported("Text"); }
+
+void Control::AccessibleName(const std::string& NewAccessibleName) {
+    Widget()->setAccessibleName(Q(NewAccessibleName));
+}
+
+void Control::AccessibleDescription(const std::string& NewAccessibleDescription) {
+    Widget()->setAccessibleDescription(Q(NewAccessibleDescription));
+}
 
 void Control::NotSupported(const char* what) const {
     throw Error(NotSupportedByObject, std::string("Object doesn't support this property or method: ") + name_ + "." +
@@ -129,7 +138,20 @@ void Label::Create(Container& container, const std::string& caption, std::int32_
     Place(container, label, left, top, width, height, tabIndex);
 }
 
-void Label::Caption(const std::string& NewCaption) { static_cast<QLabel*>(Widget())->setText(Q(NewCaption)); }
+void Label::Caption(const std::string& NewCaption) {
+    auto* label = static_cast<QLabel*>(Widget());
+    label->setText(Q(NewCaption));
+    if (QWidget* field = label->buddy()) field->setAccessibleName(label->text());
+}
+
+void Label::LabelFor(Control& field) {
+    auto* label = static_cast<QLabel*>(Widget());
+    QWidget* target = field.Widget();
+    // A caption without '&' gives the buddy no shortcut.
+    label->setBuddy(target);
+    target->setAccessibleName(label->text());
+}
+
 std::string Label::Caption() const { return S(static_cast<QLabel*>(Widget())->text()); }
 
 // ---------------------------------------------------------------- TextBox
@@ -388,6 +410,15 @@ void RichTextBox::Create(Container& container, std::int32_t left, std::int32_t t
     edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     edit->setLineWrapMode(QTextEdit::WidgetWidth);
     edit->setFocusPolicy(Qt::StrongFocus);
+    // Documents bring their own dark headings: on a dark desktop palette
+    // they would stand on dark grey. Only these two roles are fixed; the
+    // scroll bars and the selection follow the palette.
+    QPalette page = edit->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        page.setColor(group, QPalette::Base, Qt::white);
+        page.setColor(group, QPalette::Text, Qt::black);
+    }
+    edit->setPalette(page);
     Place(container, edit, left, top, width, height, tabIndex);
 }
 

@@ -69,6 +69,11 @@ public:
 
     void SetFocus();
 
+    // What a screen reader announces for the control (its name) and adds
+    // when asked for more (its description).
+    void AccessibleName(const std::string& NewAccessibleName);
+    void AccessibleDescription(const std::string& NewAccessibleDescription);
+
     // The on-screen widget; an error when the window is not loaded.
     QWidget* Widget() const;
 
@@ -114,6 +119,11 @@ public:
 
     void Caption(const std::string& NewCaption);
     std::string Caption() const;
+
+    // Makes the label the caption of a field: the field takes the caption as
+    // its accessible name, and the label names the field it labels. The
+    // caption gains no access key.
+    void LabelFor(Control& field);
 };
 
 // One line of text, no length limit.
@@ -238,7 +248,8 @@ inline constexpr std::int32_t rtfRTF = 0;
 inline constexpr std::int32_t rtfText = 1;
 
 // Read-only rich text with a vertical scroll bar when the text is longer
-// than the box.
+// than the box. Like a printed page, it stays white with black text where
+// the document sets no colour, whatever colours the desktop uses.
 class RichTextBox : public Control {
 public:
     RichTextBox(Form& form, std::string name) : Control(form, std::move(name), ControlKind::RichTextBox) {}

@@ -7,6 +7,8 @@
 
 #include "Screen.h"
 #include "core/Error.h"
+#include "detail/FrameExtents.h"
+#include "detail/Icons.h"
 #include "detail/Runtime.h"
 #include "detail/Widgets.h"
 
@@ -25,6 +27,17 @@ QMargins EstimatedMargins() {
     const int border = style ? style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth) : 4;
     const int title = style ? style->pixelMetric(QStyle::PM_TitleBarHeight) : 24;
     return {border, title + border, border, border};
+}
+
+// The margins a window will have before any was shown: asked of the window
+// manager once per run.
+QMargins ExpectedMargins() {
+    static bool asked = false;
+    if (!SeenMargins() && !asked) {
+        asked = true;
+        SeenMargins() = detail::AnnouncedFrameMargins(detail::FormWindow::Flags());
+    }
+    return SeenMargins().value_or(EstimatedMargins());
 }
 
 }  // namespace
@@ -70,6 +83,7 @@ void Form::Load() {
     initialFocusPending_ = true;
     detail::WindowLoaded();
     try {
+        if (!icon_.empty()) window_->setWindowIcon(detail::LoadIcon(icon_));
         BuildLayout();
         ApplyTabOrder();
         Form_Load();
@@ -114,7 +128,7 @@ bool Form::Visible() const { return window_ && window_->isVisible(); }
 
 Form::Margins Form::FrameMargins() const {
     if (window_) detail::NoteFrameMargins(*window_);
-    const QMargins m = SeenMargins().value_or(EstimatedMargins());
+    const QMargins m = ExpectedMargins();
     return {m.left(), m.top(), m.right(), m.bottom()};
 }
 
@@ -149,6 +163,11 @@ void Form::Move(std::int32_t left, std::int32_t top) {
     left_ = left;
     top_ = top;
     if (window_) window_->move(Screen::TwipsToPixelsX(left), Screen::TwipsToPixelsY(top));
+}
+
+void Form::Icon(std::string NewIcon) {
+    icon_ = std::move(NewIcon);
+    if (window_) window_->setWindowIcon(icon_.empty() ? QIcon() : detail::LoadIcon(icon_));
 }
 
 static std::vector<Control*> SortedByTabIndex(const std::vector<Control*>& controls) {

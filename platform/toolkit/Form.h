@@ -28,7 +28,10 @@ struct DeleteLater {
 // the client size plus the frame margins of the window, as the window
 // system reports them for a visible window; before a window is visible (or
 // when the window system draws no frame) the margins last seen on any of the
-// program's windows are used, and before any were seen, an estimate from the
+// program's windows are used; before any were seen, the frame the window
+// manager says it will give a window (asked once, without showing one), so
+// that a window centred before it is first shown stands exactly in the
+// middle; and without a window manager that tells, an estimate from the
 // style's title bar height and frame width.
 class Form : public Container {
 public:
@@ -64,6 +67,10 @@ public:
     // Places the outer top-left corner; the size stays.
     void Move(std::int32_t left, std::int32_t top);
 
+    // The icon of the title bar and the task bar entry, from a picture file
+    // or a built-in resource (an SVG drawing is fine); set on each load.
+    void Icon(std::string NewIcon);
+
     // Every control of the loaded window, in the order of creation.
     const std::vector<Control*>& Controls() const { return controls_; }
     // The control that has (or, in an inactive window, will get) the focus.
@@ -91,6 +98,7 @@ private:
     Margins FrameMargins() const;
 
     std::string caption_;
+    std::string icon_;
     std::int32_t clientWidth_, clientHeight_;
     std::int32_t left_ = 0, top_ = 0;  // kept while unloaded
     bool initialFocusPending_ = false;

@@ -61,11 +61,12 @@ MsgBoxTester::~MsgBoxTester() {
     if (ActiveTester() == this) ActiveTester() = nullptr;
 }
 void MsgBoxTester::QueueAnswer(std::int32_t answer) { answers_.push_back(answer); }
+void MsgBoxTester::RealDialogs(bool NewRealDialogs) { realDialogs_ = NewRealDialogs; }
 
 std::int32_t MsgBox(const std::string& prompt, std::int32_t buttons, const std::string& title) {
     const std::string shownTitle = title.empty() ? Program::Title() : title;
     const ButtonSet set = ButtonsOf(buttons);
-    if (MsgBoxTester* tester = ActiveTester()) {
+    if (MsgBoxTester* tester = ActiveTester(); tester && !tester->realDialogs_) {
         tester->shown_.push_back({prompt, buttons, shownTitle});
         if (tester->answers_.empty()) return AnswerOf(set.first);
         const std::int32_t answer = tester->answers_.front();
@@ -74,6 +75,8 @@ std::int32_t MsgBox(const std::string& prompt, std::int32_t buttons, const std::
     }
     QMessageBox box(IconOf(buttons), QString::fromStdString(shownTitle), QString::fromStdString(prompt), set.buttons,
                     QApplication::activeWindow());
+    // Prompts carry user data (a name like "Smith <CEO>"): never markup.
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(set.first);
     detail::ModalScope modal;
     box.exec();

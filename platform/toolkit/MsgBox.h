@@ -48,6 +48,9 @@ public:
     MsgBoxTester& operator=(const MsgBoxTester&) = delete;
 
     void QueueAnswer(std::int32_t answer);
+    // While true, the real dialog is shown after all (to test the dialog
+    // itself); nothing is recorded then.
+    void RealDialogs(bool NewRealDialogs);
     const std::vector<Message>& Shown() const { return shown_; }
     void Forget() { shown_.clear(); }
 
@@ -55,6 +58,7 @@ private:
     friend std::int32_t MsgBox(const std::string&, std::int32_t, const std::string&);
     std::vector<std::int32_t> answers_;
     std::vector<Message> shown_;
+    bool realDialogs_ = false;
 };
 
 }  // namespace orvane::toolkit

@@ -9,10 +9,28 @@
 
 namespace orvane::toolkit::detail {
 
-FormWindow::FormWindow(Form& form)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      form_(form) {}
+// A small sans-serif face of about 8 points at 96 dpi; Nimbus Sans (metrics
+// of Helvetica) is close to the one the layouts were drawn with, DejaVu Sans
+// is the fallback. Every property is set, so none is left for a parent's or
+// the application's font to fill in.
+QFont UserInterfaceFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")});
+    font.setPointSize(8);
+    font.setWeight(QFont::Normal);
+    font.setStyle(QFont::StyleNormal);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    font.setStretch(QFont::Unstretched);
+    return font;
+}
+
+Qt::WindowFlags FormWindow::Flags() {
+    return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+}
+
+FormWindow::FormWindow(Form& form) : QWidget(nullptr, Flags()), form_(form) { setFont(UserInterfaceFont()); }
 
 void FormWindow::closeEvent(QCloseEvent* event) {
     // The close box unloads the form; Unload takes the widget away itself.
@@ -61,6 +79,8 @@ void ListModel::Flush() {
 
 void FrameWidget::SetCaption(QString caption) {
     caption_ = std::move(caption);
+    // A screen reader announces the group by the caption drawn on its border.
+    setAccessibleName(caption_);
     update();
 }
 

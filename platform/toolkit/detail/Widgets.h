@@ -4,6 +4,7 @@
 // sources (and its tests) include this.
 
 #include <QAbstractListModel>
+#include <QFont>
 #include <QFrame>
 #include <QImage>
 #include <QWidget>
@@ -20,10 +21,18 @@ namespace orvane::toolkit::detail {
 // Remembers the frame margins of a visible window for windows not yet shown.
 void NoteFrameMargins(const QWidget& window);
 
+// The one font the windows' twip layouts were drawn for. Every window and
+// control carries it as its own, so a platform theme's font (for the whole
+// application or for one class of widget) does not reach them; being in
+// points, it scales with the screen's logical dpi.
+QFont UserInterfaceFont();
+
 // A top-level window whose close box unloads its form.
 class FormWindow : public QWidget {
 public:
     explicit FormWindow(Form& form);
+    // Title bar with the system menu, minimise and close boxes; no maximise.
+    static Qt::WindowFlags Flags();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
