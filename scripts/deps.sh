@@ -10,7 +10,6 @@ ORVANE_PACKAGES=(
   googletest libgtest-dev
   xvfb xauth fonts-dejavu-core openbox x11-utils
   clang libclang-rt-14-dev
-  qt6-svg-dev
   dpkg-dev lintian appstream desktop-file-utils
 )
 
