@@ -7,6 +7,7 @@
 #   <folder>/Lists/, Documents/
 #   <folder>/orvane.desktop, orvane.svg
 install(TARGETS orvane orvane-createdb RUNTIME DESTINATION .)
+install(TARGETS orvane-transfer RUNTIME DESTINATION .)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/app/Lists ${PROJECT_SOURCE_DIR}/app/Documents DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/app/desktop/orvane.svg DESTINATION .)
 install(CODE [[
