@@ -164,9 +164,9 @@ bool VCardProperty::IsBinary() const {
            HasType("BASE64");
 }
 
-bool VCardProperty::IsUri() const {
+bool VCardProperty::IsUri(VCardVersion version) const {
     if (const auto type = Parameter("VALUE")) return text::EqualsNoCase(*type, "uri");
-    return text::StartsWithNoCase(text::Trim(value_), "tel:");
+    return version == VCardVersion::V40 && text::StartsWithNoCase(text::Trim(value_), "tel:");
 }
 
 std::string VCardProperty::DecodedValue(ImportedCard& card) const {

@@ -36,7 +36,8 @@ public:
     int PreferenceRank() const;
     bool IsQuotedPrintable() const;
     bool IsBinary() const;
-    bool IsUri() const;
+    // VALUE=uri, or in 4.0 (where a TEL may be a bare URI) a tel: value.
+    bool IsUri(VCardVersion version) const;
 
     // The value with quoted-printable and its character set undone; escapes
     // are left in. Problems are noted on the card.

@@ -103,7 +103,7 @@ void MapVCard(const std::vector<VCardProperty>& properties, ImportedCard& card) 
     const VCardProperty* adr = Preferred(properties, "ADR");
     const VCardProperty* tel = Preferred(properties, "TEL");
     if (adr) MapAddress(*adr, version, card);
-    if (tel) card.fields[kPhone] = tel->IsUri() ? PhoneFromUri(tel->DecodedValue(card)) : tel->Text(version, card);
+    if (tel) card.fields[kPhone] = tel->IsUri(version) ? PhoneFromUri(tel->DecodedValue(card)) : tel->Text(version, card);
 
     bool firstN = true;
     for (const VCardProperty& property : properties) {
