@@ -10,6 +10,7 @@ ORVANE_PACKAGES=(
   googletest libgtest-dev
   xvfb xauth fonts-dejavu-core
   clang libclang-rt-14-dev
+  python3 python3-vobject
 )
 
 orvane_install_deps() {
