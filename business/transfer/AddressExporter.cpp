@@ -6,6 +6,7 @@
 #include <fstream>
 #include <optional>
 
+#include "CDataTransferTier.h"
 #include "core/Error.h"
 #include "core/Variant.h"
 #include "transfer/CsvWriter.h"
@@ -16,7 +17,8 @@ namespace {
 constexpr std::int32_t kPathFileAccess = 75;
 }
 
-AddressExporter::AddressExporter(std::string database) : data_(std::move(database)) {}
+AddressExporter::AddressExporter(std::string database) : data_(std::make_unique<CDataTransferTier>(std::move(database))) {}
+AddressExporter::~AddressExporter() = default;
 
 std::size_t AddressExporter::Export(std::ostream& out, TransferFormat format) const {
     std::optional<CsvWriter> csv;
@@ -25,7 +27,7 @@ std::size_t AddressExporter::Export(std::ostream& out, TransferFormat format) co
     else vcard.emplace(out, format == TransferFormat::VCard3 ? VCardVersion::V30 : VCardVersion::V40);
 
     std::size_t count = 0;
-    data_.ReadAddresses([&](const Variant& vntAddressInfo) {
+    data_->ReadAddresses([&](const Variant& vntAddressInfo) {
         const VariantArray& record = vntAddressInfo.Array();
         AddressFields fields;
         for (std::int32_t i = 1; i <= 7; ++i) fields[static_cast<std::size_t>(i - 1)] = record.At(i, 0).JoinEmpty();

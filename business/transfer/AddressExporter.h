@@ -2,10 +2,12 @@
 
 #include <cstddef>
 #include <ostream>
+#include <memory>
 #include <string>
 
-#include "CDataTransferTier.h"
 #include "transfer/TransferFormat.h"
+
+class CDataTransferTier;
 
 namespace orvane::transfer {
 
@@ -15,6 +17,9 @@ class AddressExporter {
 public:
     // database: the database file; empty for the window's database.
     explicit AddressExporter(std::string database = {});
+    ~AddressExporter();
+    AddressExporter(const AddressExporter&) = delete;
+    AddressExporter& operator=(const AddressExporter&) = delete;
 
     // Returns the number of addresses written; a failed write is an error.
     std::size_t Export(std::ostream& out, TransferFormat format) const;
@@ -23,7 +28,7 @@ public:
     std::size_t ExportToFile(const std::string& path, TransferFormat format) const;
 
 private:
-    CDataTransferTier data_;
+    std::unique_ptr<CDataTransferTier> data_;
 };
 
 }  // namespace orvane::transfer

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <memory>
 
+#include "CDataTransferTier.h"
 #include "core/TextFile.h"
 #include "core/Variant.h"
 #include "transfer/CsvReader.h"
@@ -47,7 +48,8 @@ struct FileTally {
 
 }  // namespace
 
-AddressImporter::AddressImporter(std::string database) : data_(std::move(database)) {}
+AddressImporter::AddressImporter(std::string database) : data_(std::make_unique<CDataTransferTier>(std::move(database))) {}
+AddressImporter::~AddressImporter() = default;
 
 void AddressImporter::ImportFile(const std::string& path, const std::string& label) {
     std::ifstream in(path, std::ios::binary);
@@ -68,7 +70,7 @@ void AddressImporter::ImportBytes(std::string bytes, const std::string& label) {
 
 void AddressImporter::LoadStoredAddresses() {
     if (knownLoaded_) return;
-    data_.ReadAddresses([&](const Variant& vntAddressInfo) {
+    data_->ReadAddresses([&](const Variant& vntAddressInfo) {
         const VariantArray& record = vntAddressInfo.Array();
         AddressFields fields;
         for (std::int32_t i = 1; i <= 7; ++i) fields[static_cast<std::size_t>(i - 1)] = record.At(i, 0).JoinEmpty();
@@ -83,7 +85,7 @@ void AddressImporter::ImportText(const std::string& text, const std::string& lab
         LoadStoredAddresses();
         const std::unique_ptr<CardSource> reader = ReaderFor(text);
         ImportedCard card;
-        data_.SaveAddresses([&](Variant& vntAddressInfo) {
+        data_->SaveAddresses([&](Variant& vntAddressInfo) {
             while (reader->Next(card)) {
                 for (const CardProblem& problem : card.problems)
                     tally.problems.push_back(label + ":" + std::to_string(problem.line) + ": " + problem.message);

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <unordered_set>
 
-#include "CDataTransferTier.h"
 #include "transfer/ImportSummary.h"
+
+class CDataTransferTier;
 
 namespace orvane::transfer {
 
@@ -18,6 +20,9 @@ class AddressImporter {
 public:
     // database: the database file; empty for the window's database.
     explicit AddressImporter(std::string database = {});
+    ~AddressImporter();
+    AddressImporter(const AddressImporter&) = delete;
+    AddressImporter& operator=(const AddressImporter&) = delete;
 
     // label names the file in problem lines ("label:line: ...").
     void ImportFile(const std::string& path, const std::string& label);
@@ -29,7 +34,7 @@ private:
     void ImportText(const std::string& text, const std::string& label);
     void LoadStoredAddresses();
 
-    CDataTransferTier data_;
+    std::unique_ptr<CDataTransferTier> data_;
     std::unordered_set<std::string> known_;  // keys of stored addresses
     bool knownLoaded_ = false;
     ImportSummary summary_;
