@@ -95,6 +95,14 @@ void MapAddress(const VCardProperty& adr, VCardVersion version, ImportedCard& ca
     card.fields[kCountry] = JoinValues(components, 6, ", ");
 }
 
+// Nothing but blanks and control characters (an old editor's end-of-file
+// mark, a stray NUL): such lines are skipped.
+bool IsBlankLine(std::string_view line) {
+    for (const char c : line)
+        if (static_cast<unsigned char>(c) > 0x20 && c != 0x7F) return false;
+    return true;
+}
+
 }  // namespace
 
 void MapVCard(const std::vector<VCardProperty>& properties, ImportedCard& card) {
@@ -162,7 +170,7 @@ bool VCardReader::Next(ImportedCard& card) {
     // Outside a card only blank lines may stand.
     while (true) {
         if (!NextLogicalLine(number, line)) return false;
-        if (text::Trim(line).empty()) continue;
+        if (IsBlankLine(line)) continue;
         const auto begin = VCardProperty::Parse(line, number);
         if (!begin || begin->Name() != "BEGIN" || !begin->ValueIs("VCARD"))
             throw FileFormatError(number, "expected BEGIN:VCARD, found \"" + text::Excerpt(line) + "\"");
@@ -173,7 +181,7 @@ bool VCardReader::Next(ImportedCard& card) {
     while (true) {
         if (!NextLogicalLine(number, line))
             throw FileFormatError(card.line, "the card that begins here has no END:VCARD");
-        if (text::Trim(line).empty()) continue;
+        if (IsBlankLine(line)) continue;
         auto property = VCardProperty::Parse(line, number);
         if (!property)
             throw FileFormatError(number, "not a vCard property (no ':'): \"" + text::Excerpt(line) + "\"");

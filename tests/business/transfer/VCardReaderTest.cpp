@@ -156,6 +156,8 @@ TEST(VCardReaderTest, NamesFromFnAloneAndEncodingsOfTheWholeFile) {
     // Lower-case names, LF line ends, tab folding, blank lines between cards.
     const auto loose = Read("begin:vcard\nversion:3.0\nn:Doe;Jane\n\ttte\nend:vcard\n\n\nBEGIN:VCARD\nN:X;Y\nEND:VCARD");
     ASSERT_EQ(loose.size(), 2u);
+    // An end-of-file mark after the last card is no damage.
+    EXPECT_EQ(Read(CrLf({"BEGIN:VCARD", "N:A;B", "END:VCARD"}) + "\x1A").size(), 1u);
     EXPECT_EQ(loose[0].fields[0], "Janette");
     EXPECT_EQ(loose[1].fields[1], "X");
 }
