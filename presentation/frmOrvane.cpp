@@ -23,6 +23,7 @@ frmOrvane::frmOrvane() : Form("Form1", 8880, 4905) {
     cmdClose.Click = [this] { cmdClose_Click(); };
     Command1.Click = [this] { Command1_Click(); };
     Command2.Click = [this] { Command2_Click(); };
+    ConnectTransferCommands();
 }
 
 frmOrvane::~frmOrvane() = default;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "CBusinessTier.h"
 #include "toolkit/Form.h"
@@ -59,6 +61,17 @@ public:
     void Command1_Click();
     void Command2_Click();
 
+    // Contacts in and out, from the name list's context menu, Ctrl+C and
+    // files dropped on it.
+    void mnuImportAddresses_Click();
+    void mnuExportAddresses_Click();
+    void mnuCopyAddress_Click();
+    void lstAddress_FilesDropped(const std::vector<std::string>& files);
+
 protected:
     void BuildLayout() override;
+
+private:
+    void ConnectTransferCommands();
+    void ImportAddressFiles(const std::vector<std::string>& files);
 };

@@ -11,6 +11,7 @@ ORVANE_PACKAGES=(
   xvfb xauth fonts-dejavu-core openbox x11-utils
   clang libclang-rt-14-dev
   dpkg-dev lintian appstream desktop-file-utils
+  python3 python3-vobject
 )
 
 orvane_install_deps() {

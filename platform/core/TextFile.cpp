@@ -98,6 +98,10 @@ std::string DecodeText(std::string bytes) {
         if (bytes.starts_with("\xEF\xBB\xBF")) bytes.erase(0, 3);
         return bytes;
     }
+    return DecodeWindows1252(bytes);
+}
+
+std::string DecodeWindows1252(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8);
     for (char ch : bytes) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace orvane {
 
@@ -29,5 +30,8 @@ private:
 // Decodes bytes to UTF-8: UTF-16 LE or BE after its byte-order mark; valid
 // UTF-8 (an optional BOM removed) as it is; anything else as Windows-1252.
 std::string DecodeText(std::string bytes);
+
+// Decodes bytes that are known to be Windows-1252 (or ISO 8859-1) to UTF-8.
+std::string DecodeWindows1252(std::string_view bytes);
 
 }  // namespace orvane

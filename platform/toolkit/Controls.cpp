@@ -15,6 +15,7 @@
 #include "core/App.h"
 #include "core/Error.h"
 #include "core/TextFile.h"
+#include "detail/ListBoxHooks.h"
 #include "detail/Widgets.h"
 #include "rtf/RtfReader.h"
 
@@ -242,6 +243,7 @@ void ListBox::Create(Container& container, std::int32_t left, std::int32_t top, 
                          if (selecting_ || selected.isEmpty() || !Exists()) return;
                          Events::Raise(Click);
                      });
+    detail::InstallListBoxHooks(*this, view);
     Place(container, view, left, top, width, height, tabIndex);
 }
 

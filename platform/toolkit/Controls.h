@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Events.h"
+#include "ListBoxExtras.h"
 
 class QWidget;
 class QListView;
@@ -172,6 +173,8 @@ public:
                 std::int32_t tabIndex);
 
     EventHandler Click;
+    // Context menu, copy key and file drops; set before the window loads.
+    ListBoxExtras Extras;
 
     void Clear();
     void AddItem(const std::string& item);

@@ -25,6 +25,13 @@ foreach(path orvane orvane-createdb orvane.desktop orvane.svg Database/Addressbo
     message(FATAL_ERROR "missing after install: ${path}")
   endif()
 endforeach()
+# The transfer tool lies beside the program and finds the same database.
+execute_process(COMMAND "${WORK_DIR}/orvane-transfer" export - --format csv
+                RESULT_VARIABLE result OUTPUT_VARIABLE exported ERROR_QUIET)
+string(STRIP "${exported}" exported)
+if(NOT result EQUAL 0 OR NOT exported STREQUAL "Firstname,Lastname,Address,Zip/PostalCode,State/Province,Country,PhoneNumber")
+  message(FATAL_ERROR "the installed orvane-transfer did not export the installed database: ${result} ${exported}")
+endif()
 file(READ "${WORK_DIR}/orvane.desktop" desktop)
 if(NOT desktop MATCHES "Exec=\"${WORK_DIR}/orvane\"")
   message(FATAL_ERROR "desktop entry does not start the installed program:\n${desktop}")

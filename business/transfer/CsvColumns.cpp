@@ -1,0 +1,221 @@
+#include "transfer/CsvColumns.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <string_view>
+
+#include "transfer/TextTools.h"
+
+namespace orvane::transfer {
+namespace {
+
+using Role = CsvColumns::Role;
+
+// Lower case, every run of other characters than letters and digits one
+// blank: "Address 1 - Street" -> "address 1 street", "Zip/PostalCode" ->
+// "zip postalcode".
+std::string Normalise(std::string_view name) {
+    std::string out;
+    bool gap = false;
+    for (const char ch : name) {
+        const auto c = static_cast<unsigned char>(ch);
+        const bool word = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c >= 0x80;
+        if (!word) {
+            gap = true;
+            continue;
+        }
+        if (gap && !out.empty()) out += ' ';
+        gap = false;
+        out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : ch;
+    }
+    return out;
+}
+
+bool OneOf(std::string_view s, std::initializer_list<std::string_view> names) {
+    return std::find(names.begin(), names.end(), s) != names.end();
+}
+
+std::vector<std::string_view> Words(std::string_view s) {
+    std::vector<std::string_view> words;
+    std::size_t start = 0;
+    while (start < s.size()) {
+        std::size_t end = s.find(' ', start);
+        if (end == std::string_view::npos) end = s.size();
+        words.push_back(s.substr(start, end - start));
+        start = end + 1;
+    }
+    return words;
+}
+
+bool IsNumber(std::string_view s) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+Role NameRole(std::string_view n) {
+    if (OneOf(n, {"first name", "firstname", "first", "given name", "givenname", "forename", "given"})) return Role::First;
+    if (OneOf(n, {"middle name", "middlename", "middle", "additional name", "additional names"})) return Role::Middle;
+    if (OneOf(n, {"last name", "lastname", "last", "family name", "familyname", "surname"})) return Role::Last;
+    if (OneOf(n, {"name", "full name", "fullname", "display name", "displayname", "formatted name", "contact name"}))
+        return Role::FullName;
+    return Role::Unknown;
+}
+
+Role AddressPartRole(std::string_view part) {
+    if (OneOf(part, {"street", "street 1", "street1", "street address", "address", "address 1", "address1",
+                     "address line 1", "addr", "street address 1"}))
+        return Role::Street;
+    if (OneOf(part, {"street 2", "street 3", "street2", "street3", "address 2", "address 3", "address2", "address3",
+                     "address line 2", "address line 3", "street address 2", "street address 3"}))
+        return Role::Street2;
+    if (OneOf(part, {"po box", "pobox", "p o box", "post office box"})) return Role::PoBox;
+    if (OneOf(part, {"extended address", "extended"})) return Role::Extended;
+    if (OneOf(part, {"city", "locality", "town"})) return Role::City;
+    if (OneOf(part, {"state", "region", "province", "state province", "state region", "county state"}))
+        return Role::State;
+    if (OneOf(part, {"zip", "zipcode", "zip code", "postal code", "postalcode", "postcode", "post code",
+                     "zip postalcode", "zip postal code", "postal"}))
+        return Role::PostalCode;
+    if (OneOf(part, {"country", "country region", "countryregion", "country name", "country code"}))
+        return Role::Country;
+    if (OneOf(part, {"formatted", "formatted address"})) return Role::Formatted;
+    return Role::Unknown;
+}
+
+}  // namespace
+
+std::pair<Role, std::string> CsvColumns::Classify(const std::string& name) {
+    const std::string n = Normalise(name);
+    const std::vector<std::string_view> words = Words(n);
+    if (words.empty()) return {Role::Unknown, {}};
+    // "Phone 1 - Type", "Address 1 - Label": what kind a value is, not a value.
+    if (words.size() > 1 && OneOf(words.back(), {"type", "label"})) return {Role::Ignored, {}};
+    for (const std::string_view word : words)
+        if (OneOf(word, {"phone", "telephone", "tel", "mobile", "cell", "phonenumber", "fax", "pager"}))
+            return {Role::Phone, {}};
+    if (const Role role = NameRole(n); role != Role::Unknown) return {role, {}};
+
+    // An address part, maybe after a group: "home", "business", "address 1"...
+    std::string group;
+    std::size_t skip = 0;
+    if (words.size() > 2 && words[0] == "address" && IsNumber(words[1])) {
+        group = "address " + std::string(words[1]);
+        skip = 2;
+    } else if (words.size() > 1 && OneOf(words[0], {"home", "business", "work", "other", "personal", "primary",
+                                                    "mailing", "postal", "billing", "shipping", "private"})) {
+        group = std::string(words[0]);
+        skip = 1;
+    }
+    std::string part;
+    for (std::size_t i = skip; i < words.size(); ++i) part += (part.empty() ? "" : " ") + std::string(words[i]);
+    if (const Role role = AddressPartRole(part); role != Role::Unknown) return {role, group};
+    // "Postal Code" reads as the group "postal" with the part "code".
+    if (const Role role = AddressPartRole(n); role != Role::Unknown) return {role, {}};
+    return {Role::Unknown, {}};
+}
+
+int CsvColumns::PhoneRank(const std::string& name) {
+    const std::string n = Normalise(name);
+    const std::vector<std::string_view> words = Words(n);
+    auto has = [&](std::initializer_list<std::string_view> any) {
+        return std::any_of(words.begin(), words.end(), [&](std::string_view w) { return OneOf(w, any); });
+    };
+    if (has({"fax", "pager", "assistant", "assistant s", "callback", "car", "telex", "tty", "isdn", "radio"})) return 6;
+    if (has({"primary"})) return 0;
+    if (has({"mobile", "cell"})) return 2;
+    if (has({"home", "personal", "private"})) return 3;
+    if (has({"business", "work", "company", "office"})) return 4;
+    if (has({"other"})) return 5;
+    return 1;
+}
+
+CsvColumns::CsvColumns(std::vector<std::string> header) : header_(std::move(header)) {
+    for (const std::string& name : header_) {
+        auto [role, group] = Classify(name);
+        const bool address = role == Role::PoBox || role == Role::Street || role == Role::Street2 ||
+                             role == Role::Extended || role == Role::City || role == Role::State ||
+                             role == Role::PostalCode || role == Role::Country || role == Role::Formatted;
+        if (address && std::find(groups_.begin(), groups_.end(), group) == groups_.end()) groups_.push_back(group);
+        const int rank = role == Role::Phone ? PhoneRank(name) : 0;
+        columns_.push_back({role, std::move(group), rank});
+    }
+}
+
+bool CsvColumns::Recognised() const {
+    return std::any_of(columns_.begin(), columns_.end(),
+                       [](const Column& c) { return c.role != Role::Unknown && c.role != Role::Ignored; });
+}
+
+void CsvColumns::Map(const std::vector<std::string>& row, ImportedCard& card) const {
+    auto value = [&](std::size_t i) -> const std::string& {
+        static const std::string kEmpty;
+        return i < row.size() ? row[i] : kEmpty;
+    };
+    auto all = [&](Role role, const std::string* group) {
+        std::vector<std::string> values;
+        for (std::size_t i = 0; i < columns_.size(); ++i)
+            if (columns_[i].role == role && (!group || columns_[i].group == *group)) values.push_back(value(i));
+        return values;
+    };
+    auto joined = [&](Role role, const std::string* group, std::string_view separator) {
+        return text::JoinNonEmpty(all(role, group), separator);
+    };
+
+    card.fields[kFirstName] = text::JoinNonEmpty({joined(Role::First, nullptr, " "), joined(Role::Middle, nullptr, " ")}, " ");
+    card.fields[kLastName] = joined(Role::Last, nullptr, " ");
+    if (card.fields[kFirstName].empty() && card.fields[kLastName].empty()) {
+        auto [first, last] = text::SplitAtLastBlank(joined(Role::FullName, nullptr, " "));
+        card.fields[kFirstName] = std::move(first);
+        card.fields[kLastName] = std::move(last);
+    }
+
+    // The first address group with anything in it.
+    const std::string* chosen = nullptr;
+    for (const std::string& group : groups_) {
+        for (std::size_t i = 0; i < columns_.size() && !chosen; ++i)
+            if (columns_[i].group == group && columns_[i].role != Role::Unknown && columns_[i].role != Role::Ignored &&
+                columns_[i].role != Role::Phone && !value(i).empty())
+                chosen = &group;
+        if (chosen) break;
+    }
+    if (chosen) {
+        card.fields[kStreet] = text::JoinNonEmpty({joined(Role::PoBox, chosen, ", "), joined(Role::Street, chosen, ", "),
+                                                   joined(Role::Street2, chosen, ", "), joined(Role::Extended, chosen, ", "),
+                                                   joined(Role::City, chosen, ", ")},
+                                                  ", ");
+        card.fields[kState] = joined(Role::State, chosen, ", ");
+        card.fields[kPostalCode] = joined(Role::PostalCode, chosen, ", ");
+        card.fields[kCountry] = joined(Role::Country, chosen, ", ");
+        // A group that has only its formatted form gives that as the street.
+        if (card.fields[kStreet].empty() && card.fields[kState].empty() && card.fields[kPostalCode].empty() &&
+            card.fields[kCountry].empty())
+            card.fields[kStreet] = joined(Role::Formatted, chosen, ", ");
+    }
+
+    std::size_t phoneColumn = columns_.size();
+    for (std::size_t i = 0; i < columns_.size(); ++i)
+        if (columns_[i].role == Role::Phone && !value(i).empty() &&
+            (phoneColumn == columns_.size() || columns_[i].phoneRank < columns_[phoneColumn].phoneRank))
+            phoneColumn = i;
+    if (phoneColumn < columns_.size()) card.fields[kPhone] = value(phoneColumn);
+
+    // Everything else with a value is counted by its column's name.
+    for (std::size_t i = 0; i < columns_.size() && i < row.size(); ++i) {
+        if (row[i].empty()) continue;
+        const Column& column = columns_[i];
+        bool kept = false;
+        switch (column.role) {
+            case Role::Ignored:
+            case Role::First:
+            case Role::Middle:
+            case Role::Last:
+            case Role::FullName: kept = true; break;
+            case Role::Phone: kept = i == phoneColumn; break;
+            case Role::Unknown: kept = false; break;
+            case Role::Formatted: kept = chosen && column.group == *chosen; break;
+            default: kept = chosen && column.group == *chosen; break;
+        }
+        if (!kept) card.notStored.push_back(text::Excerpt(text::Trim(header_[i])));
+    }
+}
+
+}  // namespace orvane::transfer

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "core/Variant.h"
+
+// Many addresses at a time, for import and export: a batch insert through
+// the saved query "SaveAddress" in one transaction, and a read of every
+// address in the order the name list shows them, a chunk at a time. Works
+// on one database file, by default the address-book window's own.
+class CDataTransferTier {
+public:
+    // strDatabase: the database file; empty for the window's database.
+    explicit CDataTransferTier(std::string strDatabase = {});
+
+    // The window's database: the application folder + "\Database\Addressbook.mdb".
+    static std::string DefaultDatabase();
+    const std::string& Database() const { return mstrDatabase; }
+
+    // Calls onAddress with every stored address as an 8 x 1 address record
+    // (ID first), in list order. Holds one chunk of rows at a time.
+    void ReadAddresses(const std::function<void(const orvane::Variant& vntAddressInfo)>& onAddress) const;
+
+    // Stores the address records that next gives (it fills one and returns
+    // true, or returns false when there are no more) with "SaveAddress",
+    // all in one transaction: an error from the database or from next
+    // stores none of them.
+    void SaveAddresses(const std::function<bool(orvane::Variant& vntAddressInfo)>& next) const;
+
+private:
+    std::string ConnectionString() const;
+
+    std::string mstrDatabase;
+};

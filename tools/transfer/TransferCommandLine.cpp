@@ -1,0 +1,72 @@
+#include "TransferCommandLine.h"
+
+using orvane::transfer::TransferFormat;
+
+const char* const kTransferUsage =
+    "usage: orvane-transfer import FILE... [--database PATH]\n"
+    "       orvane-transfer export FILE [--database PATH] [--format vcard4|vcard3|csv]\n"
+    "       orvane-transfer --help\n"
+    "\n"
+    "import  stores every address found in the vCard or CSV files (told apart by\n"
+    "        their content); addresses already stored are skipped.\n"
+    "export  writes every stored address, in the order the address book lists\n"
+    "        them; the format follows the extension (.vcf vCard 4.0, .csv CSV).\n"
+    "FILE    '-' is standard input (import) or standard output (export).\n"
+    "--database PATH   the database file (default: the address book's own,\n"
+    "                  Database/Addressbook.mdb in its application folder)\n"
+    "Exit status: 0 everything was read, 1 problems or an error, 2 wrong usage.\n";
+
+TransferCommandLine TransferCommandLine::Parse(const std::vector<std::string>& arguments) {
+    TransferCommandLine line;
+    if (arguments.empty()) throw UsageError{"no command given"};
+    const std::string& command = arguments[0];
+    if (command == "--help" || command == "-h" || command == "help") {
+        if (arguments.size() > 1) throw UsageError{"--help takes no further arguments"};
+        return line;
+    }
+    if (command == "import") line.action = Action::Import;
+    else if (command == "export") line.action = Action::Export;
+    else throw UsageError{"unknown command '" + command + "'"};
+
+    bool optionsEnded = false;
+    bool databaseGiven = false;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        auto value = [&](const std::string& option) -> std::string {
+            const std::string prefix = option + "=";
+            if (argument.rfind(prefix, 0) == 0) return argument.substr(prefix.size());
+            if (i + 1 >= arguments.size()) throw UsageError{option + " needs a value"};
+            return arguments[++i];
+        };
+        if (!optionsEnded && argument == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && (argument == "--database" || argument.rfind("--database=", 0) == 0)) {
+            if (databaseGiven) throw UsageError{"--database is given twice"};
+            line.database = value("--database");
+            databaseGiven = true;
+            if (line.database.empty()) throw UsageError{"--database needs a file"};
+        } else if (!optionsEnded && (argument == "--format" || argument.rfind("--format=", 0) == 0)) {
+            if (line.action != Action::Export) throw UsageError{"--format belongs to export"};
+            if (line.format) throw UsageError{"--format is given twice"};
+            const std::string name = value("--format");
+            line.format = orvane::transfer::FormatFromName(name);
+            if (!line.format) throw UsageError{"unknown format '" + name + "' (vcard4, vcard3 or csv)"};
+        } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
+            throw UsageError{"unknown option '" + argument + "'"};
+        } else {
+            line.files.push_back(argument);
+        }
+    }
+    if (line.files.empty()) throw UsageError{command + " needs a file"};
+    if (line.action == Action::Export && line.files.size() > 1) throw UsageError{"export writes one file"};
+    if (line.action == Action::Export) line.ExportFormat();  // the format must be known before anything runs
+    return line;
+}
+
+TransferFormat TransferCommandLine::ExportFormat() const {
+    if (format) return *format;
+    const std::string& file = files.front();
+    if (file == "-") return TransferFormat::VCard4;
+    if (const auto fromName = orvane::transfer::FormatFromExtension(file)) return *fromName;
+    throw UsageError{"cannot tell the format of '" + file + "' from its name; give --format vcard4, vcard3 or csv"};
+}

@@ -1,0 +1,78 @@
+// orvane-transfer: brings addresses in from vCard and CSV files and takes
+// them out again, through the business and data tiers of the address book.
+
+#include <cstdio>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "FirstStart.h"
+#include "TransferCommandLine.h"
+#include "core/Error.h"
+#include "transfer/AddressExporter.h"
+#include "transfer/AddressImporter.h"
+#include "transfer/TextTools.h"
+
+namespace {
+
+int Import(const TransferCommandLine& line) {
+    orvane::transfer::AddressImporter importer(line.database);
+    for (const std::string& file : line.files) {
+        if (file == "-") {
+            std::string bytes{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
+            importer.ImportBytes(std::move(bytes), "-");
+        } else {
+            importer.ImportFile(file, file);
+        }
+    }
+    const orvane::transfer::ImportSummary& summary = importer.Summary();
+    std::cout << summary.Line() << '\n';
+    for (const std::string& problem : summary.problems) std::cerr << problem << '\n';
+    return summary.Clean() ? 0 : 1;
+}
+
+int Export(const TransferCommandLine& line) {
+    orvane::transfer::AddressExporter exporter(line.database);
+    const std::string& file = line.files.front();
+    const auto format = line.ExportFormat();
+    if (file == "-") {
+        const std::size_t count = exporter.Export(std::cout, format);
+        std::cerr << "exported " << orvane::transfer::text::Grouped(count) << (count == 1 ? " address" : " addresses")
+                  << " to standard output\n";
+    } else {
+        const std::size_t count = exporter.ExportToFile(file, format);
+        std::cout << "exported " << orvane::transfer::text::Grouped(count) << (count == 1 ? " address" : " addresses")
+                  << " to " << file << '\n';
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    TransferCommandLine line;
+    try {
+        line = TransferCommandLine::Parse(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const UsageError& e) {
+        std::cerr << "orvane-transfer: " << e.message << "\n\n" << kTransferUsage;
+        return 2;
+    }
+    try {
+        // The window's own database: an installed program keeps it in the
+        // user's data folder, which the first start of either program makes.
+        if (line.action != TransferCommandLine::Action::Help && line.database.empty())
+            FirstStart::PrepareApplicationFolder();
+        switch (line.action) {
+            case TransferCommandLine::Action::Help: std::cout << kTransferUsage; return 0;
+            case TransferCommandLine::Action::Import: return Import(line);
+            case TransferCommandLine::Action::Export: return Export(line);
+        }
+    } catch (const orvane::Error& e) {
+        std::cerr << "orvane-transfer: " << e.Description() << '\n';
+    } catch (const std::exception& e) {
+        std::cerr << "orvane-transfer: " << e.what() << '\n';
+    }
+    return 1;
+}
