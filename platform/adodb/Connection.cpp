@@ -2,7 +2,9 @@
 
 #include <filesystem>
 
+#include "adodb/AccessGuard.h"
 #include "adodb/ConnectionString.h"
+#include "adodb/DamagedFiles.h"
 #include "adodb/ErrorNumbers.h"
 #include "adodb/SqlDialect.h"
 #include "adodb/SqliteSupport.h"
@@ -45,6 +47,7 @@ long long SchemaVersion(sqlite3* db) {
         if (std::filesystem::is_directory(detail::EngineFileName(path), ec))
             throw Error(code, "Cannot open '" + path + "' as a database: it is a folder.");
     }
+    if ((code & 0xff) == SQLITE_NOTADB || (code & 0xff) == SQLITE_CORRUPT) MarkDatabaseDamaged(path);
     if ((code & 0xff) == SQLITE_NOTADB) throw Error(code, "The file '" + path + "' is not a database.");
     std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
     throw Error(code, message + " (opening '" + path + "')");
@@ -55,6 +58,7 @@ long long SchemaVersion(sqlite3* db) {
 Connection::Connection() = default;
 
 Connection::~Connection() {
+    guard_.reset();
     if (db_) sqlite3_close_v2(db_);
 }
 
@@ -80,13 +84,26 @@ void Connection::Open(const std::string& connectionString, const std::string& /*
     if (rc != SQLITE_OK) ThrowOpenError(db.get(), db ? sqlite3_extended_errcode(db.get()) : rc, target.path);
     sqlite3_extended_result_codes(db.get(), 1);
     sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
+    auto guard = std::make_unique<detail::AccessGuard>(db.get(), target.path);
 
     // The engine reads the file lazily; reading the schema now makes a file
     // that is no database, or one that cannot be read, fail here.
     rc = sqlite3_exec(db.get(), "PRAGMA schema_version", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) ThrowOpenError(db.get(), sqlite3_extended_errcode(db.get()), target.path);
+    if (rc != SQLITE_OK) {
+        guard.reset();
+        ThrowOpenError(db.get(), sqlite3_extended_errcode(db.get()), target.path);
+    }
+    // A save is on disk when it returns: with a delete journal, EXTRA also
+    // syncs the folder after the journal is removed, so a power cut cannot
+    // bring the journal back and roll the save back.
+    rc = sqlite3_exec(db.get(), "PRAGMA synchronous = EXTRA", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        guard.reset();
+        ThrowOpenError(db.get(), sqlite3_extended_errcode(db.get()), target.path);
+    }
 
     path_ = target.path;
+    guard_ = std::move(guard);
     db_ = db.release();
     textColumns_.clear();
     textColumnsVersion_ = -1;
@@ -96,6 +113,7 @@ void Connection::Close() {
     if (!db_) throw Error(aderr::ObjectClosed, "Operation is not allowed when the object is closed.");
     // close_v2 keeps the handle until any result set still holding a
     // statement on it finalizes that statement.
+    guard_.reset();
     sqlite3_close_v2(db_);
     db_ = nullptr;
     textColumns_.clear();
@@ -107,8 +125,21 @@ void Connection::Execute(const std::string& commandText, std::int32_t /*options*
     sqlite3* db = Handle();
     const std::string sql = Translate(commandText);
     const std::string context = "in statement: " + detail::Excerpt(commandText);
+    Guard().StartOperation();
     detail::Statement stmt = detail::PrepareSingle(db, sql, context);
+    RefuseWriteIfDamaged(stmt.get());
     detail::RunToCompletion(db, stmt.get(), context);
+}
+
+detail::AccessGuard& Connection::Guard() const {
+    Handle();
+    return *guard_;
+}
+
+void Connection::RefuseWriteIfDamaged(sqlite3_stmt* stmt) const {
+    if (sqlite3_stmt_readonly(stmt) || !IsDatabaseDamaged(path_)) return;
+    throw Error(SQLITE_CORRUPT, "The database file '" + path_ +
+                                    "' is damaged, so nothing more is written to it. Restore it from a backup.");
 }
 
 sqlite3* Connection::Handle() const {

@@ -9,8 +9,13 @@
 #include "core/Variant.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace orvane::adodb {
+
+namespace detail {
+class AccessGuard;
+}
 
 inline constexpr std::int32_t adStateClosed = 0;
 inline constexpr std::int32_t adStateOpen = 1;
@@ -46,6 +51,12 @@ public:
     sqlite3* Handle() const;
     // Translates a statement from the program's dialect to the engine's.
     std::string Translate(const std::string& commandText) const;
+    // For Recordset and Command: what the engine may do on this connection,
+    // and the time budget of the operation under way.
+    detail::AccessGuard& Guard() const;
+    // For Recordset and Command: a statement that would write into a file
+    // known to be damaged raises an error instead.
+    void RefuseWriteIfDamaged(sqlite3_stmt* stmt) const;
 
 private:
     // Brings the set of text columns up to date with the open database.
@@ -54,6 +65,7 @@ private:
     std::string connectionString_;
     std::string path_;  // the open database file, for error descriptions
     sqlite3* db_ = nullptr;
+    std::unique_ptr<detail::AccessGuard> guard_;  // released before the handle
     // Lower-case names of the columns with text affinity in any table, as
     // of schema version textColumnsVersion_; the "+" of a statement joins
     // text when it stands next to one of them.
