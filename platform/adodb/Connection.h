@@ -3,9 +3,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
+#include "adodb/SqlDialect.h"
 #include "core/Variant.h"
 
 struct sqlite3;
@@ -59,18 +60,17 @@ public:
     void RefuseWriteIfDamaged(sqlite3_stmt* stmt) const;
 
 private:
-    // Brings the set of text columns up to date with the open database.
-    void LoadTextColumns() const;
+    // Brings the column types up to date with the open database.
+    void LoadColumnTypes() const;
 
     std::string connectionString_;
     std::string path_;  // the open database file, for error descriptions
     sqlite3* db_ = nullptr;
     std::unique_ptr<detail::AccessGuard> guard_;  // released before the handle
-    // Lower-case names of the columns with text affinity in any table, as
-    // of schema version textColumnsVersion_; the "+" of a statement joins
-    // text when it stands next to one of them.
-    mutable std::unordered_set<std::string> textColumns_;
-    mutable long long textColumnsVersion_ = -1;
+    // What each column name (lower case) holds, as of schema version
+    // columnTypesVersion_, for the translation of "+".
+    mutable std::unordered_map<std::string, SqlType> columnTypes_;
+    mutable long long columnTypesVersion_ = -1;
 };
 
 }  // namespace orvane::adodb
