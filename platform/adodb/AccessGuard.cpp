@@ -3,7 +3,9 @@
 #include <array>
 #include <string_view>
 #include <utility>
+#include <vector>
 
+#include "adodb/SqlDialect.h"
 #include "adodb/WorkLimits.h"
 #include "core/Error.h"
 
@@ -162,13 +164,22 @@ AccessGuard::SavedQueryScope::~SavedQueryScope() {
     guard_.queryName_.clear();
 }
 
-void AccessGuard::SavedQueryScope::RequireOwnWrite() const {
+void AccessGuard::SavedQueryScope::RequireOwnWrite(std::string_view sql) const {
+    const std::string refused = "The saved query '" + guard_.queryName_ + "' was refused: the database file '" +
+                                guard_.path_ + "' has been altered: ";
+    const std::vector<SqlToken> tokens = TokenizeSql(sql);
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        if (tokens[i].kind != SqlTokenKind::Word || !EqualsNoCase(std::string(tokens[i].text).c_str(), "replace")) continue;
+        std::size_t next = i + 1;
+        while (next < tokens.size() && (tokens[next].kind == SqlTokenKind::Blank || tokens[next].kind == SqlTokenKind::Comment))
+            ++next;
+        const bool call = next < tokens.size() && tokens[next].text == "(";  // the function replace()
+        if (!call) throw Error(SQLITE_AUTH, refused + "the query would replace existing rows. Nothing was written.");
+    }
     if (guard_.sawOwnWrite_ || guard_.source_ == StatementSource::SavedOther) return;
     const char* what = guard_.source_ == StatementSource::SavedInsert ? "insert an address into tblAddress"
                                                                       : "update an address in tblAddress";
-    throw Error(SQLITE_AUTH, "The saved query '" + guard_.queryName_ + "' was refused: the database file '" +
-                                 guard_.path_ + "' has been altered: the saved query does not " + what +
-                                 ". Nothing was written.");
+    throw Error(SQLITE_AUTH, refused + "the saved query does not " + what + ". Nothing was written.");
 }
 
 std::string TakeGuardMessage() { return std::exchange(lastMessage, {}); }

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 
 namespace orvane::adodb::detail {
 
@@ -43,10 +44,11 @@ public:
         ~SavedQueryScope();
         SavedQueryScope(const SavedQueryScope&) = delete;
         SavedQueryScope& operator=(const SavedQueryScope&) = delete;
-        // After a successful prepare: raises the refusal when the query does
-        // not do the one write it is there for (VACUUM INTO, say, writes
-        // nothing the authorizer sees).
-        void RequireOwnWrite() const;
+        // After a successful prepare of sql: raises the refusal when the
+        // query does not do the one write it is there for (VACUUM INTO, say,
+        // writes nothing the authorizer sees), or would replace rows (a
+        // replacing insert deletes the row it collides with, unseen too).
+        void RequireOwnWrite(std::string_view sql) const;
 
     private:
         AccessGuard& guard_;

@@ -140,7 +140,7 @@ void Command::Execute(const std::vector<Variant>& parameters, std::int32_t /*opt
     // rules for that query, which hold until its statement is finalized.
     const detail::AccessGuard::SavedQueryScope scope(guard, commandText_);
     detail::Statement stmt = PrepareSavedQuery(db, commandText_, query);
-    scope.RequireOwnWrite();
+    scope.RequireOwnWrite(query.sql);
     connection_->RefuseWriteIfDamaged(stmt.get());
     BindParameters(db, stmt.get(), commandText_, parameters);
     detail::RunToCompletion(db, stmt.get(), "in saved query '" + commandText_ + "'");
@@ -194,7 +194,7 @@ void ExecuteSavedQueryBatch(const std::string& connectionString, const std::stri
     {
         const detail::AccessGuard::SavedQueryScope scope(guard, queryName);
         detail::Statement stmt = PrepareSavedQuery(db, queryName, query);
-        scope.RequireOwnWrite();
+        scope.RequireOwnWrite(query.sql);
         connection.RefuseWriteIfDamaged(stmt.get());
         std::vector<Variant> values(query.parameterCount);
         while (next(values)) {

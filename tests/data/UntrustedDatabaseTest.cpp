@@ -96,6 +96,11 @@ TEST_F(UntrustedDatabase, AlteredSavedQueriesAreRefusedAndWriteNothing) {
         {"SaveAddress", "ATTACH " + Quote(copy) + " || substr(" + seven + ",1,0) AS other"},
         {"SaveAddress", "INSERT INTO " + columns +
                             " VALUES (coalesce(hex(fts3_tokenizer('simple')), ?1), ?2, ?3, ?4, ?5, ?6, ?7)"},
+        // A replacing insert deletes the row it collides with.
+        {"SaveAddress", "INSERT OR REPLACE INTO tblAddress (ID, FirstName, LastName, Address, PostalCode, State, "
+                        "Country, Phone) VALUES (1, ?1, ?2, ?3, ?4, ?5, ?6, ?7)"},
+        {"SaveAddress", "REPLACE INTO tblAddress (ID, FirstName, LastName, Address, PostalCode, State, "
+                        "Country, Phone) VALUES (1, ?1, ?2, ?3, ?4, ?5, ?6, ?7)"},
         {"UpdateAddress", "INSERT INTO " + columns + " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7 || substr(?8,1,0))"},
         {"UpdateAddress", "DELETE FROM tblAddress WHERE ID <> ?8 AND (" + seven + ") IS NOT 0"},
     };
