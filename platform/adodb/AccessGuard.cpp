@@ -85,17 +85,21 @@ AccessGuard::~AccessGuard() {
         db_, [](void*, int, const char*, const char*, const char*, const char*) { return SQLITE_DENY; }, nullptr);
 }
 
-void AccessGuard::StartOperation() noexcept {
-    deadline_ = std::chrono::steady_clock::now() + CurrentWorkLimits().time;
+void AccessGuard::StartOperation() noexcept { StartOperation(CurrentWorkLimits().time); }
+
+void AccessGuard::StartOperation(std::chrono::milliseconds budget) noexcept {
+    budget_ = budget;
+    deadline_ = std::chrono::steady_clock::now() + budget;
     lastMessage.clear();
 }
 
 int AccessGuard::Progress(void* self) {
     auto* guard = static_cast<AccessGuard*>(self);
     if (std::chrono::steady_clock::now() < guard->deadline_) return 0;
-    const auto seconds = std::chrono::duration<double>(CurrentWorkLimits().time).count();
-    lastMessage = "The database operation was stopped after " + std::to_string(static_cast<int>(seconds + 0.5)) +
-                  " seconds: the database file '" + guard->path_ +
+    const long long tenths = (guard->budget_.count() + 50) / 100;
+    const std::string seconds =
+        std::to_string(tenths / 10) + (tenths % 10 ? "." + std::to_string(tenths % 10) : std::string());
+    lastMessage = "The database operation was stopped after " + seconds + " seconds: the database file '" + guard->path_ +
                   "' asks for more work than an address book needs (it may be damaged or altered).";
     return 1;
 }

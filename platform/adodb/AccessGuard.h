@@ -34,8 +34,10 @@ public:
     AccessGuard(const AccessGuard&) = delete;
     AccessGuard& operator=(const AccessGuard&) = delete;
 
-    // Starts the time budget of one operation.
+    // Starts the time budget of one operation: the work limits' time, or
+    // another budget for work known to be long (a check of every page).
     void StartOperation() noexcept;
+    void StartOperation(std::chrono::milliseconds budget) noexcept;
 
     // Prepares and runs under the rules of one saved query while it lives.
     class SavedQueryScope {
@@ -65,6 +67,7 @@ private:
     StatementSource source_ = StatementSource::Caller;
     std::string queryName_;
     bool sawOwnWrite_ = false;
+    std::chrono::milliseconds budget_{0};
     std::chrono::steady_clock::time_point deadline_;
 };
 
