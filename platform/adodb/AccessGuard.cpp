@@ -120,8 +120,6 @@ int AccessGuard::Decide(int action, const char* a, const char* b, const char* in
         case SQLITE_ATTACH:
         case SQLITE_DETACH: break;
         default: {
-            // The engine's own bookkeeping of AUTOINCREMENT.
-            if (EqualsNoCase(a, "sqlite_sequence") && (action == SQLITE_UPDATE || action == SQLITE_INSERT)) return SQLITE_OK;
             if (inner) break;  // views and triggers only read
             if (source_ == StatementSource::Caller) return SQLITE_OK;
             const bool own = EqualsNoCase(a, kAddressTable) &&
