@@ -10,7 +10,7 @@
 
 using orvane::Variant;
 
-CDataDBTier::CDataDBTier() : mobjDataTier(std::make_unique<CDataTier>()) {}
+CDataDBTier::CDataDBTier() : mobjDataTier(std::make_unique<CDataTier>()) { DatabaseBackup::AdviseOnDamage(); }
 CDataDBTier::~CDataDBTier() = default;
 
 // Opens the connection, reads every row of the statement at once (the empty

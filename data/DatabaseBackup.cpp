@@ -20,7 +20,8 @@ constexpr std::string_view kSuffix = ".mdb";
 // The engine's "database disk image is malformed".
 constexpr std::int32_t kDamaged = 11;
 
-fs::path BackupFolder() { return fs::path(DatabaseFile()).parent_path() / "Backups"; }
+fs::path BackupFolder(const fs::path& database) { return database.parent_path() / "Backups"; }
+fs::path BackupFolder() { return BackupFolder(DatabaseFile()); }
 
 std::string FileName(std::chrono::year_month_day day) {
     char digits[16];
@@ -37,14 +38,20 @@ bool IsBackupName(const std::string& name) {
                        [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// The copies, oldest first (the date in the name sorts as text).
-std::vector<fs::path> Backups() {
+// The copies of a database, oldest first (the date in the name sorts as text).
+std::vector<fs::path> Backups(const fs::path& database = DatabaseFile()) {
     std::vector<fs::path> found;
     std::error_code ec;
-    for (fs::directory_iterator it(BackupFolder(), ec), end; !ec && it != end; it.increment(ec))
+    for (fs::directory_iterator it(BackupFolder(database), ec), end; !ec && it != end; it.increment(ec))
         if (it->is_regular_file(ec) && IsBackupName(it->path().filename().string())) found.push_back(it->path());
     std::sort(found.begin(), found.end());
     return found;
+}
+
+std::string NewestBackupAdvice(const std::string& database) {
+    const std::vector<fs::path> backups = Backups(database);
+    if (backups.empty()) return " There is no backup of it.";
+    return " The newest backup is '" + backups.back().string() + "'.";
 }
 
 }  // namespace
@@ -83,14 +90,13 @@ std::optional<std::string> Newest() {
     return backups.back().string();
 }
 
+void AdviseOnDamage() { orvane::adodb::SetDamageAdvice(NewestBackupAdvice); }
+
 void RefuseWritesIfDamaged() {
     const std::string file = DatabaseFile();
     if (!orvane::adodb::IsDatabaseDamaged(file)) return;
-    const std::optional<std::string> newest = Newest();
-    throw orvane::Error(kDamaged, "The address database '" + file +
-                                      "' is damaged, so no changes are written to it. " +
-                                      (newest ? "The newest backup is '" + *newest + "'."
-                                              : std::string("There is no backup of it.")));
+    throw orvane::Error(kDamaged, "The address database '" + file + "' is damaged, so no changes are written to it." +
+                                      NewestBackupAdvice(file));
 }
 
 }  // namespace DatabaseBackup

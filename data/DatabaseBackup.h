@@ -25,6 +25,9 @@ std::string MakeDaily(std::chrono::year_month_day today);
 // The newest copy of the database, if any.
 std::optional<std::string> Newest();
 
+// Makes every message about a damaged database name its newest copy.
+void AdviseOnDamage();
+
 // Raises orvane::Error naming the file and the newest copy when the engine
 // has reported the database damaged during this run.
 void RefuseWritesIfDamaged();

@@ -140,8 +140,8 @@ detail::AccessGuard& Connection::Guard() const {
 
 void Connection::RefuseWriteIfDamaged(sqlite3_stmt* stmt) const {
     if (sqlite3_stmt_readonly(stmt) || !IsDatabaseDamaged(path_)) return;
-    throw Error(SQLITE_CORRUPT, "The database file '" + path_ +
-                                    "' is damaged, so nothing more is written to it. Restore it from a backup.");
+    throw Error(SQLITE_CORRUPT, "The database file '" + path_ + "' is damaged, so nothing more is written to it." +
+                                    DamageAdvice(path_));
 }
 
 sqlite3* Connection::Handle() const {

@@ -17,6 +17,7 @@ std::string Key(const std::string& path) {
 struct Registry {
     std::mutex mutex;
     std::set<std::string> files;
+    std::function<std::string(const std::string&)> advice;
 };
 
 Registry& TheRegistry() {
@@ -38,6 +39,22 @@ bool IsDatabaseDamaged(const std::string& path) {
     const std::string key = Key(path);
     const std::lock_guard lock(r.mutex);
     return r.files.count(key) > 0;
+}
+
+void SetDamageAdvice(std::function<std::string(const std::string& path)> advice) {
+    Registry& r = TheRegistry();
+    const std::lock_guard lock(r.mutex);
+    r.advice = std::move(advice);
+}
+
+std::string DamageAdvice(const std::string& path) {
+    std::function<std::string(const std::string&)> advice;
+    {
+        Registry& r = TheRegistry();
+        const std::lock_guard lock(r.mutex);
+        advice = r.advice;
+    }
+    return advice ? advice(path) : std::string();
 }
 
 }  // namespace orvane::adodb

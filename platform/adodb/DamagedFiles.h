@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace orvane::adodb {
@@ -9,5 +10,11 @@ namespace orvane::adodb {
 // into a malformed file can only spread the damage.
 void MarkDatabaseDamaged(const std::string& path);
 bool IsDatabaseDamaged(const std::string& path);
+
+// What to tell the user about a damaged file besides its name, such as
+// where its newest backup is (" The newest backup is ..."): set by the tier
+// that keeps the backups, appended to every message about the damage.
+void SetDamageAdvice(std::function<std::string(const std::string& path)> advice);
+std::string DamageAdvice(const std::string& path);
 
 }  // namespace orvane::adodb

@@ -44,7 +44,7 @@ void QuickCheckDatabase(const std::string& path) {
     if (rc != SQLITE_DONE) detail::ThrowEngineError(db, context);
     if (verdict != "ok") {
         MarkDatabaseDamaged(path);
-        throw Error(SQLITE_CORRUPT, "The database file '" + path + "' is damaged (" + verdict + ").");
+        throw Error(SQLITE_CORRUPT, "The database file '" + path + "' is damaged (" + verdict + ")." + DamageAdvice(path));
     }
 }
 

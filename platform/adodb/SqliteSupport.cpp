@@ -20,7 +20,7 @@ void ThrowEngineError(sqlite3* db, int code, std::string_view context) {
         if (file && *file) {
             MarkDatabaseDamaged(file);
             description = "The database file '" + std::string(file) + "' is damaged (" + description +
-                          "); nothing more is written to it.";
+                          "); nothing more is written to it." + DamageAdvice(file);
         }
     }
     if (!context.empty()) {

@@ -189,6 +189,7 @@ TEST_F(UntrustedDatabase, ADamagedFileTakesNoMoreWritesAndNamesTheNewestBackup) 
 
     const std::string read = ErrorText([&] { List(); });
     EXPECT_NE(read.find("is damaged"), std::string::npos) << read;
+    EXPECT_NE(read.find(newest), std::string::npos) << read;
     for (const auto& write : std::vector<std::function<void()>>{[&] { tier.SaveAddress(Address(0, "Eve")); },
                                                                  [&] { tier.SaveAddress(Address(ada, "Eve")); },
                                                                  [&] { tier.DeleteAddress(ada); }}) {
@@ -200,7 +201,9 @@ TEST_F(UntrustedDatabase, ADamagedFileTakesNoMoreWritesAndNamesTheNewestBackup) 
     orvane::adodb::Command cmd;
     cmd.SetActiveConnection(folder.ConnectionString());
     cmd.SetCommandText("SaveAddress");
-    EXPECT_NE(ErrorText([&] { cmd.Execute({"a", "b", "c", "d", "e", "f", "g"}); }).find("is damaged"), std::string::npos);
+    const std::string below = ErrorText([&] { cmd.Execute({"a", "b", "c", "d", "e", "f", "g"}); });
+    EXPECT_NE(below.find("is damaged"), std::string::npos) << below;
+    EXPECT_NE(below.find(newest), std::string::npos) << below;
     EXPECT_EQ(Bytes(folder.DatabaseFile()), damaged);
 
     // No backup is made of a damaged file; the failure is told, not raised.
