@@ -28,7 +28,10 @@ inline constexpr std::int32_t adOptionUnspecified = -1;
 // "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\x\Addressbook.mdb;".
 // The provider maps to the embedded SQLite engine. Errors are orvane::Error.
 // Result sets read through the connection's engine handle: keep the
-// connection open while a Recordset made on it is still reading.
+// connection open while a Recordset made on it is still reading. Every
+// connection runs with synchronous=EXTRA, the engine's defensive settings,
+// an authorizer over what the file's own SQL may do, and the time limit of
+// WorkLimits.h (see AccessGuard.h).
 class Connection {
 public:
     Connection();
