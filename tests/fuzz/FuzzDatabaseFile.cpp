@@ -19,15 +19,23 @@ using orvane::Variant;
 
 namespace {
 
-const fs::path& Base() {
-    static const fs::path base = [] {
-        fs::path folder = fs::temp_directory_path() / ("orvane-fuzz-db-" + std::to_string(::getpid()));
-        fs::create_directories(folder);
+// The folder of this fuzzing process, removed when it ends.
+struct BaseFolder {
+    BaseFolder() : path(fs::temp_directory_path() / ("orvane-fuzz-db-" + std::to_string(::getpid()))) {
+        fs::create_directories(path);
         // Stops come quickly, so an endless query costs little fuzzing time.
         orvane::adodb::SetWorkLimits({std::chrono::milliseconds(500), std::size_t{64} << 20});
-        return folder;
-    }();
-    return base;
+    }
+    ~BaseFolder() {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+    fs::path path;
+};
+
+const fs::path& Base() {
+    static const BaseFolder base;
+    return base.path;
 }
 
 Variant Record(std::int32_t id) {
