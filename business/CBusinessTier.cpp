@@ -1,6 +1,10 @@
 #include "CBusinessTier.h"
 
+#include <chrono>
+#include <ctime>
+
 #include "CDataDBTier.h"
+#include "DatabaseBackup.h"
 #include "core/Error.h"
 
 using orvane::Variant;
@@ -45,3 +49,13 @@ void CBusinessTier::SaveAddress() {
 }
 
 void CBusinessTier::DeleteAddress(std::int32_t mlngAddressIDToDelete) { mobjDataDBTier->DeleteAddress(mlngAddressIDToDelete); }
+
+std::string CBusinessTier::MakeDailyBackup() {
+    // The local calendar day, as the user reads the date in the file name.
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    using namespace std::chrono;
+    return DatabaseBackup::MakeDaily(year_month_day(year(local.tm_year + 1900), month(static_cast<unsigned>(local.tm_mon + 1)),
+                                                    day(static_cast<unsigned>(local.tm_mday))));
+}

@@ -25,6 +25,11 @@ public:
     void SaveAddress();
     void DeleteAddress(std::int32_t mlngAddressID);
 
+    // At program start: today's backup copy of the address database, made
+    // at most once a day. Never raises; returns what went wrong, to be
+    // reported once, or empty text.
+    static std::string MakeDailyBackup();
+
     void FirstName(std::string NewFirstName) { mstrFirstName = std::move(NewFirstName); }
     std::string FirstName() const { return mstrFirstName; }
     void LastName(std::string NewLastName) { mstrLastName = std::move(NewLastName); }

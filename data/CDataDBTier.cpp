@@ -4,12 +4,13 @@
 #include <vector>
 
 #include "CDataTier.h"
+#include "DatabaseBackup.h"
 #include "adodb/Command.h"
 #include "core/App.h"
 
 using orvane::Variant;
 
-CDataDBTier::CDataDBTier() : mobjDataTier(std::make_unique<CDataTier>()) {}
+CDataDBTier::CDataDBTier() : mobjDataTier(std::make_unique<CDataTier>()) { DatabaseBackup::AdviseOnDamage(); }
 CDataDBTier::~CDataDBTier() = default;
 
 // Opens the connection, reads every row of the statement at once (the empty
@@ -41,6 +42,7 @@ Variant CDataDBTier::GetAddressDetails(std::int32_t lngAddressID) {
 }
 
 void CDataDBTier::SaveAddress(Variant vntAddressInfo) {
+    DatabaseBackup::RefuseWritesIfDamaged();
     const orvane::VariantArray& record = vntAddressInfo.Array();
     // A new address goes in with its seven text fields; a stored one is
     // updated with the same seven and then its ID.
@@ -61,6 +63,7 @@ void CDataDBTier::SaveAddress(Variant vntAddressInfo) {
 }
 
 void CDataDBTier::DeleteAddress(std::int32_t lngAddressID) {
+    DatabaseBackup::RefuseWritesIfDamaged();
     std::string strSQL = "DELETE *";
     strSQL += " FROM tblAddress";
     strSQL += " WHERE ID= ";

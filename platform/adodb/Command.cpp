@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "adodb/AccessGuard.h"
 #include "adodb/ErrorNumbers.h"
 #include "adodb/SqliteSupport.h"
 #include "adodb/StatementLog.h"
@@ -131,11 +132,19 @@ void Command::Execute(const std::vector<Variant>& parameters, std::int32_t /*opt
     if (commandText_.empty()) throw Error(aderr::NoCommandText, "Command text was not set for the command object.");
 
     sqlite3* db = connection_->Handle();
+    detail::AccessGuard& guard = connection_->Guard();
+    guard.StartOperation();
     const SavedQuery query = LoadSavedQuery(db, commandText_);
     CheckParameterCount(commandText_, query, parameters.size());
+    // The query's SQL comes from the file: it is prepared and run under the
+    // rules for that query, which hold until its statement is finalized.
+    const detail::AccessGuard::SavedQueryScope scope(guard, commandText_);
     detail::Statement stmt = PrepareSavedQuery(db, commandText_, query);
+    scope.RequireOwnWrite(query.sql);
+    connection_->RefuseWriteIfDamaged(stmt.get());
     BindParameters(db, stmt.get(), commandText_, parameters);
     detail::RunToCompletion(db, stmt.get(), "in saved query '" + commandText_ + "'");
+    stmt.Reset();
 }
 
 void CreateDatabaseFile(const std::string& path, const std::string& script) {
@@ -177,20 +186,27 @@ void ExecuteSavedQueryBatch(const std::string& connectionString, const std::stri
     Connection connection;
     connection.Open(connectionString);
     sqlite3* db = connection.Handle();
+    detail::AccessGuard& guard = connection.Guard();
     const SavedQuery query = LoadSavedQuery(db, queryName);
-    detail::Statement stmt = PrepareSavedQuery(db, queryName, query);
     const std::string context = "in saved query '" + queryName + "'";
 
     Transaction transaction(db);
-    std::vector<Variant> values(query.parameterCount);
-    while (next(values)) {
-        if (HasStatementObserver()) NotifyStatement(StatementRecord{queryName, true, values});
-        CheckParameterCount(queryName, query, values.size());
-        BindParameters(db, stmt.get(), queryName, values);
-        const int rc = sqlite3_step(stmt.get());
-        if (rc != SQLITE_DONE && rc != SQLITE_ROW) detail::ThrowEngineError(db, context);
-        sqlite3_reset(stmt.get());
-        sqlite3_clear_bindings(stmt.get());
+    {
+        const detail::AccessGuard::SavedQueryScope scope(guard, queryName);
+        detail::Statement stmt = PrepareSavedQuery(db, queryName, query);
+        scope.RequireOwnWrite(query.sql);
+        connection.RefuseWriteIfDamaged(stmt.get());
+        std::vector<Variant> values(query.parameterCount);
+        while (next(values)) {
+            if (HasStatementObserver()) NotifyStatement(StatementRecord{queryName, true, values});
+            CheckParameterCount(queryName, query, values.size());
+            BindParameters(db, stmt.get(), queryName, values);
+            guard.StartOperation();  // each row has a budget of its own
+            const int rc = sqlite3_step(stmt.get());
+            if (rc != SQLITE_DONE && rc != SQLITE_ROW) detail::ThrowEngineError(db, context);
+            sqlite3_reset(stmt.get());
+            sqlite3_clear_bindings(stmt.get());
+        }
     }
     transaction.Commit();
 }

@@ -2,7 +2,10 @@
 
 #include <filesystem>
 
+#include "adodb/AccessGuard.h"
 #include "adodb/ConnectionString.h"
+#include "adodb/DamagedFiles.h"
+#include "adodb/DialectFunctions.h"
 #include "adodb/ErrorNumbers.h"
 #include "adodb/SqlDialect.h"
 #include "adodb/SqliteSupport.h"
@@ -45,6 +48,7 @@ long long SchemaVersion(sqlite3* db) {
         if (std::filesystem::is_directory(detail::EngineFileName(path), ec))
             throw Error(code, "Cannot open '" + path + "' as a database: it is a folder.");
     }
+    if ((code & 0xff) == SQLITE_NOTADB || (code & 0xff) == SQLITE_CORRUPT) MarkDatabaseDamaged(path);
     if ((code & 0xff) == SQLITE_NOTADB) throw Error(code, "The file '" + path + "' is not a database.");
     std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
     throw Error(code, message + " (opening '" + path + "')");
@@ -55,6 +59,7 @@ long long SchemaVersion(sqlite3* db) {
 Connection::Connection() = default;
 
 Connection::~Connection() {
+    guard_.reset();
     if (db_) sqlite3_close_v2(db_);
 }
 
@@ -80,26 +85,41 @@ void Connection::Open(const std::string& connectionString, const std::string& /*
     if (rc != SQLITE_OK) ThrowOpenError(db.get(), db ? sqlite3_extended_errcode(db.get()) : rc, target.path);
     sqlite3_extended_result_codes(db.get(), 1);
     sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
+    auto guard = std::make_unique<detail::AccessGuard>(db.get(), target.path);
 
     // The engine reads the file lazily; reading the schema now makes a file
     // that is no database, or one that cannot be read, fail here.
     rc = sqlite3_exec(db.get(), "PRAGMA schema_version", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) ThrowOpenError(db.get(), sqlite3_extended_errcode(db.get()), target.path);
+    if (rc != SQLITE_OK) {
+        guard.reset();
+        ThrowOpenError(db.get(), sqlite3_extended_errcode(db.get()), target.path);
+    }
+    // A save is on disk when it returns: with a delete journal, EXTRA also
+    // syncs the folder after the journal is removed, so a power cut cannot
+    // bring the journal back and roll the save back.
+    rc = sqlite3_exec(db.get(), "PRAGMA synchronous = EXTRA", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        guard.reset();
+        ThrowOpenError(db.get(), sqlite3_extended_errcode(db.get()), target.path);
+    }
 
     path_ = target.path;
+    guard_ = std::move(guard);
+    detail::RegisterDialectFunctions(db.get());
     db_ = db.release();
-    textColumns_.clear();
-    textColumnsVersion_ = -1;
+    columnTypes_.clear();
+    columnTypesVersion_ = -1;
 }
 
 void Connection::Close() {
     if (!db_) throw Error(aderr::ObjectClosed, "Operation is not allowed when the object is closed.");
     // close_v2 keeps the handle until any result set still holding a
     // statement on it finalizes that statement.
+    guard_.reset();
     sqlite3_close_v2(db_);
     db_ = nullptr;
-    textColumns_.clear();
-    textColumnsVersion_ = -1;
+    columnTypes_.clear();
+    columnTypesVersion_ = -1;
 }
 
 void Connection::Execute(const std::string& commandText, std::int32_t /*options*/) {
@@ -107,8 +127,21 @@ void Connection::Execute(const std::string& commandText, std::int32_t /*options*
     sqlite3* db = Handle();
     const std::string sql = Translate(commandText);
     const std::string context = "in statement: " + detail::Excerpt(commandText);
+    Guard().StartOperation();
     detail::Statement stmt = detail::PrepareSingle(db, sql, context);
+    RefuseWriteIfDamaged(stmt.get());
     detail::RunToCompletion(db, stmt.get(), context);
+}
+
+detail::AccessGuard& Connection::Guard() const {
+    Handle();
+    return *guard_;
+}
+
+void Connection::RefuseWriteIfDamaged(sqlite3_stmt* stmt) const {
+    if (sqlite3_stmt_readonly(stmt) || !IsDatabaseDamaged(path_)) return;
+    throw Error(SQLITE_CORRUPT, "The database file '" + path_ + "' is damaged, so nothing more is written to it." +
+                                    DamageAdvice(path_));
 }
 
 sqlite3* Connection::Handle() const {
@@ -116,24 +149,45 @@ sqlite3* Connection::Handle() const {
     return db_;
 }
 
-void Connection::LoadTextColumns() const {
+void Connection::LoadColumnTypes() const {
     sqlite3* db = Handle();
     const long long version = SchemaVersion(db);
-    if (version == textColumnsVersion_) return;
+    if (version == columnTypesVersion_) return;
 
-    static constexpr std::string_view query =
-        "SELECT p.name, p.type FROM sqlite_schema AS s, pragma_table_info(s.name) AS p WHERE s.type = 'table'";
-    detail::Statement stmt = detail::PrepareSingle(db, query, "reading the database schema");
-    std::unordered_set<std::string> columns;
-    int rc;
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-        const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0));
-        const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 1));
-        if (name && HasTextAffinity(type ? type : "")) columns.insert(Lower(name));
+    // Every table's columns. A name that two tables type differently is
+    // unknown; with any view in the file, every name may be a view's
+    // column, whose values have no declared type, so all are unknown.
+    const std::string context = "reading the database schema";
+    std::unordered_map<std::string, SqlType> types;
+    detail::Statement views = detail::PrepareSingle(db, "SELECT 1 FROM sqlite_schema WHERE type = 'view'", context);
+    int rc = sqlite3_step(views.get());
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) detail::ThrowEngineError(db, context);
+    if (rc == SQLITE_DONE) {
+        static constexpr std::string_view query =
+            "SELECT p.name, p.type, p.pk, (SELECT max(q.pk) FROM pragma_table_info(s.name) AS q) "
+            "FROM sqlite_schema AS s, pragma_table_info(s.name) AS p "
+            "WHERE s.type = 'table' AND s.sql NOT LIKE 'CREATE VIRTUAL%'";
+        detail::Statement stmt = detail::PrepareSingle(db, query, context);
+        while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+            const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0));
+            const auto* declared = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 1));
+            if (!name) continue;
+            const std::string type = Lower(declared ? declared : "");
+            // Only the row-ID column (a lone INTEGER PRIMARY KEY) is sure
+            // to hold numbers; a text-affinity column turns any number
+            // stored into text.
+            SqlType kind = SqlType::Unknown;
+            if (type == "integer" && sqlite3_column_int(stmt.get(), 2) == 1 && sqlite3_column_int(stmt.get(), 3) == 1)
+                kind = SqlType::Number;
+            else if (HasTextAffinity(type))
+                kind = SqlType::Text;
+            const auto [it, inserted] = types.emplace(Lower(name), kind);
+            if (!inserted && it->second != kind) it->second = SqlType::Unknown;
+        }
+        if (rc != SQLITE_DONE) detail::ThrowEngineError(db, context);
     }
-    if (rc != SQLITE_DONE) detail::ThrowEngineError(db, "reading the database schema");
-    textColumns_ = std::move(columns);
-    textColumnsVersion_ = version;
+    columnTypes_ = std::move(types);
+    columnTypesVersion_ = version;
 }
 
 std::string Connection::Translate(const std::string& commandText) const {
@@ -141,10 +195,11 @@ std::string Connection::Translate(const std::string& commandText) const {
     bool loaded = false;
     return TranslateSql(commandText, [&](std::string_view column) {
         if (!loaded) {
-            LoadTextColumns();
+            LoadColumnTypes();
             loaded = true;
         }
-        return textColumns_.count(Lower(column)) > 0;
+        const auto it = columnTypes_.find(Lower(column));
+        return it == columnTypes_.end() ? SqlType::Unknown : it->second;
     });
 }
 

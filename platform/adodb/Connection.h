@@ -3,14 +3,20 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
+#include "adodb/SqlDialect.h"
 #include "core/Variant.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace orvane::adodb {
+
+namespace detail {
+class AccessGuard;
+}
 
 inline constexpr std::int32_t adStateClosed = 0;
 inline constexpr std::int32_t adStateOpen = 1;
@@ -22,7 +28,10 @@ inline constexpr std::int32_t adOptionUnspecified = -1;
 // "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\x\Addressbook.mdb;".
 // The provider maps to the embedded SQLite engine. Errors are orvane::Error.
 // Result sets read through the connection's engine handle: keep the
-// connection open while a Recordset made on it is still reading.
+// connection open while a Recordset made on it is still reading. Every
+// connection runs with synchronous=EXTRA, the engine's defensive settings,
+// an authorizer over what the file's own SQL may do, and the time limit of
+// WorkLimits.h (see AccessGuard.h).
 class Connection {
 public:
     Connection();
@@ -46,19 +55,25 @@ public:
     sqlite3* Handle() const;
     // Translates a statement from the program's dialect to the engine's.
     std::string Translate(const std::string& commandText) const;
+    // For Recordset and Command: what the engine may do on this connection,
+    // and the time budget of the operation under way.
+    detail::AccessGuard& Guard() const;
+    // For Recordset and Command: a statement that would write into a file
+    // known to be damaged raises an error instead.
+    void RefuseWriteIfDamaged(sqlite3_stmt* stmt) const;
 
 private:
-    // Brings the set of text columns up to date with the open database.
-    void LoadTextColumns() const;
+    // Brings the column types up to date with the open database.
+    void LoadColumnTypes() const;
 
     std::string connectionString_;
     std::string path_;  // the open database file, for error descriptions
     sqlite3* db_ = nullptr;
-    // Lower-case names of the columns with text affinity in any table, as
-    // of schema version textColumnsVersion_; the "+" of a statement joins
-    // text when it stands next to one of them.
-    mutable std::unordered_set<std::string> textColumns_;
-    mutable long long textColumnsVersion_ = -1;
+    std::unique_ptr<detail::AccessGuard> guard_;  // released before the handle
+    // What each column name (lower case) holds, as of schema version
+    // columnTypesVersion_, for the translation of "+".
+    mutable std::unordered_map<std::string, SqlType> columnTypes_;
+    mutable long long columnTypesVersion_ = -1;
 };
 
 }  // namespace orvane::adodb

@@ -17,9 +17,13 @@ using ConnectionProperties = std::map<std::string, std::string, KeyLess>;
 
 // Splits "key=value;key=value;..." into its pairs. Keys are case-insensitive;
 // blanks around keys, "=" and values are dropped; empty segments are skipped;
-// a value runs to the next ";" and may itself contain "=". A later key
-// replaces an earlier one. A non-empty segment without "=" or with an empty
-// key raises orvane::Error. Pure text work: safe on any input.
+// a value runs to the next ";" and may itself contain "=". A value may be
+// quoted with " or ' (a doubled quote standing for one), and then holds any
+// text. An unquoted Data Source runs on past a ";" when what follows is no
+// pair of the syntax (a known key with a value it takes), so a folder name
+// with ";" in it reads back whole. A later key replaces an earlier one. A
+// non-empty segment without "=" or with an empty key, and an unclosed
+// quote, raise orvane::Error. Pure text work: safe on any input.
 ConnectionProperties ParseConnectionString(std::string_view text);
 
 // What a connection opens, taken from a parsed connection string.
@@ -29,8 +33,8 @@ struct ConnectionTarget {
 };
 
 // Checks the provider (Microsoft.Jet.OLEDB.4.0, any letter case, is served
-// by the embedded engine) and finds the database file ("Data Source", with
-// backslashes turned into "/"). Raises orvane::Error for an unknown or
+// by the embedded engine) and finds the database file ("Data Source", in
+// this system's form as App::NativePath gives it). Raises orvane::Error for an unknown or
 // missing provider and for a missing Data Source.
 ConnectionTarget ResolveConnectionString(std::string_view text);
 

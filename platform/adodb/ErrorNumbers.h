@@ -7,6 +7,7 @@
 // carry the engine's own (extended) result code instead.
 namespace orvane::adodb::aderr {
 
+inline constexpr std::int32_t OutOfMemory = 7;             // runtime: Out of memory
 inline constexpr std::int32_t FileAlreadyExists = 58;      // runtime: File already exists
 inline constexpr std::int32_t PathFileAccess = 75;         // runtime: Path/File access error
 inline constexpr std::int32_t InvalidArgument = 3001;     // adErrInvalidArgument

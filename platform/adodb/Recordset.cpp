@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <climits>
 
+#include "adodb/AccessGuard.h"
 #include "adodb/ErrorNumbers.h"
 #include "adodb/SqliteSupport.h"
 #include "adodb/StatementLog.h"
+#include "adodb/WorkLimits.h"
 #include "core/Error.h"
 
 namespace orvane::adodb {
@@ -13,6 +15,12 @@ namespace {
 
 // First guess at the row count of a GetRows(-1); the vector grows from there.
 constexpr std::size_t kInitialRows = 1024;
+
+[[noreturn]] void ThrowTooLarge(const std::string& source, std::size_t budget) {
+    throw Error(aderr::OutOfMemory, "Out of memory: the rows of \"" + detail::Excerpt(source) + "\" need more than " +
+                                         std::to_string(budget >> 20) +
+                                         " MB, more than an address list can hold; the database file may be damaged or altered.");
+}
 
 [[noreturn]] void ThrowOverflow(sqlite3_stmt* stmt, int column, sqlite3_int64 value) {
     const char* name = sqlite3_column_name(stmt, column);
@@ -35,7 +43,9 @@ void Recordset::Open(const std::string& source, Connection& activeConnection, st
     sqlite3* db = activeConnection.Handle();
     const std::string sql = activeConnection.Translate(source);
     const std::string context = "in statement: " + detail::Excerpt(source);
+    activeConnection.Guard().StartOperation();
     detail::Statement stmt = detail::PrepareSingle(db, sql, context);
+    activeConnection.RefuseWriteIfDamaged(stmt.get());
 
     const int rc = sqlite3_step(stmt.get());
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) detail::ThrowEngineError(db, context);
@@ -88,7 +98,10 @@ Variant Recordset::GetRows(std::int32_t rows) {
     std::vector<Variant> values;
     values.reserve(static_cast<std::size_t>(fields) * wanted);
 
-    // The statement stands on an unread row: read it, then step on.
+    // The statement stands on an unread row: read it, then step on. The
+    // memory handed out is counted, so an endless or huge result stops.
+    const std::size_t budget = CurrentWorkLimits().rowsBytes;
+    std::size_t used = 0;
     std::int32_t count = 0;
     int rc = SQLITE_ROW;
     while (rc == SQLITE_ROW && (rows < 0 || count < rows)) {
@@ -107,11 +120,15 @@ Variant Recordset::GetRows(std::int32_t rows) {
                     // Text as stored; numbers with a fraction and blobs read as text too.
                     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
                     const auto size = static_cast<std::size_t>(sqlite3_column_bytes(stmt, c));
+                    used += size;
+                    if (used > budget) ThrowTooLarge(source_, budget);
                     values.emplace_back(text ? std::string(text, size) : std::string());
                     break;
                 }
             }
         }
+        used += sizeof(Variant) * static_cast<std::size_t>(fields);
+        if (used > budget) ThrowTooLarge(source_, budget);
         if (count == INT32_MAX)
             throw Error(errnum::Overflow, "Overflow: the result has more rows than one array can hold.");
         ++count;

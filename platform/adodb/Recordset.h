@@ -38,7 +38,8 @@ public:
 
     // All remaining rows (rows = -1), or at most rows rows, as a fields x
     // rows array, lower bounds 0. Integers come as 32-bit integers, null as
-    // null, everything else as text.
+    // null, everything else as text. Values that would need more memory
+    // than the work limits allow (WorkLimits.h) raise an error instead.
     Variant GetRows(std::int32_t rows = -1);
 
 private:

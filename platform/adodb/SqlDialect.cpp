@@ -1,7 +1,5 @@
 #include "adodb/SqlDialect.h"
 
-#include <algorithm>
-#include <optional>
 
 namespace orvane::adodb {
 namespace {
@@ -14,11 +12,6 @@ bool IsWordStart(char c) noexcept {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || static_cast<unsigned char>(c) >= 0x80;
 }
 bool IsWordPart(char c) noexcept { return IsWordStart(c) || IsDigit(c) || c == '$'; }
-
-bool EqualsNoCase(std::string_view a, std::string_view b) noexcept {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
-}
 
 // Length of a quoted token starting at s[0] == quote, where a doubled quote
 // stands for one; sets terminated.
@@ -118,126 +111,6 @@ SqlToken NextToken(std::string_view s) noexcept {
     return take(SqlTokenKind::Other, 1);
 }
 
-bool IsName(const SqlToken& t) noexcept {
-    return t.terminated &&
-           (t.kind == SqlTokenKind::Word || t.kind == SqlTokenKind::QuotedName || t.kind == SqlTokenKind::BracketName);
-}
-
-bool IsOperator(const SqlToken& t, std::string_view op) noexcept { return t.kind == SqlTokenKind::Operator && t.text == op; }
-
-// The name a name token stands for: quotes or brackets removed.
-std::string NameOf(const SqlToken& t) {
-    if (t.kind == SqlTokenKind::Word) return std::string(t.text);
-    const std::string_view inner = t.text.substr(1, t.text.size() - 2);
-    if (t.kind == SqlTokenKind::BracketName) return std::string(inner);
-    const char quote = t.text.front();
-    std::string name;
-    name.reserve(inner.size());
-    for (std::size_t i = 0; i < inner.size(); ++i) {
-        name += inner[i];
-        if (inner[i] == quote) ++i;  // a doubled quote stands for one
-    }
-    return name;
-}
-
-void AppendBracketAsQuoted(std::string& out, const SqlToken& t) {
-    if (!t.terminated) {
-        out += t.text;
-        return;
-    }
-    out += '"';
-    for (char c : t.text.substr(1, t.text.size() - 2)) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    out += '"';
-}
-
-class Translator {
-public:
-    Translator(std::vector<SqlToken> tokens, const std::function<bool(std::string_view)>& isTextColumn)
-        : tokens_(std::move(tokens)), isTextColumn_(isTextColumn) {}
-
-    std::string Run(std::size_t sizeHint) {
-        std::string out;
-        out.reserve(sizeHint + sizeHint / 8 + 8);
-        for (std::size_t i = 0; i < tokens_.size(); ++i) {
-            const SqlToken& t = tokens_[i];
-            if (IsOperator(t, "*") && FollowsDelete(i)) {
-                // Keep the words apart when the "*" was the only separator.
-                if (!IsSeparator(i - 1) && !IsSeparator(i + 1)) out += ' ';
-            } else if (IsOperator(t, "+") && JoinsText(i)) {
-                out += "||";
-            } else if (t.kind == SqlTokenKind::BracketName) {
-                AppendBracketAsQuoted(out, t);
-            } else {
-                out += t.text;
-            }
-        }
-        return out;
-    }
-
-private:
-    bool IsSkippable(std::size_t i) const noexcept {
-        return tokens_[i].kind == SqlTokenKind::Blank || tokens_[i].kind == SqlTokenKind::Comment;
-    }
-    bool IsSeparator(std::size_t i) const noexcept { return i >= tokens_.size() || IsSkippable(i); }
-
-    std::optional<std::size_t> Previous(std::size_t i) const noexcept {
-        while (i > 0) {
-            --i;
-            if (!IsSkippable(i)) return i;
-        }
-        return std::nullopt;
-    }
-    std::optional<std::size_t> Following(std::size_t i) const noexcept {
-        for (++i; i < tokens_.size(); ++i)
-            if (!IsSkippable(i)) return i;
-        return std::nullopt;
-    }
-
-    bool FollowsDelete(std::size_t i) const noexcept {
-        const auto before = Previous(i);
-        return before && tokens_[*before].kind == SqlTokenKind::Word && EqualsNoCase(tokens_[*before].text, "DELETE");
-    }
-
-    bool IsTextColumn(std::size_t i) const {
-        if (!isTextColumn_) return false;
-        // A name followed by "(" calls a function; it is no column.
-        if (const auto after = Following(i); after && IsOperator(tokens_[*after], "(")) return false;
-        return isTextColumn_(NameOf(tokens_[i]));
-    }
-
-    // The operand left of "+" ends at the token before it; the one on the
-    // right may be qualified (tblAddress.LastName), so its column is the
-    // last name of the chain.
-    bool LeftIsText(std::size_t plus) const {
-        const auto left = Previous(plus);
-        if (!left) return false;
-        const SqlToken& t = tokens_[*left];
-        if (t.kind == SqlTokenKind::String) return true;
-        return IsName(t) && IsTextColumn(*left);
-    }
-    bool RightIsText(std::size_t plus) const {
-        auto right = Following(plus);
-        if (!right) return false;
-        if (tokens_[*right].kind == SqlTokenKind::String) return true;
-        if (!IsName(tokens_[*right])) return false;
-        for (;;) {
-            const auto dot = Following(*right);
-            if (!dot || !IsOperator(tokens_[*dot], ".")) break;
-            const auto part = Following(*dot);
-            if (!part || !IsName(tokens_[*part])) break;
-            right = part;
-        }
-        return IsTextColumn(*right);
-    }
-    bool JoinsText(std::size_t plus) const { return LeftIsText(plus) || RightIsText(plus); }
-
-    std::vector<SqlToken> tokens_;
-    const std::function<bool(std::string_view)>& isTextColumn_;
-};
-
 }  // namespace
 
 std::vector<SqlToken> TokenizeSql(std::string_view sql) {
@@ -249,10 +122,6 @@ std::vector<SqlToken> TokenizeSql(std::string_view sql) {
         tokens.push_back(t);
     }
     return tokens;
-}
-
-std::string TranslateSql(std::string_view sql, const std::function<bool(std::string_view column)>& isTextColumn) {
-    return Translator(TokenizeSql(sql), isTextColumn).Run(sql.size());
 }
 
 }  // namespace orvane::adodb

@@ -2,6 +2,8 @@
 
 #include <climits>
 
+#include "adodb/AccessGuard.h"
+#include "adodb/DamagedFiles.h"
 #include "adodb/ErrorNumbers.h"
 #include "core/Error.h"
 
@@ -9,6 +11,18 @@ namespace orvane::adodb::detail {
 
 void ThrowEngineError(sqlite3* db, int code, std::string_view context) {
     std::string description = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
+    const int primary = code & 0xff;
+    if (primary == SQLITE_AUTH || primary == SQLITE_INTERRUPT || primary == SQLITE_ERROR) {
+        // The guard of the connection says why it refused or stopped.
+        if (std::string reason = TakeGuardMessage(); !reason.empty()) description = std::move(reason);
+    } else if ((primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) && db) {
+        const char* file = sqlite3_db_filename(db, "main");
+        if (file && *file) {
+            MarkDatabaseDamaged(file);
+            description = "The database file '" + std::string(file) + "' is damaged (" + description +
+                          "); nothing more is written to it." + DamageAdvice(file);
+        }
+    }
     if (!context.empty()) {
         description += " (";
         description += context;

@@ -60,7 +60,14 @@ void SetPath(std::string folder) {
 }
 
 std::string NativePath(std::string path) {
-    std::replace(path.begin(), path.end(), '\\', '/');
+    // The application folder's own name may hold a backslash: only the
+    // fixed relative path after it is the program's "\"-separated text.
+    const std::string folder = Path();
+    std::size_t from = 0;
+    if (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+        (path[folder.size()] == '\\' || path[folder.size()] == '/'))
+        from = folder.size();
+    std::replace(path.begin() + static_cast<std::ptrdiff_t>(from), path.end(), '\\', '/');
     return path;
 }
 

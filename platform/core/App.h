@@ -26,7 +26,8 @@ std::string SharedDataFolder();
 void SetPath(std::string folder);
 
 // Turns the program's "\"-separated relative paths into a path this system
-// opens: every backslash becomes "/".
+// opens: every backslash becomes "/", except within the application folder
+// that the path begins with (a folder name may hold a backslash).
 std::string NativePath(std::string path);
 
 }  // namespace orvane::App

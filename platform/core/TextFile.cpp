@@ -1,10 +1,12 @@
 #include "TextFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string_view>
 
 #include "App.h"
@@ -13,26 +15,32 @@
 namespace orvane {
 namespace {
 
-bool IsValidUtf8(const std::string& s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        auto c = static_cast<unsigned char>(s[i]);
-        std::size_t extra;
-        char32_t cp;
-        if (c < 0x80) { ++i; continue; }
-        if ((c & 0xE0) == 0xC0) { extra = 1; cp = c & 0x1F; }
-        else if ((c & 0xF0) == 0xE0) { extra = 2; cp = c & 0x0F; }
-        else if ((c & 0xF8) == 0xF0) { extra = 3; cp = c & 0x07; }
-        else return false;
-        if (i + extra >= s.size()) return false;
-        for (std::size_t k = 1; k <= extra; ++k) {
-            auto cc = static_cast<unsigned char>(s[i + k]);
-            if ((cc & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        static constexpr std::array<char32_t, 4> minimum{0, 0x80, 0x800, 0x10000};
-        if (cp < minimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-        i += extra + 1;
+// The length of the well-formed UTF-8 sequence at s[i], or 0 when none starts there.
+std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
+    auto c = static_cast<unsigned char>(s[i]);
+    std::size_t extra;
+    char32_t cp;
+    if (c < 0x80) return 1;
+    if ((c & 0xE0) == 0xC0) { extra = 1; cp = c & 0x1F; }
+    else if ((c & 0xF0) == 0xE0) { extra = 2; cp = c & 0x0F; }
+    else if ((c & 0xF8) == 0xF0) { extra = 3; cp = c & 0x07; }
+    else return 0;
+    if (i + extra >= s.size()) return 0;
+    for (std::size_t k = 1; k <= extra; ++k) {
+        auto cc = static_cast<unsigned char>(s[i + k]);
+        if ((cc & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (cc & 0x3F);
+    }
+    static constexpr std::array<char32_t, 4> minimum{0, 0x80, 0x800, 0x10000};
+    if (cp < minimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return extra + 1;
+}
+
+bool IsValidUtf8(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t length = Utf8SequenceLength(s, i);
+        if (length == 0) return false;
+        i += length;
     }
     return true;
 }
@@ -83,21 +91,91 @@ std::string DecodeUtf16(std::string_view bytes, bool bigEndian) {
     return out;
 }
 
+// UTF-8 that its byte-order mark vouches for: a byte that starts no
+// well-formed sequence becomes U+FFFD.
+std::string DecodeMarkedUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t length = Utf8SequenceLength(bytes, i);
+        if (length == 0) {
+            AppendUtf8(out, 0xFFFD);
+            ++i;
+        } else {
+            out.append(bytes.substr(i, length));
+            i += length;
+        }
+    }
+    return out;
+}
+
 // Windows-1252 0x80..0x9F; the five unassigned bytes map to themselves.
 constexpr std::array<char32_t, 32> kCp1252High{
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+[[noreturn]] void ThrowNotReadable(const std::string& path, int err) {
+    if (err == ENOENT) throw Error(errnum::FileNotFound, "File not found: " + path);
+    throw Error(errnum::PathNotFound, "Cannot open " + path + ": " + std::strerror(err));
+}
+
+[[noreturn]] void ThrowNotAFile(const std::string& path, const struct stat& info) {
+    const char* what = S_ISDIR(info.st_mode)    ? "a folder"
+                       : S_ISFIFO(info.st_mode) ? "a pipe"
+                       : S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ? "a device"
+                       : S_ISSOCK(info.st_mode) ? "a socket"
+                                                : "not a regular file";
+    throw Error(errnum::PathNotFound, "Cannot read " + path + ": it is " + what + ", not a text file.");
+}
+
+[[noreturn]] void ThrowTooLarge(const std::string& path) {
+    throw Error(errnum::PathNotFound, "Cannot read " + path + ": it is larger than " +
+                                          std::to_string(kMaxTextFileBytes >> 20) + " MB, too large for a list.");
+}
+
+// Closes the descriptor on every way out.
+struct FileDescriptor {
+    int fd;
+    ~FileDescriptor() { ::close(fd); }
+};
+
+// The bytes of a regular file of at most kMaxTextFileBytes. The kind is
+// looked at before the file is opened, and again on the open descriptor
+// (the path may have been replaced in between); O_NONBLOCK keeps the open
+// of a FIFO from waiting for a writer.
+std::string ReadListFile(const std::string& path) {
+    const std::string native = App::NativePath(path);
+    struct stat info {};
+    if (::stat(native.c_str(), &info) != 0) ThrowNotReadable(path, errno);
+    if (!S_ISREG(info.st_mode)) ThrowNotAFile(path, info);
+    if (static_cast<std::uintmax_t>(info.st_size) > kMaxTextFileBytes) ThrowTooLarge(path);
+
+    const FileDescriptor file{::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
+    if (file.fd < 0) ThrowNotReadable(path, errno);
+    if (::fstat(file.fd, &info) != 0) ThrowNotReadable(path, errno);
+    if (!S_ISREG(info.st_mode)) ThrowNotAFile(path, info);
+
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(file.fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throw Error(errnum::PathNotFound, "Cannot read " + path + ": " + std::strerror(errno));
+        if (n == 0) break;
+        if (bytes.size() + static_cast<std::size_t>(n) > kMaxTextFileBytes) ThrowTooLarge(path);  // grew meanwhile
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    return bytes;
+}
+
 }  // namespace
 
 std::string DecodeText(std::string bytes) {
     if (bytes.starts_with("\xFF\xFE")) return DecodeUtf16(std::string_view(bytes).substr(2), false);
     if (bytes.starts_with("\xFE\xFF")) return DecodeUtf16(std::string_view(bytes).substr(2), true);
-    if (IsValidUtf8(bytes)) {
-        if (bytes.starts_with("\xEF\xBB\xBF")) bytes.erase(0, 3);
-        return bytes;
-    }
+    if (bytes.starts_with("\xEF\xBB\xBF")) return DecodeMarkedUtf8(std::string_view(bytes).substr(3));
+    if (IsValidUtf8(bytes)) return bytes;
     return DecodeWindows1252(bytes);
 }
 
@@ -114,17 +192,7 @@ std::string DecodeWindows1252(std::string_view bytes) {
     return out;
 }
 
-TextFile::TextFile(const std::string& path) {
-    std::ifstream in(App::NativePath(path), std::ios::binary);
-    if (!in) {
-        int err = errno;
-        if (err == ENOENT) throw Error(errnum::FileNotFound, "File not found: " + path);
-        throw Error(errnum::PathNotFound, "Cannot open " + path + ": " + std::strerror(err));
-    }
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) throw Error(errnum::PathNotFound, "Cannot read " + path);
-    text_ = DecodeText(std::move(bytes));
-}
+TextFile::TextFile(const std::string& path) { text_ = DecodeText(ReadListFile(path)); }
 
 TextFile TextFile::FromBytes(std::string bytes) {
     TextFile file;

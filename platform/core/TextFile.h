@@ -10,9 +10,15 @@ namespace orvane {
 // close. A line ends at CR LF, a lone CR or a lone LF; a line end at the
 // very end of the file gives no further empty line. The bytes are decoded
 // by DecodeText below.
+// Far more than any list the program reads; a larger file is refused
+// rather than read into memory.
+inline constexpr std::size_t kMaxTextFileBytes = std::size_t{64} << 20;
+
 class TextFile {
 public:
-    // Opens the file; a missing or unreadable file is an error.
+    // Reads the whole file; a missing or unreadable file, anything that is
+    // not a regular file (a folder, a pipe, a device) and a file larger than
+    // kMaxTextFileBytes are errors that name the path.
     explicit TextFile(const std::string& path);
     // Reads lines from bytes already in memory (as if they were a file).
     static TextFile FromBytes(std::string bytes);
@@ -27,8 +33,9 @@ private:
     std::size_t pos_ = 0;
 };
 
-// Decodes bytes to UTF-8: UTF-16 LE or BE after its byte-order mark; valid
-// UTF-8 (an optional BOM removed) as it is; anything else as Windows-1252.
+// Decodes bytes to UTF-8: UTF-16 LE or BE after its byte-order mark; UTF-8
+// after its mark (the mark removed, a malformed byte becoming U+FFFD); valid
+// UTF-8 as it is; anything else as Windows-1252.
 std::string DecodeText(std::string bytes);
 
 // Decodes bytes that are known to be Windows-1252 (or ISO 8859-1) to UTF-8.

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <vector>
+
 #include "CBusinessTier.h"
 #include "TempAppFolder.h"
 #include "StatementSpy.h"
@@ -141,4 +146,19 @@ TEST(CBusinessTier, DeleteLeavesTheFieldsAndAFailedSaveChangesNoField) {
     EXPECT_THROW(b.SaveAddress(), orvane::Error);
     EXPECT_EQ(b.FirstName(), "Typed");
     EXPECT_EQ(b.AddressID(), 0);
+}
+
+TEST(CBusinessTier, TheStartUpBackupIsTodaysCopyMadeOnce) {
+    orvane::test::TempAppFolder folder;
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char name[64];
+    std::strftime(name, sizeof name, "Addressbook-%Y%m%d.mdb", &local);
+    EXPECT_EQ(CBusinessTier::MakeDailyBackup(), "");
+    EXPECT_EQ(CBusinessTier::MakeDailyBackup(), "");
+    std::vector<std::string> made;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Root() / "Database" / "Backups"))
+        made.push_back(entry.path().filename().string());
+    EXPECT_EQ(made, std::vector<std::string>{name});
 }

@@ -30,6 +30,25 @@ TEST(ConnectionString, SplitsPairsWithBlanksTrimmedAndKeysInAnyCase) {
         EXPECT_EQ(ErrorOf([&] { ParseConnectionString(bad); }).Number(), aderr::InvalidArgument) << bad;
 }
 
+TEST(ConnectionString, QuotedValuesAndDataSourcesThatHoldASemicolon) {
+    const auto quoted = ParseConnectionString("Data Source = \"C:\\a;b \"\"q\"\"\" ; Mode='Re;ad'");
+    EXPECT_EQ(quoted.at("Data Source"), "C:\\a;b \"q\"");
+    EXPECT_EQ(quoted.at("Mode"), "Re;ad");
+    for (const char* bad : {"Data Source=\"open", "Data Source='x' y;"})
+        EXPECT_EQ(ErrorOf([&] { ParseConnectionString(bad); }).Number(), aderr::InvalidArgument) << bad;
+
+    // An unquoted Data Source runs on until what follows are pairs again.
+    const std::pair<std::string, std::string> cases[] = {
+        {"Data Source=/x/semi;colon\\Database\\A.mdb;Persist Security Info=False;", "/x/semi;colon\\Database\\A.mdb"},
+        {"Data Source=/x/a;Mode=Read\\Database\\A.mdb;Mode=Read", "/x/a;Mode=Read\\Database\\A.mdb"},
+        {"Data Source=/x/a;Data Source=b\\A.mdb;", "/x/a;Data Source=b\\A.mdb"},
+        {"Data Source=/x/a;b=c;d\\A.mdb", "/x/a;b=c;d\\A.mdb"},
+        {"Data Source=a.mdb;Mode=Read;User ID=admin", "a.mdb"},
+    };
+    for (const auto& [text, source] : cases) EXPECT_EQ(ParseConnectionString(text).at("data source"), source) << text;
+    EXPECT_EQ(ParseConnectionString("Data Source=/x/a;Mode=Read\\A.mdb;Mode=Read").at("Mode"), "Read");
+}
+
 TEST(ConnectionString, BothOfTheDataTiersStringsNameTheFile) {
     const std::string file = "/srv/or vane\\app\\Database\\Addressbook.mdb";
     for (const std::string& text : {"Provider = Microsoft.jet.OLEDB.4.0;Data Source = " + file + ";Persist Security Info=False;",

@@ -37,7 +37,28 @@ TEST_F(RecordsetTest, PlusAddsNumbersAndJoinsTextInTablesMadeAfterTheSchemaWasRe
     connection_.Execute("CREATE TABLE tblNumbers (A INTEGER, B INT, C NUMERIC, Nick VARCHAR(20))");
     connection_.Execute("INSERT INTO tblNumbers VALUES (2, 40, 1, '7')");
     EXPECT_EQ(ReadAll(connection_, "SELECT A+B, A + 1, C+C, [A]+[B], Nick+Nick, Nick+A FROM tblNumbers"),
-              Rows(6, 1, {42, 3, 2, 42, "77", "72"}));
+              Rows(6, 1, {42, 3, 2, 42, "77", 9}));  // a text that reads as a number is added to one
+}
+
+// Operators of the dialect keep their meaning on any operands, through the
+// engine: "&" joins with null as empty text, "+" joins or adds or fails.
+TEST_F(RecordsetTest, TheDialectsOperatorsMeanWhatTheySayOnAnyOperands) {
+    connection_.Execute("INSERT INTO tblAddress (ID, FirstName, LastName, Address) VALUES "
+                        "(1, 'Ada', NULL, ' 7 '), (2, NULL, 'Turing', 'x')");
+    EXPECT_EQ(ReadAll(connection_, "SELECT FirstName & ' ' & LastName, Trim(FirstName)+Trim(LastName), "
+                                   "(FirstName)+(LastName), FirstName + NULL FROM tblAddress ORDER BY ID"),
+              Rows(4, 2, {"Ada ", kNull, kNull, kNull, " Turing", kNull, kNull, kNull}));
+    EXPECT_EQ(ReadAll(connection_, "SELECT '1'+2, 1+'2', '1'+'2', +'5', Address+ID, \"FirstName\" FROM tblAddress WHERE ID = 1"),
+              Rows(6, 1, {3, 3, "12", "5", 8, "FirstName"}));
+    EXPECT_EQ(ReadAll(connection_, "SELECT Trim(FirstName)+Trim(Address) FROM tblAddress WHERE ID = 1"), Rows(1, 1, {"Ada7"}));
+    // A view's columns have no type the translation can rely on.
+    connection_.Execute("CREATE VIEW vNames AS SELECT ID, FirstName, LastName FROM tblAddress");
+    EXPECT_EQ(ReadAll(connection_, "SELECT FirstName+', '+LastName, ID+1 FROM vNames WHERE ID = 2"), Rows(2, 1, {kNull, 3}));
+
+    const auto mismatch = ErrorOf([&] { ReadAll(connection_, "SELECT 'a'+2, Address+ID FROM tblAddress"); });
+    EXPECT_NE(mismatch.Description().find("Type mismatch"), std::string::npos) << mismatch.Description();
+    const auto missing = ErrorOf([&] { ReadAll(connection_, "SELECT [NoSuchColumn] FROM tblAddress"); });
+    EXPECT_NE(missing.Description().find("no such column: NoSuchColumn"), std::string::npos) << missing.Description();
 }
 
 TEST_F(RecordsetTest, BracketedNamesAndLiteralsThatLookLikeStatements) {

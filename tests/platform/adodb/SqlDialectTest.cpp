@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "adodb/SqlDialect.h"
+#include "core/Error.h"
 
 using orvane::adodb::SqlTokenKind;
 using orvane::adodb::TokenizeSql;
@@ -12,13 +13,16 @@ using orvane::adodb::TranslateSql;
 
 namespace {
 
-// The address table's text columns, as the schema would report them.
-bool AddressText(std::string_view column) {
+using orvane::adodb::SqlType;
+
+// The address table's columns, as the schema would report them.
+SqlType AddressType(std::string_view column) {
     static const std::set<std::string, std::less<>> text{"FirstName", "LastName", "First Name", "Say \"Hi\""};
-    return text.count(column) > 0;
+    if (text.count(column) > 0) return SqlType::Text;
+    return column == "ID" ? SqlType::Number : SqlType::Unknown;
 }
 
-std::string Translate(std::string_view sql) { return TranslateSql(sql, AddressText); }
+std::string Translate(std::string_view sql) { return TranslateSql(sql, AddressType); }
 
 std::string Rejoined(std::string_view sql) {
     std::string joined;
@@ -28,40 +32,64 @@ std::string Rejoined(std::string_view sql) {
 
 }  // namespace
 
-TEST(SqlDialect, PlusNextToTextJoinsAndDeletesLoseTheirStar) {
+TEST(SqlDialect, PlusJoinsTextAddsNumbersAndIsDecidedAtRunTimeOtherwise) {
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"SELECT ID, FirstName+', '+LastName FROM tblAddress", "SELECT ID, FirstName||', '||LastName FROM tblAddress"},
+        {"SELECT t.FirstName+' '+t . LastName FROM tblAddress t", "SELECT t.FirstName||' '||t . LastName FROM tblAddress t"},
+        {"SELECT [First Name]+[LastName] FROM t", "SELECT \"First Name\"||\"LastName\" FROM t"},
+        {"SELECT Trim(FirstName)+Trim(LastName), (FirstName)+(LastName) FROM t",
+         "SELECT Trim(FirstName)||Trim(LastName), (FirstName)||(LastName) FROM t"},
+        {"SELECT ID + 1, -ID+2, +'5', FirstName + NULL FROM t", "SELECT ID + 1, -ID+2, +'5', FirstName || NULL FROM t"},
+        {"SELECT 'a'+1, Address + ID, ?1+?2 FROM t", "SELECT orvane_plus('a',1), orvane_plus(Address , ID), orvane_plus(?1,?2) FROM t"},
+        // Jet's "+" binds looser than "*"; "||" binds tighter, so operands are grouped.
+        {"SELECT ID*2+FirstName, FirstName+ID*2 FROM t", "SELECT orvane_plus(ID*2,FirstName), orvane_plus(FirstName,ID*2) FROM t"},
+        {"SELECT 'x'+FirstName||'y' FROM t", "SELECT 'x'||FirstName||'y' FROM t"},
+        // A name the statement defines itself says nothing about its type.
+        {"WITH c(FirstName) AS (SELECT 5) SELECT FirstName+'x' FROM c",
+         "WITH c(FirstName) AS (SELECT 5) SELECT orvane_plus(FirstName,'x') FROM c"},
+        {"SELECT x.LastName+'a' FROM (SELECT 5 AS LastName) x", "SELECT orvane_plus(x.LastName,'a') FROM (SELECT 5 AS LastName) x"},
+        {"SELECT FirstName -- it's +\n+ 'x' /* don't + */ FROM t", "SELECT FirstName -- it's +\n|| 'x' /* don't + */ FROM t"},
+        {"SELECT a FROM t WHERE a = b < c", "SELECT a FROM t WHERE (a = b) < c"},
+    };
+    for (const auto& [sql, expected] : cases) EXPECT_EQ(Translate(sql), expected) << sql;
+}
+
+TEST(SqlDialect, DeletesLoseTheirStarAndQuotesMeanWhatTheDialectSays) {
     const std::pair<std::string_view, std::string_view> cases[] = {
         {"DELETE * FROM tblAddress WHERE ID= 42", "DELETE  FROM tblAddress WHERE ID= 42"},
         {"delete*from t", "delete from t"},
         {"Delete *FROM t", "Delete FROM t"},
         {"DELETE /* all */ * FROM t", "DELETE /* all */  FROM t"},
-        {"SELECT 'a'+1, 1+'b', LastName + ID FROM t", "SELECT 'a'||1, 1||'b', LastName || ID FROM t"},
-        {"SELECT t.FirstName+' '+t . LastName FROM tblAddress t", "SELECT t.FirstName||' '||t . LastName FROM tblAddress t"},
-        {"SELECT [First Name]+[LastName], \"Say \"\"Hi\"\"\"+ID FROM t",
-         "SELECT \"First Name\"||\"LastName\", \"Say \"\"Hi\"\"\"||ID FROM t"},
-        // The quote inside the comment does not open a literal.
-        {"SELECT FirstName -- it's +\n+ 'x' /* don't + */ FROM t", "SELECT FirstName -- it's +\n|| 'x' /* don't + */ FROM t"},
+        // "..." is text; [..] a name; `..` stays a name.
+        {"SELECT \"FirstName\", \"It's \"\"x\"\"\" FROM t", "SELECT 'FirstName', 'It''s \"x\"' FROM t"},
         {"SELECT [x\"y] FROM [tbl Address]", "SELECT \"x\"\"y\" FROM \"tbl Address\""},
-        {"'x'+", "'x'||"},
+        {"CREATE TABLE [tbl Odd] ([First Name] TEXT, [n] INTEGER)", "CREATE TABLE \"tbl Odd\" (\"First Name\" TEXT, \"n\" INTEGER)"},
     };
     for (const auto& [sql, expected] : cases) EXPECT_EQ(Translate(sql), expected) << sql;
-    EXPECT_EQ(TranslateSql("SELECT FirstName+LastName FROM t", {}), "SELECT FirstName+LastName FROM t");
 }
 
 TEST(SqlDialect, NumbersCallsLiteralsAndUnterminatedTokensAreLeftAsTheyStand) {
     for (std::string_view sql : {"SELECT *FROM tblAddress  WHERE ID =-3", "SELECT COUNT(*), 2 * 3 FROM t",
-                                 "SELECT Deleted * 2 FROM t", "SELECT A+B, ID + 1, -ID+2 FROM t",
-                                 "SELECT LastName(1)+2, ID+FirstName (3) FROM t",  // a name before "(" is a call
+                                 "SELECT Deleted * 2 FROM t", "SELECT ID + 1, -ID + 2 FROM t",
                                  "SELECT 'It''s 1+2; DELETE * FROM t' FROM t WHERE x = 'a''+''b'",
-                                 "SELECT \"a+b\", `DELETE * FROM` FROM t", "SELECT ?1+?2, :a+@b, 1.5e3+.5, 0x1F+1 FROM t",
+                                 "SELECT `a+b`, `DELETE * FROM` FROM t", "SELECT 1.5e3+.5, 0x1F+1 FROM t",
                                  "SELECT 'abc + d", "SELECT [First Name + 'x'", "SELECT \"a + 'x'", "SELECT 1 /* + 'x'",
-                                 "'", "[", "\"", "/*", "+", ""}) {
+                                 "INSERT INTO tblAddress (ID, FirstName) VALUES (1, 'a'), (2, NULL)",
+                                 "SELECT CASE WHEN ID IN (1, 2) THEN 1 ELSE 0 END FROM t WHERE ID BETWEEN 1 AND 3",
+                                 "'", "[", "\"", "/*", ""}) {
         EXPECT_EQ(Translate(sql), sql);
         EXPECT_EQ(Rejoined(sql), sql);
     }
-    for (std::string_view sql : {"DELETE *", "'x'+"}) EXPECT_EQ(Rejoined(sql), sql);
     EXPECT_EQ(TokenizeSql("SELECT 'abc").back().kind, SqlTokenKind::String);
     EXPECT_FALSE(TokenizeSql("SELECT 'abc").back().terminated);
     EXPECT_TRUE(TokenizeSql("SELECT 'a''b'").back().terminated);
+}
+
+TEST(SqlDialect, AnOperatorWithoutOperandsIsRefused) {
+    for (std::string_view sql : {"+", "'x'+", "SELECT 1 + FROM t", "SELECT & x", "SELECT a & FROM t"})
+        EXPECT_THROW(Translate(sql), orvane::Error) << sql;
+    // Nesting deeper than any statement needs is refused, not followed.
+    EXPECT_THROW(Translate("SELECT " + std::string(5000, '(') + "1+1" + std::string(5000, ')')), orvane::Error);
 }
 
 // Random SQL-like text: the tokens always give back the input, and text
@@ -77,7 +105,7 @@ TEST(SqlDialect, RandomInputKeepsEveryByte) {
         std::string sql;
         for (int n = length(random); n > 0; --n) sql += pieces[pick(random)];
         ASSERT_EQ(Rejoined(sql), sql);
-        if (sql.find_first_of("+*[") == std::string::npos) {
+        if (sql.find_first_of("+*[\"&") == std::string::npos) {
             ASSERT_EQ(Translate(sql), sql);
         }
     }

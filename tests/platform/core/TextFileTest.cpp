@@ -4,6 +4,9 @@
 #include <fstream>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "core/Error.h"
 #include "core/TextFile.h"
 
@@ -75,4 +78,32 @@ TEST(TextFile, MissingFileAndReadingPastTheEnd) {
     EXPECT_TRUE(file.AtEndOfFile());
     EXPECT_THROW(file.ReadLine(), orvane::Error);
     std::filesystem::remove(path);
+}
+
+TEST(TextFile, AByteOrderMarkNeverReachesTheFirstEntry) {
+    // The mark says UTF-8 even where a later byte is not: that byte is
+    // replaced, the mark dropped.
+    EXPECT_EQ(LinesOf("\xEF\xBB\xBF" "Canada\r\nQu\xE9" "bec"), (Lines{"Canada", "Qu\xEF\xBF\xBD" "bec"}));
+}
+
+// Anything but a regular file in place of a list is an error naming the
+// path, raised at once: a FIFO with no writer is never waited on, and a
+// device or an oversized file is never read into memory.
+TEST(TextFile, OnlyRegularFilesOfAListsSizeAreRead) {
+    const auto folder = std::filesystem::temp_directory_path() / ("orvane-textfile-odd-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder / "Country.txt");
+    const auto fifo = folder / "StateProvince.txt";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto large = folder / "Large.txt";
+    { std::ofstream(large) << "x"; }
+    std::filesystem::resize_file(large, std::uintmax_t{200} << 20);  // sparse
+    for (const std::string& path : {(folder / "Country.txt").string(), fifo.string(), std::string("/dev/zero"), large.string()}) {
+        try {
+            orvane::TextFile file(path);
+            ADD_FAILURE() << "no error for " << path;
+        } catch (const orvane::Error& e) {
+            EXPECT_NE(e.Description().find(path), std::string::npos) << e.Description();
+        }
+    }
+    std::filesystem::remove_all(folder);
 }

@@ -1,0 +1,190 @@
+#include "adodb/AccessGuard.h"
+
+#include <array>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "adodb/SqlDialect.h"
+#include "adodb/WorkLimits.h"
+#include "core/Error.h"
+
+namespace orvane::adodb {
+namespace {
+WorkLimits& Limits() {
+    static WorkLimits limits;
+    return limits;
+}
+}  // namespace
+
+WorkLimits CurrentWorkLimits() noexcept { return Limits(); }
+void SetWorkLimits(const WorkLimits& limits) noexcept { Limits() = limits; }
+
+namespace detail {
+namespace {
+
+// Engine steps between two looks at the clock.
+constexpr int kProgressSteps = 10000;
+
+thread_local std::string lastMessage;
+
+bool EqualsNoCase(const char* a, std::string_view b) noexcept {
+    return a && sqlite3_strnicmp(a, b.data(), static_cast<int>(b.size())) == 0 && a[b.size()] == '\0';
+}
+
+// Functions that reach outside the database or hand out process memory.
+bool IsForbiddenFunction(const char* name) noexcept {
+    static constexpr std::array<std::string_view, 6> forbidden{"fts3_tokenizer", "load_extension", "readfile",
+                                                               "writefile",      "edit",           "sqlite_dbpage"};
+    for (std::string_view f : forbidden)
+        if (EqualsNoCase(name, f)) return true;
+    return false;
+}
+
+std::string Quoted(const char* name) { return "'" + std::string(name ? name : "?") + "'"; }
+
+// What an action would do, in words for the refusal.
+std::string Describe(int action, const char* a, const char* b) {
+    switch (action) {
+        case SQLITE_INSERT: return "insert rows into " + Quoted(a);
+        case SQLITE_UPDATE: return "change " + Quoted(a);
+        case SQLITE_DELETE: return "delete rows from " + Quoted(a);
+        case SQLITE_PRAGMA: return "run PRAGMA " + std::string(a ? a : "");
+        case SQLITE_ATTACH: return "attach another file";
+        case SQLITE_DETACH: return "detach a file";
+        case SQLITE_FUNCTION: return "call " + std::string(b ? b : "?") + "()";
+        case SQLITE_TRANSACTION:
+        case SQLITE_SAVEPOINT: return "control transactions";
+        default: return "change the structure of the database";
+    }
+}
+
+}  // namespace
+
+AccessGuard::AccessGuard(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {
+    // The file's own schema (views, triggers, defaults) may not call
+    // functions with side effects, change the schema tables or load code.
+    int ignored = 0;
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, &ignored);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, &ignored);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_FTS3_TOKENIZER, 0, &ignored);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, &ignored);
+    // "name" is a name, never text that merely looks like one: a missing
+    // column is an error, not the string 'name'.
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, &ignored);
+    sqlite3_set_authorizer(db_, &AccessGuard::Authorize, this);
+    sqlite3_progress_handler(db_, kProgressSteps, &AccessGuard::Progress, this);
+    StartOperation();
+}
+
+AccessGuard::~AccessGuard() {
+    // The handle may outlive the guard while a result set still reads from
+    // it; from here on it may prepare nothing at all.
+    sqlite3_progress_handler(db_, 0, nullptr, nullptr);
+    sqlite3_set_authorizer(
+        db_, [](void*, int, const char*, const char*, const char*, const char*) { return SQLITE_DENY; }, nullptr);
+}
+
+void AccessGuard::StartOperation() noexcept { StartOperation(CurrentWorkLimits().time); }
+
+void AccessGuard::StartOperation(std::chrono::milliseconds budget) noexcept {
+    budget_ = budget;
+    deadline_ = std::chrono::steady_clock::now() + budget;
+    lastMessage.clear();
+}
+
+int AccessGuard::Progress(void* self) {
+    auto* guard = static_cast<AccessGuard*>(self);
+    if (std::chrono::steady_clock::now() < guard->deadline_) return 0;
+    const long long tenths = (guard->budget_.count() + 50) / 100;
+    const std::string seconds =
+        std::to_string(tenths / 10) + (tenths % 10 ? "." + std::to_string(tenths % 10) : std::string());
+    lastMessage = "The database operation was stopped after " + seconds + " seconds: the database file '" + guard->path_ +
+                  "' asks for more work than an address book needs (it may be damaged or altered).";
+    return 1;
+}
+
+int AccessGuard::Authorize(void* self, int action, const char* a, const char* b, const char* /*database*/,
+                           const char* inner) {
+    return static_cast<AccessGuard*>(self)->Decide(action, a, b, inner);
+}
+
+int AccessGuard::Decide(int action, const char* a, const char* b, const char* inner) {
+    switch (action) {
+        case SQLITE_READ:
+        case SQLITE_SELECT:
+        case SQLITE_RECURSIVE: return SQLITE_OK;
+        case SQLITE_FUNCTION:
+            if (!IsForbiddenFunction(b)) return SQLITE_OK;
+            break;
+        case SQLITE_ATTACH:
+        case SQLITE_DETACH: break;
+        default: {
+            if (inner) break;  // views and triggers only read
+            if (source_ == StatementSource::Caller) return SQLITE_OK;
+            const bool own = EqualsNoCase(a, kAddressTable) &&
+                             ((action == SQLITE_INSERT && source_ != StatementSource::SavedUpdate) ||
+                              (action == SQLITE_UPDATE && source_ != StatementSource::SavedInsert));
+            if (own) {
+                sawOwnWrite_ = true;
+                return SQLITE_OK;
+            }
+            break;
+        }
+    }
+    Refuse(Describe(action, a, b), inner);
+    return SQLITE_DENY;
+}
+
+void AccessGuard::Refuse(std::string what, const char* inner) {
+    const std::string altered = "the database file '" + path_ + "' has been altered: ";
+    std::string message = source_ == StatementSource::Caller ? std::string()
+                                                             : "The saved query '" + queryName_ + "' was refused: ";
+    if (inner)
+        message += (message.empty() ? "The statement was refused: " : "") + altered + "its view or trigger '" +
+                   std::string(inner) + "' would " + what + ". Nothing was written.";
+    else if (source_ != StatementSource::Caller)
+        message += altered + "the query would " + what + ". Nothing was written.";
+    else
+        message = "The statement was refused: it would " + what + ", which the program never does.";
+    lastMessage = std::move(message);
+}
+
+AccessGuard::SavedQueryScope::SavedQueryScope(AccessGuard& guard, const std::string& name) : guard_(guard) {
+    if (EqualsNoCase(name.c_str(), "SaveAddress"))
+        guard_.source_ = StatementSource::SavedInsert;
+    else if (EqualsNoCase(name.c_str(), "UpdateAddress"))
+        guard_.source_ = StatementSource::SavedUpdate;
+    else
+        guard_.source_ = StatementSource::SavedOther;
+    guard_.queryName_ = name;
+    guard_.sawOwnWrite_ = false;
+}
+
+AccessGuard::SavedQueryScope::~SavedQueryScope() {
+    guard_.source_ = StatementSource::Caller;
+    guard_.queryName_.clear();
+}
+
+void AccessGuard::SavedQueryScope::RequireOwnWrite(std::string_view sql) const {
+    const std::string refused = "The saved query '" + guard_.queryName_ + "' was refused: the database file '" +
+                                guard_.path_ + "' has been altered: ";
+    const std::vector<SqlToken> tokens = TokenizeSql(sql);
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        if (tokens[i].kind != SqlTokenKind::Word || !EqualsNoCase(std::string(tokens[i].text).c_str(), "replace")) continue;
+        std::size_t next = i + 1;
+        while (next < tokens.size() && (tokens[next].kind == SqlTokenKind::Blank || tokens[next].kind == SqlTokenKind::Comment))
+            ++next;
+        const bool call = next < tokens.size() && tokens[next].text == "(";  // the function replace()
+        if (!call) throw Error(SQLITE_AUTH, refused + "the query would replace existing rows. Nothing was written.");
+    }
+    if (guard_.sawOwnWrite_ || guard_.source_ == StatementSource::SavedOther) return;
+    const char* what = guard_.source_ == StatementSource::SavedInsert ? "insert an address into tblAddress"
+                                                                      : "update an address in tblAddress";
+    throw Error(SQLITE_AUTH, refused + "the saved query does not " + what + ". Nothing was written.");
+}
+
+std::string TakeGuardMessage() { return std::exchange(lastMessage, {}); }
+
+}  // namespace detail
+}  // namespace orvane::adodb
