@@ -7,6 +7,7 @@
 #include "adodb/SqliteSupport.h"
 #include "adodb/StatementLog.h"
 #include "core/Error.h"
+#include "core/TextArena.h"
 
 namespace orvane::adodb {
 namespace {
@@ -87,6 +88,9 @@ Variant Recordset::GetRows(std::int32_t rows) {
     const auto wanted = rows < 0 ? kInitialRows : std::min<std::size_t>(static_cast<std::size_t>(rows), kInitialRows);
     std::vector<Variant> values;
     values.reserve(static_cast<std::size_t>(fields) * wanted);
+    // Texts go straight from the engine's buffer into shared blocks: one
+    // copy per text, no heap block of its own.
+    TextArena texts;
 
     // The statement stands on an unread row: read it, then step on.
     std::int32_t count = 0;
@@ -107,7 +111,7 @@ Variant Recordset::GetRows(std::int32_t rows) {
                     // Text as stored; numbers with a fraction and blobs read as text too.
                     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
                     const auto size = static_cast<std::size_t>(sqlite3_column_bytes(stmt, c));
-                    values.emplace_back(text ? std::string(text, size) : std::string());
+                    values.push_back(texts.Add(text ? std::string_view(text, size) : std::string_view()));
                     break;
                 }
             }

@@ -1,42 +1,97 @@
 #include "Variant.h"
 
+#include <cstring>
+
 #include "Error.h"
+#include "detail/TextChunk.h"
 
 namespace orvane {
 
-Variant::Variant(VariantArray array) : value_(std::make_unique<VariantArray>(std::move(array))) {}
+Variant::Variant(std::string_view value) : kind_(Kind::String) {
+    if (value.empty()) return;  // the empty text needs no block
+    if (value.size() > UINT32_MAX) throw Error(errnum::Overflow, "Overflow: a text of 4 GB or more cannot be held");
+    detail::TextChunk* chunk = detail::TextChunk::Make(value.size());
+    std::memcpy(chunk->Bytes(), value.data(), value.size());
+    chunk->used = static_cast<std::uint32_t>(value.size());
+    chunk->AddUser();
+    chunk_ = chunk;
+    size_ = static_cast<std::uint32_t>(value.size());
+}
 
-Variant Variant::Null() {
+Variant::Variant(detail::TextChunk* chunk, std::uint16_t offset, std::uint32_t size) noexcept
+    : kind_(Kind::String), offset_(offset), size_(size) {
+    chunk_ = chunk;
+}
+
+Variant::Variant(VariantArray array) : kind_(Kind::Array) { array_ = new VariantArray(std::move(array)); }
+
+Variant Variant::Null() noexcept {
     Variant v;
-    v.value_ = NullTag{};
+    v.kind_ = Kind::Null;
     return v;
 }
 
-Variant::Variant(const Variant& other) { *this = other; }
+// Text is shared: a copy counts one more user of its block. An array is
+// copied element by element.
+Variant::Variant(const Variant& other) : kind_(other.kind_), offset_(other.offset_), size_(other.size_) {
+    switch (kind_) {
+        case Kind::String:
+            chunk_ = other.chunk_;
+            if (chunk_) chunk_->AddUser();
+            break;
+        case Kind::Long: long_ = other.long_; break;
+        case Kind::Array: array_ = new VariantArray(*other.array_); break;
+        default: break;
+    }
+}
 
 Variant& Variant::operator=(const Variant& other) {
     if (this == &other) return *this;
-    if (other.IsArray())
-        value_ = std::make_unique<VariantArray>(other.Array());
-    else
-        std::visit(
-            [this](const auto& v) {
-                using T = std::decay_t<decltype(v)>;
-                if constexpr (!std::is_same_v<T, std::unique_ptr<VariantArray>>) value_ = v;
-            },
-            other.value_);
+    Variant copy(other);
+    return *this = std::move(copy);
+}
+
+Variant::Variant(Variant&& other) noexcept { StealFrom(other); }
+
+Variant& Variant::operator=(Variant&& other) noexcept {
+    if (this != &other) {
+        Release();
+        StealFrom(other);
+    }
     return *this;
 }
 
-Variant::~Variant() = default;
+Variant::~Variant() { Release(); }
+
+void Variant::StealFrom(Variant& other) noexcept {
+    kind_ = other.kind_;
+    offset_ = other.offset_;
+    size_ = other.size_;
+    chunk_ = nullptr;
+    switch (kind_) {
+        case Kind::String: chunk_ = other.chunk_; break;
+        case Kind::Long: long_ = other.long_; break;
+        case Kind::Array: array_ = other.array_; break;
+        default: break;
+    }
+    other.kind_ = Kind::Empty;
+    other.chunk_ = nullptr;
+}
+
+void Variant::Release() noexcept {
+    if (kind_ == Kind::String && chunk_) chunk_->DropUser();
+    else if (kind_ == Kind::Array) delete array_;
+    kind_ = Kind::Empty;
+    chunk_ = nullptr;
+}
 
 std::int32_t Variant::ToLong() const {
     switch (GetKind()) {
         case Kind::Empty: return 0;
-        case Kind::Long: return std::get<std::int32_t>(value_);
+        case Kind::Long: return long_;
         case Kind::Null: throw Error(errnum::InvalidUseOfNull, "Invalid use of Null: a missing value cannot be read as a number");
         case Kind::String: {
-            const std::string& s = std::get<std::string>(value_);
+            const std::string s = Text();
             try {
                 std::size_t used = 0;
                 long long n = std::stoll(s, &used);
@@ -59,35 +114,44 @@ std::string Variant::ToText() const {
 }
 
 std::string Variant::JoinEmpty() const {
-    switch (GetKind()) {
+    if (kind_ == Kind::Long) return std::to_string(long_);
+    return std::string(TextView());
+}
+
+std::string Variant::Text() const {
+    if (kind_ != Kind::String) throw Error(errnum::TypeMismatch, "Type mismatch: the value is not text");
+    return std::string(TextView());
+}
+
+std::string_view Variant::TextView() const {
+    switch (kind_) {
         case Kind::Empty:
-        case Kind::Null: return {};
-        case Kind::Long: return std::to_string(std::get<std::int32_t>(value_));
-        case Kind::String: return std::get<std::string>(value_);
+        case Kind::Null: return std::string_view("", 0);  // never a null pointer, so "" stays text
+        case Kind::String: return chunk_ ? std::string_view(chunk_->Bytes() + offset_, size_) : std::string_view("", 0);
+        case Kind::Long: throw Error(errnum::TypeMismatch, "Type mismatch: a number holds no text to look at");
         case Kind::Array: break;
     }
     throw Error(errnum::TypeMismatch, "Type mismatch: an array cannot be joined with text");
 }
 
-const std::string& Variant::Text() const {
-    if (GetKind() != Kind::String) throw Error(errnum::TypeMismatch, "Type mismatch: the value is not text");
-    return std::get<std::string>(value_);
-}
-
 const VariantArray& Variant::Array() const {
     if (!IsArray()) throw Error(errnum::TypeMismatch, "Type mismatch: the value is not an array");
-    return *std::get<std::unique_ptr<VariantArray>>(value_);
+    return *array_;
 }
 
 VariantArray& Variant::Array() {
     if (!IsArray()) throw Error(errnum::TypeMismatch, "Type mismatch: the value is not an array");
-    return *std::get<std::unique_ptr<VariantArray>>(value_);
+    return *array_;
 }
 
 bool operator==(const Variant& a, const Variant& b) {
-    if (a.GetKind() != b.GetKind()) return false;
-    if (a.IsArray()) return a.Array() == b.Array();
-    return a.value_ == b.value_;
+    if (a.kind_ != b.kind_) return false;
+    switch (a.kind_) {
+        case Variant::Kind::Long: return a.long_ == b.long_;
+        case Variant::Kind::String: return a.TextView() == b.TextView();
+        case Variant::Kind::Array: return *a.array_ == *b.array_;
+        default: return true;
+    }
 }
 
 VariantArray::VariantArray(std::int32_t lower1, std::int32_t upper1, std::int32_t lower2, std::int32_t upper2)

@@ -15,6 +15,7 @@
 #include "core/App.h"
 #include "core/Error.h"
 #include "core/TextFile.h"
+#include "detail/ListModel.h"
 #include "detail/Widgets.h"
 #include "rtf/RtfReader.h"
 
@@ -237,7 +238,7 @@ void ListBox::Clear() {
     newIndex_ = -1;
 }
 
-void ListBox::AddItem(const std::string& item) {
+void ListBox::AddItem(std::string_view item) {
     detail::ListModel& model = Model();
     model.Append(item);
     newIndex_ = model.Count() - 1;
@@ -254,7 +255,7 @@ void ListBox::CheckIndex(std::int32_t index) const {
 
 std::string ListBox::List(std::int32_t index) const {
     if (index < 0 || index >= Model().Count()) return {};
-    return Model().TextAt(index);
+    return std::string(Model().TextAt(index));
 }
 
 std::int32_t ListBox::ItemData(std::int32_t index) const {
@@ -319,7 +320,7 @@ void ListBox::Select(std::int32_t index) {
 
 std::string ListBox::Text() const {
     const std::int32_t index = ListIndex();
-    return index < 0 ? std::string() : Model().TextAt(index);
+    return index < 0 ? std::string() : std::string(Model().TextAt(index));
 }
 
 void ListBox::Text(const std::string& NewText) {

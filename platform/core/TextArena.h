@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "Variant.h"
+
+namespace orvane {
+
+namespace detail {
+struct TextChunk;
+}
+
+// Makes text values whose characters lie side by side in a few large shared
+// blocks instead of one heap block each: for reading many texts at once
+// (the rows of a result). A block is freed when the arena and the last
+// value that uses it are gone.
+class TextArena {
+public:
+    TextArena() = default;
+    ~TextArena();
+    TextArena(const TextArena&) = delete;
+    TextArena& operator=(const TextArena&) = delete;
+
+    // A text value holding a copy of text.
+    Variant Add(std::string_view text);
+
+private:
+    detail::TextChunk* chunk_ = nullptr;
+};
+
+}  // namespace orvane
