@@ -12,9 +12,6 @@
 namespace orvane::adodb {
 namespace {
 
-// First guess at the row count of a GetRows(-1); the vector grows from there.
-constexpr std::size_t kInitialRows = 1024;
-
 [[noreturn]] void ThrowOverflow(sqlite3_stmt* stmt, int column, sqlite3_int64 value) {
     const char* name = sqlite3_column_name(stmt, column);
     throw Error(errnum::Overflow, "Overflow: the value " + std::to_string(value) + " of column '" +
@@ -85,9 +82,7 @@ Variant Recordset::GetRows(std::int32_t rows) {
 
     sqlite3_stmt* stmt = stmt_;
     const int fields = sqlite3_column_count(stmt);
-    const auto wanted = rows < 0 ? kInitialRows : std::min<std::size_t>(static_cast<std::size_t>(rows), kInitialRows);
-    std::vector<Variant> values;
-    values.reserve(static_cast<std::size_t>(fields) * wanted);
+    VariantArray::Elements values;
     // Texts go straight from the engine's buffer into shared blocks: one
     // copy per text, no heap block of its own.
     TextArena texts;

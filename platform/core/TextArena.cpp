@@ -1,10 +1,12 @@
 #include "TextArena.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
 #include "Error.h"
+#include "detail/LargeMemory.h"
 #include "detail/TextChunk.h"
 
 namespace orvane {
@@ -12,7 +14,8 @@ namespace detail {
 
 TextChunk* TextChunk::Make(std::size_t capacity) {
     if (capacity > UINT32_MAX) throw Error(errnum::Overflow, "Overflow: a text of 4 GB or more cannot be held");
-    void* memory = std::malloc(sizeof(TextChunk) + capacity);
+    const std::size_t bytes = sizeof(TextChunk) + capacity;
+    void* memory = IsLarge(bytes) ? MapLarge(bytes) : std::malloc(bytes);
     if (!memory) throw std::bad_alloc();
     auto* chunk = new (memory) TextChunk{};
     chunk->users.store(0, std::memory_order_relaxed);
@@ -22,18 +25,22 @@ TextChunk* TextChunk::Make(std::size_t capacity) {
 }
 
 void TextChunk::Free(TextChunk* chunk) noexcept {
+    const std::size_t bytes = sizeof(TextChunk) + chunk->capacity;
     chunk->~TextChunk();
-    std::free(chunk);
+    if (IsLarge(bytes))
+        UnmapLarge(chunk, bytes);
+    else
+        std::free(chunk);
 }
 
 }  // namespace detail
 
 namespace {
 
-// Shared blocks stay below the allocator's large-block threshold, so they
-// come from and go back to the heap without a system call each, and every
-// offset in them fits the value's 16 bits.
-constexpr std::size_t kChunkBytes = 64 * 1024 - 64;
+// Shared blocks start small (a record of eight fields needs little) and
+// double up to one large unit, where a million texts fill a dozen blocks
+// with few page faults. Every offset fits the value's 24 bits.
+constexpr std::size_t kFirstChunkBytes = 4096;
 // Longer texts get a block of their own rather than waste the rest of one.
 constexpr std::size_t kLongText = 1024;
 
@@ -47,7 +54,8 @@ Variant TextArena::Add(std::string_view text) {
     if (text.empty()) return Variant(std::string_view());
     if (text.size() >= kLongText) return Variant(text);
     if (!chunk_ || chunk_->capacity - chunk_->used < text.size()) {
-        detail::TextChunk* fresh = detail::TextChunk::Make(kChunkBytes);
+        lastBlockBytes_ = std::min(lastBlockBytes_ * 2, detail::kLargeUnit);
+        detail::TextChunk* fresh = detail::TextChunk::Make(lastBlockBytes_ - sizeof(detail::TextChunk));
         fresh->AddUser();  // the arena's own
         if (chunk_) chunk_->DropUser();
         chunk_ = fresh;
@@ -56,7 +64,7 @@ Variant TextArena::Add(std::string_view text) {
     std::memcpy(chunk_->Bytes() + offset, text.data(), text.size());
     chunk_->used += static_cast<std::uint32_t>(text.size());
     chunk_->AddUser();
-    return Variant(chunk_, static_cast<std::uint16_t>(offset), static_cast<std::uint32_t>(text.size()));
+    return Variant(chunk_, offset, static_cast<std::uint32_t>(text.size()));
 }
 
 }  // namespace orvane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -27,6 +28,7 @@ public:
 
 private:
     detail::TextChunk* chunk_ = nullptr;
+    std::size_t lastBlockBytes_ = 2048;  // the next block is twice as large, up to one large unit
 };
 
 }  // namespace orvane

@@ -7,7 +7,7 @@
 
 namespace orvane {
 
-Variant::Variant(std::string_view value) : kind_(Kind::String) {
+Variant::Variant(std::string_view value) : meta_(Tag(Kind::String)) {
     if (value.empty()) return;  // the empty text needs no block
     if (value.size() > UINT32_MAX) throw Error(errnum::Overflow, "Overflow: a text of 4 GB or more cannot be held");
     detail::TextChunk* chunk = detail::TextChunk::Make(value.size());
@@ -18,23 +18,23 @@ Variant::Variant(std::string_view value) : kind_(Kind::String) {
     size_ = static_cast<std::uint32_t>(value.size());
 }
 
-Variant::Variant(detail::TextChunk* chunk, std::uint16_t offset, std::uint32_t size) noexcept
-    : kind_(Kind::String), offset_(offset), size_(size) {
+Variant::Variant(detail::TextChunk* chunk, std::uint32_t offset, std::uint32_t size) noexcept
+    : meta_(Tag(Kind::String) | offset << 8), size_(size) {
     chunk_ = chunk;
 }
 
-Variant::Variant(VariantArray array) : kind_(Kind::Array) { array_ = new VariantArray(std::move(array)); }
+Variant::Variant(VariantArray array) : meta_(Tag(Kind::Array)) { array_ = new VariantArray(std::move(array)); }
 
 Variant Variant::Null() noexcept {
     Variant v;
-    v.kind_ = Kind::Null;
+    v.meta_ = Tag(Kind::Null);
     return v;
 }
 
 // Text is shared: a copy counts one more user of its block. An array is
 // copied element by element.
-Variant::Variant(const Variant& other) : kind_(other.kind_), offset_(other.offset_), size_(other.size_) {
-    switch (kind_) {
+Variant::Variant(const Variant& other) : meta_(other.meta_), size_(other.size_) {
+    switch (GetKind()) {
         case Kind::String:
             chunk_ = other.chunk_;
             if (chunk_) chunk_->AddUser();
@@ -64,24 +64,24 @@ Variant& Variant::operator=(Variant&& other) noexcept {
 Variant::~Variant() { Release(); }
 
 void Variant::StealFrom(Variant& other) noexcept {
-    kind_ = other.kind_;
-    offset_ = other.offset_;
+    meta_ = other.meta_;
     size_ = other.size_;
     chunk_ = nullptr;
-    switch (kind_) {
+    switch (GetKind()) {
         case Kind::String: chunk_ = other.chunk_; break;
         case Kind::Long: long_ = other.long_; break;
         case Kind::Array: array_ = other.array_; break;
         default: break;
     }
-    other.kind_ = Kind::Empty;
+    other.meta_ = Tag(Kind::Empty);
     other.chunk_ = nullptr;
 }
 
 void Variant::Release() noexcept {
-    if (kind_ == Kind::String && chunk_) chunk_->DropUser();
-    else if (kind_ == Kind::Array) delete array_;
-    kind_ = Kind::Empty;
+    const Kind kind = GetKind();
+    if (kind == Kind::String && chunk_) chunk_->DropUser();
+    else if (kind == Kind::Array) delete array_;
+    meta_ = Tag(Kind::Empty);
     chunk_ = nullptr;
 }
 
@@ -114,20 +114,20 @@ std::string Variant::ToText() const {
 }
 
 std::string Variant::JoinEmpty() const {
-    if (kind_ == Kind::Long) return std::to_string(long_);
+    if (GetKind() == Kind::Long) return std::to_string(long_);
     return std::string(TextView());
 }
 
 std::string Variant::Text() const {
-    if (kind_ != Kind::String) throw Error(errnum::TypeMismatch, "Type mismatch: the value is not text");
+    if (GetKind() != Kind::String) throw Error(errnum::TypeMismatch, "Type mismatch: the value is not text");
     return std::string(TextView());
 }
 
 std::string_view Variant::TextView() const {
-    switch (kind_) {
+    switch (GetKind()) {
         case Kind::Empty:
         case Kind::Null: return std::string_view("", 0);  // never a null pointer, so "" stays text
-        case Kind::String: return chunk_ ? std::string_view(chunk_->Bytes() + offset_, size_) : std::string_view("", 0);
+        case Kind::String: return chunk_ ? std::string_view(chunk_->Bytes() + Offset(), size_) : std::string_view("", 0);
         case Kind::Long: throw Error(errnum::TypeMismatch, "Type mismatch: a number holds no text to look at");
         case Kind::Array: break;
     }
@@ -145,8 +145,8 @@ VariantArray& Variant::Array() {
 }
 
 bool operator==(const Variant& a, const Variant& b) {
-    if (a.kind_ != b.kind_) return false;
-    switch (a.kind_) {
+    if (a.GetKind() != b.GetKind()) return false;
+    switch (a.GetKind()) {
         case Variant::Kind::Long: return a.long_ == b.long_;
         case Variant::Kind::String: return a.TextView() == b.TextView();
         case Variant::Kind::Array: return *a.array_ == *b.array_;
@@ -159,10 +159,17 @@ VariantArray::VariantArray(std::int32_t lower1, std::int32_t upper1, std::int32_
     if (upper1 < lower1 - 1 || upper2 < lower2 - 1) throw Error(errnum::SubscriptOutOfRange, "Subscript out of range: bad array bounds");
     auto n1 = static_cast<std::size_t>(static_cast<std::int64_t>(upper1) - lower1 + 1);
     auto n2 = static_cast<std::size_t>(static_cast<std::int64_t>(upper2) - lower2 + 1);
-    elements_.resize(n1 * n2);
+    elements_ = Elements(n1 * n2);
 }
 
 VariantArray::VariantArray(std::int32_t count1, std::int32_t count2, std::vector<Variant>&& elements)
+    : VariantArray(count1, count2, [&elements] {
+          Elements adopted;
+          for (Variant& element : elements) adopted.push_back(std::move(element));
+          return adopted;
+      }()) {}
+
+VariantArray::VariantArray(std::int32_t count1, std::int32_t count2, Elements&& elements)
     : lower1_(0), upper1_(count1 - 1), lower2_(0), upper2_(count2 - 1), elements_(std::move(elements)) {
     if (count1 < 0 || count2 < 0 ||
         elements_.size() != static_cast<std::size_t>(count1) * static_cast<std::size_t>(count2))
@@ -191,4 +198,22 @@ std::size_t VariantArray::Offset(std::int32_t i, std::int32_t j) const {
 const Variant& VariantArray::At(std::int32_t i, std::int32_t j) const { return elements_[Offset(i, j)]; }
 Variant& VariantArray::At(std::int32_t i, std::int32_t j) { return elements_[Offset(i, j)]; }
 
+namespace detail {
+
+VariantBlocks::VariantBlocks(std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) push_back(Variant());
+}
+
+void VariantBlocks::push_back(Variant&& value) {
+    if (blocks_.empty() || blocks_.back().size() == kPerBlock) {
+        blocks_.emplace_back();
+        // Later blocks get their whole unit at once; the first grows, so
+        // that a small array stays small.
+        if (blocks_.size() > 1) blocks_.back().reserve(kPerBlock);
+    }
+    blocks_.back().push_back(std::move(value));
+    ++size_;
+}
+
+}  // namespace detail
 }  // namespace orvane

@@ -3,7 +3,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+#include "detail/LargeMemory.h"
 
 namespace orvane {
 
@@ -27,7 +30,7 @@ public:
     enum class Kind : std::uint8_t { Empty, Null, Long, String, Array };
 
     Variant() noexcept {}  // the empty value
-    Variant(std::int32_t value) noexcept : kind_(Kind::Long) { long_ = value; }
+    Variant(std::int32_t value) noexcept : meta_(Tag(Kind::Long)) { long_ = value; }
     Variant(const std::string& value) : Variant(std::string_view(value)) {}
     Variant(const char* value) : Variant(std::string_view(value)) {}
     explicit Variant(std::string_view value);
@@ -41,10 +44,10 @@ public:
     Variant& operator=(Variant&& other) noexcept;
     ~Variant();
 
-    Kind GetKind() const noexcept { return kind_; }
-    bool IsEmpty() const noexcept { return kind_ == Kind::Empty; }
-    bool IsNull() const noexcept { return kind_ == Kind::Null; }
-    bool IsArray() const noexcept { return kind_ == Kind::Array; }
+    Kind GetKind() const noexcept { return static_cast<Kind>(meta_ & 0xFF); }
+    bool IsEmpty() const noexcept { return GetKind() == Kind::Empty; }
+    bool IsNull() const noexcept { return GetKind() == Kind::Null; }
+    bool IsArray() const noexcept { return GetKind() == Kind::Array; }
 
     // Conversions as the callers use them. Null (or an array) cannot be
     // converted: that is an error with a description saying so.
@@ -68,13 +71,14 @@ public:
 private:
     friend class TextArena;
     // A text of size bytes at offset in chunk; takes over one reference.
-    Variant(detail::TextChunk* chunk, std::uint16_t offset, std::uint32_t size) noexcept;
+    Variant(detail::TextChunk* chunk, std::uint32_t offset, std::uint32_t size) noexcept;
+    static constexpr std::uint32_t Tag(Kind kind) noexcept { return static_cast<std::uint32_t>(kind); }
+    std::uint32_t Offset() const noexcept { return meta_ >> 8; }
     void Release() noexcept;
     void StealFrom(Variant& other) noexcept;
 
-    Kind kind_ = Kind::Empty;
-    std::uint16_t offset_ = 0;  // text: where it begins in its chunk
-    std::uint32_t size_ = 0;    // text: its length in bytes
+    std::uint32_t meta_ = 0;  // the kind in the low 8 bits; text: where it begins in its chunk above them
+    std::uint32_t size_ = 0;  // text: its length in bytes
     union {
         std::int32_t long_;
         detail::TextChunk* chunk_ = nullptr;  // text; null for the empty text
@@ -82,14 +86,51 @@ private:
     };
 };
 
+namespace detail {
+
+// The elements of an array in blocks of one large unit each (the first one
+// grows up to that size), so that a result of millions of values is read
+// without ever moving what is already there, and only what is used is
+// allocated.
+class VariantBlocks {
+public:
+    static constexpr std::size_t kPerBlock = kLargeUnit / sizeof(Variant);
+
+    VariantBlocks() = default;
+    explicit VariantBlocks(std::size_t count);
+
+    std::size_t size() const noexcept { return size_; }
+    Variant& operator[](std::size_t i) noexcept { return blocks_[i / kPerBlock][i % kPerBlock]; }
+    const Variant& operator[](std::size_t i) const noexcept { return blocks_[i / kPerBlock][i % kPerBlock]; }
+
+    void push_back(Variant&& value);
+    template <class... Args>
+    void emplace_back(Args&&... args) {
+        push_back(Variant(std::forward<Args>(args)...));
+    }
+
+    bool operator==(const VariantBlocks& other) const = default;
+
+private:
+    using Block = std::vector<Variant, LargeAllocator<Variant>>;
+    std::vector<Block> blocks_;
+    std::size_t size_ = 0;
+};
+
+}  // namespace detail
+
 // A two-dimensional array with a lower and upper bound per dimension.
 // Elements are stored with the second index major, so a fields x rows
 // result can be appended row by row.
 class VariantArray {
 public:
+    // Element storage that takes a large table's memory in whole large units.
+    using Elements = detail::VariantBlocks;
+
     VariantArray(std::int32_t lower1, std::int32_t upper1, std::int32_t lower2, std::int32_t upper2);
     // Adopts elements laid out row-major over the second index:
     // element (i, j) at (j - lower2) * count1 + (i - lower1).
+    VariantArray(std::int32_t count1, std::int32_t count2, Elements&& elements);
     VariantArray(std::int32_t count1, std::int32_t count2, std::vector<Variant>&& elements);
 
     std::int32_t LBound(int dimension) const;
@@ -104,7 +145,7 @@ private:
     std::size_t Offset(std::int32_t i, std::int32_t j) const;
 
     std::int32_t lower1_, upper1_, lower2_, upper2_;
-    std::vector<Variant> elements_;
+    Elements elements_;
 };
 
 }  // namespace orvane

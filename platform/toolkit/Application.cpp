@@ -4,6 +4,7 @@
 #include <QFont>
 
 #include "Form.h"
+#include "detail/FirstPaint.h"
 #include "detail/Runtime.h"
 
 namespace orvane::toolkit {
@@ -73,6 +74,7 @@ bool Start(const std::function<Form&()>& startForm) {
 }
 
 int Run(const std::function<Form&()>& startForm) {
+    detail::ExitAfterFirstPaintIfAsked();
     if (!Start(startForm)) return 1;
     if (Forms::LoadedCount() == 0) return 0;
     return QApplication::exec();

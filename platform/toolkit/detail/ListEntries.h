@@ -4,18 +4,16 @@
 // side by side, and per entry where its text ends and its item data. A
 // million entries of 20 characters take about 28 MB and no heap block each.
 
-#include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
 #include <string_view>
-#include <vector>
+
+#include "GrowingArray.h"
 
 namespace orvane::toolkit::detail {
 
 class ListEntries {
 public:
-    std::int32_t Count() const noexcept { return static_cast<std::int32_t>(entries_.size()); }
+    std::int32_t Count() const noexcept { return static_cast<std::int32_t>(entries_.Size()); }
 
     // Appends an entry with item data 0. An error when the list's texts
     // would pass 4 GB or it would hold more entries than an index can count.
@@ -32,17 +30,9 @@ private:
         std::uint32_t end;  // one past the last byte of its text in the buffer
         std::int32_t itemData;
     };
-    struct FreeBytes {
-        void operator()(char* bytes) const noexcept { std::free(bytes); }
-    };
 
-    void Reserve(std::size_t bytes);
-
-    // Grown with realloc: large blocks move by remapping pages, not copying.
-    std::unique_ptr<char, FreeBytes> bytes_;
-    std::size_t used_ = 0;
-    std::size_t capacity_ = 0;
-    std::vector<Entry> entries_;
+    GrowingArray<char> bytes_;
+    GrowingArray<Entry> entries_;
 };
 
 }  // namespace orvane::toolkit::detail
