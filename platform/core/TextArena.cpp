@@ -37,10 +37,9 @@ void TextChunk::Free(TextChunk* chunk) noexcept {
 
 namespace {
 
-// Shared blocks start small (a record of eight fields needs little) and
+// Shared blocks start at 4 KB (a record of eight fields needs little) and
 // double up to one large unit, where a million texts fill a dozen blocks
 // with few page faults. Every offset fits the value's 24 bits.
-constexpr std::size_t kFirstChunkBytes = 4096;
 // Longer texts get a block of their own rather than waste the rest of one.
 constexpr std::size_t kLongText = 1024;
 

@@ -28,7 +28,7 @@ public:
 
 private:
     detail::TextChunk* chunk_ = nullptr;
-    std::size_t lastBlockBytes_ = 2048;  // the next block is twice as large, up to one large unit
+    std::size_t lastBlockBytes_ = 2048;  // the next block is twice as large (so the first 4 KB), up to one large unit
 };
 
 }  // namespace orvane

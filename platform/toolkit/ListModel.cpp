@@ -46,6 +46,11 @@ bool StartsWith(std::string_view text, const std::u32string& needle, bool caseSe
 
 int ListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shown_; }
 
+QModelIndex ListModel::index(int row, int column, const QModelIndex& parent) const {
+    if (row < 0 || row >= shown_ || column != 0 || parent.isValid()) return {};
+    return createIndex(row, column);
+}
+
 QVariant ListModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= shown_) return {};
     const std::string_view text = entries_.TextAt(index.row());

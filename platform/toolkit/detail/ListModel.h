@@ -21,6 +21,9 @@ public:
     explicit ListModel(QObject* parent) : QAbstractListModel(parent) {}
 
     int rowCount(const QModelIndex& parent = {}) const override;
+    // The view asks for an index of every row when it lays out the list:
+    // answered without the general checks' virtual calls.
+    QModelIndex index(int row, int column = 0, const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     // Type-ahead find ("entries starting with what was typed") compares the
     // UTF-8 texts in place instead of making a QString of every row; other
