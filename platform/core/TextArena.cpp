@@ -45,8 +45,18 @@ constexpr std::size_t kLongText = 1024;
 
 }  // namespace
 
-TextArena::~TextArena() {
-    if (chunk_) chunk_->DropUser();
+TextArena::~TextArena() { ReleaseChunk(); }
+
+// The arena stands for a large claim on its current block instead of
+// counting each value it hands out; it gives back the claim minus those
+// values when it lets go of the block. Values dropped meanwhile count down
+// from the claim, so the block cannot reach zero while the arena holds it.
+void TextArena::ReleaseChunk() noexcept {
+    if (!chunk_) return;
+    const std::uint32_t unused = kArenaClaim - issued_;
+    if (chunk_->users.fetch_sub(unused, std::memory_order_acq_rel) == unused) detail::TextChunk::Free(chunk_);
+    chunk_ = nullptr;
+    issued_ = 0;
 }
 
 Variant TextArena::Add(std::string_view text) {
@@ -55,14 +65,14 @@ Variant TextArena::Add(std::string_view text) {
     if (!chunk_ || chunk_->capacity - chunk_->used < text.size()) {
         lastBlockBytes_ = std::min(lastBlockBytes_ * 2, detail::kLargeUnit);
         detail::TextChunk* fresh = detail::TextChunk::Make(lastBlockBytes_ - sizeof(detail::TextChunk));
-        fresh->AddUser();  // the arena's own
-        if (chunk_) chunk_->DropUser();
+        fresh->users.store(kArenaClaim, std::memory_order_relaxed);
+        ReleaseChunk();
         chunk_ = fresh;
     }
     const std::uint32_t offset = chunk_->used;
     std::memcpy(chunk_->Bytes() + offset, text.data(), text.size());
     chunk_->used += static_cast<std::uint32_t>(text.size());
-    chunk_->AddUser();
+    ++issued_;
     return Variant(chunk_, offset, static_cast<std::uint32_t>(text.size()));
 }
 

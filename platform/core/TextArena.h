@@ -27,7 +27,11 @@ public:
     Variant Add(std::string_view text);
 
 private:
+    static constexpr std::uint32_t kArenaClaim = std::uint32_t{1} << 31;
+    void ReleaseChunk() noexcept;
+
     detail::TextChunk* chunk_ = nullptr;
+    std::uint32_t issued_ = 0;  // values handed out from the current block
     std::size_t lastBlockBytes_ = 2048;  // the next block is twice as large (so the first 4 KB), up to one large unit
 };
 

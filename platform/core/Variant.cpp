@@ -13,7 +13,7 @@ Variant::Variant(std::string_view value) : meta_(Tag(Kind::String)) {
     detail::TextChunk* chunk = detail::TextChunk::Make(value.size());
     std::memcpy(chunk->Bytes(), value.data(), value.size());
     chunk->used = static_cast<std::uint32_t>(value.size());
-    chunk->AddUser();
+    chunk->users.store(1, std::memory_order_relaxed);  // this value
     chunk_ = chunk;
     size_ = static_cast<std::uint32_t>(value.size());
 }
@@ -204,15 +204,11 @@ VariantBlocks::VariantBlocks(std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) push_back(Variant());
 }
 
-void VariantBlocks::push_back(Variant&& value) {
-    if (blocks_.empty() || blocks_.back().size() == kPerBlock) {
-        blocks_.emplace_back();
-        // Later blocks get their whole unit at once; the first grows, so
-        // that a small array stays small.
-        if (blocks_.size() > 1) blocks_.back().reserve(kPerBlock);
-    }
-    blocks_.back().push_back(std::move(value));
-    ++size_;
+void VariantBlocks::AddBlock() {
+    blocks_.emplace_back();
+    // Later blocks get their whole unit at once; the first grows, so that a
+    // small array stays small.
+    if (blocks_.size() > 1) blocks_.back().reserve(kPerBlock);
 }
 
 }  // namespace detail

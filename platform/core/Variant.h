@@ -103,7 +103,11 @@ public:
     Variant& operator[](std::size_t i) noexcept { return blocks_[i / kPerBlock][i % kPerBlock]; }
     const Variant& operator[](std::size_t i) const noexcept { return blocks_[i / kPerBlock][i % kPerBlock]; }
 
-    void push_back(Variant&& value);
+    void push_back(Variant&& value) {
+        if (blocks_.empty() || blocks_.back().size() == kPerBlock) AddBlock();
+        blocks_.back().push_back(std::move(value));
+        ++size_;
+    }
     template <class... Args>
     void emplace_back(Args&&... args) {
         push_back(Variant(std::forward<Args>(args)...));
@@ -113,6 +117,8 @@ public:
 
 private:
     using Block = std::vector<Variant, LargeAllocator<Variant>>;
+    void AddBlock();
+
     std::vector<Block> blocks_;
     std::size_t size_ = 0;
 };
