@@ -51,30 +51,12 @@ Variant& Variant::operator=(const Variant& other) {
     return *this = std::move(copy);
 }
 
-Variant::Variant(Variant&& other) noexcept { StealFrom(other); }
-
 Variant& Variant::operator=(Variant&& other) noexcept {
     if (this != &other) {
         Release();
         StealFrom(other);
     }
     return *this;
-}
-
-Variant::~Variant() { Release(); }
-
-void Variant::StealFrom(Variant& other) noexcept {
-    meta_ = other.meta_;
-    size_ = other.size_;
-    chunk_ = nullptr;
-    switch (GetKind()) {
-        case Kind::String: chunk_ = other.chunk_; break;
-        case Kind::Long: long_ = other.long_; break;
-        case Kind::Array: array_ = other.array_; break;
-        default: break;
-    }
-    other.meta_ = Tag(Kind::Empty);
-    other.chunk_ = nullptr;
 }
 
 void Variant::Release() noexcept {

@@ -40,9 +40,12 @@ public:
 
     Variant(const Variant& other);
     Variant& operator=(const Variant& other);
-    Variant(Variant&& other) noexcept;
+    Variant(Variant&& other) noexcept { StealFrom(other); }
     Variant& operator=(Variant&& other) noexcept;
-    ~Variant();
+    // Numbers, null and the empty value hold nothing to give back.
+    ~Variant() {
+        if (GetKind() >= Kind::String) Release();
+    }
 
     Kind GetKind() const noexcept { return static_cast<Kind>(meta_ & 0xFF); }
     bool IsEmpty() const noexcept { return GetKind() == Kind::Empty; }
@@ -75,7 +78,18 @@ private:
     static constexpr std::uint32_t Tag(Kind kind) noexcept { return static_cast<std::uint32_t>(kind); }
     std::uint32_t Offset() const noexcept { return meta_ >> 8; }
     void Release() noexcept;
-    void StealFrom(Variant& other) noexcept;
+    void StealFrom(Variant& other) noexcept {
+        meta_ = other.meta_;
+        size_ = other.size_;
+        switch (GetKind()) {
+            case Kind::Long: long_ = other.long_; break;
+            case Kind::String: chunk_ = other.chunk_; break;
+            case Kind::Array: array_ = other.array_; break;
+            default: chunk_ = nullptr; break;
+        }
+        other.meta_ = Tag(Kind::Empty);
+        other.chunk_ = nullptr;
+    }
 
     std::uint32_t meta_ = 0;  // the kind in the low 8 bits; text: where it begins in its chunk above them
     std::uint32_t size_ = 0;  // text: its length in bytes

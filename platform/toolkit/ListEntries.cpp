@@ -1,19 +1,12 @@
 #include "detail/ListEntries.h"
 
-#include <limits>
-
 #include "core/Error.h"
 
 namespace orvane::toolkit::detail {
 
-void ListEntries::Append(std::string_view text) {
-    constexpr std::size_t kMaxBytes = std::numeric_limits<std::uint32_t>::max();
-    if (text.size() > kMaxBytes - bytes_.Size())
-        throw Error(7, "Out of memory: the list box cannot hold more than 4 GB of text.");
-    if (entries_.Size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
-        throw Error(7, "Out of memory: the list box cannot hold more entries.");
-    bytes_.Append(text.data(), text.size());
-    entries_.Append(Entry{static_cast<std::uint32_t>(bytes_.Size()), 0});
+void ListEntries::TooMany() const {
+    if (entries_.Size() >= kMaxEntries) throw Error(7, "Out of memory: the list box cannot hold more entries.");
+    throw Error(7, "Out of memory: the list box cannot hold more than 4 GB of text.");
 }
 
 void ListEntries::Clear() noexcept {

@@ -39,7 +39,10 @@ public:
         std::memcpy(data_ + size_, values, count * sizeof(T));
         size_ += count;
     }
-    void Append(const T& value) { Append(&value, 1); }
+    void Append(const T& value) {
+        if (size_ == capacity_) Grow(size_ + 1);
+        data_[size_++] = value;
+    }
     // Empties the array and keeps its memory for the next fill.
     void Clear() noexcept { size_ = 0; }
 

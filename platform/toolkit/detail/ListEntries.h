@@ -17,7 +17,11 @@ public:
 
     // Appends an entry with item data 0. An error when the list's texts
     // would pass 4 GB or it would hold more entries than an index can count.
-    void Append(std::string_view text);
+    void Append(std::string_view text) {
+        if (text.size() > kMaxBytes - bytes_.Size() || entries_.Size() >= kMaxEntries) TooMany();
+        bytes_.Append(text.data(), text.size());
+        entries_.Append(Entry{static_cast<std::uint32_t>(bytes_.Size()), 0});
+    }
     // Removes every entry; the memory is kept for the next fill.
     void Clear() noexcept;
 
@@ -26,6 +30,10 @@ public:
     void SetItemData(std::int32_t index, std::int32_t value) noexcept { entries_[index].itemData = value; }
 
 private:
+    static constexpr std::size_t kMaxBytes = UINT32_MAX;
+    static constexpr std::size_t kMaxEntries = INT32_MAX;
+    [[noreturn]] void TooMany() const;
+
     struct Entry {
         std::uint32_t end;  // one past the last byte of its text in the buffer
         std::int32_t itemData;
