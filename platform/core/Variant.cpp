@@ -7,6 +7,8 @@
 
 namespace orvane {
 
+static_assert(sizeof(Variant) == 16, "a value is two words: kind and size, then number, text or array");
+
 Variant::Variant(std::string_view value) : meta_(Tag(Kind::String)) {
     if (value.empty()) return;  // the empty text needs no block
     if (value.size() > UINT32_MAX) throw Error(errnum::Overflow, "Overflow: a text of 4 GB or more cannot be held");
