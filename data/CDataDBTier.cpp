@@ -1,6 +1,7 @@
 #include "CDataDBTier.h"
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "CDataTier.h"
@@ -18,19 +19,51 @@ CDataDBTier::~CDataDBTier() = default;
 // failure on the way leaves the connection as it was at that moment.
 Variant CDataDBTier::RetrieveAll(const std::string& strSQL) {
     mobjDataTier->OpenDB();
-    Variant vntResult;
-    {
-        auto rst = mobjDataTier->Retrieve(strSQL);
-        if (!(rst->BOF() && rst->Eof())) vntResult = rst->GetRows(-1);
-    }
+    Variant vntResult = ReadRows(strSQL);
     mobjDataTier->CloseDB();
     return vntResult;
 }
 
+Variant CDataDBTier::ReadRows(const std::string& strSQL) {
+    auto rst = mobjDataTier->Retrieve(strSQL);
+    if (rst->BOF() && rst->Eof()) return Variant();
+    return rst->GetRows(-1);
+}
+
+// The database joins the names with "+", which gives null when either is
+// missing. Only then (normally never) are those rows' names read once more
+// and joined here with the missing part as empty text.
 Variant CDataDBTier::FillList() {
     std::string strSQL = "SELECT ID, FirstName+', '+LastName";
     strSQL += " FROM tblAddress";
-    return RetrieveAll(strSQL);
+    mobjDataTier->OpenDB();
+    Variant vntList = ReadRows(strSQL);
+    if (vntList.IsArray()) FillMissingDisplayTexts(vntList.Array());
+    mobjDataTier->CloseDB();
+    return vntList;
+}
+
+void CDataDBTier::FillMissingDisplayTexts(orvane::VariantArray& vntRows) {
+    const std::int32_t lngLower = vntRows.LBound(2);
+    const std::int32_t lngUpper = vntRows.UBound(2);
+    std::vector<std::int32_t> lngMissing;
+    for (std::int32_t i = lngLower; i <= lngUpper; ++i)
+        if (vntRows.At(1, i).IsNull()) lngMissing.push_back(i);
+    if (lngMissing.empty()) return;
+
+    const Variant vntNames =
+        ReadRows("SELECT ID, FirstName, LastName FROM tblAddress WHERE FirstName IS NULL OR LastName IS NULL");
+    if (!vntNames.IsArray()) return;
+    const orvane::VariantArray& vntNameRows = vntNames.Array();
+    std::unordered_map<std::int32_t, Variant> vntTextById;
+    for (std::int32_t j = vntNameRows.LBound(2); j <= vntNameRows.UBound(2); ++j)
+        vntTextById.emplace(vntNameRows.At(0, j).ToLong(),
+                            Variant(vntNameRows.At(1, j).JoinEmpty() + ", " + vntNameRows.At(2, j).JoinEmpty()));
+    for (std::int32_t i : lngMissing) {
+        // A row changed by another program between the two reads keeps its null.
+        auto found = vntTextById.find(vntRows.At(0, i).ToLong());
+        if (found != vntTextById.end()) vntRows.At(1, i) = found->second;
+    }
 }
 
 Variant CDataDBTier::GetAddressDetails(std::int32_t lngAddressID) {

@@ -27,6 +27,10 @@ public:
 
 private:
     orvane::Variant RetrieveAll(const std::string& strSQL);
+    // Every row of the statement on the open connection, or the empty value.
+    orvane::Variant ReadRows(const std::string& strSQL);
+    // Gives rows whose display text is null one made of the names that exist.
+    void FillMissingDisplayTexts(orvane::VariantArray& vntRows);
 
     std::unique_ptr<CDataTier> mobjDataTier;
 };

@@ -89,9 +89,8 @@ void frmOrvane::Form_Load() {
     const std::int64_t lngUpper = vntRows.UBound(2);
     for (std::int64_t i = lngLower; i <= lngUpper; ++i) {
         const auto lngRow = static_cast<std::int32_t>(i);
-        // An address without a first or last name has no display text; it
-        // shows as an empty entry that can still be selected.
-        lstAddress.AddItem(vntRows.At(1, lngRow).JoinEmpty());
+        // The display text goes into the list without a copy of its own.
+        lstAddress.AddItem(vntRows.At(1, lngRow).TextView());
         lstAddress.ItemData(lstAddress.NewIndex(), vntRows.At(0, lngRow).ToLong());
     }
 }

@@ -75,7 +75,7 @@ void BindParameters(sqlite3* db, sqlite3_stmt* stmt, const std::string& name, co
             case Variant::Kind::Null: rc = sqlite3_bind_null(stmt, index); break;
             case Variant::Kind::Long: rc = sqlite3_bind_int(stmt, index, value.ToLong()); break;
             case Variant::Kind::String: {
-                const std::string& text = value.Text();
+                const std::string_view text = value.TextView();
                 rc = sqlite3_bind_text64(stmt, index, text.data(), text.size(), SQLITE_STATIC, SQLITE_UTF8);
                 break;
             }

@@ -9,12 +9,10 @@
 #include "adodb/StatementLog.h"
 #include "adodb/WorkLimits.h"
 #include "core/Error.h"
+#include "core/TextArena.h"
 
 namespace orvane::adodb {
 namespace {
-
-// First guess at the row count of a GetRows(-1); the vector grows from there.
-constexpr std::size_t kInitialRows = 1024;
 
 [[noreturn]] void ThrowTooLarge(const std::string& source, std::size_t budget) {
     throw Error(aderr::OutOfMemory, "Out of memory: the rows of \"" + detail::Excerpt(source) + "\" need more than " +
@@ -94,9 +92,10 @@ Variant Recordset::GetRows(std::int32_t rows) {
 
     sqlite3_stmt* stmt = stmt_;
     const int fields = sqlite3_column_count(stmt);
-    const auto wanted = rows < 0 ? kInitialRows : std::min<std::size_t>(static_cast<std::size_t>(rows), kInitialRows);
-    std::vector<Variant> values;
-    values.reserve(static_cast<std::size_t>(fields) * wanted);
+    VariantArray::Elements values;
+    // Texts go straight from the engine's buffer into shared blocks: one
+    // copy per text, no heap block of its own.
+    TextArena texts;
 
     // The statement stands on an unread row: read it, then step on. The
     // memory handed out is counted, so an endless or huge result stops.
@@ -122,7 +121,7 @@ Variant Recordset::GetRows(std::int32_t rows) {
                     const auto size = static_cast<std::size_t>(sqlite3_column_bytes(stmt, c));
                     used += size;
                     if (used > budget) ThrowTooLarge(source_, budget);
-                    values.emplace_back(text ? std::string(text, size) : std::string());
+                    values.push_back(texts.Add(text ? std::string_view(text, size) : std::string_view()));
                     break;
                 }
             }

@@ -1,42 +1,81 @@
 #include "Variant.h"
 
+#include <cstring>
+
 #include "Error.h"
+#include "detail/TextChunk.h"
 
 namespace orvane {
 
-Variant::Variant(VariantArray array) : value_(std::make_unique<VariantArray>(std::move(array))) {}
+static_assert(sizeof(Variant) == 16, "a value is two words: kind and size, then number, text or array");
 
-Variant Variant::Null() {
+Variant::Variant(std::string_view value) : meta_(Tag(Kind::String)) {
+    if (value.empty()) return;  // the empty text needs no block
+    if (value.size() > UINT32_MAX) throw Error(errnum::Overflow, "Overflow: a text of 4 GB or more cannot be held");
+    detail::TextChunk* chunk = detail::TextChunk::Make(value.size());
+    std::memcpy(chunk->Bytes(), value.data(), value.size());
+    chunk->used = static_cast<std::uint32_t>(value.size());
+    chunk->users.store(1, std::memory_order_relaxed);  // this value
+    chunk_ = chunk;
+    size_ = static_cast<std::uint32_t>(value.size());
+}
+
+Variant::Variant(detail::TextChunk* chunk, std::uint32_t offset, std::uint32_t size) noexcept
+    : meta_(Tag(Kind::String) | offset << 8), size_(size) {
+    chunk_ = chunk;
+}
+
+Variant::Variant(VariantArray array) : meta_(Tag(Kind::Array)) { array_ = new VariantArray(std::move(array)); }
+
+Variant Variant::Null() noexcept {
     Variant v;
-    v.value_ = NullTag{};
+    v.meta_ = Tag(Kind::Null);
     return v;
 }
 
-Variant::Variant(const Variant& other) { *this = other; }
+// Text is shared: a copy counts one more user of its block. An array is
+// copied element by element.
+Variant::Variant(const Variant& other) : meta_(other.meta_), size_(other.size_) {
+    switch (GetKind()) {
+        case Kind::String:
+            chunk_ = other.chunk_;
+            if (chunk_) chunk_->AddUser();
+            break;
+        case Kind::Long: long_ = other.long_; break;
+        case Kind::Array: array_ = new VariantArray(*other.array_); break;
+        default: break;
+    }
+}
 
 Variant& Variant::operator=(const Variant& other) {
     if (this == &other) return *this;
-    if (other.IsArray())
-        value_ = std::make_unique<VariantArray>(other.Array());
-    else
-        std::visit(
-            [this](const auto& v) {
-                using T = std::decay_t<decltype(v)>;
-                if constexpr (!std::is_same_v<T, std::unique_ptr<VariantArray>>) value_ = v;
-            },
-            other.value_);
+    Variant copy(other);
+    return *this = std::move(copy);
+}
+
+Variant& Variant::operator=(Variant&& other) noexcept {
+    if (this != &other) {
+        Release();
+        StealFrom(other);
+    }
     return *this;
 }
 
-Variant::~Variant() = default;
+void Variant::Release() noexcept {
+    const Kind kind = GetKind();
+    if (kind == Kind::String && chunk_) chunk_->DropUser();
+    else if (kind == Kind::Array) delete array_;
+    meta_ = Tag(Kind::Empty);
+    chunk_ = nullptr;
+}
 
 std::int32_t Variant::ToLong() const {
     switch (GetKind()) {
         case Kind::Empty: return 0;
-        case Kind::Long: return std::get<std::int32_t>(value_);
+        case Kind::Long: return long_;
         case Kind::Null: throw Error(errnum::InvalidUseOfNull, "Invalid use of Null: a missing value cannot be read as a number");
         case Kind::String: {
-            const std::string& s = std::get<std::string>(value_);
+            const std::string s = Text();
             try {
                 std::size_t used = 0;
                 long long n = std::stoll(s, &used);
@@ -59,35 +98,44 @@ std::string Variant::ToText() const {
 }
 
 std::string Variant::JoinEmpty() const {
+    if (GetKind() == Kind::Long) return std::to_string(long_);
+    return std::string(TextView());
+}
+
+std::string Variant::Text() const {
+    if (GetKind() != Kind::String) throw Error(errnum::TypeMismatch, "Type mismatch: the value is not text");
+    return std::string(TextView());
+}
+
+std::string_view Variant::TextView() const {
     switch (GetKind()) {
         case Kind::Empty:
-        case Kind::Null: return {};
-        case Kind::Long: return std::to_string(std::get<std::int32_t>(value_));
-        case Kind::String: return std::get<std::string>(value_);
+        case Kind::Null: return std::string_view("", 0);  // never a null pointer, so "" stays text
+        case Kind::String: return chunk_ ? std::string_view(chunk_->Bytes() + Offset(), size_) : std::string_view("", 0);
+        case Kind::Long: throw Error(errnum::TypeMismatch, "Type mismatch: a number holds no text to look at");
         case Kind::Array: break;
     }
     throw Error(errnum::TypeMismatch, "Type mismatch: an array cannot be joined with text");
 }
 
-const std::string& Variant::Text() const {
-    if (GetKind() != Kind::String) throw Error(errnum::TypeMismatch, "Type mismatch: the value is not text");
-    return std::get<std::string>(value_);
-}
-
 const VariantArray& Variant::Array() const {
     if (!IsArray()) throw Error(errnum::TypeMismatch, "Type mismatch: the value is not an array");
-    return *std::get<std::unique_ptr<VariantArray>>(value_);
+    return *array_;
 }
 
 VariantArray& Variant::Array() {
     if (!IsArray()) throw Error(errnum::TypeMismatch, "Type mismatch: the value is not an array");
-    return *std::get<std::unique_ptr<VariantArray>>(value_);
+    return *array_;
 }
 
 bool operator==(const Variant& a, const Variant& b) {
     if (a.GetKind() != b.GetKind()) return false;
-    if (a.IsArray()) return a.Array() == b.Array();
-    return a.value_ == b.value_;
+    switch (a.GetKind()) {
+        case Variant::Kind::Long: return a.long_ == b.long_;
+        case Variant::Kind::String: return a.TextView() == b.TextView();
+        case Variant::Kind::Array: return *a.array_ == *b.array_;
+        default: return true;
+    }
 }
 
 VariantArray::VariantArray(std::int32_t lower1, std::int32_t upper1, std::int32_t lower2, std::int32_t upper2)
@@ -95,10 +143,17 @@ VariantArray::VariantArray(std::int32_t lower1, std::int32_t upper1, std::int32_
     if (upper1 < lower1 - 1 || upper2 < lower2 - 1) throw Error(errnum::SubscriptOutOfRange, "Subscript out of range: bad array bounds");
     auto n1 = static_cast<std::size_t>(static_cast<std::int64_t>(upper1) - lower1 + 1);
     auto n2 = static_cast<std::size_t>(static_cast<std::int64_t>(upper2) - lower2 + 1);
-    elements_.resize(n1 * n2);
+    elements_ = Elements(n1 * n2);
 }
 
 VariantArray::VariantArray(std::int32_t count1, std::int32_t count2, std::vector<Variant>&& elements)
+    : VariantArray(count1, count2, [&elements] {
+          Elements adopted;
+          for (Variant& element : elements) adopted.push_back(std::move(element));
+          return adopted;
+      }()) {}
+
+VariantArray::VariantArray(std::int32_t count1, std::int32_t count2, Elements&& elements)
     : lower1_(0), upper1_(count1 - 1), lower2_(0), upper2_(count2 - 1), elements_(std::move(elements)) {
     if (count1 < 0 || count2 < 0 ||
         elements_.size() != static_cast<std::size_t>(count1) * static_cast<std::size_t>(count2))
@@ -127,4 +182,18 @@ std::size_t VariantArray::Offset(std::int32_t i, std::int32_t j) const {
 const Variant& VariantArray::At(std::int32_t i, std::int32_t j) const { return elements_[Offset(i, j)]; }
 Variant& VariantArray::At(std::int32_t i, std::int32_t j) { return elements_[Offset(i, j)]; }
 
+namespace detail {
+
+VariantBlocks::VariantBlocks(std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) push_back(Variant());
+}
+
+void VariantBlocks::AddBlock() {
+    blocks_.emplace_back();
+    // Later blocks get their whole unit at once; the first grows, so that a
+    // small array stays small.
+    if (blocks_.size() > 1) blocks_.back().reserve(kPerBlock);
+}
+
+}  // namespace detail
 }  // namespace orvane

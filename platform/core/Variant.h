@@ -1,36 +1,53 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
-#include <variant>
+#include <string_view>
+#include <utility>
 #include <vector>
+
+#include "detail/LargeMemory.h"
 
 namespace orvane {
 
 class VariantArray;
+class TextArena;
+
+namespace detail {
+struct TextChunk;
+}
 
 // The tagged value passed between the tiers: empty, null, a 32-bit integer,
 // text, or a two-dimensional array of tagged values with bounds.
+//
+// Sixteen bytes. Text is immutable and shared: a copy of a text value
+// points at the same characters and only counts one more user, so a list
+// of a million texts is copied, passed and dropped without touching the
+// characters. Many texts may share one block (see TextArena). Arrays are
+// values: a copy of an array is a new array (whose texts are shared).
 class Variant {
 public:
-    enum class Kind { Empty, Null, Long, String, Array };
+    enum class Kind : std::uint8_t { Empty, Null, Long, String, Array };
 
-    Variant() = default;  // the empty value
-    Variant(std::int32_t value) : value_(value) {}
-    Variant(std::string value) : value_(std::move(value)) {}
-    Variant(const char* value) : value_(std::string(value)) {}
+    Variant() noexcept {}  // the empty value
+    Variant(std::int32_t value) noexcept : meta_(Tag(Kind::Long)) { long_ = value; }
+    Variant(const std::string& value) : Variant(std::string_view(value)) {}
+    Variant(const char* value) : Variant(std::string_view(value)) {}
+    explicit Variant(std::string_view value);
     Variant(VariantArray array);
 
-    static Variant Null();
+    static Variant Null() noexcept;
 
     Variant(const Variant& other);
     Variant& operator=(const Variant& other);
-    Variant(Variant&&) noexcept = default;
-    Variant& operator=(Variant&&) noexcept = default;
-    ~Variant();
+    Variant(Variant&& other) noexcept { StealFrom(other); }
+    Variant& operator=(Variant&& other) noexcept;
+    // Numbers, null and the empty value hold nothing to give back.
+    ~Variant() {
+        if (GetKind() >= Kind::String) Release();
+    }
 
-    Kind GetKind() const noexcept { return static_cast<Kind>(value_.index()); }
+    Kind GetKind() const noexcept { return static_cast<Kind>(meta_ & 0xFF); }
     bool IsEmpty() const noexcept { return GetKind() == Kind::Empty; }
     bool IsNull() const noexcept { return GetKind() == Kind::Null; }
     bool IsArray() const noexcept { return GetKind() == Kind::Array; }
@@ -42,8 +59,12 @@ public:
     // Joining with empty text: null and empty become "", numbers their digits.
     std::string JoinEmpty() const;
 
-    // Only valid for Kind::String, without copying.
-    const std::string& Text() const;
+    // Only valid for Kind::String: a copy of the text.
+    std::string Text() const;
+    // The text without copying it, as joining with empty text reads it: text
+    // as it is, null and the empty value as "". A number or an array has no
+    // text of its own to look at: an error. Valid while this value lives.
+    std::string_view TextView() const;
 
     const VariantArray& Array() const;
     VariantArray& Array();
@@ -51,20 +72,85 @@ public:
     friend bool operator==(const Variant& a, const Variant& b);
 
 private:
-    struct NullTag {
-        bool operator==(const NullTag&) const = default;
+    friend class TextArena;
+    // A text of size bytes at offset in chunk; takes over one reference.
+    Variant(detail::TextChunk* chunk, std::uint32_t offset, std::uint32_t size) noexcept;
+    static constexpr std::uint32_t Tag(Kind kind) noexcept { return static_cast<std::uint32_t>(kind); }
+    std::uint32_t Offset() const noexcept { return meta_ >> 8; }
+    void Release() noexcept;
+    void StealFrom(Variant& other) noexcept {
+        meta_ = other.meta_;
+        size_ = other.size_;
+        switch (GetKind()) {
+            case Kind::Long: long_ = other.long_; break;
+            case Kind::String: chunk_ = other.chunk_; break;
+            case Kind::Array: array_ = other.array_; break;
+            default: chunk_ = nullptr; break;
+        }
+        other.meta_ = Tag(Kind::Empty);
+        other.chunk_ = nullptr;
+    }
+
+    std::uint32_t meta_ = 0;  // the kind in the low 8 bits; text: where it begins in its chunk above them
+    std::uint32_t size_ = 0;  // text: its length in bytes
+    union {
+        std::int32_t long_;
+        detail::TextChunk* chunk_ = nullptr;  // text; null for the empty text
+        VariantArray* array_;
     };
-    std::variant<std::monostate, NullTag, std::int32_t, std::string, std::unique_ptr<VariantArray>> value_;
 };
+
+namespace detail {
+
+// The elements of an array in blocks of one large unit each (the first one
+// grows up to that size), so that a result of millions of values is read
+// without ever moving what is already there, and only what is used is
+// allocated.
+class VariantBlocks {
+public:
+    static constexpr std::size_t kPerBlock = kLargeUnit / sizeof(Variant);
+
+    VariantBlocks() = default;
+    explicit VariantBlocks(std::size_t count);
+
+    std::size_t size() const noexcept { return size_; }
+    Variant& operator[](std::size_t i) noexcept { return blocks_[i / kPerBlock][i % kPerBlock]; }
+    const Variant& operator[](std::size_t i) const noexcept { return blocks_[i / kPerBlock][i % kPerBlock]; }
+
+    void push_back(Variant&& value) {
+        if (blocks_.empty() || blocks_.back().size() == kPerBlock) AddBlock();
+        blocks_.back().push_back(std::move(value));
+        ++size_;
+    }
+    template <class... Args>
+    void emplace_back(Args&&... args) {
+        push_back(Variant(std::forward<Args>(args)...));
+    }
+
+    bool operator==(const VariantBlocks& other) const = default;
+
+private:
+    using Block = std::vector<Variant, LargeAllocator<Variant>>;
+    void AddBlock();
+
+    std::vector<Block> blocks_;
+    std::size_t size_ = 0;
+};
+
+}  // namespace detail
 
 // A two-dimensional array with a lower and upper bound per dimension.
 // Elements are stored with the second index major, so a fields x rows
 // result can be appended row by row.
 class VariantArray {
 public:
+    // Element storage that takes a large table's memory in whole large units.
+    using Elements = detail::VariantBlocks;
+
     VariantArray(std::int32_t lower1, std::int32_t upper1, std::int32_t lower2, std::int32_t upper2);
     // Adopts elements laid out row-major over the second index:
     // element (i, j) at (j - lower2) * count1 + (i - lower1).
+    VariantArray(std::int32_t count1, std::int32_t count2, Elements&& elements);
     VariantArray(std::int32_t count1, std::int32_t count2, std::vector<Variant>&& elements);
 
     std::int32_t LBound(int dimension) const;
@@ -79,7 +165,7 @@ private:
     std::size_t Offset(std::int32_t i, std::int32_t j) const;
 
     std::int32_t lower1_, upper1_, lower2_, upper2_;
-    std::vector<Variant> elements_;
+    Elements elements_;
 };
 
 }  // namespace orvane

@@ -4,6 +4,7 @@
 
 #include "Form.h"
 #include "detail/Accessibility.h"
+#include "detail/FirstPaint.h"
 #include "detail/Runtime.h"
 #include "detail/Widgets.h"
 
@@ -69,6 +70,7 @@ bool Start(const std::function<Form&()>& startForm) {
 }
 
 int Run(const std::function<Form&()>& startForm) {
+    detail::ExitAfterFirstPaintIfAsked();
     if (!Start(startForm)) return 1;
     if (Forms::LoadedCount() == 0) return 0;
     State().looping = true;

@@ -16,6 +16,7 @@
 #include "core/Error.h"
 #include "core/TextFile.h"
 #include "detail/ListBoxHooks.h"
+#include "detail/ListModel.h"
 #include "detail/Widgets.h"
 #include "rtf/RtfReader.h"
 
@@ -264,7 +265,7 @@ void ListBox::Clear() {
     newIndex_ = -1;
 }
 
-void ListBox::AddItem(const std::string& item) {
+void ListBox::AddItem(std::string_view item) {
     detail::ListModel& model = Model();
     model.Append(item);
     newIndex_ = model.Count() - 1;
@@ -281,7 +282,7 @@ void ListBox::CheckIndex(std::int32_t index) const {
 
 std::string ListBox::List(std::int32_t index) const {
     if (index < 0 || index >= Model().Count()) return {};
-    return Model().TextAt(index);
+    return std::string(Model().TextAt(index));
 }
 
 std::int32_t ListBox::ItemData(std::int32_t index) const {
@@ -346,7 +347,7 @@ void ListBox::Select(std::int32_t index) {
 
 std::string ListBox::Text() const {
     const std::int32_t index = ListIndex();
-    return index < 0 ? std::string() : Model().TextAt(index);
+    return index < 0 ? std::string() : std::string(Model().TextAt(index));
 }
 
 void ListBox::Text(const std::string& NewText) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "Events.h"
 #include "ListBoxExtras.h"
@@ -177,7 +178,7 @@ public:
     ListBoxExtras Extras;
 
     void Clear();
-    void AddItem(const std::string& item);
+    void AddItem(std::string_view item);
     std::int32_t ListCount() const;
     std::int32_t NewIndex() const;
     std::string List(std::int32_t index) const;

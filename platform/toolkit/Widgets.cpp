@@ -44,39 +44,6 @@ void FormWindow::moveEvent(QMoveEvent* event) {
     NoteFrameMargins(*this);
 }
 
-int ListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shown_; }
-
-QVariant ListModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= shown_) return {};
-    return QString::fromStdString(texts_[index.row()]);
-}
-
-void ListModel::Append(std::string text) {
-    texts_.push_back(std::move(text));
-    itemData_.push_back(0);
-    if (!flushQueued_) {
-        flushQueued_ = true;
-        QMetaObject::invokeMethod(this, [this] { Flush(); }, Qt::QueuedConnection);
-    }
-}
-
-void ListModel::Clear() {
-    beginResetModel();
-    texts_.clear();
-    itemData_.clear();
-    shown_ = 0;
-    endResetModel();
-}
-
-void ListModel::Flush() {
-    flushQueued_ = false;
-    const int count = static_cast<int>(texts_.size());
-    if (count <= shown_) return;
-    beginInsertRows({}, shown_, count - 1);
-    shown_ = count;
-    endInsertRows();
-}
-
 void FrameWidget::SetCaption(QString caption) {
     caption_ = std::move(caption);
     // A screen reader announces the group by the caption drawn on its border.

@@ -64,16 +64,43 @@ TEST(CDataDBTierFillList, RowsComeAsFieldsByRowsInRowOrder) {
     EXPECT_EQ(rows.At(1, 2).Text(), "Grace, Hopper");
 }
 
-TEST(CDataDBTierFillList, NullNameGivesNullDisplayTextAndEmptyNameKeepsTheComma) {
+// A missing name leaves the stored row as it is; its display text shows the
+// parts that exist, joined the same way, read with one more statement.
+TEST(CDataDBTierFillList, MissingNamesShowThePartsThatExist) {
     TempAppFolder folder;
     folder.ExecSql("INSERT INTO tblAddress (FirstName, LastName) VALUES ('Ada', NULL)");
     folder.ExecSql("INSERT INTO tblAddress (FirstName, LastName) VALUES (NULL, 'Turing')");
     folder.InsertAddress("Grace", "");
+    folder.ExecSql("INSERT INTO tblAddress (FirstName, LastName) VALUES (NULL, NULL)");
+    folder.InsertAddress("Alan", "Kay");
     CDataDBTier tier;
+    StatementSpy spy;
     Variant list = tier.FillList();
-    EXPECT_TRUE(list.Array().At(1, 0).IsNull());
-    EXPECT_TRUE(list.Array().At(1, 1).IsNull());
-    EXPECT_EQ(list.Array().At(1, 2).Text(), "Grace, ");
+    const VariantArray& rows = list.Array();
+    ASSERT_EQ(rows.UBound(2), 4);
+    EXPECT_EQ(rows.At(1, 0).Text(), "Ada, ");
+    EXPECT_EQ(rows.At(1, 1).Text(), ", Turing");
+    EXPECT_EQ(rows.At(1, 2).Text(), "Grace, ");
+    EXPECT_EQ(rows.At(1, 3).Text(), ", ");
+    EXPECT_EQ(rows.At(1, 4).Text(), "Alan, Kay");
+    for (std::int32_t i = 0; i <= 4; ++i) EXPECT_EQ(rows.At(0, i), Variant(i + 1));
+    ASSERT_EQ(spy.records.size(), 2u);
+    EXPECT_EQ(spy.records[0].text, "SELECT ID, FirstName+', '+LastName FROM tblAddress");
+
+    // Nothing stored changed: the names are still missing.
+    EXPECT_TRUE(tier.GetAddressDetails(1).Array().At(2, 0).IsNull());
+    EXPECT_TRUE(tier.GetAddressDetails(4).Array().At(1, 0).IsNull());
+}
+
+TEST(CDataDBTierFillList, OneStatementWhenEveryNameIsThere) {
+    TempAppFolder folder;
+    folder.InsertAddress("Ada", "Lovelace");
+    folder.InsertAddress("", "");
+    CDataDBTier tier;
+    StatementSpy spy;
+    Variant list = tier.FillList();
+    EXPECT_EQ(list.Array().At(1, 1).Text(), ", ");
+    EXPECT_EQ(spy.records.size(), 1u);
 }
 
 TEST(CDataDBTierStatements, ExactTextsReachTheEngine) {

@@ -182,6 +182,23 @@ TEST_F(EditingTest, DeleteAnsweredNoChangesNothing) {
     EXPECT_EQ(Fields()[0], "Bob");
 }
 
+TEST_F(EditingTest, AnAddressWithoutAFirstNameShowsItsLastNameInTheListAndTheConfirmation) {
+    const int smith = folder.InsertAddress("", "Smith");
+    folder.ExecSql("UPDATE tblAddress SET FirstName = NULL WHERE ID = " + std::to_string(smith));
+    const int john = folder.InsertAddress("John", "");
+    folder.ExecSql("UPDATE tblAddress SET LastName = NULL WHERE ID = " + std::to_string(john));
+    frm().Form_Load();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Ann, Lee", "Bob, Ray", ", Smith", "John, "}));
+    EXPECT_EQ(Ids(), (std::vector<std::int32_t>{ann, bob, smith, john}));
+
+    sim::MouseClickRow(frm().lstAddress, 2);
+    EXPECT_EQ(Fields()[1], "Smith");
+    messages.QueueAnswer(vbNo);
+    frm().cmdDelete.Value(true);
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{"Are you sure you want to delete \", Smith\""}));
+    EXPECT_EQ(StoredCount(), 4);
+}
+
 TEST_F(EditingTest, DeleteAnsweredYesRemovesTheAddressAndShowsRowZeroUntilNoneIsLeft) {
     frm().lstAddress.ListIndex(0);
     CBusinessTier* before = frm().mobjBusinessTier.get();

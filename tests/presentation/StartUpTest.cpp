@@ -42,15 +42,15 @@ TEST_F(StartUpTest, ThreeAddressesListedInRowOrderWithTheirIds) {
     const int solo = folder.InsertAddress("Solo", "", "", "", "", "", "555");
     folder.ExecSql("UPDATE tblAddress SET LastName = NULL WHERE ID = " + std::to_string(solo));
     frm().Show();
-    // Not sorted; no last name is no display text, an empty entry.
-    EXPECT_EQ(Names(), (std::vector<std::string>{"Ann, Lee", "Cid, Zed", ""}));
+    // Not sorted; without a last name the entry shows the first name and the comma.
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Ann, Lee", "Cid, Zed", "Solo, "}));
     EXPECT_EQ(Ids(), (std::vector<std::int32_t>{ann, cid, solo}));
     EXPECT_EQ(frm().lstAddress.ListIndex(), -1);
     EXPECT_EQ(Fields(), kEmptyFields);
     EXPECT_EQ(Mode(), kBrowseMode);
     EXPECT_EQ(Entries(frm().cboStateProv), (std::vector<std::string>{"Alberta", "Ontario", "Texas"}));
     EXPECT_EQ(Entries(frm().cboCountry), (std::vector<std::string>{"Canada", "Mexico", "United States"}));
-    frm().lstAddress.Selected(2, true);  // the empty entry can be selected
+    frm().lstAddress.Selected(2, true);
     EXPECT_EQ(Fields(), (std::vector<std::string>{"Solo", "", "", "", "", "", "555"}));
     EXPECT_TRUE(messages.Shown().empty());
 }

@@ -3,7 +3,6 @@
 // Qt widgets behind the toolkit's forms and controls; only the toolkit's own
 // sources (and its tests) include this.
 
-#include <QAbstractListModel>
 #include <QFont>
 #include <QFrame>
 #include <QImage>
@@ -41,35 +40,6 @@ protected:
 
 private:
     Form& form_;
-};
-
-// The entries of a list box: texts (UTF-8, turned into QString only when
-// the view asks for a visible row) and item data. Appends go into the
-// vectors at once and reach the view in one batch from the event loop (or
-// when code needs the view to know them), so a million appends cost a
-// million vector pushes and one row insertion.
-class ListModel : public QAbstractListModel {
-public:
-    explicit ListModel(QObject* parent) : QAbstractListModel(parent) {}
-
-    int rowCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-
-    void Append(std::string text);
-    void Clear();
-    // Tells the view about every entry appended since the last batch.
-    void Flush();
-
-    std::int32_t Count() const { return static_cast<std::int32_t>(texts_.size()); }
-    const std::string& TextAt(std::int32_t index) const { return texts_[index]; }
-    std::int32_t ItemDataAt(std::int32_t index) const { return itemData_[index]; }
-    void SetItemData(std::int32_t index, std::int32_t value) { itemData_[index] = value; }
-
-private:
-    std::vector<std::string> texts_;
-    std::vector<std::int32_t> itemData_;
-    int shown_ = 0;  // rows the view knows of
-    bool flushQueued_ = false;
 };
 
 // A frame: an etched border around its children, its caption (if any)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Error.h"
+#include "core/TextArena.h"
 #include "core/Variant.h"
 
 using orvane::Error;
@@ -77,4 +78,77 @@ TEST(Variant, CopiesOfArraysAreIndependent) {
     EXPECT_EQ(v.Array().At(0, 0).Text(), "a");
     EXPECT_EQ(copy.Array().At(0, 0).Text(), "b");
     EXPECT_FALSE(v == copy);
+}
+
+TEST(VariantText, CopiesShareTheTextAndOutliveTheOriginal) {
+    std::vector<Variant> copies;
+    {
+        Variant original(std::string(5000, 'x') + "end");
+        copies.assign(3, original);
+        copies.push_back(std::move(original));
+        EXPECT_TRUE(original.IsEmpty());  // a moved-from value is the empty value
+    }
+    for (const Variant& copy : copies) {
+        EXPECT_EQ(copy.TextView().data(), copies[0].TextView().data());  // one text, not four
+        EXPECT_EQ(copy.Text().size(), 5003u);
+    }
+    copies[1] = copies[2];
+    copies[2] = Variant(7);
+    copies[3] = copies[3];
+    EXPECT_EQ(copies[1].Text().substr(4998), "xxend");
+    EXPECT_EQ(copies[3].ToText(), copies[0].ToText());
+}
+
+TEST(VariantText, ViewingTextWithoutACopy) {
+    EXPECT_EQ(Variant("Ada").TextView(), "Ada");
+    EXPECT_EQ(Variant("").TextView(), "");
+    EXPECT_NE(Variant("").TextView().data(), nullptr);  // empty text stays text, not a missing value
+    EXPECT_EQ(Variant().TextView(), "");
+    EXPECT_EQ(Variant::Null().TextView(), "");
+    EXPECT_THROW((void)Variant(5).TextView(), Error);
+    EXPECT_THROW((void)Variant(VariantArray(0, 0, 0, 0)).TextView(), Error);
+    EXPECT_THROW((void)Variant(5).Text(), Error);
+    EXPECT_EQ(Variant(std::string("a\0b", 3)).Text(), std::string("a\0b", 3));
+}
+
+// Many texts from one arena span several shared blocks and own blocks for
+// long texts; each keeps its characters after the arena and its neighbours
+// are gone, in whatever order they go.
+TEST(TextArena, TextsOutliveTheArenaAndEachOther) {
+    std::vector<Variant> values;
+    {
+        orvane::TextArena arena;
+        for (int i = 0; i < 200'000; ++i)
+            values.push_back(arena.Add(i % 50'000 == 7 ? std::string(3000, 'L') : "row " + std::to_string(i)));
+        values.push_back(arena.Add(""));
+    }
+    EXPECT_EQ(values.back(), Variant(""));
+    EXPECT_EQ(values[123'456].Text(), "row 123456");
+    EXPECT_EQ(values[50'007].Text(), std::string(3000, 'L'));
+    EXPECT_EQ(values[0], Variant("row 0"));
+    Variant kept = values[199'999];
+    for (std::size_t i = 0; i < values.size(); i += 2) values[i] = Variant();
+    values.erase(values.begin(), values.begin() + 100'000);
+    EXPECT_TRUE(values[0].IsEmpty());
+    EXPECT_EQ(values[1].Text(), "row 100001");
+    values.clear();
+    EXPECT_EQ(kept.Text(), "row 199999");
+}
+
+TEST(VariantArray, MillionsOfElementsAcrossBlocks) {
+    const std::int32_t rows = 300'000;
+    VariantArray a(0, 1, 0, rows - 1);
+    for (std::int32_t j = 0; j < rows; j += 997) a.At(1, j) = "r" + std::to_string(j);
+    a.At(0, rows - 1) = rows;
+    EXPECT_EQ(a.At(1, 131'604).Text(), "r131604");  // past the first block
+    EXPECT_TRUE(a.At(1, 131'605).IsEmpty());
+    EXPECT_EQ(a.At(0, rows - 1).ToLong(), rows);
+    EXPECT_THROW(a.At(0, rows), Error);
+
+    Variant whole(std::move(a));
+    Variant copy = whole;
+    EXPECT_EQ(copy, whole);
+    copy.Array().At(1, 0) = "changed";
+    EXPECT_FALSE(copy == whole);
+    EXPECT_EQ(whole.Array().At(1, 0).Text(), "r0");
 }

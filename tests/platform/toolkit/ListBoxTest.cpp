@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QListView>
+#include <QTest>
 
 #include "SampleForm.h"
 
@@ -22,6 +24,32 @@ protected:
         return static_cast<QListView*>(list.Widget())->model()->rowCount();
     }
     ListBox& list = form.lstItems;
+};
+
+// Typing into the list finds the next entry that starts with what was typed.
+// The keys of one test count as one search however slowly they arrive.
+class TypeAheadTest : public ListBoxTest {
+protected:
+    void SetUp() override {
+        ListBoxTest::SetUp();
+        savedInterval_ = QApplication::keyboardInputInterval();
+        QApplication::setKeyboardInputInterval(3'600'000);
+        Fill({"Zed", "adam", "\xC3\x89mile", "Ada Lovelace", "Bob"});
+        list.Refresh();
+    }
+    void TearDown() override {
+        QApplication::setKeyboardInputInterval(savedInterval_);
+        ListBoxTest::TearDown();
+    }
+    // One key press per character, carrying that character as its text.
+    void Type(const char* utf8) {
+        for (const QChar c : QString::fromUtf8(utf8))
+            QTest::sendKeyEvent(QTest::Click, list.Widget(), static_cast<Qt::Key>(c.toUpper().unicode()), QString(c),
+                                Qt::NoModifier);
+    }
+
+private:
+    int savedInterval_ = 0;
 };
 
 TEST_F(ListBoxTest, EntriesStayInTheOrderAddedWithTheirItemData) {
@@ -85,6 +113,22 @@ TEST_F(ListBoxTest, SelectingByMouseOrKeyboardRaisesClick) {
     EXPECT_EQ(form.clicks, (std::vector<std::string>{"lstItems 1"}));
 }
 
+TEST_F(TypeAheadTest, ANewSearchStartsAfterTheSelectedEntryAndWrapsIgnoringCase) {
+    list.ListIndex(3);
+    form.clicks.clear();
+    Type("a");
+    EXPECT_EQ(list.ListIndex(), 1);
+    EXPECT_EQ(form.clicks, (std::vector<std::string>{"lstItems 1"}));
+}
+
+TEST_F(TypeAheadTest, TheTypedTextGrowsAcrossLettersOutsideAsciiAndAMissStaysPut) {
+    Type("\xC3\xA9M");  // "éM" finds "Émile"
+    EXPECT_EQ(list.Text(), "\xC3\x89mile");
+    Type("z");
+    EXPECT_EQ(list.ListIndex(), 2);
+    EXPECT_EQ(form.clicks, (std::vector<std::string>{"lstItems 2"}));
+}
+
 TEST_F(ListBoxTest, AMillionEntries) {
     const std::int32_t count = 1'000'000;
     for (std::int32_t i = 0; i < count; ++i) {
@@ -93,6 +137,8 @@ TEST_F(ListBoxTest, AMillionEntries) {
     }
     EXPECT_EQ(list.ListCount(), count);
     EXPECT_EQ(list.NewIndex(), count - 1);
+    EXPECT_EQ(list.List(123'456), "Person 123456, Family");
+    EXPECT_EQ(list.ItemData(654'321), 1'308'642);
     list.ListIndex(count - 1);
     EXPECT_EQ(list.Text(), "Person 999999, Family");
     EXPECT_EQ(list.ItemData(list.ListIndex()), 1'999'998);

@@ -1,0 +1,30 @@
+#pragma once
+
+// The block behind text values: characters of one or more texts, and a
+// count of the values that use any of them. Internal to Variant and
+// TextArena.
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
+namespace orvane::detail {
+
+struct TextChunk {
+    std::atomic<std::uint32_t> users;
+    std::uint32_t used;
+    std::uint32_t capacity;
+
+    char* Bytes() noexcept { return reinterpret_cast<char*>(this + 1); }
+
+    // A chunk with room for capacity bytes and no user yet.
+    static TextChunk* Make(std::size_t capacity);
+    static void Free(TextChunk* chunk) noexcept;
+
+    void AddUser() noexcept { users.fetch_add(1, std::memory_order_relaxed); }
+    void DropUser() noexcept {
+        if (users.fetch_sub(1, std::memory_order_acq_rel) == 1) Free(this);
+    }
+};
+
+}  // namespace orvane::detail
