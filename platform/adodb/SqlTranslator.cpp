@@ -474,6 +474,7 @@ private:
 
     // A name, qualified (a.b.c, a.*) or called as a function.
     Operand ParseName() {
+        if (AtEnd()) throw ParseFailure{};  // "x IN" with nothing after it
         const std::size_t start = pos_;
         std::size_t lastName = pos_;
         RewriteToken(pos_);

@@ -76,7 +76,7 @@ TEST(SqlDialect, NumbersCallsLiteralsAndUnterminatedTokensAreLeftAsTheyStand) {
                                  "SELECT 'abc + d", "SELECT [First Name + 'x'", "SELECT \"a + 'x'", "SELECT 1 /* + 'x'",
                                  "INSERT INTO tblAddress (ID, FirstName) VALUES (1, 'a'), (2, NULL)",
                                  "SELECT CASE WHEN ID IN (1, 2) THEN 1 ELSE 0 END FROM t WHERE ID BETWEEN 1 AND 3",
-                                 "'", "[", "\"", "/*", ""}) {
+                                 "SELECT ID FROM t WHERE ID IN", "'", "[", "\"", "/*", ""}) {
         EXPECT_EQ(Translate(sql), sql);
         EXPECT_EQ(Rejoined(sql), sql);
     }
