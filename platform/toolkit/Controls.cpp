@@ -409,7 +409,11 @@ void RichTextBox::LoadFile(const std::string& path, std::int32_t fileType) {
     QTextEdit* edit = Edit();
     QTextDocument& document = *edit->document();
     if (fileType == rtfRTF) {
-        rtf::LoadRtfFile(path, document);
+        // A new document: the box lays it out in steps as it shows it, not all at once.
+        QTextDocument* loaded = rtf::LoadRtfDocument(path, document).release();
+        loaded->setParent(edit);
+        edit->setDocument(loaded);
+        if (document.parent() == edit) delete &document;  // one loaded before
     } else if (fileType == rtfText) {
         TextFile file(App::NativePath(path));
         QString text;

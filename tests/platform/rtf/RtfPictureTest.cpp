@@ -64,7 +64,7 @@ TEST_F(RtfPicture, PngAtItsGoalSizeJpegScaledBinaryAndTheShapePictureOverItsFall
 TEST_F(RtfPicture, UndecodablePicturesAreLeftOut) {
     const std::string png = Hex(Encoded(4, 3, Qt::red, "PNG"));
     Read("{\\rtf1 a{\\pict\\pngblip zz" + png.substr(0, png.size() / 2) + "}"  // cut short
-         "b{\\pict\\wmetafile8\\picw10\\pich10 0100090000}"                      // a metafile
+         "b{\\pict\\dibitmap0 2800000010}"                                        // a bitmap header cut short
          "c{\\pict\\jpegblip ffd8ffe000104a46494600}"                             // a JPEG's first bytes
          "d{\\pict\\pngblip\\bin999999999 }e}");
     EXPECT_TRUE(Images().empty());

@@ -1,0 +1,236 @@
+#include "TableBuilder.h"
+
+#include <QBrush>
+#include <QTextLength>
+
+#include <algorithm>
+
+namespace orvane::rtf {
+namespace {
+
+constexpr double kTwipsPerPixel = 15.0;
+
+const RowDef* DefinitionFor(std::size_t depth, const std::vector<RowDef>& definitions) {
+    return depth < definitions.size() ? &definitions[depth] : nullptr;
+}
+
+}  // namespace
+
+std::vector<int> TableBuilder::Edges(const RowDef& definition) {
+    std::vector<int> edges;
+    for (const CellDef& cell : definition.cells) edges.push_back(cell.right);
+    return edges;
+}
+
+int TableBuilder::OpenDepth() const {
+    int depth = 0;
+    while (depth < static_cast<int>(levels_.size()) && levels_[static_cast<std::size_t>(depth)].rowOpen) ++depth;
+    return depth;
+}
+
+bool TableBuilder::Enter(int wanted, const std::vector<RowDef>& definitions) {
+    const auto depth = static_cast<std::size_t>(std::clamp(wanted, 0, kMaxDepth));
+    bool moved = false;
+    while (levels_.size() > depth) {  // content outside a table that was open
+        LeaveTable(levels_.back());
+        levels_.pop_back();
+        moved = true;
+    }
+    for (std::size_t index = 0; index < depth; ++index) {
+        const RowDef* definition = DefinitionFor(index + 1, definitions);
+        if (index < levels_.size()) {
+            Level& level = levels_[index];
+            if (level.rowOpen) {
+                if (level.cellEnded) {
+                    NextCell(level);
+                    moved = true;
+                }
+                continue;
+            }
+            // The table before the cursor goes on, unless this row has other cell edges.
+            const bool sameEdges =
+                !definition || definition->cells.empty() || level.edges.empty() || Edges(*definition) == level.edges;
+            if (sameEdges && level.table->rows() < kRowsPerTable) {
+                level.table->appendRows(1);
+                ++level.row;
+                level.column = 0;
+                level.rowOpen = true;
+                cursor_.setPosition(level.table->cellAt(level.row, 0).firstPosition());
+                moved = true;
+                continue;
+            }
+            levels_.pop_back();  // index is the last level: deeper ones were left above
+            OpenRow(index, definition, sameEdges);
+            moved = true;
+            continue;
+        }
+        OpenRow(index, definition, false);
+        moved = true;
+    }
+    return moved;
+}
+
+// The block between two parts of one long table takes no room.
+void TableBuilder::CollapseBlock() {
+    QTextBlockFormat collapsed;
+    collapsed.setLineHeight(0, QTextBlockFormat::FixedHeight);
+    cursor_.setBlockFormat(collapsed);
+    QTextCharFormat tiny;
+    tiny.setFontPointSize(1);
+    cursor_.setBlockCharFormat(tiny);
+}
+
+void TableBuilder::MakeRoomForTable() {
+    if (group_ && groupTables_ < kTablesPerFrame) return;
+    if (group_) {
+        cursor_.setPosition(group_->lastPosition() + 1);
+        CollapseBlock();
+    }
+    QTextFrameFormat invisible;
+    invisible.setBorder(0);
+    invisible.setMargin(0);
+    invisible.setPadding(0);
+    group_ = cursor_.insertFrame(invisible);
+    groupTables_ = 0;
+}
+
+void TableBuilder::OpenRow(std::size_t index, const RowDef* definition, bool joinsAbove) {
+    const int columns = definition && !definition->cells.empty() ? static_cast<int>(definition->cells.size()) : 1;
+    if (joinsAbove) CollapseBlock();
+    if (index == 0) {
+        // Content outside tables stays in the frame too, so the cursor is
+        // in it unless this is the first table.
+        MakeRoomForTable();
+        ++groupTables_;
+    }
+    Level level;
+    level.table = cursor_.insertTable(1, columns, TableFormat(definition));
+    level.rowOpen = true;
+    if (definition) level.edges = Edges(*definition);
+    levels_.resize(index);
+    levels_.push_back(level);
+    cursor_.setPosition(level.table->cellAt(0, 0).firstPosition());
+}
+
+void TableBuilder::NextCell(Level& level) {
+    level.cellEnded = false;
+    ++level.column;
+    if (level.column >= level.table->columns()) level.table->appendColumns(1);
+    cursor_.setPosition(level.table->cellAt(level.row, level.column).firstPosition());
+}
+
+void TableBuilder::LeaveTable(const Level& level) { cursor_.setPosition(level.table->lastPosition() + 1); }
+
+void TableBuilder::EndCell(int depth, const std::vector<RowDef>& definitions) {
+    depth = std::clamp(depth, 1, kMaxDepth);
+    Enter(depth, definitions);
+    levels_[static_cast<std::size_t>(depth - 1)].cellEnded = true;
+}
+
+void TableBuilder::EndRow(int depth, const RowDef& definition) {
+    const auto index = static_cast<std::size_t>(std::clamp(depth, 1, kMaxDepth) - 1);
+    if (index >= levels_.size() || !levels_[index].rowOpen) return;  // a row with no cell: nothing to end
+    while (levels_.size() > index + 1) {
+        LeaveTable(levels_.back());
+        levels_.pop_back();
+    }
+    Level& level = levels_[index];
+    FormatRow(level, definition);
+    level.rowOpen = false;
+    level.cellEnded = false;
+    LeaveTable(level);
+}
+
+QTextTableFormat TableBuilder::TableFormat(const RowDef* definition) const {
+    QTextTableFormat format;
+    format.setBorder(0);
+    format.setBorderCollapse(true);
+    format.setCellSpacing(0);
+    format.setCellPadding(0);
+    if (!definition) return format;
+    switch (definition->align) {
+    case Align::Center: format.setAlignment(Qt::AlignHCenter); break;
+    case Align::Right: format.setAlignment(Qt::AlignRight); break;
+    default: format.setAlignment(Qt::AlignLeft); break;
+    }
+    if (definition->left > 0) format.setLeftMargin(definition->left / kTwipsPerPixel);
+    QList<QTextLength> widths;
+    int previous = definition->left;
+    for (const CellDef& cell : definition->cells) {
+        const int width = cell.right - previous;
+        widths.append(width > 0 ? QTextLength(QTextLength::FixedLength, width / kTwipsPerPixel) : QTextLength());
+        previous = cell.right;
+    }
+    if (!widths.isEmpty()) format.setColumnWidthConstraints(widths);
+    return format;
+}
+
+QTextTableCellFormat TableBuilder::CellFormat(const CellDef& cell) const {
+    QTextTableCellFormat format;
+    const auto side = [&](Side s) -> const BorderSide& { return cell.borders[static_cast<std::size_t>(s)]; };
+    const auto width = [&](Side s) { return side(s).width > 0 ? std::max(1.0, side(s).width / kTwipsPerPixel) : 0.0; };
+    const auto style = [&](Side s) {
+        if (side(s).width <= 0) return QTextFrameFormat::BorderStyle_None;
+        return side(s).doubled ? QTextFrameFormat::BorderStyle_Double : QTextFrameFormat::BorderStyle_Solid;
+    };
+    const auto brush = [&](Side s) {
+        const QColor* c = tables_.ColorFor(side(s).color);
+        return QBrush(c ? *c : QColor(Qt::black));
+    };
+    format.setTopBorder(width(Side::Top));
+    format.setLeftBorder(width(Side::Left));
+    format.setBottomBorder(width(Side::Bottom));
+    format.setRightBorder(width(Side::Right));
+    format.setTopBorderStyle(style(Side::Top));
+    format.setLeftBorderStyle(style(Side::Left));
+    format.setBottomBorderStyle(style(Side::Bottom));
+    format.setRightBorderStyle(style(Side::Right));
+    format.setTopBorderBrush(brush(Side::Top));
+    format.setLeftBorderBrush(brush(Side::Left));
+    format.setBottomBorderBrush(brush(Side::Bottom));
+    format.setRightBorderBrush(brush(Side::Right));
+    if (const QColor* c = tables_.ColorFor(cell.shading)) {
+        format.setBackground(*c);
+    } else if (cell.shadingPercent > 0) {
+        const int grey = 255 - 255 * std::min(cell.shadingPercent, 10000) / 10000;
+        format.setBackground(QColor(grey, grey, grey));
+    }
+    return format;
+}
+
+void TableBuilder::FormatRow(Level& level, const RowDef& definition) {
+    QTextTable& table = *level.table;
+    const int cells = static_cast<int>(definition.cells.size());
+    if (cells > table.columns()) table.appendColumns(cells - table.columns());
+    if (level.row == 0 || level.edges.empty()) {
+        table.setFormat(TableFormat(&definition));
+        level.edges = Edges(definition);
+    }
+    const double padding = std::max(0, definition.gap) / kTwipsPerPixel;
+    level.mergeStartRows.resize(static_cast<std::size_t>(table.columns()), -1);
+    for (int column = 0; column < cells; ++column) {
+        const CellDef& cell = definition.cells[static_cast<std::size_t>(column)];
+        QTextTableCellFormat format = CellFormat(cell);
+        format.setLeftPadding(padding);
+        format.setRightPadding(padding);
+        table.cellAt(level.row, column).setFormat(format);
+
+        int& start = level.mergeStartRows[static_cast<std::size_t>(column)];
+        if (cell.verticalMerge == 1) {
+            start = level.row;
+        } else if (cell.verticalMerge == 2 && start >= 0) {
+            table.mergeCells(start, column, level.row - start + 1, 1);
+        } else {
+            start = -1;
+        }
+    }
+    for (int column = 0; column < cells; ++column) {
+        if (definition.cells[static_cast<std::size_t>(column)].horizontalMerge != 1) continue;
+        int last = column;
+        while (last + 1 < cells && definition.cells[static_cast<std::size_t>(last + 1)].horizontalMerge == 2) ++last;
+        if (last > column) table.mergeCells(level.row, column, 1, last - column + 1);
+        column = last;
+    }
+}
+
+}  // namespace orvane::rtf
