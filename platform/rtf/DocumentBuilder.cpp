@@ -423,6 +423,7 @@ void DocumentBuilder::AppendNotes(const QTextDocument& notes, const ParaState& p
 void DocumentBuilder::Finish(const ParaState& para) {
     FlushText();
     if (!blockPending_ && blockHasContent_) FormatParagraph(MakeBlockFormat(para));
+    tableBuilder_.Finish();
     if (editing_) {
         editing_ = false;
         cursor_.endEditBlock();

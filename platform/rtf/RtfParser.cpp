@@ -46,6 +46,7 @@ bool IsKnownStarred(Kw kw) {
     case Kw::PictureProperties:
     case Kw::NestTableProps:
     case Kw::ParaNumbering:
+    case Kw::Footnote:
         return true;
     default:
         return false;
@@ -747,7 +748,17 @@ void RtfParser::AddUnicode(std::int32_t param) {
     // negative values.
     long long value = param < 0 ? static_cast<long long>(param) + 65536 : param;
     Group& g = Top();
-    if (value >= 0 && Shows()) Out().AddCodePoint(static_cast<char32_t>(value), g.chr);
+    if (value >= 0xF020 && value <= 0xF0FF && Shows()) {
+        // A symbol font's glyph written at U+F000 plus its byte, as list
+        // labels often are: the character of that byte in the font.
+        const char byte = static_cast<char>(value & 0xFF);
+        const int codePage = CodePageFor(g.chr);
+        Out().AddText(textDecoder_.Decode(codePage == kSymbolFontPage || codePage == kWingdingsFontPage ? codePage : 1252,
+                                          std::string_view(&byte, 1)),
+                      g.chr);
+    } else if (value >= 0 && Shows()) {
+        Out().AddCodePoint(static_cast<char32_t>(value), g.chr);
+    }
     pendingSkip_ = g.frame.unicodeSkip;  // the fallback text that stands in for it
 }
 

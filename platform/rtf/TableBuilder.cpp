@@ -4,6 +4,7 @@
 #include <QTextLength>
 
 #include <algorithm>
+#include <utility>
 
 namespace orvane::rtf {
 namespace {
@@ -20,6 +21,19 @@ std::vector<int> TableBuilder::Edges(const RowDef& definition) {
     std::vector<int> edges;
     for (const CellDef& cell : definition.cells) edges.push_back(cell.right);
     return edges;
+}
+
+std::vector<int> TableBuilder::Starts(const std::vector<int>& tableEdges, const RowDef* definition) {
+    std::vector<int> starts{0};
+    if (!definition || definition->cells.empty()) return {};
+    int column = 0;
+    for (const CellDef& cell : definition->cells) {
+        auto at = std::find(tableEdges.begin() + column, tableEdges.end(), cell.right);
+        if (at == tableEdges.end()) return {};  // not on the table's grid
+        column = static_cast<int>(at - tableEdges.begin()) + 1;
+        starts.push_back(column);
+    }
+    return starts;
 }
 
 int TableBuilder::OpenDepth() const {
@@ -47,13 +61,16 @@ bool TableBuilder::Enter(int wanted, const std::vector<RowDef>& definitions) {
                 }
                 continue;
             }
-            // The table before the cursor goes on, unless this row has other cell edges.
-            const bool sameEdges =
-                !definition || definition->cells.empty() || level.edges.empty() || Edges(*definition) == level.edges;
+            // The table before the cursor goes on, unless this row has cell
+            // edges of its own.
+            std::vector<int> starts = level.edges.empty() ? std::vector<int>{} : Starts(level.edges, definition);
+            const bool sameEdges = !definition || definition->cells.empty() || level.edges.empty() || !starts.empty();
             if (sameEdges && level.table->rows() < kRowsPerTable) {
                 level.table->appendRows(1);
                 ++level.row;
                 level.column = 0;
+                level.cell = 0;
+                level.starts = std::move(starts);
                 level.rowOpen = true;
                 cursor_.setPosition(level.table->cellAt(level.row, 0).firstPosition());
                 moved = true;
@@ -78,6 +95,17 @@ void TableBuilder::CollapseBlock() {
     QTextCharFormat tiny;
     tiny.setFontPointSize(1);
     cursor_.setBlockCharFormat(tiny);
+}
+
+void TableBuilder::Finish() {
+    if (!group_) return;
+    QTextCursor after(cursor_);
+    after.setPosition(group_->lastPosition() + 1);
+    if (after.block().length() == 1 && !after.block().next().isValid()) {
+        std::swap(cursor_, after);
+        CollapseBlock();
+        std::swap(cursor_, after);
+    }
 }
 
 void TableBuilder::MakeRoomForTable() {
@@ -107,6 +135,7 @@ void TableBuilder::OpenRow(std::size_t index, const RowDef* definition, bool joi
     level.table = cursor_.insertTable(1, columns, TableFormat(definition));
     level.rowOpen = true;
     if (definition) level.edges = Edges(*definition);
+    level.starts = Starts(level.edges, definition);
     levels_.resize(index);
     levels_.push_back(level);
     cursor_.setPosition(level.table->cellAt(0, 0).firstPosition());
@@ -114,8 +143,10 @@ void TableBuilder::OpenRow(std::size_t index, const RowDef* definition, bool joi
 
 void TableBuilder::NextCell(Level& level) {
     level.cellEnded = false;
-    ++level.column;
-    if (level.column >= level.table->columns()) level.table->appendColumns(1);
+    ++level.cell;
+    const auto cell = static_cast<std::size_t>(level.cell);
+    level.column = cell + 1 < level.starts.size() ? level.starts[cell] : level.column + 1;
+    if (level.column >= level.table->columns()) level.table->appendColumns(level.column - level.table->columns() + 1);
     cursor_.setPosition(level.table->cellAt(level.row, level.column).firstPosition());
 }
 
@@ -200,36 +231,44 @@ QTextTableCellFormat TableBuilder::CellFormat(const CellDef& cell) const {
 
 void TableBuilder::FormatRow(Level& level, const RowDef& definition) {
     QTextTable& table = *level.table;
-    const int cells = static_cast<int>(definition.cells.size());
-    if (cells > table.columns()) table.appendColumns(cells - table.columns());
     if (level.row == 0 || level.edges.empty()) {
         table.setFormat(TableFormat(&definition));
         level.edges = Edges(definition);
     }
+    const int cells = static_cast<int>(definition.cells.size());
+    std::vector<int> starts = Starts(level.edges, &definition);
+    if (starts.empty()) {  // off the grid: one cell a column
+        for (int i = 0; i <= cells; ++i) starts.push_back(i);
+    }
+    if (starts.back() > table.columns()) table.appendColumns(starts.back() - table.columns());
+    const auto startOf = [&](int cell) { return starts[static_cast<std::size_t>(cell)]; };
+    const auto spanOf = [&](int first, int last) { return startOf(last + 1) - startOf(first); };
+
     const double padding = std::max(0, definition.gap) / kTwipsPerPixel;
     level.mergeStartRows.resize(static_cast<std::size_t>(table.columns()), -1);
-    for (int column = 0; column < cells; ++column) {
-        const CellDef& cell = definition.cells[static_cast<std::size_t>(column)];
+    for (int i = 0; i < cells; ++i) {
+        const CellDef& cell = definition.cells[static_cast<std::size_t>(i)];
         QTextTableCellFormat format = CellFormat(cell);
         format.setLeftPadding(padding);
         format.setRightPadding(padding);
-        table.cellAt(level.row, column).setFormat(format);
+        table.cellAt(level.row, startOf(i)).setFormat(format);
+        if (spanOf(i, i) > 1) table.mergeCells(level.row, startOf(i), 1, spanOf(i, i));
 
-        int& start = level.mergeStartRows[static_cast<std::size_t>(column)];
+        int& start = level.mergeStartRows[static_cast<std::size_t>(startOf(i))];
         if (cell.verticalMerge == 1) {
             start = level.row;
         } else if (cell.verticalMerge == 2 && start >= 0) {
-            table.mergeCells(start, column, level.row - start + 1, 1);
+            table.mergeCells(start, startOf(i), level.row - start + 1, spanOf(i, i));
         } else {
             start = -1;
         }
     }
-    for (int column = 0; column < cells; ++column) {
-        if (definition.cells[static_cast<std::size_t>(column)].horizontalMerge != 1) continue;
-        int last = column;
+    for (int i = 0; i < cells; ++i) {
+        if (definition.cells[static_cast<std::size_t>(i)].horizontalMerge != 1) continue;
+        int last = i;
         while (last + 1 < cells && definition.cells[static_cast<std::size_t>(last + 1)].horizontalMerge == 2) ++last;
-        if (last > column) table.mergeCells(level.row, column, 1, last - column + 1);
-        column = last;
+        if (last > i) table.mergeCells(level.row, startOf(i), 1, spanOf(i, last));
+        i = last;
     }
 }
 

@@ -39,12 +39,16 @@ public:
     // after the table.
     void EndRow(int depth, const RowDef& definition);
     int OpenDepth() const;
+    // The empty block that follows the frame of tables at the end takes no room.
+    void Finish();
 
 private:
     struct Level {
         QTextTable* table = nullptr;
         int row = 0;
         int column = 0;
+        int cell = 0;                     // index of the cell in its row
+        std::vector<int> starts;          // first column of each cell of the row, and the end
         bool rowOpen = false;
         bool cellEnded = false;           // \cell read; the next content moves on
         std::vector<int> edges;           // \cellx of the table's rows
@@ -60,6 +64,9 @@ private:
     void FormatRow(Level& level, const RowDef& definition);
     QTextTableCellFormat CellFormat(const CellDef& cell) const;
     static std::vector<int> Edges(const RowDef& definition);
+    // Where the cells of a row fall in the columns of its table: a row whose
+    // cell edges are among the table's has cells that span columns.
+    static std::vector<int> Starts(const std::vector<int>& tableEdges, const RowDef* definition);
 
     QTextCursor& cursor_;
     const DocumentTables& tables_;

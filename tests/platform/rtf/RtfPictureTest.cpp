@@ -71,5 +71,43 @@ TEST_F(RtfPicture, UndecodablePicturesAreLeftOut) {
     EXPECT_EQ(Text(), "abcd");
 }
 
+TEST_F(RtfPicture, BitmapsShowExactlyAndMetafilesAsFramedBoxesWithTheirDescription) {
+    ReadDocument("word-pictures.rtf");
+    auto images = Images();
+    ASSERT_EQ(images.size(), 5u);
+    // A 24-bit DIB, rows bottom up, at its goal size.
+    const QImage& dib = images[0].second;
+    ASSERT_EQ(dib.size(), QSize(2, 2));
+    EXPECT_EQ(dib.pixelColor(0, 0), QColor(0, 255, 0));
+    EXPECT_EQ(dib.pixelColor(1, 0), QColor(255, 255, 255));
+    EXPECT_EQ(dib.pixelColor(0, 1), QColor(0, 0, 255));
+    EXPECT_EQ(dib.pixelColor(1, 1), QColor(255, 0, 0));
+    EXPECT_DOUBLE_EQ(images[0].first.width(), 40.0);
+    // A 4-bit DIB with a palette of two colours, at its own size.
+    const QImage& palette = images[1].second;
+    ASSERT_EQ(palette.size(), QSize(3, 1));
+    EXPECT_EQ(palette.pixelColor(0, 0), QColor(255, 128, 0));
+    EXPECT_EQ(palette.pixelColor(1, 0), QColor(0, 0, 0));
+    EXPECT_DOUBLE_EQ(images[1].first.width(), 3.0);
+    // The shape's metafile: a box of its goal size that says what it shows; its fallback is not shown again.
+    EXPECT_DOUBLE_EQ(images[2].first.width(), 96.0);
+    EXPECT_DOUBLE_EQ(images[2].first.height(), 48.0);
+    EXPECT_EQ(images[2].first.toolTip(), "Company logo");
+    EXPECT_FALSE(images[2].second.isNull());
+    EXPECT_NE(images[2].second.pixelColor(0, 0), images[2].second.pixelColor(10, 10));  // the frame
+    // An EMF sized by its own extent (hundredths of a millimetre), with the description of its picture.
+    EXPECT_NEAR(images[3].first.width(), 192.0, 0.5);
+    EXPECT_NEAR(images[3].first.height(), 96.0, 0.5);
+    EXPECT_EQ(images[3].first.toolTip(), "Chart of sales");
+    // A monochrome device bitmap, rows top down.
+    const QImage& mono = images[4].second;
+    ASSERT_EQ(mono.size(), QSize(2, 2));
+    EXPECT_EQ(mono.pixelColor(0, 0), QColor(255, 255, 255));
+    EXPECT_EQ(mono.pixelColor(1, 0), QColor(0, 0, 0));
+    EXPECT_EQ(mono.pixelColor(0, 1), QColor(0, 0, 0));
+    EXPECT_EQ(mono.pixelColor(1, 1), QColor(255, 255, 255));
+    EXPECT_TRUE(Text().startsWith("Before"));
+}
+
 }  // namespace
 }  // namespace orvane::rtf::test
