@@ -181,6 +181,7 @@ void RtfParser::Complete() {
 RtfParser::Frame RtfParser::Snapshot() {
     Frame f = TopFrame();
     f.hidden = Top().chr.hidden;
+    f.link = Top().chr.link;
     return f;
 }
 
@@ -209,10 +210,9 @@ bool RtfParser::CloseGroup() {
     if (!overflow_.empty()) {
         Finishing(Top());
         Overflow& o = overflow_.back();
-        const bool link = Top().chr.link;
         TopFrame() = o.saved;
         Top().chr.hidden = o.saved.hidden;
-        if (link && TopFrame().dest == Dest::Normal) Top().chr.link = 0;  // a link ends with its result
+        Top().chr.link = o.saved.link;
         if (--o.count == 0) overflow_.pop_back();
         return true;
     }

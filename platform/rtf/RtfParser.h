@@ -44,7 +44,8 @@ private:
         Dest dest = Dest::Normal;
         Target target = Target::Main;
         std::uint8_t owns = 0;
-        bool hidden = false;
+        bool hidden = false;       // kept in CharState; copied here for groups past kMaxDepth
+        int link = 0;              // likewise
         bool starPending = false;  // \* was read; the next word decides
         int unicodeSkip = 1;       // \ucN
         bool operator==(const Frame&) const = default;

@@ -146,7 +146,16 @@ void TableBuilder::NextCell(Level& level) {
     ++level.cell;
     const auto cell = static_cast<std::size_t>(level.cell);
     level.column = cell + 1 < level.starts.size() ? level.starts[cell] : level.column + 1;
-    if (level.column >= level.table->columns()) level.table->appendColumns(level.column - level.table->columns() + 1);
+    if (level.column >= level.table->columns()) {
+        if (level.merged) {
+            // Qt cannot add columns to a table with merged cells: the text
+            // of cells past the last column goes into the last cell.
+            level.column = level.table->columns() - 1;
+            cursor_.setPosition(level.table->cellAt(level.row, level.column).lastPosition());
+            return;
+        }
+        AddColumns(*level.table, level.column - level.table->columns() + 1);
+    }
     cursor_.setPosition(level.table->cellAt(level.row, level.column).firstPosition());
 }
 
@@ -170,6 +179,33 @@ void TableBuilder::EndRow(int depth, const RowDef& definition) {
     level.rowOpen = false;
     level.cellEnded = false;
     LeaveTable(level);
+}
+
+// Qt's own column insertion copies the column widths from the list it is
+// growing, which reads freed memory: the widths are taken off meanwhile.
+void TableBuilder::AddColumns(QTextTable& table, int count) {
+    QTextTableFormat format = table.format();
+    QList<QTextLength> widths = format.columnWidthConstraints();
+    if (!widths.isEmpty()) {
+        format.clearColumnWidthConstraints();
+        table.setFormat(format);
+    }
+    table.appendColumns(count);
+    if (!widths.isEmpty()) {
+        while (widths.size() < table.columns()) widths.append(QTextLength());
+        format = table.format();
+        format.setColumnWidthConstraints(widths);
+        table.setFormat(format);
+    }
+}
+
+void TableBuilder::Merge(Level& level, int row, int column, int rows, int columns) {
+    QTextTable& table = *level.table;
+    rows = std::min(rows, table.rows() - row);
+    columns = std::min(columns, table.columns() - column);
+    if (row < 0 || column < 0 || rows < 1 || columns < 1 || (rows == 1 && columns == 1)) return;
+    table.mergeCells(row, column, rows, columns);
+    level.merged = true;
 }
 
 QTextTableFormat TableBuilder::TableFormat(const RowDef* definition) const {
@@ -240,34 +276,35 @@ void TableBuilder::FormatRow(Level& level, const RowDef& definition) {
     if (starts.empty()) {  // off the grid: one cell a column
         for (int i = 0; i <= cells; ++i) starts.push_back(i);
     }
-    if (starts.back() > table.columns()) table.appendColumns(starts.back() - table.columns());
+    if (starts.back() > table.columns() && !level.merged) AddColumns(table, starts.back() - table.columns());
+    const int fitting = static_cast<int>(std::upper_bound(starts.begin() + 1, starts.end(), table.columns()) - starts.begin()) - 1;
     const auto startOf = [&](int cell) { return starts[static_cast<std::size_t>(cell)]; };
     const auto spanOf = [&](int first, int last) { return startOf(last + 1) - startOf(first); };
 
     const double padding = std::max(0, definition.gap) / kTwipsPerPixel;
     level.mergeStartRows.resize(static_cast<std::size_t>(table.columns()), -1);
-    for (int i = 0; i < cells; ++i) {
+    for (int i = 0; i < fitting; ++i) {
         const CellDef& cell = definition.cells[static_cast<std::size_t>(i)];
         QTextTableCellFormat format = CellFormat(cell);
         format.setLeftPadding(padding);
         format.setRightPadding(padding);
         table.cellAt(level.row, startOf(i)).setFormat(format);
-        if (spanOf(i, i) > 1) table.mergeCells(level.row, startOf(i), 1, spanOf(i, i));
+        if (spanOf(i, i) > 1) Merge(level, level.row, startOf(i), 1, spanOf(i, i));
 
         int& start = level.mergeStartRows[static_cast<std::size_t>(startOf(i))];
         if (cell.verticalMerge == 1) {
             start = level.row;
         } else if (cell.verticalMerge == 2 && start >= 0) {
-            table.mergeCells(start, startOf(i), level.row - start + 1, spanOf(i, i));
+            Merge(level, start, startOf(i), level.row - start + 1, spanOf(i, i));
         } else {
             start = -1;
         }
     }
-    for (int i = 0; i < cells; ++i) {
+    for (int i = 0; i < fitting; ++i) {
         if (definition.cells[static_cast<std::size_t>(i)].horizontalMerge != 1) continue;
         int last = i;
-        while (last + 1 < cells && definition.cells[static_cast<std::size_t>(last + 1)].horizontalMerge == 2) ++last;
-        if (last > i) table.mergeCells(level.row, startOf(i), 1, spanOf(i, last));
+        while (last + 1 < fitting && definition.cells[static_cast<std::size_t>(last + 1)].horizontalMerge == 2) ++last;
+        if (last > i) Merge(level, level.row, startOf(i), 1, spanOf(i, last));
         i = last;
     }
 }

@@ -51,6 +51,7 @@ private:
         std::vector<int> starts;          // first column of each cell of the row, and the end
         bool rowOpen = false;
         bool cellEnded = false;           // \cell read; the next content moves on
+        bool merged = false;              // cells were merged: the columns stay as they are
         std::vector<int> edges;           // \cellx of the table's rows
         std::vector<int> mergeStartRows;  // per column: first row of a vertical merge, -1 none
     };
@@ -62,6 +63,8 @@ private:
     void LeaveTable(const Level& level);
     QTextTableFormat TableFormat(const RowDef* definition) const;
     void FormatRow(Level& level, const RowDef& definition);
+    void Merge(Level& level, int row, int column, int rows, int columns);
+    static void AddColumns(QTextTable& table, int count);
     QTextTableCellFormat CellFormat(const CellDef& cell) const;
     static std::vector<int> Edges(const RowDef& definition);
     // Where the cells of a row fall in the columns of its table: a row whose

@@ -124,5 +124,18 @@ TEST_F(RtfTable, RowsWithOtherCellEdgesStartAnotherTableAndStrayCellWordsKeepThe
     for (const char* word : {"a", "b", "c", "x", "y", "z", "end"}) EXPECT_TRUE(Text().contains(word)) << word;
 }
 
+TEST_F(RtfTable, MoreCellsThanTheRowDefinesGetColumnsOfTheirOwnAndMergedRowsKeepTheirText) {
+    Read("{\\rtf1\\trowd\\cellx1000\\cellx2000\\pard\\intbl a\\cell b\\cell c\\cell\\row"
+         "\\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000\\pard\\intbl d\\cell\\cell e\\cell f\\cell\\row}");
+    auto tables = Tables();
+    ASSERT_EQ(tables.size(), 1u);
+    ASSERT_GE(tables[0]->columns(), 3);
+    EXPECT_EQ(CellText(tables[0], 0, 2), "c");
+    EXPECT_EQ(Widths(tables[0]).size(), static_cast<std::size_t>(tables[0]->columns()));
+    EXPECT_DOUBLE_EQ(Widths(tables[0])[1], 1000 / 15.0);
+    EXPECT_EQ(tables[0]->cellAt(1, 0).columnSpan(), 2);
+    for (const char* word : {"d", "e", "f"}) EXPECT_TRUE(Text().contains(word)) << word;
+}
+
 }  // namespace
 }  // namespace orvane::rtf::test
