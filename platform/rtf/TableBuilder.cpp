@@ -36,12 +36,6 @@ std::vector<int> TableBuilder::Starts(const std::vector<int>& tableEdges, const 
     return starts;
 }
 
-int TableBuilder::OpenDepth() const {
-    int depth = 0;
-    while (depth < static_cast<int>(levels_.size()) && levels_[static_cast<std::size_t>(depth)].rowOpen) ++depth;
-    return depth;
-}
-
 bool TableBuilder::Enter(int wanted, const std::vector<RowDef>& definitions) {
     const auto depth = static_cast<std::size_t>(std::clamp(wanted, 0, kMaxDepth));
     bool moved = false;

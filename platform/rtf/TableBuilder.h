@@ -38,7 +38,6 @@ public:
     // Ends the row at depth and gives it its definition; the cursor stands
     // after the table.
     void EndRow(int depth, const RowDef& definition);
-    int OpenDepth() const;
     // The empty block that follows the frame of tables at the end takes no room.
     void Finish();
 

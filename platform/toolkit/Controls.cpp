@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextEdit>
@@ -410,10 +411,11 @@ void RichTextBox::LoadFile(const std::string& path, std::int32_t fileType) {
     QTextDocument& document = *edit->document();
     if (fileType == rtfRTF) {
         // A new document: the box lays it out in steps as it shows it, not all at once.
+        QPointer<QTextDocument> previous(&document);  // the box deletes the document it made itself
         QTextDocument* loaded = rtf::LoadRtfDocument(path, document).release();
         loaded->setParent(edit);
         edit->setDocument(loaded);
-        if (document.parent() == edit) delete &document;  // one loaded before
+        if (previous && previous->parent() == edit) delete previous.data();  // one loaded before
     } else if (fileType == rtfText) {
         TextFile file(App::NativePath(path));
         QString text;
