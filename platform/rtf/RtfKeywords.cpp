@@ -80,6 +80,12 @@ Table MakeTable() {
         {"pnucrm", {Kw::NumberUpperRoman}}, {"pnlcrm", {Kw::NumberLowerRoman}}, {"pnstart", {Kw::NumberStart}},
         {"pnf", {Kw::NumberFont}},
 
+        {"listtable", {Kw::ListTable}}, {"listoverridetable", {Kw::ListOverrideTable}}, {"list", {Kw::List}},
+        {"listid", {Kw::ListId}}, {"listlevel", {Kw::ListLevel}}, {"levelnfc", {Kw::LevelFormat}},
+        {"levelnfcn", {Kw::LevelFormat}}, {"levelstartat", {Kw::LevelStart}}, {"leveltext", {Kw::LevelText}},
+        {"levelnumbers", {Kw::LevelNumbers}}, {"listoverride", {Kw::ListOverride}}, {"ls", {Kw::ListIndex}},
+        {"ilvl", {Kw::ListLevelIndex}},
+
         {"line", {Kw::Line}}, {"tab", {Kw::Tab}},
         {"bullet", {Kw::Special, 0x2022}}, {"emdash", {Kw::Special, 0x2014}},
         {"endash", {Kw::Special, 0x2013}}, {"emspace", {Kw::Special, 0x2003}},
@@ -98,7 +104,7 @@ Table MakeTable() {
     // Destinations whose text is never shown, starred or not.
     for (std::string_view name :
          {"stylesheet", "info", "generator", "header", "headerl", "headerr", "headerf", "footer", "footerl",
-          "footerr", "footerf", "listtable", "listoverridetable",
+          "footerr", "footerf",
           "revtbl", "rsidtbl", "xe", "tc", "txe", "template", "filetbl", "pgdsctbl", "objdata",
           "annotation", "atnid", "atnauthor", "atndate", "atnref", "ftnsep", "ftnsepc", "ftncn", "aftnsep",
           "aftnsepc", "aftncn", "bkmkstart", "bkmkend", "do", "themedata", "colorschememapping",

@@ -38,6 +38,9 @@ enum class Kw {
     // paragraph numbering
     NumberBullet, NumberBody, NumberDecimal, NumberUpperLetter, NumberLowerLetter, NumberUpperRoman,
     NumberLowerRoman, NumberStart, NumberFont,
+    // list tables
+    ListTable, ListOverrideTable, List, ListId, ListLevel, LevelFormat, LevelStart, LevelText, LevelNumbers,
+    ListOverride, ListIndex, ListLevelIndex,
     // characters
     Line, Tab, Special,
 };

@@ -47,6 +47,8 @@ bool IsKnownStarred(Kw kw) {
     case Kw::NestTableProps:
     case Kw::ParaNumbering:
     case Kw::Footnote:
+    case Kw::ListTable:
+    case Kw::ListOverrideTable:
         return true;
     default:
         return false;
@@ -239,6 +241,7 @@ void RtfParser::Finishing(Group& g) {
         AddNumberLabel(label);
     }
     if ((g.frame.owns & kNote) && notes_) notes_->CloseParagraph(g.para, g.chr);
+    if ((g.frame.owns & kList) && lists_.size() < 4096) lists_[listIdBeingRead_] = std::move(listBeingRead_);
 }
 
 bool RtfParser::ConsumeUnicodeSkip() {
@@ -279,7 +282,16 @@ void RtfParser::OnByte(unsigned char byte, bool escaped) {
     if (f.dest == Dest::Skip || ConsumeUnicodeSkip()) return;
     switch (f.dest) {
     case Dest::Normal:
-        if (!Top().chr.hidden) Out().AddByte(byte, CodePageFor(Top().chr), Top().chr);
+        if (!Top().chr.hidden) {
+            BeforeText();
+            Out().AddByte(byte, CodePageFor(Top().chr), Top().chr);
+        }
+        break;
+    case Dest::LevelText:
+        if (!listBeingRead_.empty() && listBeingRead_.back().text.size() < 64) {
+            const char c = static_cast<char>(byte);
+            listBeingRead_.back().text += textDecoder_.Decode(tables_.codePage, std::string_view(&c, 1));
+        }
         break;
     case Dest::FontTable:
         if (byte == ';' && !escaped) {
@@ -308,6 +320,8 @@ void RtfParser::OnByte(unsigned char byte, bool escaped) {
     case Dest::NumberAfter: Collect(numbering_.after, byte, 32); break;
     case Dest::ShapeInst:
     case Dest::Numbering:
+    case Dest::ListTable:
+    case Dest::ListOverrideTable:
     case Dest::Skip:
         break;
     }
@@ -334,13 +348,13 @@ void RtfParser::OnSymbol(char symbol) {
         if (f.dest == Dest::Normal) EndParagraph();
         break;
     case '~':
-        if (Shows()) Out().AddUnit(0x00A0, c);
+        if (Shows()) BeforeText(), Out().AddUnit(0x00A0, c);
         break;
     case '-':
         if (Shows()) Out().AddUnit(0x00AD, c);
         break;
     case '_':
-        if (Shows()) Out().AddUnit(0x2011, c);
+        if (Shows()) BeforeText(), Out().AddUnit(0x2011, c);
         break;
     default:
         break;  // \| \: and the like mark index entries and formulas
@@ -383,6 +397,13 @@ void RtfParser::OnWord(const Token& t) {
         break;
     case Dest::Numbering:
         OnNumberingWord(k.kw, t);
+        break;
+    case Dest::ListTable:
+    case Dest::ListOverrideTable:
+        OnListWord(k.kw, t);
+        break;
+    case Dest::LevelText:
+        if (k.kw == Kw::Unicode) AddUnicode(t.param);
         break;
     default:
         break;
@@ -464,6 +485,19 @@ bool RtfParser::OnDestinationWord(Kw kw) {
     case Kw::NumberText:
         if (body) labelWritten_ = true;
         return false;
+    case Kw::ListTable:
+    case Kw::ListOverrideTable:
+        if (!body) return false;
+        f.dest = kw == Kw::ListTable ? Dest::ListTable : Dest::ListOverrideTable;
+        return true;
+    case Kw::LevelText:
+        if (f.dest != Dest::ListTable) return false;
+        f.dest = Dest::LevelText;
+        return true;
+    case Kw::LevelNumbers:
+        if (f.dest != Dest::ListTable) return false;
+        f.dest = Dest::Skip;  // where the numbers stand is known from the text itself
+        return true;
     case Kw::NonShpPict:  // the same picture again, for older readers
     case Kw::SkipDestination:
         f.dest = Dest::Skip;
@@ -574,22 +608,25 @@ void RtfParser::OnBodyWord(Kw kw, char16_t character, const Token& t) {
     case Kw::ParaShading: p.shading = std::max(0, t.param); break;
     case Kw::ParaShadingPercent: p.shadingPercent = std::clamp(t.param, 0, 10000); break;
     case Kw::Style: p.style = t.param; break;
+    case Kw::ListIndex: p.list = std::max(0, t.param); break;
+    case Kw::ListLevelIndex: p.listLevel = std::clamp(t.param, 0, 8); break;
     case Kw::ContextualSpace: p.contextual = true; break;
 
     case Kw::NoteMark:
         if (Shows()) {
             const int number = TopFrame().target == Target::Notes ? noteCount_ : noteCount_ + 1;
+            BeforeText();
             Out().AddText(QString::number(std::max(number, 1)), c);
         }
         break;
     case Kw::Line:
-        if (Shows()) Out().AddUnit(QChar::LineSeparator, c);
+        if (Shows()) BeforeText(), Out().AddUnit(QChar::LineSeparator, c);
         break;
     case Kw::Tab:
-        if (Shows()) Out().AddUnit(u'\t', c);
+        if (Shows()) BeforeText(), Out().AddUnit(u'\t', c);
         break;
     case Kw::Special:
-        if (Shows()) Out().AddUnit(character, c);
+        if (Shows()) BeforeText(), Out().AddUnit(character, c);
         break;
     default:
         OnTableWord(kw, t);
@@ -665,6 +702,7 @@ void RtfParser::OnTableWord(Kw kw, const Token& t) {
     case Kw::NestedCell: {
         const int depth = kw == Kw::Cell ? 1 : std::max(2, p.tableDepth);
         p.tableDepth = std::max(p.tableDepth, depth);
+        BeforeText();
         Out().EndCell(depth, p, g.chr);
         labelWritten_ = false;
         break;
@@ -748,6 +786,14 @@ void RtfParser::AddUnicode(std::int32_t param) {
     // negative values.
     long long value = param < 0 ? static_cast<long long>(param) + 65536 : param;
     Group& g = Top();
+    if (TopFrame().dest == Dest::LevelText) {
+        if (value > 0 && value < 0x10000 && !listBeingRead_.empty() && listBeingRead_.back().text.size() < 64) {
+            listBeingRead_.back().text += QChar(static_cast<char16_t>(value));
+        }
+        pendingSkip_ = g.frame.unicodeSkip;
+        return;
+    }
+    if (Shows()) BeforeText();
     if (value >= 0xF020 && value <= 0xF0FF && Shows()) {
         // A symbol font's glyph written at U+F000 plus its byte, as list
         // labels often are: the character of that byte in the font.
@@ -763,6 +809,7 @@ void RtfParser::AddUnicode(std::int32_t param) {
 }
 
 void RtfParser::EndParagraph() {
+    if (!Top().chr.hidden) BeforeText();
     Out().EndParagraph(Top().para, Top().chr);
     labelWritten_ = false;
     lastParagraphNumbered_ = paragraphNumbered_;
@@ -823,6 +870,90 @@ void RtfParser::AddNumberLabel(const CharState& format) {
     out.AddText(label, format);
     out.AddUnit(u'\t', format);
     labelWritten_ = true;
+}
+
+void RtfParser::OnListWord(Kw kw, const Token& t) {
+    const int value = t.hasParam ? t.param : 0;
+    switch (kw) {
+    case Kw::List:
+        listBeingRead_.clear();
+        listIdBeingRead_ = 0;
+        TopFrame().owns |= kList;
+        break;
+    case Kw::ListId:
+        (TopFrame().dest == Dest::ListTable ? listIdBeingRead_ : overrideListId_) = value;
+        break;
+    case Kw::ListLevel:
+        if (listBeingRead_.size() < 9) listBeingRead_.emplace_back();
+        break;
+    case Kw::LevelFormat:
+        if (!listBeingRead_.empty()) listBeingRead_.back().format = value;
+        break;
+    case Kw::LevelStart:
+        if (!listBeingRead_.empty()) listBeingRead_.back().start = std::clamp(value, 0, 1000000);
+        break;
+    case Kw::ListIndex:
+        if (TopFrame().dest == Dest::ListOverrideTable && listOverrides_.size() < 4096) listOverrides_[value] = overrideListId_;
+        break;
+    default:
+        break;
+    }
+}
+
+// A paragraph of a list whose document did not write its label out
+// (\listtext) gets the label its list level describes, before its text.
+void RtfParser::BeforeText() {
+    const ParaState& para = Top().para;
+    if (labelWritten_ || para.list <= 0 || TopFrame().dest != Dest::Normal) return;
+    labelWritten_ = true;
+    const QString label = ListLabel(para);
+    if (label.isEmpty()) return;
+    DocumentBuilder& out = Out();
+    out.AddText(label, Top().chr);
+    out.AddUnit(u'\t', Top().chr);
+}
+
+QString RtfParser::ListLabel(const ParaState& para) {
+    auto override = listOverrides_.find(para.list);
+    if (override == listOverrides_.end()) return {};
+    auto list = lists_.find(override->second);
+    if (list == lists_.end() || list->second.empty()) return {};
+    const std::vector<ListLevel>& levels = list->second;
+    const auto level = std::min(static_cast<std::size_t>(para.listLevel), levels.size() - 1);
+    ListCounters& counters = listCounters_[override->second];
+    counters.value[level] = counters.started[level] ? counters.value[level] + 1 : levels[level].start;
+    counters.started[level] = true;
+    for (std::size_t deeper = level + 1; deeper < counters.started.size(); ++deeper) counters.started[deeper] = false;
+
+    const auto number = [&](std::size_t k) {
+        const int n = counters.started[k] ? counters.value[k] : levels[k].start;
+        switch (levels[k].format) {
+        case 1: return Roman(n, true);
+        case 2: return Roman(n, false);
+        case 3: return Letters(n, true);
+        case 4: return Letters(n, false);
+        case 22: return QString::number(n).rightJustified(2, u'0');
+        case 23:
+        case 255: return QString();
+        default: return QString::number(n);
+        }
+    };
+    const QString& text = levels[level].text;
+    if (text.isEmpty()) return levels[level].format == 23 ? QString(QChar(0x2022)) : number(level) + u'.';
+    QString label;
+    const qsizetype length = std::min<qsizetype>(text[0].unicode(), text.size() - 1);
+    for (qsizetype i = 1; i <= length; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 9) {
+            if (c < levels.size()) label += number(c);
+        } else if (c >= 0xF020 && c <= 0xF0FF) {  // a symbol font's bullet
+            const char byte = static_cast<char>(c & 0xFF);
+            label += textDecoder_.Decode(byte == '\xB7' ? kSymbolFontPage : kWingdingsFontPage, std::string_view(&byte, 1));
+        } else {
+            label += QChar(c);
+        }
+    }
+    return label;
 }
 
 void RtfParser::CommitFont() {
@@ -904,6 +1035,7 @@ void RtfParser::FinishPicture() {
         if (!withinBudget(box.boundedTo(QSize(2048, 2048)))) box = QSize(16, 16);
         image = PicturePlaceholder(box, alternative);
     }
+    BeforeText();
     Out().AddImage(image, width, height, Top().chr, alternative);
 }
 

@@ -3,7 +3,9 @@
 #include <QTextDocument>
 
 #include <cstddef>
+#include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -34,10 +36,11 @@ private:
     enum class Dest {
         Normal, Skip, FontTable, ColorTable, Pict, FieldInst,
         ShapeInst, ShapeName, ShapeValue, Numbering, NumberBefore, NumberAfter,
+        ListTable, LevelText, ListOverrideTable,
     };
     enum class Target : std::uint8_t { Main, Notes };
     // What a group began and must finish when it closes.
-    enum Owns : std::uint8_t { kPicture = 1, kNote = 2, kNumbering = 4, kShapeValue = 8 };
+    enum Owns : std::uint8_t { kPicture = 1, kNote = 2, kNumbering = 4, kShapeValue = 8, kList = 16 };
 
     // What a group restores when it closes, however deep it is.
     struct Frame {
@@ -100,6 +103,9 @@ private:
     void OnFontTableWord(Kw kw, const Token& t);
     void OnPictWord(Kw kw, const Token& t);
     void OnNumberingWord(Kw kw, const Token& t);
+    void OnListWord(Kw kw, const Token& t);
+    void BeforeText();
+    QString ListLabel(const ParaState& para);
     void AddUnicode(std::int32_t param);
     void AddNoteMark();
     void StartNote();
@@ -149,6 +155,17 @@ private:
     int numberCounter_ = 0;
     bool lastParagraphNumbered_ = false;
     bool paragraphNumbered_ = false;
+    // Lists of the list table, by \listid, and the overrides (\lsN) that name them.
+    struct ListCounters {
+        std::array<int, 9> value{};
+        std::array<bool, 9> started{};
+    };
+    std::map<int, std::vector<ListLevel>> lists_;
+    std::map<int, int> listOverrides_;
+    std::map<int, ListCounters> listCounters_;
+    std::vector<ListLevel> listBeingRead_;
+    int listIdBeingRead_ = 0;
+    int overrideListId_ = 0;
     int borderTarget_ = -1;     // side of the next cell that \brdrXXX words describe; -1 none
 };
 

@@ -71,6 +71,8 @@ struct ParaState {
     int shading = 0;                      // \cbpatN colour index
     int shadingPercent = 0;               // \shadingN in hundredths of a percent
     int style = 0;                        // \sN
+    int list = 0;                         // \lsN: the list override the paragraph belongs to, 0 none
+    int listLevel = 0;                    // \ilvlN
     bool contextual = false;              // \contextualspace: no space between paragraphs of one style
 
     bool operator==(const ParaState&) const = default;
@@ -93,6 +95,13 @@ struct RowDef {
     Align align = Align::Left;
     int left = 0;  // \trleftN
     int gap = 0;   // \trgaphN: half the space between cells
+};
+
+// One level of a list of the list table: how its number or bullet looks.
+struct ListLevel {
+    int format = 0;  // \levelnfcN: 0 1..2, 1 I II, 2 i ii, 3 A B, 4 a b, 23 bullet, 255 nothing
+    int start = 1;
+    QString text;    // \leveltext: its length, then characters; those below 9 stand for level numbers
 };
 
 struct FontEntry {

@@ -76,6 +76,14 @@ TEST_F(RtfParagraph, ListLabelsFromParagraphNumberingAndSymbolFonts) {
     EXPECT_EQ(BlockWith(Blocks(), "First item").text(), QString::fromUtf8(" •\tFirst item"));
 }
 
+TEST_F(RtfParagraph, ListLabelsFromTheListTableWhenTheDocumentWritesNone) {
+    ReadDocument("converter-lists.rtf");
+    std::vector<QString> texts;
+    for (const QTextBlock& b : Blocks()) texts.push_back(b.text());
+    EXPECT_EQ(texts, (std::vector<QString>{"1.\tone", "1.a)\tsub", "1.b)\tsub two", "2.\ttwo",
+                                            QString::fromUtf8("•\tdot"), "iv)\troman", "7.\twritten", "plain"}));
+}
+
 TEST_F(RtfParagraph, ContextualSpacingUnderlinesAndExpandedText) {
     ReadDocument("word-paragraphs.rtf");
     const auto blocks = Blocks();
