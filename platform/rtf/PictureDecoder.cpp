@@ -54,7 +54,95 @@ bool ReadHeader(std::string_view dib, DibHeader& h) {
     return h.width > 0 && h.height > 0 && h.width <= kMaxSide && h.height <= kMaxSide;
 }
 
+// WMF records that set state and draw nothing.
+bool IsWmfState(std::uint16_t function) {
+    switch (function) {
+    case 0x020B: case 0x020C: case 0x0103: case 0x001E: case 0x0127: case 0x0107: case 0x0102:
+    case 0x0201: case 0x0209: case 0x0104: case 0x0106: case 0x020D: case 0x020E: case 0x012E:
+    case 0x0626: case 0x012D: case 0x01F0: case 0x02FC: case 0x02FA: case 0x0234: case 0x00F7:
+    case 0x0035: case 0x0416: case 0x0220: case 0x0231:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Where the DIB starts in a WMF bitmap record, counted from the record's start; 0 for other records.
+std::size_t WmfBitmapOffset(std::uint16_t function) {
+    switch (function) {
+    case 0x0F43: return 28;  // StretchDIB
+    case 0x0B41: return 26;  // DIBStretchBlt
+    case 0x0940: return 22;  // DIBBitBlt
+    case 0x0D33: return 24;  // SetDIBToDev
+    default: return 0;
+    }
+}
+
+bool IsEmfState(std::uint32_t type) {
+    switch (type) {
+    case 1: case 9: case 10: case 11: case 12: case 13: case 17: case 18: case 19: case 20: case 21: case 22:
+    case 24: case 25: case 28: case 30: case 33: case 34: case 35: case 36: case 37: case 38: case 39: case 40:
+    case 48: case 52: case 58: case 70: case 75: case 95: case 98: case 115:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string WmfBitmap(std::string_view wmf) {
+    std::size_t pos = 0;
+    if (wmf.size() >= 22 && U32(wmf, 0) == 0x9AC6CDD7u) pos = 22;  // the placeable header
+    if (wmf.size() < pos + 18 || U16(wmf, pos + 2) != 9) return {};
+    pos += 18;
+    std::string dib;
+    while (pos + 6 <= wmf.size()) {
+        const std::uint64_t size = std::uint64_t{U32(wmf, pos)} * 2;
+        const std::uint16_t function = U16(wmf, pos + 4);
+        if (function == 0) break;  // the end
+        if (size < 6 || pos + size > wmf.size()) return {};
+        if (const std::size_t offset = WmfBitmapOffset(function)) {
+            if (!dib.empty() || size <= offset) return {};
+            dib = std::string(wmf.substr(pos + offset, size - offset));
+        } else if (!IsWmfState(function)) {
+            return {};
+        }
+        pos += size;
+    }
+    return dib;
+}
+
+std::string EmfBitmap(std::string_view emf) {
+    constexpr std::uint32_t kStretchDIBits = 81;
+    std::size_t pos = 0;
+    std::string dib;
+    while (pos + 8 <= emf.size()) {
+        const std::uint32_t type = U32(emf, pos);
+        const std::uint32_t size = U32(emf, pos + 4);
+        if (size < 8 || size % 4 || pos + size > emf.size()) return {};
+        if (type == 14) break;  // the end
+        if (type == kStretchDIBits && size >= 80) {
+            const std::uint32_t bmiOffset = U32(emf, pos + 48), bmiSize = U32(emf, pos + 52);
+            const std::uint32_t bitsOffset = U32(emf, pos + 56), bitsSize = U32(emf, pos + 60);
+            if (!dib.empty() || bmiOffset > size || bmiSize > size - bmiOffset || bitsOffset > size ||
+                bitsSize > size - bitsOffset) {
+                return {};
+            }
+            dib = std::string(emf.substr(pos + bmiOffset, bmiSize));
+            dib += emf.substr(pos + bitsOffset, bitsSize);
+        } else if (!IsEmfState(type)) {
+            return {};
+        }
+        pos += size;
+    }
+    return dib;
+}
+
 }  // namespace
+
+std::string MetafileBitmap(std::string_view metafile) {
+    const bool emf = metafile.size() >= 44 && U32(metafile, 0) == 1 && metafile.substr(40, 4) == " EMF";
+    return emf ? EmfBitmap(metafile) : WmfBitmap(metafile);
+}
 
 QSize DibSize(std::string_view dib) {
     DibHeader h;

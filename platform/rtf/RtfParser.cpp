@@ -1011,16 +1011,24 @@ void RtfParser::FinishPicture() {
         image = DecodeDeviceBitmap(p.data, p.picW, p.picH, p.bitsPerPixel, p.widthBytes);
         break;
     case Picture::Type::Metafile:
+        // Metafiles are drawing programs of another system; one that only
+        // shows a bitmap shows that bitmap.
+        if (const std::string dib = MetafileBitmap(p.data); !dib.empty() && withinBudget(DibSize(dib))) {
+            image = DecodeDib(dib);
+        }
+        break;
     case Picture::Type::Unknown:
         break;
     }
-    const bool drawable = p.type != Picture::Type::Metafile && p.type != Picture::Type::Unknown;
+    const bool drawable = !image.isNull() || (p.type != Picture::Type::Metafile && p.type != Picture::Type::Unknown);
     if (drawable && image.isNull()) return;  // damaged: there is nothing to show of it
-    if (drawable) {
+    if (drawable && p.type != Picture::Type::Metafile) {
         natural = image.size();
     } else if (p.picW > 0 && p.picH > 0) {
         natural = QSize(static_cast<int>(std::min(p.picW / kHimetricPerPixel, 20000.0)),
                         static_cast<int>(std::min(p.picH / kHimetricPerPixel, 20000.0)));
+    } else if (!image.isNull()) {
+        natural = image.size();
     }
 
     double width = p.goalW > 0 ? p.goalW / kTwipsPerPixel : natural.width();
@@ -1029,8 +1037,8 @@ void RtfParser::FinishPicture() {
     width = std::clamp(width * p.scaleX / 100.0, 1.0, 20000.0);
     height = std::clamp(height * p.scaleY / 100.0, 1.0, 20000.0);
     if (!drawable) {
-        // Metafiles are drawing programs of another system: a framed box of
-        // the picture's size stands in for them, with its alternative text.
+        // Any other metafile: a framed box of the picture's size stands in
+        // for it, with its alternative text.
         QSize box(static_cast<int>(width), static_cast<int>(height));
         if (!withinBudget(box.boundedTo(QSize(2048, 2048)))) box = QSize(16, 16);
         image = PicturePlaceholder(box, alternative);

@@ -109,5 +109,24 @@ TEST_F(RtfPicture, BitmapsShowExactlyAndMetafilesAsFramedBoxesWithTheirDescripti
     EXPECT_TRUE(Text().startsWith("Before"));
 }
 
+TEST_F(RtfPicture, AMetafileThatOnlyShowsABitmapShowsThatBitmap) {
+    ReadDocument("wordpad-metafiles.rtf");
+    auto images = Images();
+    ASSERT_EQ(images.size(), 3u);
+    for (std::size_t i : {0u, 2u}) {  // a WMF and an EMF, each with one bitmap record
+        const QImage& bitmap = images[i].second;
+        ASSERT_EQ(bitmap.size(), QSize(2, 2)) << i;
+        EXPECT_EQ(bitmap.pixelColor(0, 0), QColor(0, 255, 0)) << i;
+        EXPECT_EQ(bitmap.pixelColor(1, 1), QColor(255, 0, 0)) << i;
+    }
+    EXPECT_DOUBLE_EQ(images[0].first.width(), 2.0);    // 30 twips
+    EXPECT_NEAR(images[2].first.width(), 2.0, 0.01);   // 53 hundredths of a millimetre
+    // One that also draws a line is not shown as its bitmap alone.
+    EXPECT_EQ(images[1].second.size(), QSize(20, 20));
+    EXPECT_NE(images[1].second.pixelColor(0, 0), QColor(0, 255, 0));
+    EXPECT_EQ(Text(), "A" + QString(QChar::ObjectReplacementCharacter) + "B" + QChar(QChar::ObjectReplacementCharacter) +
+                          "C" + QChar(QChar::ObjectReplacementCharacter));
+}
+
 }  // namespace
 }  // namespace orvane::rtf::test
