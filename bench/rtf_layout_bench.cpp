@@ -93,6 +93,25 @@ std::string Mixed(std::size_t bytes) {
     return rtf + "}";
 }
 
+// One table of three columns, row after row, up to the size.
+std::string LongTable(std::size_t bytes) {
+    std::string rtf = Header();
+    const std::string row = "\\trowd\\trgaph108\\clbrdrb\\brdrs\\brdrw10\\cellx2000\\cellx5000\\cellx8000"
+                            "\\pard\\intbl Name\\cell Some words of a description\\cell\\qr 12.50\\cell\\row";
+    while (rtf.size() < bytes) rtf += row;
+    return rtf + "\\pard\\par}";
+}
+
+// Plain paragraphs of ordinary text up to the size.
+std::string PlainText(std::size_t bytes) {
+    std::string rtf = Header();
+    while (rtf.size() < bytes) {
+        rtf += "\\pard Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod tempor incididunt ut "
+               "labore et dolore magna aliqua. Ut enim ad minim veniam, quis nostrud exercitation ullamco laboris.\\par\n";
+    }
+    return rtf + "}";
+}
+
 std::string Nested(int depth) {
     std::string rtf = Header() + "before ";
     for (int i = 0; i < depth; ++i) rtf += "{\\b ";
@@ -179,6 +198,8 @@ int main(int argc, char** argv) {
         {"word-1000000", [] { return LongWord(1000000); }},
         {"fonts-20000", [] { return ManyFonts(20000); }},
         {"mixed-10MB", [] { return Mixed(10u * 1024 * 1024); }},
+        {"table-10MB", [] { return LongTable(10u * 1024 * 1024); }},
+        {"plain-10MB", [] { return PlainText(10u * 1024 * 1024); }},
         {"nested-100000", [] { return Nested(100000); }},
     };
     std::vector<std::string> wanted(argv + 1, argv + argc);

@@ -86,6 +86,8 @@ struct CellDef {
     int shadingPercent = 0;  // \clshdngN
     int verticalMerge = 0;   // 1 first of a vertical merge, 2 merged into the one above
     int horizontalMerge = 0; // 1 first of a horizontal merge, 2 merged into the one before
+
+    bool operator==(const CellDef&) const = default;
 };
 
 // A table row as \trowd ... describes it.

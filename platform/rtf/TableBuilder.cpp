@@ -275,14 +275,21 @@ void TableBuilder::FormatRow(Level& level, const RowDef& definition) {
     const auto startOf = [&](int cell) { return starts[static_cast<std::size_t>(cell)]; };
     const auto spanOf = [&](int first, int last) { return startOf(last + 1) - startOf(first); };
 
-    const double padding = std::max(0, definition.gap) / kTwipsPerPixel;
+    if (definition.cells != formattedCells_ || definition.gap != formattedGap_) {
+        const double padding = std::max(0, definition.gap) / kTwipsPerPixel;
+        cellFormats_.clear();
+        for (const CellDef& cell : definition.cells) {
+            cellFormats_.push_back(CellFormat(cell));
+            cellFormats_.back().setLeftPadding(padding);
+            cellFormats_.back().setRightPadding(padding);
+        }
+        formattedCells_ = definition.cells;
+        formattedGap_ = definition.gap;
+    }
     level.mergeStartRows.resize(static_cast<std::size_t>(table.columns()), -1);
     for (int i = 0; i < fitting; ++i) {
         const CellDef& cell = definition.cells[static_cast<std::size_t>(i)];
-        QTextTableCellFormat format = CellFormat(cell);
-        format.setLeftPadding(padding);
-        format.setRightPadding(padding);
-        table.cellAt(level.row, startOf(i)).setFormat(format);
+        table.cellAt(level.row, startOf(i)).setFormat(cellFormats_[static_cast<std::size_t>(i)]);
         if (spanOf(i, i) > 1) Merge(level, level.row, startOf(i), 1, spanOf(i, i));
 
         int& start = level.mergeStartRows[static_cast<std::size_t>(startOf(i))];

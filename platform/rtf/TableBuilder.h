@@ -23,8 +23,8 @@ namespace orvane::rtf {
 class TableBuilder {
 public:
     static constexpr int kMaxDepth = 16;  // deeper rows are laid into the deepest table
-    static constexpr int kRowsPerTable = 64;
-    static constexpr int kTablesPerFrame = 64;
+    static constexpr int kRowsPerTable = 32;
+    static constexpr int kTablesPerFrame = 16;
 
     TableBuilder(QTextCursor& cursor, const DocumentTables& tables) : cursor_(cursor), tables_(tables) {}
 
@@ -73,6 +73,10 @@ private:
     QTextCursor& cursor_;
     const DocumentTables& tables_;
     std::vector<Level> levels_;  // levels_[d - 1] is the table at depth d
+    // The cell formats of the row last formatted: rows of a table mostly repeat them.
+    std::vector<CellDef> formattedCells_;
+    int formattedGap_ = -1;
+    std::vector<QTextTableCellFormat> cellFormats_;
     QTextFrame* group_ = nullptr;  // the frame that holds the outermost tables
     int groupTables_ = 0;
 };

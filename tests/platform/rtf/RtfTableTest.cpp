@@ -3,6 +3,7 @@
 #include <QTextTable>
 
 #include "RtfTestSupport.h"
+#include "rtf/TableBuilder.h"
 
 namespace orvane::rtf::test {
 namespace {
@@ -106,7 +107,7 @@ TEST_F(RtfTable, ALongTableKeepsEveryRowInOrderInPartsOfEqualColumns) {
     int next = 0;
     for (QTextTable* t : Tables()) {
         EXPECT_EQ(Widths(t), (std::vector<double>{1000 / 15.0, 2000 / 15.0}));
-        EXPECT_LE(t->rows(), 64);
+        EXPECT_LE(t->rows(), TableBuilder::kRowsPerTable);
         for (int row = 0; row < t->rows(); ++row) EXPECT_EQ(CellText(t, row, 0), "r" + QString::number(next++));
     }
     EXPECT_EQ(next, 300);
