@@ -24,6 +24,43 @@ QString DecodeCp1252(std::string_view bytes) {
     return out;
 }
 
+char16_t SymbolFontCharacter(unsigned char b) {
+    static constexpr char16_t kGreek[26] = {0x3B1, 0x3B2, 0x3C7, 0x3B4, 0x3B5, 0x3C6, 0x3B3, 0x3B7, 0x3B9,
+                                            0x3D5, 0x3BA, 0x3BB, 0x3BC, 0x3BD, 0x3BF, 0x3C0, 0x3B8, 0x3C1,
+                                            0x3C3, 0x3C4, 0x3C5, 0x3D6, 0x3C9, 0x3BE, 0x3C8, 0x3B6};
+    if (b >= 'a' && b <= 'z') return kGreek[b - 'a'];
+    if (b >= 'A' && b <= 'Z') return static_cast<char16_t>(kGreek[b - 'A'] == 0x3D5 ? 0x3D1 : kGreek[b - 'A'] - 0x20);
+    switch (b) {
+    case 0xB7: return 0x2022;
+    case 0xA5: return 0x221E;
+    case 0xB1: return 0x00B1;
+    case 0xB4: return 0x00D7;
+    case 0xAE: return 0x2192;
+    case 0xAC: return 0x2190;
+    case 0xDE: return 0x21D2;
+    case 0xA3: return 0x2264;
+    case 0xB3: return 0x2265;
+    case 0xB9: return 0x2260;
+    case 0xBB: return 0x2248;
+    default: return b;
+    }
+}
+
+char16_t WingdingsCharacter(unsigned char b) {
+    switch (b) {
+    case 0x6C: return 0x25CF;
+    case 0x6E: return 0x25A0;
+    case 0x71: return 0x2751;
+    case 0x76: return 0x2756;
+    case 0xA7: return 0x25AA;
+    case 0xA8: return 0x25FB;
+    case 0xD8: return 0x27A2;
+    case 0xFC: return 0x2714;
+    case 0xFB: return 0x2718;
+    default: return 0x2022;  // some other bullet
+    }
+}
+
 std::string ConverterName(int codePage) {
     switch (codePage) {
     case 437: return "IBM437";
@@ -63,6 +100,11 @@ int CodePageForCharset(int charset) {
     }
 }
 
+bool IsDoubleByteCodePage(int codePage) {
+    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 || codePage == 1361 ||
+           codePage == 65001;
+}
+
 QStringDecoder* CodePageDecoder::Converter(int codePage) {
     auto it = converters_.find(codePage);
     if (it == converters_.end()) {
@@ -77,7 +119,19 @@ QStringDecoder* CodePageDecoder::Converter(int codePage) {
 
 QString CodePageDecoder::Decode(int codePage, std::string_view bytes) {
     if (bytes.empty()) return {};
-    if (codePage == 1252 || codePage <= 0) return DecodeCp1252(bytes);
+    if (codePage == kSymbolFontPage || codePage == kWingdingsFontPage) {
+        QString out;
+        for (char ch : bytes) {
+            auto b = static_cast<unsigned char>(ch);
+            out.append(QChar(codePage == kSymbolFontPage ? SymbolFontCharacter(b) : WingdingsCharacter(b)));
+        }
+        return out;
+    }
+    // A lone byte is never a double-byte character: a list label such as
+    // \'b7 in a font declared with a Far East charset is meant as Windows-1252.
+    if (codePage == 1252 || codePage <= 0 || (bytes.size() == 1 && IsDoubleByteCodePage(codePage))) {
+        return DecodeCp1252(bytes);
+    }
     if (QStringDecoder* converter = Converter(codePage)) {
         converter->resetState();  // each run of bytes stands on its own
         return converter->decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));

@@ -11,6 +11,13 @@
 namespace orvane::rtf {
 
 inline constexpr int kDefaultCodePage = 1252;
+// Fonts with \fcharset2 number glyphs, not characters; these two are common
+// enough (list bullets, Greek letters) to be read as the characters they show.
+inline constexpr int kSymbolFontPage = -42;
+inline constexpr int kWingdingsFontPage = -43;
+
+// Whether a character of the code page may take more than one byte.
+bool IsDoubleByteCodePage(int codePage);
 
 // The Windows code page that a font's \fcharsetN stands for; 0 when the
 // charset names no code page of its own (ANSI and DEFAULT take the

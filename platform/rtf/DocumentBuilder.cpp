@@ -3,6 +3,7 @@
 #include <QBrush>
 #include <QFont>
 #include <QTextBlockFormat>
+#include <QTextDocumentFragment>
 #include <QTextImageFormat>
 #include <QTextOption>
 #include <QUrl>
@@ -13,9 +14,18 @@ namespace orvane::rtf {
 namespace {
 
 constexpr double kTwipsPerPixel = 15.0;  // at 96 dpi
+constexpr char16_t kBreakOpportunity = 0x200B;
+const QColor kLinkColor(5, 99, 193);
 
 bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+// Where a line may break without help: blanks, hyphens, and the scripts
+// (CJK and beyond) that break between characters.
+bool BreaksLine(char16_t u) {
+    return u == u' ' || u == u'\t' || u == u'-' || u == 0x00AD || u == kBreakOpportunity || u == QChar::LineSeparator ||
+           u == 0x2013 || u == 0x2014 || (u >= 0x2E80 && !IsLowSurrogate(u) && !IsHighSurrogate(u) && u < 0xF900);
+}
 
 // QTextDocument gives a few characters a structural meaning (block and
 // frame markers, the object placeholder); text must not smuggle them in.
@@ -38,12 +48,29 @@ void Sanitize(QString& text) {
     }
 }
 
+QTextCharFormat::UnderlineStyle UnderlineStyleFor(Underline u) {
+    switch (u) {
+    case Underline::None: return QTextCharFormat::NoUnderline;
+    case Underline::Dotted: return QTextCharFormat::DotLine;
+    case Underline::Dash: return QTextCharFormat::DashUnderline;
+    case Underline::DashDot: return QTextCharFormat::DashDotLine;
+    case Underline::DashDotDot: return QTextCharFormat::DashDotDotLine;
+    case Underline::Wave: return QTextCharFormat::WaveUnderline;
+    case Underline::Single:
+    case Underline::Double:  // Qt draws no double line: the nearest is one line
+        break;
+    }
+    return QTextCharFormat::SingleUnderline;
+}
+
 }  // namespace
 
 // One edit block around the whole load: without it every insertion lays
 // out its block again, which is quadratic in the length of a paragraph.
-DocumentBuilder::DocumentBuilder(QTextDocument& doc, const DocumentTables& tables)
-    : doc_(doc), tables_(tables), cursor_(&doc) {
+DocumentBuilder::DocumentBuilder(QTextDocument& doc, QTextDocument& resources, const DocumentTables& tables,
+                                 const std::vector<RowDef>& rowDefinitions)
+    : doc_(doc), resources_(resources), tables_(tables), rowDefinitions_(rowDefinitions), cursor_(&doc),
+      tableBuilder_(cursor_, tables) {
     cursor_.beginEditBlock();
 }
 
@@ -51,26 +78,57 @@ DocumentBuilder::~DocumentBuilder() {
     if (editing_) cursor_.endEditBlock();
 }
 
-QTextCharFormat DocumentBuilder::MakeCharFormat(const CharState& s) const {
+QString DocumentBuilder::FamilyFor(const FontEntry& font) {
+    auto it = families_.find(font.family);
+    if (it != families_.end()) return it->second;
+    QString shown = font.family;
+    if (shownFamilies_.size() >= kMaxFamilies && !shownFamilies_.contains(shown)) {
+        // Each family is looked up among the system's fonts when it is laid
+        // out; thousands of them freeze the window.
+        shown = font.kind == 'r' ? QStringLiteral("serif") : font.kind == 'm' ? QStringLiteral("monospace") : QString();
+    }
+    if (!shown.isEmpty()) shownFamilies_.insert(shown);
+    families_.emplace(font.family, shown);
+    return shown;
+}
+
+QTextCharFormat DocumentBuilder::MakeCharFormat(const CharState& s) {
     QTextCharFormat f;
     if (s.bold) f.setFontWeight(QFont::Bold);
     if (s.italic) f.setFontItalic(true);
-    if (s.underline) f.setFontUnderline(true);
+    if (s.underline != Underline::None) f.setUnderlineStyle(UnderlineStyleFor(s.underline));
     if (s.strike) f.setFontStrikeOut(true);
     if (const FontEntry* font = tables_.FontFor(s.font); font && !font->family.isEmpty()) {
-        f.setFontFamilies({font->family});
+        if (QString family = FamilyFor(*font); !family.isEmpty()) f.setFontFamilies({family});
     }
     if (s.halfPoints > 0) f.setFontPointSize(s.halfPoints / 2.0);
     if (const QColor* c = tables_.ColorFor(s.foreColor)) f.setForeground(QBrush(*c));
     if (const QColor* c = tables_.ColorFor(s.backColor)) f.setBackground(QBrush(*c));
     if (s.vertical > 0) f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
     if (s.vertical < 0) f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+    if (s.raise != 0) {
+        // \up and \dn count half-points; Qt counts percent of the font's height.
+        const double points = s.halfPoints > 0 ? s.halfPoints / 2.0 : (doc_.defaultFont().pointSizeF() > 0 ? doc_.defaultFont().pointSizeF() : 12.0);
+        f.setBaselineOffset(s.raise / 2.0 / points * 100.0);
+    }
+    if (s.expand != 0) {
+        f.setFontLetterSpacingType(QFont::AbsoluteSpacing);
+        f.setFontLetterSpacing(s.expand / kTwipsPerPixel);
+    }
     if (s.caps == 1) f.setFontCapitalization(QFont::AllUppercase);
     if (s.caps == 2) f.setFontCapitalization(QFont::SmallCaps);
+    if (s.link > 0 && static_cast<std::size_t>(s.link) < tables_.links.size()) {
+        const QString& target = tables_.links[static_cast<std::size_t>(s.link)];
+        f.setAnchor(true);
+        f.setAnchorHref(target);
+        f.setToolTip(target);
+        if (!tables_.ColorFor(s.foreColor)) f.setForeground(QBrush(kLinkColor));
+        if (s.underline == Underline::None) f.setFontUnderline(true);
+    }
     return f;
 }
 
-QTextBlockFormat DocumentBuilder::MakeBlockFormat(const ParaState& p) {
+QTextBlockFormat DocumentBuilder::MakeBlockFormat(const ParaState& p) const {
     QTextBlockFormat f;
     switch (p.align) {
     case Align::Left: f.setAlignment(Qt::AlignLeft); break;
@@ -78,7 +136,10 @@ QTextBlockFormat DocumentBuilder::MakeBlockFormat(const ParaState& p) {
     case Align::Right: f.setAlignment(Qt::AlignRight); break;
     case Align::Justify: f.setAlignment(Qt::AlignJustify); break;
     }
-    if (p.leftIndent) f.setLeftMargin(p.leftIndent / kTwipsPerPixel);
+    // A first line that hangs left of the page is shifted right with the
+    // whole paragraph, as word processors do, so its label stays visible.
+    const int leftIndent = std::max(p.leftIndent, -p.firstIndent);
+    if (leftIndent) f.setLeftMargin(leftIndent / kTwipsPerPixel);
     if (p.rightIndent) f.setRightMargin(p.rightIndent / kTwipsPerPixel);
     if (p.firstIndent) f.setTextIndent(p.firstIndent / kTwipsPerPixel);
     if (p.spaceBefore) f.setTopMargin(p.spaceBefore / kTwipsPerPixel);
@@ -87,14 +148,28 @@ QTextBlockFormat DocumentBuilder::MakeBlockFormat(const ParaState& p) {
     // edge. A hanging first line also stops at the left indent, which is
     // what puts list text after "\bullet\tab" in line with the lines below.
     QList<QTextOption::Tab> tabs;
-    const int firstLineStart = p.leftIndent + p.firstIndent;
+    const int shift = leftIndent - p.leftIndent;
+    const int firstLineStart = leftIndent + p.firstIndent;
     for (int i = 0; i < p.tabCount; ++i) {
-        if (p.tabStops[i] > firstLineStart) tabs.append(QTextOption::Tab((p.tabStops[i] - firstLineStart) / kTwipsPerPixel, QTextOption::LeftTab));
+        const TabStop& stop = p.tabStops[static_cast<std::size_t>(i)];
+        const int at = stop.position + shift;
+        if (at <= firstLineStart) continue;
+        QTextOption::Tab tab((at - firstLineStart) / kTwipsPerPixel, QTextOption::LeftTab);
+        switch (stop.kind) {
+        case TabKind::Right: tab.type = QTextOption::RightTab; break;
+        case TabKind::Center: tab.type = QTextOption::CenterTab; break;
+        case TabKind::Decimal:
+            tab.type = QTextOption::DelimiterTab;
+            tab.delimiter = u'.';
+            break;
+        case TabKind::Left: break;
+        }
+        tabs.append(tab);
     }
     if (p.firstIndent < 0) tabs.append(QTextOption::Tab(-p.firstIndent / kTwipsPerPixel, QTextOption::LeftTab));
     if (!tabs.isEmpty()) {
-        std::sort(tabs.begin(), tabs.end(), [](const QTextOption::Tab& a, const QTextOption::Tab& b) { return a.position < b.position; });
-        tabs.erase(std::unique(tabs.begin(), tabs.end()), tabs.end());
+        std::stable_sort(tabs.begin(), tabs.end(), [](const QTextOption::Tab& a, const QTextOption::Tab& b) { return a.position < b.position; });
+        tabs.erase(std::unique(tabs.begin(), tabs.end(), [](const QTextOption::Tab& a, const QTextOption::Tab& b) { return a.position == b.position; }), tabs.end());
         f.setTabPositions(tabs);
     }
     if (p.lineSpacing != 0) {
@@ -107,7 +182,19 @@ QTextBlockFormat DocumentBuilder::MakeBlockFormat(const ParaState& p) {
             f.setLineHeight(-p.lineSpacing / kTwipsPerPixel, QTextBlockFormat::FixedHeight);
         }
     }
+    if (const QColor* c = tables_.ColorFor(p.shading)) {
+        f.setBackground(*c);
+    } else if (p.shadingPercent > 0) {
+        const int grey = 255 - 255 * std::min(p.shadingPercent, 10000) / 10000;
+        f.setBackground(QColor(grey, grey, grey));
+    }
     return f;
+}
+
+void DocumentBuilder::SetTableDepth(int depth) {
+    if (depth == tableDepth_) return;
+    FlushText();
+    tableDepth_ = depth;
 }
 
 void DocumentBuilder::Prepare(const CharState& format) {
@@ -137,11 +224,62 @@ void DocumentBuilder::FlushText() {
     blockHasContent_ = true;
 }
 
+// Puts the cursor where the next content goes: into the table cell its
+// depth asks for, and into a new block after a \par.
 void DocumentBuilder::StartPendingBlock(const CharState& format) {
+    if (tableBuilder_.Enter(tableDepth_, rowDefinitions_)) {
+        blockPending_ = false;
+        blockHasContent_ = false;
+        wordLength_ = blockLength_ = 0;
+        paragraphFirstBlock_ = -1;
+    }
     if (!blockPending_) return;
     blockPending_ = false;
     blockHasContent_ = false;
     cursor_.insertBlock(QTextBlockFormat(), MakeCharFormat(format));
+}
+
+void DocumentBuilder::SplitLongParagraph() {
+    FlushText();
+    if (paragraphFirstBlock_ < 0) paragraphFirstBlock_ = cursor_.blockNumber();
+    cursor_.insertBlock(QTextBlockFormat(), MakeCharFormat(runFormat_));
+    blockLength_ = 0;
+}
+
+// Gives the paragraph its format; a paragraph split into several blocks
+// keeps its spacing and first-line indent at its ends only.
+void DocumentBuilder::FormatParagraph(const QTextBlockFormat& format) {
+    if (paragraphFirstBlock_ < 0) {
+        cursor_.setBlockFormat(format);
+        return;
+    }
+    const int last = cursor_.blockNumber();
+    for (QTextBlock b = doc_.findBlockByNumber(paragraphFirstBlock_); b.isValid() && b.blockNumber() <= last; b = b.next()) {
+        QTextBlockFormat part = format;
+        if (b.blockNumber() > paragraphFirstBlock_) {
+            part.setTopMargin(0);
+            part.setTextIndent(0);
+        }
+        if (b.blockNumber() < last) part.setBottomMargin(0);
+        QTextCursor(b).setBlockFormat(part);
+    }
+    paragraphFirstBlock_ = -1;
+}
+
+void DocumentBuilder::CountWordCharacter(bool breaks) {
+    ++blockLength_;
+    if (breaks) {
+        wordLength_ = 0;
+        if (blockLength_ >= kLongestBlock) SplitLongParagraph();
+        return;
+    }
+    // A line breaker looks for the end of a word on every line it fills;
+    // a word of a million letters makes that quadratic.
+    if (++wordLength_ > kLongestWord && (wordLength_ - kLongestWord) % kWordPiece == 0) {
+        FlushBytes();
+        run_.append(QChar(kBreakOpportunity));
+        if (blockLength_ >= kLongestBlock) SplitLongParagraph();
+    }
 }
 
 void DocumentBuilder::AddByte(unsigned char byte, int codePage, const CharState& format) {
@@ -152,7 +290,9 @@ void DocumentBuilder::AddByte(unsigned char byte, int codePage, const CharState&
         FlushBytes();
         bytesCodePage_ = codePage;
     }
+    // Break opportunities go only between characters of single-byte pages.
     bytes_.push_back(static_cast<char>(byte));
+    if (!IsDoubleByteCodePage(codePage)) CountWordCharacter(byte == ' ' || byte == '\t' || byte == '-');
 }
 
 void DocumentBuilder::AddUnit(char16_t unit, const CharState& format) {
@@ -164,6 +304,7 @@ void DocumentBuilder::AddUnit(char16_t unit, const CharState& format) {
             run_.append(QChar(highSurrogate_));
             run_.append(QChar(unit));
             highSurrogate_ = 0;
+            CountWordCharacter(false);
             return;
         }
         run_.append(QChar(QChar::ReplacementCharacter));
@@ -171,11 +312,10 @@ void DocumentBuilder::AddUnit(char16_t unit, const CharState& format) {
     }
     if (IsHighSurrogate(unit)) {
         highSurrogate_ = unit;
-    } else if (IsLowSurrogate(unit)) {
-        run_.append(QChar(QChar::ReplacementCharacter));
-    } else {
-        run_.append(QChar(unit));
+        return;
     }
+    run_.append(IsLowSurrogate(unit) ? QChar(QChar::ReplacementCharacter) : QChar(unit));
+    CountWordCharacter(BreaksLine(unit));
 }
 
 void DocumentBuilder::AddCodePoint(char32_t cp, const CharState& format) {
@@ -189,31 +329,101 @@ void DocumentBuilder::AddCodePoint(char32_t cp, const CharState& format) {
     AddUnit(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)), format);
 }
 
+void DocumentBuilder::AddText(const QString& text, const CharState& format) {
+    for (QChar c : text) AddUnit(c.unicode(), format);
+}
+
 void DocumentBuilder::EndParagraph(const ParaState& para, const CharState& format) {
     FlushText();
     StartPendingBlock(format);
-    cursor_.setBlockFormat(MakeBlockFormat(para));
+    QTextBlockFormat block = MakeBlockFormat(para);
+    // Paragraphs of one style that ask for it keep no space between them.
+    if (para.contextual && lastContextual_ && para.style == lastStyle_) {
+        block.setTopMargin(0);
+        if (QTextBlock previous = cursor_.block().previous(); previous.isValid()) {
+            QTextCursor before(previous);
+            QTextBlockFormat previousFormat = previous.blockFormat();
+            previousFormat.setBottomMargin(0);
+            before.setBlockFormat(previousFormat);
+        }
+    }
+    lastContextual_ = para.contextual;
+    lastStyle_ = para.style;
+    FormatParagraph(block);
     // An empty paragraph is as high as the font of its paragraph mark.
     if (!blockHasContent_) cursor_.setBlockCharFormat(MakeCharFormat(format));
     blockPending_ = true;
+    wordLength_ = 0;
+    blockLength_ = 0;
 }
 
-void DocumentBuilder::AddImage(const QImage& image, double widthPx, double heightPx, const CharState& format) {
+void DocumentBuilder::EndCell(int depth, const ParaState& para, const CharState& format) {
+    FlushText();
+    SetTableDepth(std::max(depth, tableDepth_));
+    if (!blockPending_) {
+        StartPendingBlock(format);
+        FormatParagraph(MakeBlockFormat(para));
+        if (!blockHasContent_) cursor_.setBlockCharFormat(MakeCharFormat(format));
+    }
+    blockPending_ = false;
+    tableBuilder_.EndCell(depth, rowDefinitions_);
+    blockHasContent_ = false;
+    wordLength_ = blockLength_ = 0;
+    paragraphFirstBlock_ = -1;
+}
+
+void DocumentBuilder::EndRow(int depth, const RowDef& row) {
+    FlushText();
+    blockPending_ = false;
+    tableBuilder_.EndRow(depth, row);
+    blockHasContent_ = false;
+    wordLength_ = blockLength_ = 0;
+    paragraphFirstBlock_ = -1;
+}
+
+void DocumentBuilder::AddImage(const QImage& image, double widthPx, double heightPx, const CharState& format,
+                               const QString& toolTip) {
     FlushText();
     StartPendingBlock(format);
-    QUrl url(QStringLiteral("orvane-rtf-image:%1").arg(++imageCount_));
-    doc_.addResource(QTextDocument::ImageResource, url, image);
+    QUrl url(QStringLiteral("orvane-rtf-image:%1-%2").arg(reinterpret_cast<quintptr>(this)).arg(++imageCount_));
+    resources_.addResource(QTextDocument::ImageResource, url, image);
     QTextImageFormat f;
     f.setName(url.toString());
     f.setWidth(widthPx);
     f.setHeight(heightPx);
+    if (!toolTip.isEmpty()) f.setToolTip(toolTip);
     cursor_.insertImage(f);
     blockHasContent_ = true;
+    wordLength_ = 0;
+}
+
+void DocumentBuilder::CloseParagraph(const ParaState& para, const CharState& format) {
+    FlushText();
+    if (blockHasContent_ && !blockPending_) EndParagraph(para, format);
+}
+
+void DocumentBuilder::AppendNotes(const QTextDocument& notes, const ParaState& para) {
+    SetTableDepth(0);
+    FlushText();
+    StartPendingBlock(runFormat_);  // out of any table
+    if (blockHasContent_) {
+        cursor_.setBlockFormat(MakeBlockFormat(para));
+        blockPending_ = true;
+        StartPendingBlock(runFormat_);
+    }
+    QTextBlockFormat rule;
+    rule.setProperty(QTextFormat::BlockTrailingHorizontalRulerWidth, QTextLength(QTextLength::PercentageLength, 33));
+    cursor_.setBlockFormat(rule);
+    cursor_.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    cursor_.insertFragment(QTextDocumentFragment(&notes));
+    blockPending_ = false;
+    blockHasContent_ = false;  // the notes keep their own formats
 }
 
 void DocumentBuilder::Finish(const ParaState& para) {
     FlushText();
-    if (!blockPending_ && blockHasContent_) cursor_.setBlockFormat(MakeBlockFormat(para));
+    if (!blockPending_ && blockHasContent_) FormatParagraph(MakeBlockFormat(para));
+    tableBuilder_.Finish();
     if (editing_) {
         editing_ = false;
         cursor_.endEditBlock();

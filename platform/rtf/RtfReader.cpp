@@ -4,6 +4,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <QTextCursor>
+
 #include "RtfParser.h"
 #include "core/App.h"
 #include "core/Error.h"
@@ -46,11 +48,18 @@ void ReadRtf(std::string_view rtf, QTextDocument& doc) {
         throw Error(errnum::InvalidFileFormat, "Invalid file format: the text is not RTF (it does not begin with {\\rtf)");
     }
     UndoOff undoOff(doc);
+    // Cleared and filled in one edit: a view then lays the new document out
+    // in steps between events, not all at once before it paints.
+    QTextCursor edit(&doc);
+    edit.beginEditBlock();
     doc.clear();
     RtfParser(rtf.substr(start), doc).Run();
+    edit.endEditBlock();
 }
 
-void LoadRtfFile(const std::string& path, QTextDocument& doc) {
+namespace {
+
+std::string ReadRtfFile(const std::string& path) {
     const std::filesystem::path file = App::NativePath(path);
     std::error_code ec;
     auto status = std::filesystem::status(file, ec);
@@ -68,7 +77,21 @@ void LoadRtfFile(const std::string& path, QTextDocument& doc) {
     if (RtfStart(bytes) == std::string_view::npos) {
         throw Error(errnum::InvalidFileFormat, "Invalid file format: " + path + " is not an RTF file");
     }
-    ReadRtf(bytes, doc);
+    return bytes;
+}
+
+}  // namespace
+
+void LoadRtfFile(const std::string& path, QTextDocument& doc) { ReadRtf(ReadRtfFile(path), doc); }
+
+std::unique_ptr<QTextDocument> LoadRtfDocument(const std::string& path, const QTextDocument& like) {
+    const std::string bytes = ReadRtfFile(path);
+    auto doc = std::make_unique<QTextDocument>();
+    doc->setDefaultFont(like.defaultFont());
+    doc->setDefaultTextOption(like.defaultTextOption());
+    doc->setDocumentMargin(like.documentMargin());
+    ReadRtf(bytes, *doc);
+    return doc;
 }
 
 }  // namespace orvane::rtf

@@ -2,6 +2,7 @@
 
 #include <QTextDocument>
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -15,5 +16,10 @@ void ReadRtf(std::string_view rtf, QTextDocument& doc);
 // Reads the whole file and parses it. A missing file is orvane::Error 53, an
 // unreadable one 75, both naming the path. path may use "\" separators.
 void LoadRtfFile(const std::string& path, QTextDocument& doc);
+
+// Reads the file into a new document with the default font and text options
+// of like. A view given a new document lays it out in steps between events;
+// one refilled in place is laid out whole at the next cursor move.
+std::unique_ptr<QTextDocument> LoadRtfDocument(const std::string& path, const QTextDocument& like);
 
 }  // namespace orvane::rtf

@@ -10,13 +10,16 @@
 
 namespace orvane::rtf {
 
+// How text is underlined; the values follow the kinds a word processor offers.
+enum class Underline { None, Single, Double, Dotted, Dash, DashDot, DashDotDot, Wave };
+
 // Character formatting as the control words set it; saved on "{" and
 // restored on "}". Zero and -1 mean "not set": the document's default font
 // then shows through.
 struct CharState {
     bool bold = false;
     bool italic = false;
-    bool underline = false;
+    Underline underline = Underline::None;
     bool strike = false;
     bool hidden = false;
     int font = -1;        // \fN, -1 for the document's default font
@@ -25,11 +28,31 @@ struct CharState {
     int backColor = 0;    // \cbN / \highlightN, 0 = none
     int vertical = 0;     // 1 superscript, -1 subscript
     int caps = 0;         // 1 all capitals, 2 small capitals
+    int raise = 0;        // \upN / -\dnN, half-points above the baseline
+    int expand = 0;       // \expndtwN, twips between characters
+    int link = 0;         // index into DocumentTables::links, 0 = none
 
     bool operator==(const CharState&) const = default;
 };
 
 enum class Align { Left, Center, Right, Justify };
+enum class TabKind { Left, Center, Right, Decimal };
+
+struct TabStop {
+    int position = 0;  // twips from the left edge
+    TabKind kind = TabKind::Left;
+    bool operator==(const TabStop&) const = default;
+};
+
+// One side of a border: 0 width means none.
+struct BorderSide {
+    int width = 0;   // twips
+    int color = 0;   // colour table index, 0 = automatic
+    bool doubled = false;
+    bool operator==(const BorderSide&) const = default;
+};
+
+enum class Side { Top, Left, Bottom, Right };
 
 // Paragraph formatting, in twips; it holds until \pard.
 struct ParaState {
@@ -41,21 +64,60 @@ struct ParaState {
     int spaceAfter = 0;
     int lineSpacing = 0;  // \slN: >0 at least, <0 exactly, 0 single
     bool lineMultiple = false;
-    std::array<int, 16> tabStops{};  // \txN, from the left edge; further ones are dropped
+    std::array<TabStop, 16> tabStops{};  // further ones are dropped
     int tabCount = 0;
+    TabKind nextTabKind = TabKind::Left;  // \tqr and the like, for the next \tx
+    int tableDepth = 0;                   // \intbl / \itapN: 0 outside tables
+    int shading = 0;                      // \cbpatN colour index
+    int shadingPercent = 0;               // \shadingN in hundredths of a percent
+    int style = 0;                        // \sN
+    int list = 0;                         // \lsN: the list override the paragraph belongs to, 0 none
+    int listLevel = 0;                    // \ilvlN
+    bool contextual = false;              // \contextualspace: no space between paragraphs of one style
 
     bool operator==(const ParaState&) const = default;
+};
+
+// A cell of a table row as \clxxx ... \cellxN describe it.
+struct CellDef {
+    int right = 0;  // \cellxN: right edge in twips from the left margin
+    std::array<BorderSide, 4> borders{};
+    int shading = 0;         // \clcbpatN
+    int shadingPercent = 0;  // \clshdngN
+    int verticalMerge = 0;   // 1 first of a vertical merge, 2 merged into the one above
+    int horizontalMerge = 0; // 1 first of a horizontal merge, 2 merged into the one before
+
+    bool operator==(const CellDef&) const = default;
+};
+
+// A table row as \trowd ... describes it.
+struct RowDef {
+    std::vector<CellDef> cells;
+    CellDef next;  // cell properties read before their \cellx
+    Align align = Align::Left;
+    int left = 0;  // \trleftN
+    int gap = 0;   // \trgaphN: half the space between cells
+};
+
+// One level of a list of the list table: how its number or bullet looks.
+struct ListLevel {
+    int format = 0;  // \levelnfcN: 0 1..2, 1 I II, 2 i ii, 3 A B, 4 a b, 23 bullet, 255 nothing
+    int start = 1;
+    QString text;    // \leveltext: its length, then characters; those below 9 stand for level numbers
 };
 
 struct FontEntry {
     QString family;
     int codePage = 0;  // 0: the document's code page
+    char kind = 0;     // 'r' roman, 's' swiss, 'm' modern, 0 other
+    bool symbol = false;  // \fcharset2: glyph positions, not a code page
 };
 
 // What the document's header declares and the body refers to.
 struct DocumentTables {
     std::map<int, FontEntry> fonts;
     std::vector<std::optional<QColor>> colors;  // index 0 is "automatic"
+    std::vector<QString> links{QString()};      // targets of hyperlinks, index 0 unused
     int defaultFont = -1;
     int codePage = 1252;
 

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextEdit>
@@ -446,7 +447,12 @@ void RichTextBox::LoadFile(const std::string& path, std::int32_t fileType) {
     QTextEdit* edit = Edit();
     QTextDocument& document = *edit->document();
     if (fileType == rtfRTF) {
-        rtf::LoadRtfFile(path, document);
+        // A new document: the box lays it out in steps as it shows it, not all at once.
+        QPointer<QTextDocument> previous(&document);  // the box deletes the document it made itself
+        QTextDocument* loaded = rtf::LoadRtfDocument(path, document).release();
+        loaded->setParent(edit);
+        edit->setDocument(loaded);
+        if (previous && previous->parent() == edit) delete previous.data();  // one loaded before
     } else if (fileType == rtfText) {
         TextFile file(App::NativePath(path));
         QString text;

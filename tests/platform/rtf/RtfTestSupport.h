@@ -5,7 +5,10 @@
 #include <QFont>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocumentFragment>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
 
 #include <functional>
 #include <string>
@@ -58,6 +61,42 @@ protected:
         for (int i = 0; i < text.size(); ++i)
             if (std::invoke(property, At(i))) chars += text[i];
         return chars;
+    }
+
+    // A document under tests/platform/rtf/documents, read as the box reads files.
+    void ReadDocument(const std::string& name) {
+        LoadRtfFile(std::string(ORVANE_SOURCE_DIR) + "/tests/platform/rtf/documents/" + name, doc);
+    }
+
+    // Every table, nested ones after the table that holds them.
+    std::vector<QTextTable*> Tables() const {
+        std::vector<QTextTable*> tables;
+        std::function<void(QTextFrame*)> walk = [&](QTextFrame* frame) {
+            for (QTextFrame* child : frame->childFrames()) {
+                if (auto* table = qobject_cast<QTextTable*>(child)) tables.push_back(table);
+                walk(child);
+            }
+        };
+        walk(doc.rootFrame());
+        return tables;
+    }
+
+    // The text of a cell, its paragraphs joined by "|" (those of a table in it left out).
+    static QString CellText(QTextTable* table, int row, int column) {
+        QStringList paragraphs;
+        const QTextTableCell cell = table->cellAt(row, column);
+        for (QTextBlock b = table->document()->findBlock(cell.firstPosition());
+             b.isValid() && b.position() <= cell.lastPosition(); b = b.next()) {
+            if (QTextCursor(b).currentTable() == table) paragraphs << b.text();
+        }
+        return paragraphs.join(u'|');
+    }
+
+    // The text of the last paragraph that has any.
+    QString LastParagraph() const {
+        QTextBlock b = doc.lastBlock();
+        while (b.isValid() && b.text().isEmpty()) b = b.previous();
+        return b.text();
     }
 
     std::vector<QTextBlock> Blocks() const {

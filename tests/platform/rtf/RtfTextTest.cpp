@@ -144,9 +144,9 @@ TEST_F(RtfText, DestinationsThatAreNotText) {
     Read("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil{\\*\\panose 020b0604020202020204}Arial;}}"
          "{\\colortbl;\\red1\\green2\\blue3;}{\\stylesheet{\\s0 Normal;}}"
          "{\\info{\\title Secret title}{\\author Someone}}{\\*\\generator Writer 1.0;}"
-         "{\\header head}{\\footer foot}{\\*\\unknownthing hidden}{\\*\\pn\\pnlvlblt{\\pntxtb x}}"
+         "{\\header head}{\\footer foot}{\\*\\unknownthing hidden}"
          "shown {\\field{\\*\\fldinst HYPERLINK \"http://x\"}{\\fldrslt link}}"
-         "{\\pntext\\bullet\\tab}item}");
+         "{\\pntext\\bullet\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb x}}item}");
     EXPECT_EQ(Text(), QString::fromUtf8("shown link•\titem"));
 }
 
