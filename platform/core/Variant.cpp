@@ -69,7 +69,7 @@ void Variant::Release() noexcept {
     chunk_ = nullptr;
 }
 
-std::int32_t Variant::ToLong() const {
+std::int32_t Variant::ConvertToLong() const {
     switch (GetKind()) {
         case Kind::Empty: return 0;
         case Kind::Long: return long_;
@@ -172,15 +172,9 @@ std::int32_t VariantArray::UBound(int dimension) const {
     throw Error(errnum::SubscriptOutOfRange, "Subscript out of range: the array has two dimensions");
 }
 
-std::size_t VariantArray::Offset(std::int32_t i, std::int32_t j) const {
-    if (i < lower1_ || i > upper1_ || j < lower2_ || j > upper2_)
-        throw Error(errnum::SubscriptOutOfRange, "Subscript out of range: (" + std::to_string(i) + ", " + std::to_string(j) + ")");
-    auto count1 = static_cast<std::size_t>(static_cast<std::int64_t>(upper1_) - lower1_ + 1);
-    return static_cast<std::size_t>(j - lower2_) * count1 + static_cast<std::size_t>(i - lower1_);
+void VariantArray::OutOfRange(std::int32_t i, std::int32_t j) {
+    throw Error(errnum::SubscriptOutOfRange, "Subscript out of range: (" + std::to_string(i) + ", " + std::to_string(j) + ")");
 }
-
-const Variant& VariantArray::At(std::int32_t i, std::int32_t j) const { return elements_[Offset(i, j)]; }
-Variant& VariantArray::At(std::int32_t i, std::int32_t j) { return elements_[Offset(i, j)]; }
 
 namespace detail {
 

@@ -54,7 +54,7 @@ public:
 
     // Conversions as the callers use them. Null (or an array) cannot be
     // converted: that is an error with a description saying so.
-    std::int32_t ToLong() const;
+    std::int32_t ToLong() const { return GetKind() == Kind::Long ? long_ : ConvertToLong(); }
     std::string ToText() const;
     // Joining with empty text: null and empty become "", numbers their digits.
     std::string JoinEmpty() const;
@@ -77,6 +77,7 @@ private:
     Variant(detail::TextChunk* chunk, std::uint32_t offset, std::uint32_t size) noexcept;
     static constexpr std::uint32_t Tag(Kind kind) noexcept { return static_cast<std::uint32_t>(kind); }
     std::uint32_t Offset() const noexcept { return meta_ >> 8; }
+    std::int32_t ConvertToLong() const;
     void Release() noexcept;
     void StealFrom(Variant& other) noexcept {
         meta_ = other.meta_;
@@ -156,13 +157,19 @@ public:
     std::int32_t LBound(int dimension) const;
     std::int32_t UBound(int dimension) const;
 
-    const Variant& At(std::int32_t i, std::int32_t j) const;
-    Variant& At(std::int32_t i, std::int32_t j);
+    // Inline, as the list's load reads every element of a large result here.
+    const Variant& At(std::int32_t i, std::int32_t j) const { return elements_[Offset(i, j)]; }
+    Variant& At(std::int32_t i, std::int32_t j) { return elements_[Offset(i, j)]; }
 
     bool operator==(const VariantArray& other) const = default;
 
 private:
-    std::size_t Offset(std::int32_t i, std::int32_t j) const;
+    std::size_t Offset(std::int32_t i, std::int32_t j) const {
+        if (i < lower1_ || i > upper1_ || j < lower2_ || j > upper2_) OutOfRange(i, j);
+        const auto count1 = static_cast<std::size_t>(static_cast<std::int64_t>(upper1_) - lower1_ + 1);
+        return static_cast<std::size_t>(j - lower2_) * count1 + static_cast<std::size_t>(i - lower1_);
+    }
+    [[noreturn]] static void OutOfRange(std::int32_t i, std::int32_t j);
 
     std::int32_t lower1_, upper1_, lower2_, upper2_;
     Elements elements_;
