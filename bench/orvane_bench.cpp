@@ -3,7 +3,8 @@
 // engine read of the list statement, and reported as the median and the
 // spread of the per-run ratios.
 //
-//   orvane-bench [--reps N] [rows...]      (default: 100000 1000000; N >= 7)
+//   orvane-bench [--reps N] [--transfer M] [rows...]
+//                          (default: 100000 1000000; N >= 7; M 100000, 0 skips)
 //
 // For each table size, in a child process of its own:
 //   FillList / raw read, load sequence / raw read, Save + reload / raw read,
@@ -12,6 +13,8 @@
 // Then, from outside: the real program started as a process until its first
 // window is painted, against the same start with an empty table plus a raw
 // read, and the peak resident memory of that process.
+// Last, the export of M addresses in each contact format and its import
+// into an empty database.
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -29,6 +32,7 @@
 #include "Responsiveness.h"
 #include "StartUp.h"
 #include "Stats.h"
+#include "TransferFigures.h"
 #include "adodb/EngineBaseline.h"
 #include "core/App.h"
 #include "frmOrvane.h"
@@ -173,11 +177,14 @@ void MeasureStartUp(int rows, const fs::path& root, const fs::path& emptyRoot, i
 
 int main(int argc, char** argv) {
     int reps = 7;
+    int transferred = 100000;
     std::vector<int> sizes;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--reps" && i + 1 < argc)
             reps = std::max(7, std::atoi(argv[++i]));
+        else if (arg == "--transfer" && i + 1 < argc)
+            transferred = std::max(0, std::atoi(argv[++i]));
         else
             sizes.push_back(std::atoi(argv[i]));
     }
@@ -208,5 +215,19 @@ int main(int argc, char** argv) {
         fs::remove_all(root);
     }
     fs::remove_all(emptyRoot);
+    if (transferred > 0) {
+        // In a process of its own, so that its peak memory is its own.
+        std::printf("\nContact export and import (orvane-transfer's work), ");
+        std::fflush(stdout);
+        const pid_t child = fork();
+        if (child == 0) {
+            const int status = bench::PrintTransferFigures(transferred);
+            std::fflush(stdout);
+            _exit(status);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) ++failures;
+    }
     return failures ? 1 : 0;
 }
