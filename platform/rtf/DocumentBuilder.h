@@ -74,7 +74,7 @@ private:
     void StartPendingBlock(const CharState& format);
     void CountWordCharacter(bool breaks);
     void SplitLongParagraph();
-    void FormatParagraph(const QTextBlockFormat& format);
+    void FormatParagraph(const ParaState& para, const QTextBlockFormat& format);
     QTextCharFormat MakeCharFormat(const CharState& format);
     QString FamilyFor(const FontEntry& font);
     QTextBlockFormat MakeBlockFormat(const ParaState& para) const;

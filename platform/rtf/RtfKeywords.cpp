@@ -2,6 +2,8 @@
 
 #include <unordered_map>
 
+#include "RtfState.h"
+
 namespace orvane::rtf {
 namespace {
 
@@ -54,6 +56,12 @@ Table MakeTable() {
         {"sa", {Kw::SpaceAfter}}, {"sl", {Kw::LineSpacing}}, {"slmult", {Kw::LineSpacingMultiple}},
         {"tx", {Kw::TabStop}}, {"tqr", {Kw::TabRight}}, {"tqc", {Kw::TabCenter}}, {"tqdec", {Kw::TabDecimal}},
         {"tb", {Kw::TabBar}},
+        {"tldot", {Kw::TabLeader, static_cast<char16_t>(TabLeader::Dots)}},
+        {"tlmdot", {Kw::TabLeader, static_cast<char16_t>(TabLeader::MiddleDots)}},
+        {"tlhyph", {Kw::TabLeader, static_cast<char16_t>(TabLeader::Hyphens)}},
+        {"tlul", {Kw::TabLeader, static_cast<char16_t>(TabLeader::Underline)}},
+        {"tlth", {Kw::TabLeader, static_cast<char16_t>(TabLeader::ThickLine)}},
+        {"tleq", {Kw::TabLeader, static_cast<char16_t>(TabLeader::Equals)}},
         {"brdrt", {Kw::BorderTop}}, {"brdrl", {Kw::BorderLeft}}, {"brdrb", {Kw::BorderBottom}},
         {"brdrr", {Kw::BorderRight}}, {"box", {Kw::BorderBox}}, {"brdrw", {Kw::BorderWidth}},
         {"brdrcf", {Kw::BorderColor}}, {"brdrdb", {Kw::BorderDouble}}, {"brdrtriple", {Kw::BorderDouble}},

@@ -597,14 +597,19 @@ void RtfParser::OnBodyWord(Kw kw, char16_t character, const Token& t) {
     case Kw::LineSpacingMultiple: p.lineMultiple = on; break;
     case Kw::TabStop:
         if (p.tabCount < static_cast<int>(p.tabStops.size())) {
-            p.tabStops[static_cast<std::size_t>(p.tabCount++)] = TabStop{Twips(t, 0), p.nextTabKind};
+            p.tabStops[static_cast<std::size_t>(p.tabCount++)] = TabStop{Twips(t, 0), p.nextTabKind, p.nextTabLeader};
         }
         p.nextTabKind = TabKind::Left;
+        p.nextTabLeader = TabLeader::None;
         break;
+    case Kw::TabLeader: p.nextTabLeader = static_cast<TabLeader>(character); break;
     case Kw::TabRight: p.nextTabKind = TabKind::Right; break;
     case Kw::TabCenter: p.nextTabKind = TabKind::Center; break;
     case Kw::TabDecimal: p.nextTabKind = TabKind::Decimal; break;
-    case Kw::TabBar: p.nextTabKind = TabKind::Left; break;  // a vertical line, not a stop
+    case Kw::TabBar:  // a vertical line, not a stop
+        p.nextTabKind = TabKind::Left;
+        p.nextTabLeader = TabLeader::None;
+        break;
     case Kw::ParaShading: p.shading = std::max(0, t.param); break;
     case Kw::ParaShadingPercent: p.shadingPercent = std::clamp(t.param, 0, 10000); break;
     case Kw::Style: p.style = t.param; break;

@@ -37,10 +37,13 @@ struct CharState {
 
 enum class Align { Left, Center, Right, Justify };
 enum class TabKind { Left, Center, Right, Decimal };
+// What fills the space before a tab stop, as in a table of contents.
+enum class TabLeader { None, Dots, MiddleDots, Hyphens, Underline, ThickLine, Equals };
 
 struct TabStop {
     int position = 0;  // twips from the left edge
     TabKind kind = TabKind::Left;
+    TabLeader leader = TabLeader::None;
     bool operator==(const TabStop&) const = default;
 };
 
@@ -67,6 +70,7 @@ struct ParaState {
     std::array<TabStop, 16> tabStops{};  // further ones are dropped
     int tabCount = 0;
     TabKind nextTabKind = TabKind::Left;  // \tqr and the like, for the next \tx
+    TabLeader nextTabLeader = TabLeader::None;  // \tldot and the like, for the next \tx
     int tableDepth = 0;                   // \intbl / \itapN: 0 outside tables
     int shading = 0;                      // \cbpatN colour index
     int shadingPercent = 0;               // \shadingN in hundredths of a percent
