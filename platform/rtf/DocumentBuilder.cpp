@@ -99,7 +99,7 @@ std::vector<LeaderStop> StopsFor(const ParaState& p) {
 DocumentBuilder::DocumentBuilder(QTextDocument& doc, QTextDocument& resources, const DocumentTables& tables,
                                  const std::vector<RowDef>& rowDefinitions)
     : doc_(doc), resources_(resources), tables_(tables), rowDefinitions_(rowDefinitions), cursor_(&doc),
-      tableBuilder_(cursor_, tables) {
+      tableBuilder_(cursor_, tables), boxes_(cursor_, tables, tableBuilder_) {
     cursor_.beginEditBlock();
 }
 
@@ -230,13 +230,20 @@ void DocumentBuilder::FlushText() {
 }
 
 // Puts the cursor where the next content goes: into the table cell its
-// depth asks for, and into a new block after a \par.
+// depth asks for, into the box of its paragraph's borders when a paragraph
+// starts, and into a new block after a \par.
 void DocumentBuilder::StartPendingBlock(const CharState& format) {
-    if (tableBuilder_.Enter(tableDepth_, rowDefinitions_)) {
+    const auto startAfresh = [this] {
         blockPending_ = false;
         blockHasContent_ = false;
         wordLength_ = blockLength_ = 0;
         paragraphFirstBlock_ = -1;
+    };
+    if (tableDepth_ > 0 && boxes_.Leave()) startAfresh();  // paragraphs in cells have no box of their own
+    if (tableBuilder_.Enter(tableDepth_, rowDefinitions_)) startAfresh();
+    if (tableDepth_ == 0 && (blockPending_ || !blockHasContent_) &&
+        boxes_.Place(borders_, !blockPending_ && !blockHasContent_)) {
+        startAfresh();
     }
     if (!blockPending_) return;
     blockPending_ = false;
@@ -413,6 +420,7 @@ void DocumentBuilder::CloseParagraph(const ParaState& para, const CharState& for
 void DocumentBuilder::AppendNotes(const QTextDocument& notes, const ParaState& para) {
     SetTableDepth(0);
     FlushText();
+    borders_ = ParaBorders{};  // the notes go after every box
     StartPendingBlock(runFormat_);  // out of any table
     if (blockHasContent_) {
         cursor_.setBlockFormat(MakeBlockFormat(para));
@@ -431,6 +439,7 @@ void DocumentBuilder::AppendNotes(const QTextDocument& notes, const ParaState& p
 void DocumentBuilder::Finish(const ParaState& para) {
     FlushText();
     if (!blockPending_ && blockHasContent_) FormatParagraph(para, MakeBlockFormat(para));
+    boxes_.Finish();
     tableBuilder_.Finish();
     if (editing_) {
         editing_ = false;

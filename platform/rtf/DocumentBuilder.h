@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "CodePage.h"
+#include "ParagraphBoxes.h"
 #include "RtfState.h"
 #include "TableBuilder.h"
 
@@ -47,6 +48,8 @@ public:
 
     // The table depth of what comes next (ParaState::tableDepth).
     void SetTableDepth(int depth);
+    // The borders of the paragraph that the next content belongs to.
+    void SetBorders(const ParaBorders& borders) { borders_ = borders; }
     // One byte of text in the given code page.
     void AddByte(unsigned char byte, int codePage, const CharState& format);
     // One UTF-16 unit; surrogate pairs may come as two calls.
@@ -85,6 +88,8 @@ private:
     const std::vector<RowDef>& rowDefinitions_;
     QTextCursor cursor_;
     TableBuilder tableBuilder_;
+    ParagraphBoxes boxes_;
+    ParaBorders borders_;
     CodePageDecoder decoder_;
 
     CharState runFormat_;

@@ -65,7 +65,9 @@ Table MakeTable() {
         {"brdrt", {Kw::BorderTop}}, {"brdrl", {Kw::BorderLeft}}, {"brdrb", {Kw::BorderBottom}},
         {"brdrr", {Kw::BorderRight}}, {"box", {Kw::BorderBox}}, {"brdrw", {Kw::BorderWidth}},
         {"brdrcf", {Kw::BorderColor}}, {"brdrdb", {Kw::BorderDouble}}, {"brdrtriple", {Kw::BorderDouble}},
-        {"brdrnone", {Kw::BorderNone}}, {"brdrnil", {Kw::BorderNone}}, {"brdrtbl", {Kw::BorderNone}},
+        {"brdrnone", {Kw::BorderNone}}, {"brsp", {Kw::BorderSpace}},
+        {"brdrdot", {Kw::BorderDotted}}, {"brdrdash", {Kw::BorderDashed}}, {"brdrdashsm", {Kw::BorderDashed}},
+        {"brdrdashd", {Kw::BorderDashed}}, {"brdrdashdd", {Kw::BorderDashed}}, {"brdrnil", {Kw::BorderNone}}, {"brdrtbl", {Kw::BorderNone}},
         {"cbpat", {Kw::ParaShading}}, {"shading", {Kw::ParaShadingPercent}},
         {"s", {Kw::Style}}, {"contextualspace", {Kw::ContextualSpace}},
 
@@ -104,8 +106,7 @@ Table MakeTable() {
         {"ltrmark", {Kw::Special, 0x200E}}, {"rtlmark", {Kw::Special, 0x200F}},
     };
     // Border kinds drawn as one line.
-    for (std::string_view name : {"brdrs", "brdrth", "brdrsh", "brdrdot", "brdrdash", "brdrhair", "brdrdashsm",
-                                  "brdrdashd", "brdrdashdd", "brdrinset", "brdroutset", "brdrwavy", "brdremboss",
+    for (std::string_view name : {"brdrs", "brdrth", "brdrsh", "brdrhair", "brdrinset", "brdroutset", "brdrwavy", "brdremboss",
                                   "brdrengrave", "brdrframe"}) {
         t.emplace(name, Keyword{Kw::BorderSingle});
     }

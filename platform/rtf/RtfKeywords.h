@@ -27,7 +27,7 @@ enum class Kw {
     LeftIndent, RightIndent, FirstIndent, SpaceBefore, SpaceAfter, LineSpacing, LineSpacingMultiple, TabStop,
     TabRight, TabCenter, TabDecimal, TabBar, TabLeader,
     BorderTop, BorderLeft, BorderBottom, BorderRight, BorderBox, BorderWidth, BorderColor,
-    BorderSingle, BorderDouble, BorderNone, ParaShading, ParaShadingPercent, Style, ContextualSpace,
+    BorderSingle, BorderDouble, BorderDotted, BorderDashed, BorderNone, BorderSpace, ParaShading, ParaShadingPercent, Style, ContextualSpace,
     // tables
     InTable, TableDepth, RowDefaults, CellRight, RowEnd, NestedRowEnd, Cell, NestedCell,
     RowAlignLeft, RowAlignCenter, RowAlignRight, RowLeft, RowGap,

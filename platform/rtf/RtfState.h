@@ -47,15 +47,30 @@ struct TabStop {
     bool operator==(const TabStop&) const = default;
 };
 
+enum class BorderLine { Solid, Dotted, Dashed };
+
 // One side of a border: 0 width means none.
 struct BorderSide {
     int width = 0;   // twips
     int color = 0;   // colour table index, 0 = automatic
     bool doubled = false;
+    BorderLine line = BorderLine::Solid;
     bool operator==(const BorderSide&) const = default;
 };
 
 enum class Side { Top, Left, Bottom, Right };
+
+// The borders of a paragraph; consecutive paragraphs with equal ones share a box.
+struct ParaBorders {
+    std::array<BorderSide, 4> sides{};
+    int space = 0;  // \brspN: twips between the text and the lines
+    bool Any() const {
+        for (const BorderSide& side : sides)
+            if (side.width > 0) return true;
+        return false;
+    }
+    bool operator==(const ParaBorders&) const = default;
+};
 
 // Paragraph formatting, in twips; it holds until \pard.
 struct ParaState {
@@ -78,6 +93,8 @@ struct ParaState {
     int list = 0;                         // \lsN: the list override the paragraph belongs to, 0 none
     int listLevel = 0;                    // \ilvlN
     bool contextual = false;              // \contextualspace: no space between paragraphs of one style
+    ParaBorders borders;
+    int borderSide = -1;                  // side (a Side, 4 all) the next \brdrXXX words describe; -1 none
 
     bool operator==(const ParaState&) const = default;
 };

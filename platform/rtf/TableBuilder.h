@@ -40,6 +40,11 @@ public:
     void EndRow(int depth, const RowDef& definition);
     // The empty block that follows the frame of tables at the end takes no room.
     void Finish();
+    // Makes room at the cursor for a table outside every table that the
+    // caller inserts; returns whether a new frame of tables was begun.
+    bool ReserveOuterTable();
+    // The block at the cursor takes no room.
+    static void Collapse(QTextCursor& at);
 
 private:
     struct Level {
