@@ -263,7 +263,7 @@ void DocumentBuilder::SplitLongParagraph() {
 void DocumentBuilder::FormatParagraph(const ParaState& para, const QTextBlockFormat& format) {
     // Tabs are placed from the paragraph's first block, where its first line is.
     MarkTabLeaders(paragraphFirstBlock_ < 0 ? cursor_.block() : doc_.findBlockByNumber(paragraphFirstBlock_),
-                   StopsFor(para), doc_.defaultTextOption().tabStopDistance());
+                   StopsFor(para), doc_.defaultTextOption().tabStopDistance(), textWidths_);
     if (paragraphFirstBlock_ < 0) {
         cursor_.setBlockFormat(format);
         return;

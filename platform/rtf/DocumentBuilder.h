@@ -14,6 +14,7 @@
 
 #include "CodePage.h"
 #include "ParagraphBoxes.h"
+#include "TabLeaders.h"
 #include "RtfState.h"
 #include "TableBuilder.h"
 
@@ -90,6 +91,7 @@ private:
     TableBuilder tableBuilder_;
     ParagraphBoxes boxes_;
     ParaBorders borders_;
+    TextWidths textWidths_;  // for the tabs of paragraphs with leaders
     CodePageDecoder decoder_;
 
     CharState runFormat_;

@@ -72,16 +72,24 @@ bool ParagraphBoxes::Leave() {
     cursor_.setPosition(box_->lastPosition() + 1);
     lastBox_ = box_;
     box_ = nullptr;
+    if (count_ >= kMostBoxes) {
+        // What follows the last box is laid out outside its frame, where the
+        // view lays it out in steps.
+        TableBuilder::Collapse(cursor_);
+        tableBuilder_.LeaveOuterFrame();
+        lastBox_ = nullptr;
+    }
     return true;
 }
 
 bool ParagraphBoxes::Place(const ParaBorders& borders, bool blankBlock) {
     if (box_ && borders == borders_) return false;
     const bool left = Leave();
-    if (!borders.Any()) return left;
+    if (!borders.Any() || count_ >= kMostBoxes) return left;
+    ++count_;
     // A new frame of tables, or the block a box was left for, holds
     // nothing: it takes no room before the box.
-    const bool newFrame = tableBuilder_.ReserveOuterTable();
+    QTextFrame* newFrame = tableBuilder_.ReserveOuterTable();
     QTextTableFormat format;
     format.setProperty(kParagraphBoxProperty, true);
     format.setBorder(0);
@@ -95,8 +103,8 @@ bool ParagraphBoxes::Place(const ParaBorders& borders, bool blankBlock) {
     before.setPosition(box_->firstPosition() - 1);
     if (newFrame || left || blankBlock) TableBuilder::Collapse(before);
     // So does the blank block a new frame was put after (the document's first).
-    if (QTextFrame* frame = before.currentFrame(); newFrame && blankBlock && frame && frame->firstPosition() > 0) {
-        before.setPosition(frame->firstPosition() - 1);
+    if (newFrame && blankBlock && newFrame->firstPosition() > 0) {
+        before.setPosition(newFrame->firstPosition() - 1);
         if (before.block().length() == 1) TableBuilder::Collapse(before);
     }
     borders_ = borders;

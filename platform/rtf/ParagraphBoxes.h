@@ -19,6 +19,10 @@ bool IsParagraphBox(const QTextTable& table);
 
 class ParagraphBoxes {
 public:
+    // Qt lays out each table on its own, so thousands of them take seconds;
+    // a document's further bordered paragraphs show without their box.
+    static constexpr int kMostBoxes = 200;
+
     // Boxes are kept to tableBuilder's frames of outermost tables, so that
     // many of them lay out as fast as many tables.
     ParagraphBoxes(QTextCursor& cursor, const DocumentTables& tables, TableBuilder& tableBuilder)
@@ -45,6 +49,7 @@ private:
     QTextTable* box_ = nullptr;
     QTextTable* lastBox_ = nullptr;
     ParaBorders borders_;
+    int count_ = 0;
 };
 
 }  // namespace orvane::rtf

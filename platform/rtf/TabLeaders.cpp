@@ -34,22 +34,6 @@ QTextCharFormat LeaderFormat(TabLeader leader) {
     return f;
 }
 
-// The width of text in a font. Fonts can be measured only in a running
-// application; elsewhere (a reader run on its own) the width is estimated
-// from the size of the font, half an em a character.
-class TextWidth {
-public:
-    TextWidth(const QFont& font)
-        : metrics_(qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? std::optional<QFontMetricsF>(font) : std::nullopt),
-          halfEm_((font.pointSizeF() > 0 ? font.pointSizeF() * 96.0 / 72.0 : font.pixelSize() > 0 ? font.pixelSize() : 16.0) / 2) {}
-    double operator()(const QString& text) const {
-        return metrics_ ? metrics_->horizontalAdvance(text) : static_cast<double>(text.size()) * halfEm_;
-    }
-
-private:
-    std::optional<QFontMetricsF> metrics_;
-    double halfEm_;
-};
 
 // Follows the pen along the first line as the tabs move it.
 class TabWalk {
@@ -100,7 +84,40 @@ TabLeader LeaderOf(const QTextCharFormat& format) {
     return value > 0 && value <= static_cast<int>(TabLeader::Equals) ? static_cast<TabLeader>(value) : TabLeader::None;
 }
 
-void MarkTabLeaders(const QTextBlock& block, const std::vector<LeaderStop>& stops, double defaultStop) {
+TextWidths::TextWidths()
+    : measured_(qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {}
+
+TextWidths::~TextWidths() = default;
+
+TextWidths::Font& TextWidths::FontOf(const QTextFragment& fragment, const QFont& defaultFont) {
+    auto [it, added] = fonts_.try_emplace(fragment.charFormatIndex());
+    Font& font = it->second;
+    if (added) {
+        const QFont f = fragment.charFormat().font().resolve(defaultFont);
+        font.halfEm = (f.pointSizeF() > 0 ? f.pointSizeF() * 96.0 / 72.0 : f.pixelSize() > 0 ? f.pixelSize() : 16.0) / 2;
+        if (measured_) font.metrics.emplace(f);
+        font.latin.fill(-1);
+    }
+    return font;
+}
+
+double TextWidths::Of(Font& font, QStringView text) {
+    double width = 0;
+    for (QChar c : text) {
+        if (!font.metrics) {
+            width += font.halfEm;
+        } else if (c.unicode() < font.latin.size()) {
+            double& known = font.latin[c.unicode()];
+            if (known < 0) known = font.metrics->horizontalAdvance(c);
+            width += known;
+        } else {
+            width += font.metrics->horizontalAdvance(c);
+        }
+    }
+    return width;
+}
+
+void MarkTabLeaders(const QTextBlock& block, const std::vector<LeaderStop>& stops, double defaultStop, TextWidths& widths) {
     if (stops.empty() || !block.text().contains(u'\t')) return;
     if (std::none_of(stops.begin(), stops.end(), [](const LeaderStop& s) { return s.leader != TabLeader::None; })) return;
     QTextDocument* doc = const_cast<QTextDocument*>(block.document());  // the block is in doc, which the builder owns
@@ -109,12 +126,12 @@ void MarkTabLeaders(const QTextBlock& block, const std::vector<LeaderStop>& stop
     for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         const QString text = fragment.text();
-        const TextWidth width(fragment.charFormat().font().resolve(doc->defaultFont()));
+        TextWidths::Font& font = widths.FontOf(fragment, doc->defaultFont());
         qsizetype from = 0;
         for (qsizetype i = 0; i <= text.size(); ++i) {
             const bool end = i == text.size();
             if (!end && text[i] != u'\t' && text[i] != QChar::LineSeparator) continue;
-            if (i > from) walk.Advance(width(text.mid(from, i - from)));
+            if (i > from) walk.Advance(widths.Of(font, QStringView(text).mid(from, i - from)));
             from = i + 1;
             if (end) break;
             if (text[i] == QChar::LineSeparator) {

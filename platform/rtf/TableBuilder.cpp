@@ -93,11 +93,17 @@ void TableBuilder::Collapse(QTextCursor& at) {
     at.setBlockCharFormat(tiny);
 }
 
-bool TableBuilder::ReserveOuterTable() {
+void TableBuilder::LeaveOuterFrame() {
+    if (!group_ || !levels_.empty()) return;
+    cursor_.setPosition(group_->lastPosition() + 1);
+    group_ = nullptr;
+}
+
+QTextFrame* TableBuilder::ReserveOuterTable() {
     const bool newFrame = !group_ || groupTables_ >= kTablesPerFrame;
     MakeRoomForTable();
     ++groupTables_;
-    return newFrame;
+    return newFrame ? group_ : nullptr;
 }
 
 void TableBuilder::Finish() {

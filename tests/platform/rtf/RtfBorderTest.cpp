@@ -112,5 +112,23 @@ TEST_F(RtfBorderTest, WriterBordersAsItWritesThem) {
     EXPECT_EQ(Sides(boxes[2]).leftBorder(), 0.0);
 }
 
+// Each box is a table Qt lays out on its own: past a number of them the
+// further bordered paragraphs show without their box, with all their text.
+TEST_F(RtfBorderTest, ThousandsOfBoxesKeepTheirTextAndOnlyTheFirstAreDrawn) {
+    std::string rtf = R"({\rtf1\ansi\deff0{\fonttbl{\f0\fswiss Arial;}})";
+    constexpr int kGroups = ParagraphBoxes::kMostBoxes + 50;
+    for (int i = 0; i < kGroups; ++i)
+        rtf += "\\pard\\box\\brdrs Boxed " + std::to_string(i) + "\\par\\pard Plain " + std::to_string(i) + "\\par\n";
+    Read(rtf + "}");
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), static_cast<std::size_t>(ParagraphBoxes::kMostBoxes));
+    EXPECT_EQ(CellText(boxes.back(), 0, 0), QStringLiteral("Boxed %1").arg(ParagraphBoxes::kMostBoxes - 1));
+    EXPECT_EQ(CellText(boxes.front(), 0, 0), QStringLiteral("Boxed 0"));
+    // The paragraphs past the last box follow each other as plain paragraphs.
+    for (int i : {static_cast<int>(ParagraphBoxes::kMostBoxes), kGroups - 1})
+        EXPECT_TRUE(Text().contains(QStringLiteral("Boxed %1\u2029Plain %1").arg(i))) << i;
+    EXPECT_EQ(LastParagraph(), QStringLiteral("Plain %1").arg(kGroups - 1));
+}
+
 }  // namespace
 }  // namespace orvane::rtf::test
