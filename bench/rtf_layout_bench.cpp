@@ -112,6 +112,27 @@ std::string PlainText(std::size_t bytes) {
     return rtf + "}";
 }
 
+// Paragraphs in boxes and under rules, each group a box of its own, up to the size.
+std::string Boxes(std::size_t bytes) {
+    std::string rtf = Header();
+    while (rtf.size() < bytes) {
+        rtf += "\\pard\\box\\brdrs\\brdrw10\\brsp80 A boxed paragraph of a few words.\\par Another in the same box.\\par"
+               "\\pard Plain text between the boxes.\\par"
+               "\\pard\\brdrb\\brdrdb\\brdrw10 A heading with a double rule\\par\n";
+    }
+    return rtf + "}";
+}
+
+// A table of contents: lines with dot leaders to their page numbers, up to the size.
+std::string Contents(std::size_t bytes) {
+    std::string rtf = Header();
+    for (int n = 1; rtf.size() < bytes; ++n) {
+        rtf += "\\pard\\li240\\tx660\\tqr\\tldot\\tx9350 " + std::to_string(n % 40) + ".\\tab A chapter of the book\\tab " +
+               std::to_string(n) + "\\par\n";
+    }
+    return rtf + "}";
+}
+
 std::string Nested(int depth) {
     std::string rtf = Header() + "before ";
     for (int i = 0; i < depth; ++i) rtf += "{\\b ";
@@ -200,6 +221,8 @@ int main(int argc, char** argv) {
         {"mixed-10MB", [] { return Mixed(10u * 1024 * 1024); }},
         {"table-10MB", [] { return LongTable(10u * 1024 * 1024); }},
         {"plain-10MB", [] { return PlainText(10u * 1024 * 1024); }},
+        {"boxes-10MB", [] { return Boxes(10u * 1024 * 1024); }},
+        {"contents-10MB", [] { return Contents(10u * 1024 * 1024); }},
         {"nested-100000", [] { return Nested(100000); }},
     };
     std::vector<std::string> wanted(argv + 1, argv + argc);

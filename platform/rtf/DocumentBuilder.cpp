@@ -1,5 +1,7 @@
 #include "DocumentBuilder.h"
 
+#include "TabLeaders.h"
+
 #include <QBrush>
 #include <QFont>
 #include <QTextBlockFormat>
@@ -63,6 +65,33 @@ QTextCharFormat::UnderlineStyle UnderlineStyleFor(Underline u) {
     return QTextCharFormat::SingleUnderline;
 }
 
+// Qt measures tab stops from where the line starts; RTF from the left
+// edge. A hanging first line also stops at the left indent, which is what
+// puts list text after "\bullet\tab" in line with the lines below.
+std::vector<LeaderStop> StopsFor(const ParaState& p) {
+    std::vector<LeaderStop> stops;
+    const int leftIndent = std::max(p.leftIndent, -p.firstIndent);
+    const int shift = leftIndent - p.leftIndent;
+    const int firstLineStart = leftIndent + p.firstIndent;
+    for (int i = 0; i < p.tabCount; ++i) {
+        const TabStop& stop = p.tabStops[static_cast<std::size_t>(i)];
+        const int at = stop.position + shift;
+        if (at <= firstLineStart) continue;
+        LeaderStop placed{(at - firstLineStart) / kTwipsPerPixel, QTextOption::LeftTab, stop.leader};
+        switch (stop.kind) {
+        case TabKind::Right: placed.type = QTextOption::RightTab; break;
+        case TabKind::Center: placed.type = QTextOption::CenterTab; break;
+        case TabKind::Decimal: placed.type = QTextOption::DelimiterTab; break;
+        case TabKind::Left: break;
+        }
+        stops.push_back(placed);
+    }
+    if (p.firstIndent < 0) stops.push_back(LeaderStop{-p.firstIndent / kTwipsPerPixel});
+    std::stable_sort(stops.begin(), stops.end(), [](const LeaderStop& a, const LeaderStop& b) { return a.position < b.position; });
+    stops.erase(std::unique(stops.begin(), stops.end(), [](const LeaderStop& a, const LeaderStop& b) { return a.position == b.position; }), stops.end());
+    return stops;
+}
+
 }  // namespace
 
 // One edit block around the whole load: without it every insertion lays
@@ -70,7 +99,7 @@ QTextCharFormat::UnderlineStyle UnderlineStyleFor(Underline u) {
 DocumentBuilder::DocumentBuilder(QTextDocument& doc, QTextDocument& resources, const DocumentTables& tables,
                                  const std::vector<RowDef>& rowDefinitions)
     : doc_(doc), resources_(resources), tables_(tables), rowDefinitions_(rowDefinitions), cursor_(&doc),
-      tableBuilder_(cursor_, tables) {
+      tableBuilder_(cursor_, tables), boxes_(cursor_, tables, tableBuilder_) {
     cursor_.beginEditBlock();
 }
 
@@ -144,34 +173,10 @@ QTextBlockFormat DocumentBuilder::MakeBlockFormat(const ParaState& p) const {
     if (p.firstIndent) f.setTextIndent(p.firstIndent / kTwipsPerPixel);
     if (p.spaceBefore) f.setTopMargin(p.spaceBefore / kTwipsPerPixel);
     if (p.spaceAfter) f.setBottomMargin(p.spaceAfter / kTwipsPerPixel);
-    // Qt measures tab stops from where the line starts; RTF from the left
-    // edge. A hanging first line also stops at the left indent, which is
-    // what puts list text after "\bullet\tab" in line with the lines below.
     QList<QTextOption::Tab> tabs;
-    const int shift = leftIndent - p.leftIndent;
-    const int firstLineStart = leftIndent + p.firstIndent;
-    for (int i = 0; i < p.tabCount; ++i) {
-        const TabStop& stop = p.tabStops[static_cast<std::size_t>(i)];
-        const int at = stop.position + shift;
-        if (at <= firstLineStart) continue;
-        QTextOption::Tab tab((at - firstLineStart) / kTwipsPerPixel, QTextOption::LeftTab);
-        switch (stop.kind) {
-        case TabKind::Right: tab.type = QTextOption::RightTab; break;
-        case TabKind::Center: tab.type = QTextOption::CenterTab; break;
-        case TabKind::Decimal:
-            tab.type = QTextOption::DelimiterTab;
-            tab.delimiter = u'.';
-            break;
-        case TabKind::Left: break;
-        }
-        tabs.append(tab);
-    }
-    if (p.firstIndent < 0) tabs.append(QTextOption::Tab(-p.firstIndent / kTwipsPerPixel, QTextOption::LeftTab));
-    if (!tabs.isEmpty()) {
-        std::stable_sort(tabs.begin(), tabs.end(), [](const QTextOption::Tab& a, const QTextOption::Tab& b) { return a.position < b.position; });
-        tabs.erase(std::unique(tabs.begin(), tabs.end(), [](const QTextOption::Tab& a, const QTextOption::Tab& b) { return a.position == b.position; }), tabs.end());
-        f.setTabPositions(tabs);
-    }
+    for (const LeaderStop& stop : StopsFor(p))
+        tabs.append(QTextOption::Tab(stop.position, stop.type, stop.type == QTextOption::DelimiterTab ? QChar(u'.') : QChar()));
+    if (!tabs.isEmpty()) f.setTabPositions(tabs);
     if (p.lineSpacing != 0) {
         if (p.lineMultiple) {
             // \slN\slmult1: N/240 lines
@@ -225,13 +230,20 @@ void DocumentBuilder::FlushText() {
 }
 
 // Puts the cursor where the next content goes: into the table cell its
-// depth asks for, and into a new block after a \par.
+// depth asks for, into the box of its paragraph's borders when a paragraph
+// starts, and into a new block after a \par.
 void DocumentBuilder::StartPendingBlock(const CharState& format) {
-    if (tableBuilder_.Enter(tableDepth_, rowDefinitions_)) {
+    const auto startAfresh = [this] {
         blockPending_ = false;
         blockHasContent_ = false;
         wordLength_ = blockLength_ = 0;
         paragraphFirstBlock_ = -1;
+    };
+    if (tableDepth_ > 0 && boxes_.Leave()) startAfresh();  // paragraphs in cells have no box of their own
+    if (tableBuilder_.Enter(tableDepth_, rowDefinitions_)) startAfresh();
+    if (tableDepth_ == 0 && (blockPending_ || !blockHasContent_) &&
+        boxes_.Place(borders_, !blockPending_ && !blockHasContent_)) {
+        startAfresh();
     }
     if (!blockPending_) return;
     blockPending_ = false;
@@ -248,7 +260,10 @@ void DocumentBuilder::SplitLongParagraph() {
 
 // Gives the paragraph its format; a paragraph split into several blocks
 // keeps its spacing and first-line indent at its ends only.
-void DocumentBuilder::FormatParagraph(const QTextBlockFormat& format) {
+void DocumentBuilder::FormatParagraph(const ParaState& para, const QTextBlockFormat& format) {
+    // Tabs are placed from the paragraph's first block, where its first line is.
+    MarkTabLeaders(paragraphFirstBlock_ < 0 ? cursor_.block() : doc_.findBlockByNumber(paragraphFirstBlock_),
+                   StopsFor(para), doc_.defaultTextOption().tabStopDistance(), textWidths_);
     if (paragraphFirstBlock_ < 0) {
         cursor_.setBlockFormat(format);
         return;
@@ -349,7 +364,7 @@ void DocumentBuilder::EndParagraph(const ParaState& para, const CharState& forma
     }
     lastContextual_ = para.contextual;
     lastStyle_ = para.style;
-    FormatParagraph(block);
+    FormatParagraph(para, block);
     // An empty paragraph is as high as the font of its paragraph mark.
     if (!blockHasContent_) cursor_.setBlockCharFormat(MakeCharFormat(format));
     blockPending_ = true;
@@ -362,7 +377,7 @@ void DocumentBuilder::EndCell(int depth, const ParaState& para, const CharState&
     SetTableDepth(std::max(depth, tableDepth_));
     if (!blockPending_) {
         StartPendingBlock(format);
-        FormatParagraph(MakeBlockFormat(para));
+        FormatParagraph(para, MakeBlockFormat(para));
         if (!blockHasContent_) cursor_.setBlockCharFormat(MakeCharFormat(format));
     }
     blockPending_ = false;
@@ -405,6 +420,7 @@ void DocumentBuilder::CloseParagraph(const ParaState& para, const CharState& for
 void DocumentBuilder::AppendNotes(const QTextDocument& notes, const ParaState& para) {
     SetTableDepth(0);
     FlushText();
+    borders_ = ParaBorders{};  // the notes go after every box
     StartPendingBlock(runFormat_);  // out of any table
     if (blockHasContent_) {
         cursor_.setBlockFormat(MakeBlockFormat(para));
@@ -422,7 +438,8 @@ void DocumentBuilder::AppendNotes(const QTextDocument& notes, const ParaState& p
 
 void DocumentBuilder::Finish(const ParaState& para) {
     FlushText();
-    if (!blockPending_ && blockHasContent_) FormatParagraph(MakeBlockFormat(para));
+    if (!blockPending_ && blockHasContent_) FormatParagraph(para, MakeBlockFormat(para));
+    boxes_.Finish();
     tableBuilder_.Finish();
     if (editing_) {
         editing_ = false;

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "CodePage.h"
+#include "ParagraphBoxes.h"
+#include "TabLeaders.h"
 #include "RtfState.h"
 #include "TableBuilder.h"
 
@@ -47,6 +49,8 @@ public:
 
     // The table depth of what comes next (ParaState::tableDepth).
     void SetTableDepth(int depth);
+    // The borders of the paragraph that the next content belongs to.
+    void SetBorders(const ParaBorders& borders) { borders_ = borders; }
     // One byte of text in the given code page.
     void AddByte(unsigned char byte, int codePage, const CharState& format);
     // One UTF-16 unit; surrogate pairs may come as two calls.
@@ -74,7 +78,7 @@ private:
     void StartPendingBlock(const CharState& format);
     void CountWordCharacter(bool breaks);
     void SplitLongParagraph();
-    void FormatParagraph(const QTextBlockFormat& format);
+    void FormatParagraph(const ParaState& para, const QTextBlockFormat& format);
     QTextCharFormat MakeCharFormat(const CharState& format);
     QString FamilyFor(const FontEntry& font);
     QTextBlockFormat MakeBlockFormat(const ParaState& para) const;
@@ -85,6 +89,9 @@ private:
     const std::vector<RowDef>& rowDefinitions_;
     QTextCursor cursor_;
     TableBuilder tableBuilder_;
+    ParagraphBoxes boxes_;
+    ParaBorders borders_;
+    TextWidths textWidths_;  // for the tabs of paragraphs with leaders
     CodePageDecoder decoder_;
 
     CharState runFormat_;

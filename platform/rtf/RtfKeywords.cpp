@@ -2,6 +2,8 @@
 
 #include <unordered_map>
 
+#include "RtfState.h"
+
 namespace orvane::rtf {
 namespace {
 
@@ -54,10 +56,18 @@ Table MakeTable() {
         {"sa", {Kw::SpaceAfter}}, {"sl", {Kw::LineSpacing}}, {"slmult", {Kw::LineSpacingMultiple}},
         {"tx", {Kw::TabStop}}, {"tqr", {Kw::TabRight}}, {"tqc", {Kw::TabCenter}}, {"tqdec", {Kw::TabDecimal}},
         {"tb", {Kw::TabBar}},
+        {"tldot", {Kw::TabLeader, static_cast<char16_t>(TabLeader::Dots)}},
+        {"tlmdot", {Kw::TabLeader, static_cast<char16_t>(TabLeader::MiddleDots)}},
+        {"tlhyph", {Kw::TabLeader, static_cast<char16_t>(TabLeader::Hyphens)}},
+        {"tlul", {Kw::TabLeader, static_cast<char16_t>(TabLeader::Underline)}},
+        {"tlth", {Kw::TabLeader, static_cast<char16_t>(TabLeader::ThickLine)}},
+        {"tleq", {Kw::TabLeader, static_cast<char16_t>(TabLeader::Equals)}},
         {"brdrt", {Kw::BorderTop}}, {"brdrl", {Kw::BorderLeft}}, {"brdrb", {Kw::BorderBottom}},
         {"brdrr", {Kw::BorderRight}}, {"box", {Kw::BorderBox}}, {"brdrw", {Kw::BorderWidth}},
         {"brdrcf", {Kw::BorderColor}}, {"brdrdb", {Kw::BorderDouble}}, {"brdrtriple", {Kw::BorderDouble}},
-        {"brdrnone", {Kw::BorderNone}}, {"brdrnil", {Kw::BorderNone}}, {"brdrtbl", {Kw::BorderNone}},
+        {"brdrnone", {Kw::BorderNone}}, {"brsp", {Kw::BorderSpace}},
+        {"brdrdot", {Kw::BorderDotted}}, {"brdrdash", {Kw::BorderDashed}}, {"brdrdashsm", {Kw::BorderDashed}},
+        {"brdrdashd", {Kw::BorderDashed}}, {"brdrdashdd", {Kw::BorderDashed}}, {"brdrnil", {Kw::BorderNone}}, {"brdrtbl", {Kw::BorderNone}},
         {"cbpat", {Kw::ParaShading}}, {"shading", {Kw::ParaShadingPercent}},
         {"s", {Kw::Style}}, {"contextualspace", {Kw::ContextualSpace}},
 
@@ -96,8 +106,7 @@ Table MakeTable() {
         {"ltrmark", {Kw::Special, 0x200E}}, {"rtlmark", {Kw::Special, 0x200F}},
     };
     // Border kinds drawn as one line.
-    for (std::string_view name : {"brdrs", "brdrth", "brdrsh", "brdrdot", "brdrdash", "brdrhair", "brdrdashsm",
-                                  "brdrdashd", "brdrdashdd", "brdrinset", "brdroutset", "brdrwavy", "brdremboss",
+    for (std::string_view name : {"brdrs", "brdrth", "brdrsh", "brdrhair", "brdrinset", "brdroutset", "brdrwavy", "brdremboss",
                                   "brdrengrave", "brdrframe"}) {
         t.emplace(name, Keyword{Kw::BorderSingle});
     }

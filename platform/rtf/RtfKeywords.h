@@ -25,9 +25,9 @@ enum class Kw {
     // paragraphs
     Par, Pard, AlignLeft, AlignCenter, AlignRight, AlignJustify,
     LeftIndent, RightIndent, FirstIndent, SpaceBefore, SpaceAfter, LineSpacing, LineSpacingMultiple, TabStop,
-    TabRight, TabCenter, TabDecimal, TabBar,
+    TabRight, TabCenter, TabDecimal, TabBar, TabLeader,
     BorderTop, BorderLeft, BorderBottom, BorderRight, BorderBox, BorderWidth, BorderColor,
-    BorderSingle, BorderDouble, BorderNone, ParaShading, ParaShadingPercent, Style, ContextualSpace,
+    BorderSingle, BorderDouble, BorderDotted, BorderDashed, BorderNone, BorderSpace, ParaShading, ParaShadingPercent, Style, ContextualSpace,
     // tables
     InTable, TableDepth, RowDefaults, CellRight, RowEnd, NestedRowEnd, Cell, NestedCell,
     RowAlignLeft, RowAlignCenter, RowAlignRight, RowLeft, RowGap,
@@ -47,7 +47,7 @@ enum class Kw {
 
 struct Keyword {
     Kw kw = Kw::Unknown;
-    char16_t character = 0;  // for Kw::Special: the character the word stands for
+    char16_t character = 0;  // Kw::Special: the character the word stands for; Kw::TabLeader: the TabLeader
 };
 
 Keyword LookupKeyword(std::string_view name);

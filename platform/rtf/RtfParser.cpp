@@ -7,6 +7,7 @@
 #include <QTextOption>
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 #include "PictureDecoder.h"
@@ -597,14 +598,19 @@ void RtfParser::OnBodyWord(Kw kw, char16_t character, const Token& t) {
     case Kw::LineSpacingMultiple: p.lineMultiple = on; break;
     case Kw::TabStop:
         if (p.tabCount < static_cast<int>(p.tabStops.size())) {
-            p.tabStops[static_cast<std::size_t>(p.tabCount++)] = TabStop{Twips(t, 0), p.nextTabKind};
+            p.tabStops[static_cast<std::size_t>(p.tabCount++)] = TabStop{Twips(t, 0), p.nextTabKind, p.nextTabLeader};
         }
         p.nextTabKind = TabKind::Left;
+        p.nextTabLeader = TabLeader::None;
         break;
+    case Kw::TabLeader: p.nextTabLeader = static_cast<TabLeader>(character); break;
     case Kw::TabRight: p.nextTabKind = TabKind::Right; break;
     case Kw::TabCenter: p.nextTabKind = TabKind::Center; break;
     case Kw::TabDecimal: p.nextTabKind = TabKind::Decimal; break;
-    case Kw::TabBar: p.nextTabKind = TabKind::Left; break;  // a vertical line, not a stop
+    case Kw::TabBar:  // a vertical line, not a stop
+        p.nextTabKind = TabKind::Left;
+        p.nextTabLeader = TabLeader::None;
+        break;
     case Kw::ParaShading: p.shading = std::max(0, t.param); break;
     case Kw::ParaShadingPercent: p.shadingPercent = std::clamp(t.param, 0, 10000); break;
     case Kw::Style: p.style = t.param; break;
@@ -638,8 +644,19 @@ void RtfParser::OnTableWord(Kw kw, const Token& t) {
     Group& g = Top();
     ParaState& p = g.para;
     const int value = t.hasParam ? t.param : 0;
-    BorderSide* border = nullptr;
-    if (borderTarget_ >= 0) border = &RowFor(RowDepth()).next.borders[static_cast<std::size_t>(borderTarget_)];
+    // \brdrXXX words describe the cell side named last, else the paragraph's.
+    std::array<BorderSide*, 4> sides{};
+    if (borderTarget_ >= 0) {
+        sides[0] = &RowFor(RowDepth()).next.borders[static_cast<std::size_t>(borderTarget_)];
+    } else if (p.borderSide == 4) {
+        for (std::size_t i = 0; i < 4; ++i) sides[i] = &p.borders.sides[i];
+    } else if (p.borderSide >= 0) {
+        sides[0] = &p.borders.sides[static_cast<std::size_t>(p.borderSide)];
+    }
+    const auto forSides = [&](auto&& change) {
+        for (BorderSide* side : sides)
+            if (side) change(*side);
+    };
     switch (kw) {
     case Kw::InTable: p.tableDepth = std::max(p.tableDepth, 1); break;
     case Kw::TableDepth: p.tableDepth = std::clamp(value, 0, TableBuilder::kMaxDepth); break;
@@ -668,28 +685,35 @@ void RtfParser::OnTableWord(Kw kw, const Token& t) {
     case Kw::CellBorderBottom: borderTarget_ = static_cast<int>(Side::Bottom); break;
     case Kw::CellBorderRight: borderTarget_ = static_cast<int>(Side::Right); break;
     case Kw::RowBorder:
-    case Kw::BorderTop:
-    case Kw::BorderLeft:
-    case Kw::BorderBottom:
-    case Kw::BorderRight:
-    case Kw::BorderBox:
-        borderTarget_ = -1;  // borders of rows and paragraphs are not drawn
+        borderTarget_ = -1;  // borders of rows are drawn by their cells
+        p.borderSide = -1;
         break;
+    case Kw::BorderTop: borderTarget_ = -1, p.borderSide = static_cast<int>(Side::Top); break;
+    case Kw::BorderLeft: borderTarget_ = -1, p.borderSide = static_cast<int>(Side::Left); break;
+    case Kw::BorderBottom: borderTarget_ = -1, p.borderSide = static_cast<int>(Side::Bottom); break;
+    case Kw::BorderRight: borderTarget_ = -1, p.borderSide = static_cast<int>(Side::Right); break;
+    case Kw::BorderBox: borderTarget_ = -1, p.borderSide = 4; break;
     case Kw::BorderSingle:
     case Kw::BorderDouble:
-        if (border) {
-            border->doubled = kw == Kw::BorderDouble;
-            if (border->width == 0) border->width = 15;
-        }
+    case Kw::BorderDotted:
+    case Kw::BorderDashed:
+        forSides([&](BorderSide& side) {
+            side.doubled = kw == Kw::BorderDouble;
+            side.line = kw == Kw::BorderDotted ? BorderLine::Dotted : kw == Kw::BorderDashed ? BorderLine::Dashed : BorderLine::Solid;
+            if (side.width == 0) side.width = 15;
+        });
         break;
     case Kw::BorderNone:
-        if (border) *border = BorderSide{};
+        forSides([](BorderSide& side) { side = BorderSide{}; });
         break;
     case Kw::BorderWidth:
-        if (border) border->width = std::clamp(value, 1, 1440);
+        forSides([&](BorderSide& side) { side.width = std::clamp(value, 0, 1440); });
         break;
     case Kw::BorderColor:
-        if (border) border->color = std::max(0, value);
+        forSides([&](BorderSide& side) { side.color = std::max(0, value); });
+        break;
+    case Kw::BorderSpace:
+        if (borderTarget_ < 0 && p.borderSide >= 0) p.borders.space = std::clamp(value, 0, 1440);
         break;
     case Kw::CellShading: RowFor(RowDepth()).next.shading = std::max(0, value); break;
     case Kw::CellShadingPercent: RowFor(RowDepth()).next.shadingPercent = std::clamp(value, 0, 10000); break;
@@ -904,6 +928,7 @@ void RtfParser::OnListWord(Kw kw, const Token& t) {
 // (\listtext) gets the label its list level describes, before its text.
 void RtfParser::BeforeText() {
     const ParaState& para = Top().para;
+    Out().SetBorders(para.borders);
     if (labelWritten_ || para.list <= 0 || TopFrame().dest != Dest::Normal) return;
     labelWritten_ = true;
     const QString label = ListLabel(para);

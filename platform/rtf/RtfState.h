@@ -37,22 +37,40 @@ struct CharState {
 
 enum class Align { Left, Center, Right, Justify };
 enum class TabKind { Left, Center, Right, Decimal };
+// What fills the space before a tab stop, as in a table of contents.
+enum class TabLeader { None, Dots, MiddleDots, Hyphens, Underline, ThickLine, Equals };
 
 struct TabStop {
     int position = 0;  // twips from the left edge
     TabKind kind = TabKind::Left;
+    TabLeader leader = TabLeader::None;
     bool operator==(const TabStop&) const = default;
 };
+
+enum class BorderLine { Solid, Dotted, Dashed };
 
 // One side of a border: 0 width means none.
 struct BorderSide {
     int width = 0;   // twips
     int color = 0;   // colour table index, 0 = automatic
     bool doubled = false;
+    BorderLine line = BorderLine::Solid;
     bool operator==(const BorderSide&) const = default;
 };
 
 enum class Side { Top, Left, Bottom, Right };
+
+// The borders of a paragraph; consecutive paragraphs with equal ones share a box.
+struct ParaBorders {
+    std::array<BorderSide, 4> sides{};
+    int space = 0;  // \brspN: twips between the text and the lines
+    bool Any() const {
+        for (const BorderSide& side : sides)
+            if (side.width > 0) return true;
+        return false;
+    }
+    bool operator==(const ParaBorders&) const = default;
+};
 
 // Paragraph formatting, in twips; it holds until \pard.
 struct ParaState {
@@ -67,6 +85,7 @@ struct ParaState {
     std::array<TabStop, 16> tabStops{};  // further ones are dropped
     int tabCount = 0;
     TabKind nextTabKind = TabKind::Left;  // \tqr and the like, for the next \tx
+    TabLeader nextTabLeader = TabLeader::None;  // \tldot and the like, for the next \tx
     int tableDepth = 0;                   // \intbl / \itapN: 0 outside tables
     int shading = 0;                      // \cbpatN colour index
     int shadingPercent = 0;               // \shadingN in hundredths of a percent
@@ -74,6 +93,8 @@ struct ParaState {
     int list = 0;                         // \lsN: the list override the paragraph belongs to, 0 none
     int listLevel = 0;                    // \ilvlN
     bool contextual = false;              // \contextualspace: no space between paragraphs of one style
+    ParaBorders borders;
+    int borderSide = -1;                  // side (a Side, 4 all) the next \brdrXXX words describe; -1 none
 
     bool operator==(const ParaState&) const = default;
 };

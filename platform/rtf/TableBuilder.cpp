@@ -82,13 +82,28 @@ bool TableBuilder::Enter(int wanted, const std::vector<RowDef>& definitions) {
 }
 
 // The block between two parts of one long table takes no room.
-void TableBuilder::CollapseBlock() {
+void TableBuilder::CollapseBlock() { Collapse(cursor_); }
+
+void TableBuilder::Collapse(QTextCursor& at) {
     QTextBlockFormat collapsed;
     collapsed.setLineHeight(0, QTextBlockFormat::FixedHeight);
-    cursor_.setBlockFormat(collapsed);
+    at.setBlockFormat(collapsed);
     QTextCharFormat tiny;
     tiny.setFontPointSize(1);
-    cursor_.setBlockCharFormat(tiny);
+    at.setBlockCharFormat(tiny);
+}
+
+void TableBuilder::LeaveOuterFrame() {
+    if (!group_ || !levels_.empty()) return;
+    cursor_.setPosition(group_->lastPosition() + 1);
+    group_ = nullptr;
+}
+
+QTextFrame* TableBuilder::ReserveOuterTable() {
+    const bool newFrame = !group_ || groupTables_ >= kTablesPerFrame;
+    MakeRoomForTable();
+    ++groupTables_;
+    return newFrame ? group_ : nullptr;
 }
 
 void TableBuilder::Finish() {
@@ -232,7 +247,10 @@ QTextTableCellFormat TableBuilder::CellFormat(const CellDef& cell) const {
     const auto width = [&](Side s) { return side(s).width > 0 ? std::max(1.0, side(s).width / kTwipsPerPixel) : 0.0; };
     const auto style = [&](Side s) {
         if (side(s).width <= 0) return QTextFrameFormat::BorderStyle_None;
-        return side(s).doubled ? QTextFrameFormat::BorderStyle_Double : QTextFrameFormat::BorderStyle_Solid;
+        if (side(s).doubled) return QTextFrameFormat::BorderStyle_Double;
+        if (side(s).line == BorderLine::Dotted) return QTextFrameFormat::BorderStyle_Dotted;
+        if (side(s).line == BorderLine::Dashed) return QTextFrameFormat::BorderStyle_Dashed;
+        return QTextFrameFormat::BorderStyle_Solid;
     };
     const auto brush = [&](Side s) {
         const QColor* c = tables_.ColorFor(side(s).color);

@@ -40,6 +40,13 @@ public:
     void EndRow(int depth, const RowDef& definition);
     // The empty block that follows the frame of tables at the end takes no room.
     void Finish();
+    // Makes room at the cursor for a table outside every table that the
+    // caller inserts; returns the frame of tables it begun for it, if it did.
+    QTextFrame* ReserveOuterTable();
+    // Puts the cursor after the frame of tables it is in; the next table begins another.
+    void LeaveOuterFrame();
+    // The block at the cursor takes no room.
+    static void Collapse(QTextCursor& at);
 
 private:
     struct Level {
