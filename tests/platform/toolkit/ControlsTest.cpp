@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QTemporaryDir>
+#include <QTextEdit>
 #include <QWidget>
 #include <fstream>
 
@@ -97,6 +98,36 @@ TEST_F(ControlsTest, RichTextBoxLoadsRtfOrPlainTextInPlaceOfItsText) {
     box.LoadFile(File("plain.txt", "line 1\r\nline 2\r\n"), rtfText);
     EXPECT_EQ(box.Text(), "line 1\nline 2");
     EXPECT_THROW(box.LoadFile(File("not.rtf", "plain words"), rtfRTF), Error);
+}
+
+// Separate runs of rows, below the middle of a word's line, that are dark
+// across nearly all the word's width: its underlines.
+int UnderlinesBelow(const QImage& page, const QTextEdit& edit, int from, int to) {
+    QTextCursor cursor(edit.document());
+    cursor.setPosition(from);
+    const QRect start = edit.cursorRect(cursor);
+    cursor.setPosition(to);
+    const int left = start.left() + 2, right = edit.cursorRect(cursor).left() - 2;
+    int runs = 0;
+    bool inRun = false;
+    for (int y = start.center().y(); y < std::min(page.height(), start.bottom() + start.height() / 2); ++y) {
+        int dark = 0;
+        for (int x = left; x <= right; ++x) dark += page.pixelColor(x, y).lightness() < 160 ? 1 : 0;
+        const bool line = dark * 10 >= (right - left + 1) * 9;
+        if (line && !inRun) ++runs;
+        inRun = line;
+    }
+    return runs;
+}
+
+TEST_F(ControlsTest, RichTextBoxDrawsDoubleUnderlinedTextWithTwoLines) {
+    RichTextBox& box = form.rtfText;
+    form.Show();
+    box.LoadFile(File("lines.rtf", "{\\rtf1\\ansi\\fs36 {\\uldb dome} and {\\ul dome}\\par}"), rtfRTF);
+    auto& edit = *static_cast<QTextEdit*>(box.Widget());
+    const QImage page = edit.viewport()->grab().toImage();
+    EXPECT_EQ(UnderlinesBelow(page, edit, 0, 4), 2);
+    EXPECT_EQ(UnderlinesBelow(page, edit, 9, 13), 1);
 }
 
 }  // namespace
