@@ -1,5 +1,6 @@
 #include "DocumentBuilder.h"
 
+#include "DoubleUnderline.h"
 #include "TabLeaders.h"
 
 #include <QBrush>
@@ -59,7 +60,7 @@ QTextCharFormat::UnderlineStyle UnderlineStyleFor(Underline u) {
     case Underline::DashDotDot: return QTextCharFormat::DashDotDotLine;
     case Underline::Wave: return QTextCharFormat::WaveUnderline;
     case Underline::Single:
-    case Underline::Double:  // Qt draws no double line: the nearest is one line
+    case Underline::Double:  // Qt draws one line; kDoubleUnderlineProperty asks for the second
         break;
     }
     return QTextCharFormat::SingleUnderline;
@@ -126,6 +127,7 @@ QTextCharFormat DocumentBuilder::MakeCharFormat(const CharState& s) {
     if (s.bold) f.setFontWeight(QFont::Bold);
     if (s.italic) f.setFontItalic(true);
     if (s.underline != Underline::None) f.setUnderlineStyle(UnderlineStyleFor(s.underline));
+    if (s.underline == Underline::Double) f.setProperty(kDoubleUnderlineProperty, true);
     if (s.strike) f.setFontStrikeOut(true);
     if (const FontEntry* font = tables_.FontFor(s.font); font && !font->family.isEmpty()) {
         if (QString family = FamilyFor(*font); !family.isEmpty()) f.setFontFamilies({family});

@@ -18,6 +18,7 @@
 #include "core/TextFile.h"
 #include "detail/ListBoxHooks.h"
 #include "detail/ListModel.h"
+#include "detail/RichTextEdit.h"
 #include "detail/Widgets.h"
 #include "rtf/RtfReader.h"
 
@@ -406,7 +407,7 @@ std::int32_t PictureBox::InnerHeight() const { return Picture().contentsRect().h
 
 void RichTextBox::Create(Container& container, std::int32_t left, std::int32_t top, std::int32_t width,
                          std::int32_t height, std::int32_t tabIndex) {
-    auto* edit = Make<QTextEdit>(container);
+    auto* edit = Make<detail::RichTextEdit>(container);
     edit->setReadOnly(true);
     edit->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     edit->setTabChangesFocus(true);

@@ -2,6 +2,7 @@
 #include <QBrush>
 
 #include "RtfTestSupport.h"
+#include "rtf/DoubleUnderline.h"
 
 namespace orvane::rtf::test {
 namespace {
@@ -29,6 +30,14 @@ TEST_F(RtfFormatting, TogglesApplyToExactRunsGroupsRestoreAndPlainResets) {
     ASSERT_EQ(Text(), "xyzqw");
     EXPECT_EQ(Where(Bold), "xyqw");
     EXPECT_EQ(Where(&QTextCharFormat::fontItalic), "yq");  // back from the \plain group
+}
+
+TEST_F(RtfFormatting, DoubleUnderlineIsMarkedForTheSecondLineBesidesTheOneQtDraws) {
+    Read("{\\rtf1 a {\\uldb double} b {\\ul one} c {\\ulw words}}");
+    ASSERT_EQ(Text(), "a double b one c words");
+    const auto doubled = [](const QTextCharFormat& f) { return f.boolProperty(kDoubleUnderlineProperty); };
+    EXPECT_EQ(Where(doubled), "double");
+    EXPECT_EQ(Where(&QTextCharFormat::fontUnderline), "doubleonewords");
 }
 
 TEST_F(RtfFormatting, FontFamiliesAndSizesAndTheDefaultFont) {

@@ -2,6 +2,8 @@
 
 #include <QImage>
 #include <QTemporaryDir>
+#include <QScrollBar>
+#include <QTextEdit>
 #include <QWidget>
 #include <fstream>
 
@@ -97,6 +99,53 @@ TEST_F(ControlsTest, RichTextBoxLoadsRtfOrPlainTextInPlaceOfItsText) {
     box.LoadFile(File("plain.txt", "line 1\r\nline 2\r\n"), rtfText);
     EXPECT_EQ(box.Text(), "line 1\nline 2");
     EXPECT_THROW(box.LoadFile(File("not.rtf", "plain words"), rtfRTF), Error);
+}
+
+// Separate runs of rows, below the middle of a word's line, that are dark
+// across nearly all the word's width: its underlines, as the box shows them
+// now. The word is found after the given position.
+int UnderlinesUnder(QTextEdit& edit, const QString& word, int after = 0) {
+    const QTextCursor found = edit.document()->find(word, after);
+    EXPECT_FALSE(found.isNull()) << word.toStdString();
+    const QImage page = edit.viewport()->grab().toImage();
+    QTextCursor cursor(found);
+    cursor.setPosition(found.selectionStart());
+    const QRect start = edit.cursorRect(cursor);
+    cursor.setPosition(found.selectionEnd());
+    const int left = start.left() + 2, right = edit.cursorRect(cursor).left() - 2;
+    int runs = 0;
+    bool inRun = false;
+    for (int y = std::max(0, start.center().y()); y < std::min(page.height(), start.bottom() + start.height() / 2); ++y) {
+        int dark = 0;
+        for (int x = left; x <= right; ++x) dark += page.pixelColor(x, y).lightness() < 160 ? 1 : 0;
+        const bool line = dark * 10 >= (right - left + 1) * 9;
+        if (line && !inRun) ++runs;
+        inRun = line;
+    }
+    return runs;
+}
+
+TEST_F(ControlsTest, RichTextBoxDrawsDoubleUnderlinedTextWithTwoLines) {
+    RichTextBox& box = form.rtfText;
+    form.Show();
+    auto& edit = *static_cast<QTextEdit*>(box.Widget());
+    box.LoadFile(File("lines.rtf", "{\\rtf1\\ansi\\fs36 {\\uldb dome} and {\\ul home}\\par}"), rtfRTF);
+    EXPECT_EQ(UnderlinesUnder(edit, "dome"), 2);
+    EXPECT_EQ(UnderlinesUnder(edit, "home"), 1);
+
+    // In a table cell, and further down a page scrolled to it.
+    box.LoadFile(File("cell.rtf", "{\\rtf1\\ansi\\fs36\\trowd\\cellx2500\\intbl {\\uldb dome}\\cell\\row}"), rtfRTF);
+    EXPECT_EQ(UnderlinesUnder(edit, "dome"), 2);
+    std::string rtf = "{\\rtf1\\ansi\\fs36 ";
+    for (int i = 0; i < 30; ++i) rtf += "line\\par ";
+    box.LoadFile(File("long.rtf", (rtf + "{\\uldb dome} and {\\ul home}\\par}").c_str()), rtfRTF);
+    QTextCursor last(edit.document()->find("dome"));
+    last.clearSelection();  // a selected word would stand on a dark ground
+    edit.setTextCursor(last);
+    edit.ensureCursorVisible();
+    ASSERT_GT(edit.verticalScrollBar()->value(), 0);
+    EXPECT_EQ(UnderlinesUnder(edit, "dome"), 2);
+    EXPECT_EQ(UnderlinesUnder(edit, "home"), 1);
 }
 
 }  // namespace
