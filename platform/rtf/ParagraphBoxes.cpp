@@ -1,6 +1,5 @@
 #include "ParagraphBoxes.h"
 
-#include <QBrush>
 #include <QTextFrame>
 #include <QTextLength>
 
@@ -20,44 +19,14 @@ bool IsParagraphBox(const QTextTable& table) { return table.format().boolPropert
 
 QTextTableCellFormat ParagraphBoxes::SidesFormat(const ParaBorders& borders) const {
     QTextTableCellFormat format;
-    const auto side = [&](Side s) -> const BorderSide& { return borders.sides[static_cast<std::size_t>(s)]; };
-    const auto width = [&](Side s) {
-        if (side(s).width <= 0) return 0.0;
-        const double line = std::max(1.0, side(s).width / kTwipsPerPixel);
-        return side(s).doubled ? std::max(3.0, 3 * line) : line;  // two lines and the gap between them
-    };
-    const auto style = [&](Side s) {
-        if (side(s).width <= 0) return QTextFrameFormat::BorderStyle_None;
-        if (side(s).doubled) return QTextFrameFormat::BorderStyle_Double;
-        switch (side(s).line) {
-        case BorderLine::Dotted: return QTextFrameFormat::BorderStyle_Dotted;
-        case BorderLine::Dashed: return QTextFrameFormat::BorderStyle_Dashed;
-        case BorderLine::Solid: break;
-        }
-        return QTextFrameFormat::BorderStyle_Solid;
-    };
-    const auto brush = [&](Side s) {
-        const QColor* c = tables_.ColorFor(side(s).color);
-        return QBrush(c ? *c : QColor(Qt::black));
-    };
-    format.setTopBorder(width(Side::Top));
-    format.setLeftBorder(width(Side::Left));
-    format.setBottomBorder(width(Side::Bottom));
-    format.setRightBorder(width(Side::Right));
-    format.setTopBorderStyle(style(Side::Top));
-    format.setLeftBorderStyle(style(Side::Left));
-    format.setBottomBorderStyle(style(Side::Bottom));
-    format.setRightBorderStyle(style(Side::Right));
-    format.setTopBorderBrush(brush(Side::Top));
-    format.setLeftBorderBrush(brush(Side::Left));
-    format.setBottomBorderBrush(brush(Side::Bottom));
-    format.setRightBorderBrush(brush(Side::Right));
+    ApplyBorderSides(format, borders.sides, tables_, true);
+    const auto lined = [&](Side s) { return borders.sides[static_cast<std::size_t>(s)].width > 0; };
     // Sides without a line keep the text where it would be without the box.
     const double space = std::max(kLeastPadding, borders.space / kTwipsPerPixel);
-    format.setTopPadding(side(Side::Top).width > 0 ? space : 0);
-    format.setBottomPadding(side(Side::Bottom).width > 0 ? space : 0);
-    format.setLeftPadding(side(Side::Left).width > 0 ? space : 0);
-    format.setRightPadding(side(Side::Right).width > 0 ? space : 0);
+    format.setTopPadding(lined(Side::Top) ? space : 0);
+    format.setBottomPadding(lined(Side::Bottom) ? space : 0);
+    format.setLeftPadding(lined(Side::Left) ? space : 0);
+    format.setRightPadding(lined(Side::Right) ? space : 0);
     return format;
 }
 

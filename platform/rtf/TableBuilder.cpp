@@ -241,10 +241,14 @@ QTextTableFormat TableBuilder::TableFormat(const RowDef* definition) const {
     return format;
 }
 
-QTextTableCellFormat TableBuilder::CellFormat(const CellDef& cell) const {
-    QTextTableCellFormat format;
-    const auto side = [&](Side s) -> const BorderSide& { return cell.borders[static_cast<std::size_t>(s)]; };
-    const auto width = [&](Side s) { return side(s).width > 0 ? std::max(1.0, side(s).width / kTwipsPerPixel) : 0.0; };
+void ApplyBorderSides(QTextTableCellFormat& format, const std::array<BorderSide, 4>& sides,
+                      const DocumentTables& tables, bool widenDoubled) {
+    const auto side = [&](Side s) -> const BorderSide& { return sides[static_cast<std::size_t>(s)]; };
+    const auto width = [&](Side s) {
+        if (side(s).width <= 0) return 0.0;
+        const double line = std::max(1.0, side(s).width / kTwipsPerPixel);
+        return widenDoubled && side(s).doubled ? std::max(3.0, 3 * line) : line;
+    };
     const auto style = [&](Side s) {
         if (side(s).width <= 0) return QTextFrameFormat::BorderStyle_None;
         if (side(s).doubled) return QTextFrameFormat::BorderStyle_Double;
@@ -253,7 +257,7 @@ QTextTableCellFormat TableBuilder::CellFormat(const CellDef& cell) const {
         return QTextFrameFormat::BorderStyle_Solid;
     };
     const auto brush = [&](Side s) {
-        const QColor* c = tables_.ColorFor(side(s).color);
+        const QColor* c = tables.ColorFor(side(s).color);
         return QBrush(c ? *c : QColor(Qt::black));
     };
     format.setTopBorder(width(Side::Top));
@@ -268,6 +272,11 @@ QTextTableCellFormat TableBuilder::CellFormat(const CellDef& cell) const {
     format.setLeftBorderBrush(brush(Side::Left));
     format.setBottomBorderBrush(brush(Side::Bottom));
     format.setRightBorderBrush(brush(Side::Right));
+}
+
+QTextTableCellFormat TableBuilder::CellFormat(const CellDef& cell) const {
+    QTextTableCellFormat format;
+    ApplyBorderSides(format, cell.borders, tables_, false);
     if (const QColor* c = tables_.ColorFor(cell.shading)) {
         format.setBackground(*c);
     } else if (cell.shadingPercent > 0) {

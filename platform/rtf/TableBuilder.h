@@ -3,6 +3,7 @@
 #include <QTextCursor>
 #include <QTextTable>
 
+#include <array>
 #include <vector>
 
 #include "RtfState.h"
@@ -20,6 +21,12 @@ namespace orvane::rtf {
 // of rows, take time quadratic in their number. Long tables are therefore
 // built as tables of kRowsPerTable rows that join without a gap, and the
 // outermost tables are kept kTablesPerFrame to an invisible frame.
+// Puts four border sides on a cell: widths in pixels (a double line at
+// least three times its line's width when widenDoubled, so that both of its
+// lines show), line styles and colours from the document's colour table.
+void ApplyBorderSides(QTextTableCellFormat& format, const std::array<BorderSide, 4>& sides,
+                      const DocumentTables& tables, bool widenDoubled);
+
 class TableBuilder {
 public:
     static constexpr int kMaxDepth = 16;  // deeper rows are laid into the deepest table
