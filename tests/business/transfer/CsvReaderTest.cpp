@@ -4,12 +4,10 @@
 
 #include "TransferTestSupport.h"
 #include "transfer/CsvReader.h"
-#include "transfer/FileFormatError.h"
 
 using orvane::test::CrLf;
 using orvane::test::Fields;
 using orvane::transfer::CsvReader;
-using orvane::transfer::FileFormatError;
 using orvane::transfer::ImportedCard;
 
 namespace {
@@ -22,14 +20,8 @@ std::vector<std::string> NotStored(const ImportedCard& card) {
     return names;
 }
 
-std::pair<std::size_t, std::string> Refusal(const std::string& bytes) {
-    try {
-        Read(bytes);
-    } catch (const FileFormatError& e) {
-        return {e.Line(), e.Description()};
-    }
-    return {0, "not refused"};
-}
+// The line and message of a file the reader refuses.
+std::pair<std::size_t, std::string> Refusal(const std::string& bytes) { return orvane::test::RefusalOf<CsvReader>(bytes); }
 
 // A desktop mail client's export: business columns before home ones, a fax
 // before the phones, the address taken from the first group with anything.

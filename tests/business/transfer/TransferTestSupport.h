@@ -1,9 +1,11 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/TextFile.h"
+#include "transfer/FileFormatError.h"
 #include "transfer/ImportedCard.h"
 
 namespace orvane::test {
@@ -18,6 +20,17 @@ std::vector<transfer::ImportedCard> ReadAll(const std::string& bytes) {
     transfer::ImportedCard card;
     while (reader.Next(card)) cards.push_back(card);
     return cards;
+}
+
+// The line and message with which a reader refuses a file.
+template <class Reader>
+std::pair<std::size_t, std::string> RefusalOf(const std::string& bytes) {
+    try {
+        ReadAll<Reader>(bytes);
+    } catch (const transfer::FileFormatError& e) {
+        return {e.Line(), e.Description()};
+    }
+    return {0, "not refused"};
 }
 
 // Lines joined with CR LF, as contact files are written.

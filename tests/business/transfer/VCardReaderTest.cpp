@@ -3,12 +3,10 @@
 #include <algorithm>
 
 #include "TransferTestSupport.h"
-#include "transfer/FileFormatError.h"
 #include "transfer/VCardReader.h"
 
 using orvane::test::CrLf;
 using orvane::test::Fields;
-using orvane::transfer::FileFormatError;
 using orvane::transfer::ImportedCard;
 using orvane::transfer::VCardReader;
 
@@ -21,14 +19,8 @@ std::size_t CountOf(const ImportedCard& card, const std::string& name) {
 }
 
 // The line and message of a file the reader refuses.
-std::pair<std::size_t, std::string> Refusal(const std::string& bytes) {
-    try {
-        Read(bytes);
-    } catch (const FileFormatError& e) {
-        return {e.Line(), e.Description()};
-    }
-    return {0, "not refused"};
-}
+// The line and message of a file the reader refuses.
+std::pair<std::size_t, std::string> Refusal(const std::string& bytes) { return orvane::test::RefusalOf<VCardReader>(bytes); }
 
 // A phone's export in vCard 2.1: quoted-printable UTF-8 with soft line
 // breaks, bare type parameters, a preferred second phone, a folded photo.
