@@ -443,10 +443,20 @@ void DocumentBuilder::Finish(const ParaState& para) {
     if (!blockPending_ && blockHasContent_) FormatParagraph(para, MakeBlockFormat(para));
     boxes_.Finish();
     tableBuilder_.Finish();
-    if (editing_) {
-        editing_ = false;
-        cursor_.endEditBlock();
-    }
+    Pause();
+    finished_ = true;
+}
+
+void DocumentBuilder::Pause() {
+    if (!editing_) return;
+    editing_ = false;
+    cursor_.endEditBlock();
+}
+
+void DocumentBuilder::Resume() {
+    if (editing_ || finished_) return;
+    editing_ = true;
+    cursor_.beginEditBlock();
 }
 
 }  // namespace orvane::rtf

@@ -70,6 +70,10 @@ public:
     void AppendNotes(const QTextDocument& notes, const ParaState& para);
     // Writes out what is pending; para formats the last, unterminated paragraph.
     void Finish(const ParaState& para);
+    // Ends the edit block that the building runs in, so that a view lays
+    // out what has been built so far; Resume() begins another.
+    void Pause();
+    void Resume();
 
 private:
     void Prepare(const CharState& format);
@@ -106,6 +110,7 @@ private:
     int blockLength_ = 0;        // characters in the block being written
     int paragraphFirstBlock_ = -1;  // block number where a split paragraph began
     bool editing_ = true;        // inside the cursor's edit block
+    bool finished_ = false;
     bool lastContextual_ = false;  // the paragraph before had \contextualspace
     int lastStyle_ = -1;
     int imageCount_ = 0;

@@ -137,40 +137,55 @@ RtfParser::RtfParser(std::string_view rtf, QTextDocument& doc)
 RtfParser::~RtfParser() = default;
 
 void RtfParser::Run() {
-    for (;;) {
-        Token t = tokenizer_.Next();
-        switch (t.kind) {
-        case TokenKind::End:
-            Complete();  // a document that lost its closing braces
-            return;
-        case TokenKind::GroupStart:
-            OpenGroup();
-            break;
-        case TokenKind::GroupEnd:
-            if (!CloseGroup()) return;  // whatever follows the document is not part of it
-            break;
-        case TokenKind::Word:
-            OnWord(t);
-            break;
-        case TokenKind::Symbol:
-            OnSymbol(static_cast<char>(t.param));
-            break;
-        case TokenKind::HexByte:
-            OnByte(static_cast<unsigned char>(t.param), true);
-            break;
-        case TokenKind::Text:
-            for (char c : t.text) OnByte(static_cast<unsigned char>(c), false);
-            break;
-        case TokenKind::Binary:
-            if (TopFrame().starPending) {
-                TopFrame().dest = Dest::Skip;
-            } else if (!ConsumeUnicodeSkip() && TopFrame().dest == Dest::Pict) {
-                picture_.data.append(t.text);
-                picture_.nibble = -1;
-            }
-            break;
+    while (!Run(std::numeric_limits<std::size_t>::max())) {
+    }
+}
+
+bool RtfParser::Run(std::size_t tokens) {
+    if (done_) return true;
+    builder_.Resume();
+    for (std::size_t n = 0; n < tokens; ++n) {
+        if (!ReadToken()) {
+            done_ = true;
+            return true;
         }
     }
+    return false;
+}
+
+bool RtfParser::ReadToken() {
+    Token t = tokenizer_.Next();
+    switch (t.kind) {
+    case TokenKind::End:
+        Complete();  // a document that lost its closing braces
+        return false;
+    case TokenKind::GroupStart:
+        OpenGroup();
+        break;
+    case TokenKind::GroupEnd:
+        return CloseGroup();  // whatever follows the document is not part of it
+    case TokenKind::Word:
+        OnWord(t);
+        break;
+    case TokenKind::Symbol:
+        OnSymbol(static_cast<char>(t.param));
+        break;
+    case TokenKind::HexByte:
+        OnByte(static_cast<unsigned char>(t.param), true);
+        break;
+    case TokenKind::Text:
+        for (char c : t.text) OnByte(static_cast<unsigned char>(c), false);
+        break;
+    case TokenKind::Binary:
+        if (TopFrame().starPending) {
+            TopFrame().dest = Dest::Skip;
+        } else if (!ConsumeUnicodeSkip() && TopFrame().dest == Dest::Pict) {
+            picture_.data.append(t.text);
+            picture_.nibble = -1;
+        }
+        break;
+    }
+    return true;
 }
 
 void RtfParser::Complete() {

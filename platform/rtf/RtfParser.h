@@ -30,7 +30,14 @@ public:
     ~RtfParser();
     RtfParser(const RtfParser&) = delete;
     RtfParser& operator=(const RtfParser&) = delete;
+    // Reads the whole document.
     void Run();
+    // Reads at most tokens more tokens; true once the document is read to
+    // its end. Between calls the document holds what has been read so far.
+    bool Run(std::size_t tokens);
+    // Lets a view lay out what has been read: ends the edit block that
+    // reading runs in; the next Run() begins another.
+    void Pause() { builder_.Pause(); }
 
 private:
     enum class Dest {
@@ -85,6 +92,7 @@ private:
         std::string before, after;
     };
 
+    bool ReadToken();  // false at the end of the document
     Group& Top() { return stack_.back(); }
     Frame& TopFrame() { return Top().frame; }
     void OpenGroup();
@@ -132,6 +140,7 @@ private:
     std::vector<Group> stack_;
     std::vector<Overflow> overflow_;  // groups opened past kMaxDepth
     int pendingSkip_ = 0;             // characters after \uN still to skip
+    bool done_ = false;
 
     int fontNumber_ = -1;  // font table entry being read
     int fontCodePage_ = 0;

@@ -1,6 +1,7 @@
 #include "RtfReader.h"
 
 #include <filesystem>
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -26,6 +27,14 @@ std::size_t RtfStart(std::string_view text) {
     return text.substr(pos, 5) == "{\\rtf" ? pos : std::string_view::npos;
 }
 
+std::size_t CheckedRtfStart(std::string_view text) {
+    const std::size_t start = RtfStart(text);
+    if (start == std::string_view::npos) {
+        throw Error(errnum::InvalidFileFormat, "Invalid file format: the text is not RTF (it does not begin with {\\rtf)");
+    }
+    return start;
+}
+
 // Undo history is of no use for a loaded document and would double the
 // memory a large one takes.
 class UndoOff {
@@ -43,10 +52,7 @@ private:
 }  // namespace
 
 void ReadRtf(std::string_view rtf, QTextDocument& doc) {
-    std::size_t start = RtfStart(rtf);
-    if (start == std::string_view::npos) {
-        throw Error(errnum::InvalidFileFormat, "Invalid file format: the text is not RTF (it does not begin with {\\rtf)");
-    }
+    const std::size_t start = CheckedRtfStart(rtf);
     UndoOff undoOff(doc);
     // Cleared and filled in one edit: a view then lays the new document out
     // in steps between events, not all at once before it paints.
@@ -84,14 +90,60 @@ std::string ReadRtfFile(const std::string& path) {
 
 void LoadRtfFile(const std::string& path, QTextDocument& doc) { ReadRtf(ReadRtfFile(path), doc); }
 
-std::unique_ptr<QTextDocument> LoadRtfDocument(const std::string& path, const QTextDocument& like) {
-    const std::string bytes = ReadRtfFile(path);
-    auto doc = std::make_unique<QTextDocument>();
-    doc->setDefaultFont(like.defaultFont());
-    doc->setDefaultTextOption(like.defaultTextOption());
-    doc->setDocumentMargin(like.documentMargin());
-    ReadRtf(bytes, *doc);
-    return doc;
+namespace {
+
+constexpr std::size_t kTokensPerRead = 256;  // tokens read between looks at the clock
+constexpr double kLeastReadShare = 5;        // a step reads for at least 1/kLeastReadShare of its time
+
+}  // namespace
+
+RtfStepReader::RtfStepReader(std::string rtf, QTextDocument& doc) : doc_(doc), rtf_(std::move(rtf)) {
+    const std::size_t start = CheckedRtfStart(rtf_);
+    // Undo stays off: it is restored when the document has been read, not
+    // when reading stops early and the document is thrown away.
+    doc_.setUndoRedoEnabled(false);
+    doc_.clear();
+    parser_ = std::make_unique<RtfParser>(std::string_view(rtf_).substr(start), doc_);
+}
+
+RtfStepReader::~RtfStepReader() = default;
+
+bool RtfStepReader::Step(std::chrono::milliseconds time) {
+    if (done_) return true;
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    const auto readUntil = start + std::chrono::duration_cast<Clock::duration>(readTime_.count() < 0 ? time : readTime_);
+    do {
+        done_ = parser_->Run(kTokensPerRead);
+    } while (!done_ && Clock::now() < readUntil);
+    const auto read = Clock::now();
+    parser_->Pause();  // views lay out what was read
+    const std::chrono::duration<double, std::milli> spent = Clock::now() - start;
+    if (done_) {
+        parser_.reset();
+        doc_.setUndoRedoEnabled(true);
+        return true;
+    }
+    // Laying out costs about as much per unit of reading as it did this
+    // step. A step also costs views a pass over the whole document when it
+    // added tables, however little it read: reading takes at least a fifth
+    // of the time, so that pass never makes up most of the work.
+    const std::chrono::duration<double, std::milli> reading = read - start;
+    const double share = spent.count() > 0 ? reading.count() / spent.count() : 1.0;
+    const double limit = static_cast<double>(time.count());
+    readTime_ = std::chrono::duration<double, std::milli>(std::clamp(share * limit, limit / kLeastReadShare, limit));
+    return false;
+}
+
+RtfLoad BeginRtfDocument(const std::string& path, const QTextDocument& like, std::chrono::milliseconds firstStep) {
+    RtfLoad load;
+    load.document = std::make_unique<QTextDocument>();
+    load.document->setDefaultFont(like.defaultFont());
+    load.document->setDefaultTextOption(like.defaultTextOption());
+    load.document->setDocumentMargin(like.documentMargin());
+    load.rest = std::make_unique<RtfStepReader>(ReadRtfFile(path), *load.document);
+    if (load.rest->Step(firstStep)) load.rest.reset();
+    return load;
 }
 
 }  // namespace orvane::rtf

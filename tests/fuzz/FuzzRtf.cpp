@@ -2,6 +2,7 @@
 #include <QTextDocument>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "core/Error.h"
@@ -16,10 +17,17 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     return 0;
 }
 
+// Each input is read whole, and again in the smallest steps, each of which
+// ends its edit in whatever the document is in the middle of.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    QTextDocument doc;
+    const std::string_view rtf(reinterpret_cast<const char*>(data), size);
     try {
-        orvane::rtf::ReadRtf(std::string_view(reinterpret_cast<const char*>(data), size), doc);
+        QTextDocument doc;
+        orvane::rtf::ReadRtf(rtf, doc);
+        QTextDocument stepped;
+        orvane::rtf::RtfStepReader reader{std::string(rtf), stepped};
+        while (!reader.Step(std::chrono::milliseconds(0))) {
+        }
     } catch (const orvane::Error&) {
     }
     return 0;
