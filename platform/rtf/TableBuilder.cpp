@@ -100,7 +100,7 @@ void TableBuilder::LeaveOuterFrame() {
 }
 
 QTextFrame* TableBuilder::ReserveOuterTable() {
-    const bool newFrame = !group_ || groupTables_ >= kTablesPerFrame;
+    const bool newFrame = !group_ || groupTables_ >= groupLimit_;
     MakeRoomForTable();
     ++groupTables_;
     return newFrame ? group_ : nullptr;
@@ -118,7 +118,7 @@ void TableBuilder::Finish() {
 }
 
 void TableBuilder::MakeRoomForTable() {
-    if (group_ && groupTables_ < kTablesPerFrame) return;
+    if (group_ && groupTables_ < groupLimit_) return;
     if (group_) {
         cursor_.setPosition(group_->lastPosition() + 1);
         CollapseBlock();
@@ -129,6 +129,7 @@ void TableBuilder::MakeRoomForTable() {
     invisible.setPadding(0);
     group_ = cursor_.insertFrame(invisible);
     groupTables_ = 0;
+    groupLimit_ = groupLimit_ == 0 ? 1 : std::min(2 * groupLimit_, kTablesPerFrame);
 }
 
 void TableBuilder::OpenRow(std::size_t index, const RowDef* definition, bool joinsAbove) {

@@ -20,7 +20,7 @@ namespace orvane::rtf {
 // table's grid after every change, so many tables, or a table of thousands
 // of rows, take time quadratic in their number. Long tables are therefore
 // built as tables of kRowsPerTable rows that join without a gap, and the
-// outermost tables are kept kTablesPerFrame to an invisible frame.
+// outermost tables are kept up to kTablesPerFrame to an invisible frame.
 // Puts four border sides on a cell: widths in pixels (a double line at
 // least three times its line's width when widenDoubled, so that both of its
 // lines show), line styles and colours from the document's colour table.
@@ -93,6 +93,9 @@ private:
     std::vector<QTextTableCellFormat> cellFormats_;
     QTextFrame* group_ = nullptr;  // the frame that holds the outermost tables
     int groupTables_ = 0;
+    // The first frames hold fewer tables: a view lays out a frame whole
+    // before it shows the first screen of the document.
+    int groupLimit_ = 0;  // tables the frame of tables holds; 0 before the first
 };
 
 }  // namespace orvane::rtf
