@@ -19,6 +19,7 @@
 #include "detail/ListBoxHooks.h"
 #include "detail/ListModel.h"
 #include "detail/RichTextEdit.h"
+#include "detail/RtfLoading.h"
 #include "detail/Widgets.h"
 #include "rtf/RtfReader.h"
 
@@ -447,11 +448,16 @@ double RichTextBox::FontSize() const { return Edit()->document()->defaultFont().
 void RichTextBox::LoadFile(const std::string& path, std::int32_t fileType) {
     QTextEdit* edit = Edit();
     QTextDocument& document = *edit->document();
+    detail::RtfLoading::Stop(document);
     if (fileType == rtfRTF) {
-        // A new document: the box lays it out in steps as it shows it, not all at once.
+        // A new document: the box lays it out in steps as it shows it, not
+        // all at once, and what a long one holds past its beginning is read
+        // between events after the window has shown that beginning.
         QPointer<QTextDocument> previous(&document);  // the box deletes the document it made itself
-        QTextDocument* loaded = rtf::LoadRtfDocument(path, document).release();
+        rtf::RtfLoad load = rtf::BeginRtfDocument(path, document, rtf::RtfStepReader::kFirstStep);
+        QTextDocument* loaded = load.document.release();
         loaded->setParent(edit);
+        if (load.rest) new detail::RtfLoading(*loaded, std::move(load.rest));
         edit->setDocument(loaded);
         if (previous && previous->parent() == edit) delete previous.data();  // one loaded before
     } else if (fileType == rtfText) {
@@ -470,6 +476,11 @@ void RichTextBox::LoadFile(const std::string& path, std::int32_t fileType) {
 }
 
 std::string RichTextBox::Text() const { return S(Edit()->toPlainText()); }
-void RichTextBox::Text(const std::string& NewText) { Edit()->setPlainText(Q(NewText)); }
+void RichTextBox::Text(const std::string& NewText) {
+    detail::RtfLoading::Stop(*Edit()->document());
+    Edit()->setPlainText(Q(NewText));
+}
+
+bool RichTextBox::Loading() const { return detail::RtfLoading::Active(*Edit()->document()); }
 
 }  // namespace orvane::toolkit

@@ -267,7 +267,11 @@ public:
 
     // Replaces the whole content with the file: rtfRTF reads it as RTF,
     // rtfText as plain text. An error when the file cannot be loaded.
+    // A long RTF document shows its beginning at once; the rest is read
+    // between events after LoadFile returns.
     void LoadFile(const std::string& path, std::int32_t fileType = rtfRTF);
+    // Whether the rest of a loaded document is still being read.
+    bool Loading() const;
 
     // The content as plain text.
     using Control::Text;

@@ -24,13 +24,18 @@ const std::vector<int>& RichTextEdit::MarkedBlocks() {
     QTextDocument* doc = document();
     if (doc != scanned_) {
         disconnect(watch_);
-        watch_ = connect(doc, &QTextDocument::contentsChanged, this, [this] { stale_ = true; });
+        // A document read in steps grows at its end: only what changed is
+        // looked at again, from its first block on.
+        watch_ = connect(doc, &QTextDocument::contentsChange, this, [this](int position, int removed, int) {
+            const int block = removed > 0 ? 0 : document()->findBlock(position).blockNumber();
+            staleFrom_ = std::max(0, std::min(staleFrom_, block));
+        });
         scanned_ = doc;
-        stale_ = true;
+        staleFrom_ = 0;
     }
-    if (stale_) {
-        marked_.clear();
-        for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+    if (staleFrom_ != kNoneStale) {
+        marked_.erase(std::lower_bound(marked_.begin(), marked_.end(), staleFrom_), marked_.end());
+        for (QTextBlock block = doc->findBlockByNumber(staleFrom_); block.isValid(); block = block.next()) {
             for (auto it = block.begin(); !it.atEnd(); ++it) {
                 if (Doubled(it.fragment().charFormat())) {
                     marked_.push_back(block.blockNumber());
@@ -38,7 +43,7 @@ const std::vector<int>& RichTextEdit::MarkedBlocks() {
                 }
             }
         }
-        stale_ = false;
+        staleFrom_ = kNoneStale;
     }
     return marked_;
 }

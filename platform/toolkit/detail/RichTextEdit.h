@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QTextEdit>
+#include <limits>
 #include <vector>
 
 namespace orvane::toolkit::detail {
@@ -24,7 +25,9 @@ private:
     QPointer<QTextDocument> scanned_;
     QMetaObject::Connection watch_;
     std::vector<int> marked_;
-    bool stale_ = true;
+    static constexpr int kNoneStale = std::numeric_limits<int>::max();
+    int staleFrom_ = 0;  // first block that may have changed since the last look
+
 };
 
 }  // namespace orvane::toolkit::detail

@@ -5,9 +5,13 @@
 #include <QScrollBar>
 #include <QTextEdit>
 #include <QWidget>
+#include <QCoreApplication>
+#include <QTextDocument>
+#include <QTextFrame>
 #include <fstream>
 
 #include "SampleForm.h"
+#include "rtf/RtfReader.h"
 
 using namespace orvane;
 using namespace orvane::toolkit;
@@ -146,6 +150,73 @@ TEST_F(ControlsTest, RichTextBoxDrawsDoubleUnderlinedTextWithTwoLines) {
     ASSERT_GT(edit.verticalScrollBar()->value(), 0);
     EXPECT_EQ(UnderlinesUnder(edit, "dome"), 2);
     EXPECT_EQ(UnderlinesUnder(edit, "home"), 1);
+}
+
+// A document that the box reads in many steps after LoadFile returns:
+// paragraphs, tables and notes, and end at its end.
+std::string LongRtf(const std::string& end) {
+    std::string rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\fs20 ";
+    for (int i = 0; i < 3000; ++i) {
+        const std::string n = std::to_string(i);
+        rtf += "\\pard Paragraph " + n + " of plain words and {\\b bold} ones\\chftn{\\footnote\\pard Note " + n + ".}.\\par";
+        rtf += "\\trowd\\cellx2000\\cellx4000\\pard\\intbl Cell\\cell " + n + "\\cell\\row\\pard ";
+    }
+    return rtf + end + "}";
+}
+
+// Lets the box read on, between events, until it has read the whole document.
+void ReadToTheEnd(const RichTextBox& box) {
+    for (int i = 0; i < 1000000 && box.Loading(); ++i) QCoreApplication::processEvents();
+    EXPECT_FALSE(box.Loading());
+}
+
+TEST_F(ControlsTest, RichTextBoxShowsALongDocumentsBeginningAtOnceAndReadsTheRestBetweenEvents) {
+    RichTextBox& box = form.rtfText;
+    auto& edit = *static_cast<QTextEdit*>(box.Widget());
+    const std::string rtf = LongRtf("\\pard\\fs36 {\\uldb dome} and {\\ul home}\\par");
+    box.LoadFile(File("long.rtf", rtf.c_str()), rtfRTF);
+    EXPECT_EQ(box.Text().rfind("Paragraph 0 of plain words and bold ones1.", 0), 0u) << box.Text().substr(0, 80);
+    ReadToTheEnd(box);
+    QTextDocument whole;
+    rtf::ReadRtf(rtf, whole);
+    EXPECT_EQ(edit.document()->toRawText(), whole.toRawText());
+    EXPECT_EQ(edit.document()->rootFrame()->childFrames().size(), whole.rootFrame()->childFrames().size());
+    EXPECT_NE(box.Text().find("\nNote 0.\nNote 1.\n"), std::string::npos);
+    EXPECT_NE(box.Text().find("Note 2998.\nNote 2999."), std::string::npos);
+    // What was read last is drawn as the first: the second line under "dome".
+    QTextCursor last(edit.document()->find("dome"));
+    last.clearSelection();
+    edit.setTextCursor(last);
+    edit.ensureCursorVisible();
+    EXPECT_EQ(UnderlinesUnder(edit, "dome"), 2);
+    EXPECT_EQ(UnderlinesUnder(edit, "home"), 1);
+}
+
+TEST_F(ControlsTest, WhateverReplacesALongDocumentBeingReadStopsTheReading) {
+    RichTextBox& box = form.rtfText;
+    const std::string path = File("long.rtf", LongRtf("").c_str());
+    box.LoadFile(path, rtfRTF);
+    box.LoadFile(File("short.rtf", "{\\rtf1\\ansi Short\\par}"), rtfRTF);
+    ReadToTheEnd(box);
+    EXPECT_EQ(box.Text(), "Short");
+
+    box.LoadFile(path, rtfRTF);
+    box.LoadFile(File("plain.txt", "plain text\r\n"), rtfText);
+    ReadToTheEnd(box);
+    EXPECT_EQ(box.Text(), "plain text");
+
+    box.LoadFile(path, rtfRTF);
+    box.Text("typed");
+    ReadToTheEnd(box);
+    EXPECT_EQ(box.Text(), "typed");
+
+    // The window closed while it reads: the reading goes with it.
+    box.LoadFile(path, rtfRTF);
+    form.Unload();
+    for (int i = 0; i < 100; ++i) QCoreApplication::processEvents();
+    form.Show();
+    EXPECT_EQ(box.Text(), "");
+    EXPECT_FALSE(box.Loading());
 }
 
 }  // namespace
