@@ -99,8 +99,9 @@ constexpr double kLeastReadShare = 5;        // a step reads for at least 1/kLea
 
 RtfStepReader::RtfStepReader(std::string rtf, QTextDocument& doc) : doc_(doc), rtf_(std::move(rtf)) {
     const std::size_t start = CheckedRtfStart(rtf_);
-    // Undo stays off: it is restored when the document has been read, not
-    // when reading stops early and the document is thrown away.
+    // Undo stays off until the document has been read; one whose reading
+    // stops early is thrown away as it is.
+    undoWas_ = doc_.isUndoRedoEnabled();
     doc_.setUndoRedoEnabled(false);
     doc_.clear();
     parser_ = std::make_unique<RtfParser>(std::string_view(rtf_).substr(start), doc_);
@@ -121,13 +122,13 @@ bool RtfStepReader::Step(std::chrono::milliseconds time) {
     const std::chrono::duration<double, std::milli> spent = Clock::now() - start;
     if (done_) {
         parser_.reset();
-        doc_.setUndoRedoEnabled(true);
+        doc_.setUndoRedoEnabled(undoWas_);
         return true;
     }
     // Laying out costs about as much per unit of reading as it did this
-    // step. A step also costs views a pass over the whole document when it
-    // added tables, however little it read: reading takes at least a fifth
-    // of the time, so that pass never makes up most of the work.
+    // step. An edit that added table cells also ends with a pass over the
+    // whole document's frames, however little it read: reading takes at
+    // least a fifth of the time, so that pass never makes up most of a step.
     const std::chrono::duration<double, std::milli> reading = read - start;
     const double share = spent.count() > 0 ? reading.count() / spent.count() : 1.0;
     const double limit = static_cast<double>(time.count());

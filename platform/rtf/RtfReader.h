@@ -48,6 +48,7 @@ private:
     std::unique_ptr<RtfParser> parser_;
     std::chrono::duration<double, std::milli> readTime_{-1};  // none yet: the first step reads for all its time
     bool done_ = false;
+    bool undoWas_ = true;
 };
 
 // A document being read from a file: document holds what has been read;
