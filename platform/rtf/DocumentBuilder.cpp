@@ -248,6 +248,10 @@ void DocumentBuilder::StartPendingBlock(const CharState& format) {
         startAfresh();
     }
     if (!blockPending_) return;
+    if (tableDepth_ > 0 && tableBuilder_.ContinueLongCell(rowDefinitions_)) {
+        startAfresh();  // the paragraph begins in the empty cell where the long one goes on
+        return;
+    }
     blockPending_ = false;
     blockHasContent_ = false;
     cursor_.insertBlock(QTextBlockFormat(), MakeCharFormat(format));

@@ -171,6 +171,44 @@ void TableBuilder::NextCell(Level& level) {
 
 void TableBuilder::LeaveTable(const Level& level) { cursor_.setPosition(level.table->lastPosition() + 1); }
 
+bool TableBuilder::ContinueLongCell(const std::vector<RowDef>& definitions) {
+    if (levels_.empty()) return false;
+    Level& level = levels_.back();
+    if (!level.rowOpen || level.cellEnded) return false;
+    if (cursor_.position() - level.table->cellAt(level.row, level.column).firstPosition() < kLongestCell) return false;
+    const std::size_t index = levels_.size() - 1;
+    const RowDef* definition = DefinitionFor(index + 1, definitions);
+    const Level above = level;
+    if (definition) FormatRow(level, *definition, true);
+    else OpenSeam(*level.table, level.row, false);
+    LeaveTable(level);
+    levels_.pop_back();
+    OpenRow(index, definition, true);
+    Level& below = levels_.back();
+    below.continuesAbove = true;
+    below.cell = above.cell;
+    below.column = above.column;
+    if (below.column >= below.table->columns()) AddColumns(*below.table, below.column - below.table->columns() + 1);
+    cursor_.setPosition(below.table->cellAt(0, below.column).firstPosition());
+    return true;
+}
+
+void TableBuilder::OpenSeam(QTextTable& table, int row, bool top) {
+    for (int column = 0; column < table.columns(); ++column) {
+        QTextTableCell cell = table.cellAt(row, column);
+        if (cell.column() != column) continue;  // a merged cell, done at its first column
+        QTextTableCellFormat format = cell.format().toTableCellFormat();
+        if (top) {
+            format.setTopBorder(0);
+            format.setTopBorderStyle(QTextFrameFormat::BorderStyle_None);
+        } else {
+            format.setBottomBorder(0);
+            format.setBottomBorderStyle(QTextFrameFormat::BorderStyle_None);
+        }
+        cell.setFormat(format);
+    }
+}
+
 void TableBuilder::EndCell(int depth, const std::vector<RowDef>& definitions) {
     depth = std::clamp(depth, 1, kMaxDepth);
     Enter(depth, definitions);
@@ -287,7 +325,7 @@ QTextTableCellFormat TableBuilder::CellFormat(const CellDef& cell) const {
     return format;
 }
 
-void TableBuilder::FormatRow(Level& level, const RowDef& definition) {
+void TableBuilder::FormatRow(Level& level, const RowDef& definition, bool continuesBelow) {
     QTextTable& table = *level.table;
     if (level.row == 0 || level.edges.empty()) {
         table.setFormat(TableFormat(&definition));
@@ -336,6 +374,8 @@ void TableBuilder::FormatRow(Level& level, const RowDef& definition) {
         if (last > i) Merge(level, level.row, startOf(i), 1, spanOf(i, last));
         i = last;
     }
+    if (level.continuesAbove && level.row == 0) OpenSeam(table, 0, true);
+    if (continuesBelow) OpenSeam(table, level.row, false);
 }
 
 }  // namespace orvane::rtf

@@ -21,6 +21,9 @@ namespace orvane::rtf {
 // of rows, take time quadratic in their number. Long tables are therefore
 // built as tables of kRowsPerTable rows that join without a gap, and the
 // outermost tables are kept up to kTablesPerFrame to an invisible frame.
+// For the same reason a cell that grows past kLongestCell characters goes
+// on, in the same column, in a row of a new table that joins the one above
+// without a gap or a border between them.
 // Puts four border sides on a cell: widths in pixels (a double line at
 // least three times its line's width when widenDoubled, so that both of its
 // lines show), line styles and colours from the document's colour table.
@@ -32,6 +35,7 @@ public:
     static constexpr int kMaxDepth = 16;  // deeper rows are laid into the deepest table
     static constexpr int kRowsPerTable = 32;
     static constexpr int kTablesPerFrame = 16;
+    static constexpr int kLongestCell = 16000;  // characters
 
     TableBuilder(QTextCursor& cursor, const DocumentTables& tables) : cursor_(cursor), tables_(tables) {}
 
@@ -40,6 +44,10 @@ public:
     // depth 0. definitions[d] is the row definition last read for depth d.
     // Returns whether the cursor moved to a new place.
     bool Enter(int depth, const std::vector<RowDef>& definitions);
+    // Where a paragraph is about to begin in a cell of the innermost open
+    // row: when that cell is past kLongestCell, the row goes on in a new
+    // table and the cursor stands in the same cell there. Returns whether it did.
+    bool ContinueLongCell(const std::vector<RowDef>& definitions);
     // Ends the cell at depth; the next content goes into the next cell.
     void EndCell(int depth, const std::vector<RowDef>& definitions);
     // Ends the row at depth and gives it its definition; the cursor stands
@@ -67,6 +75,7 @@ private:
         bool merged = false;              // cells were merged: the columns stay as they are
         std::vector<int> edges;           // \cellx of the table's rows
         std::vector<int> mergeStartRows;  // per column: first row of a vertical merge, -1 none
+        bool continuesAbove = false;      // the first row goes on with the last of the table above
     };
 
     void OpenRow(std::size_t index, const RowDef* definition, bool joinsAbove);
@@ -75,7 +84,9 @@ private:
     void NextCell(Level& level);
     void LeaveTable(const Level& level);
     QTextTableFormat TableFormat(const RowDef* definition) const;
-    void FormatRow(Level& level, const RowDef& definition);
+    void FormatRow(Level& level, const RowDef& definition, bool continuesBelow = false);
+    // Takes the border off one side of every cell of a row.
+    static void OpenSeam(QTextTable& table, int row, bool top);
     void Merge(Level& level, int row, int column, int rows, int columns);
     static void AddColumns(QTextTable& table, int count);
     QTextTableCellFormat CellFormat(const CellDef& cell) const;

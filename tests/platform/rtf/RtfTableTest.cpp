@@ -114,6 +114,49 @@ TEST_F(RtfTable, ALongTableKeepsEveryRowInOrderInPartsOfEqualColumns) {
     EXPECT_EQ(LastParagraph(), "after");
 }
 
+// A whole document inside one cell, as converters from web pages write it.
+TEST_F(RtfTable, ACellAsLongAsADocumentGoesOnInRowsBelowWithoutASeam) {
+    std::string rtf = "{\\rtf1\\trowd\\clbrdrt\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10\\cellx1500"
+                      "\\clbrdrt\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10\\cellx9000\\pard\\intbl Label\\cell";
+    const std::string words = " words to make a long paragraph of a long cell, and some more of them.";
+    for (int i = 0; i < 1000; ++i) rtf += "\\pard\\intbl Paragraph " + std::to_string(i) + words + "\\par";
+    Read(rtf + "\\pard\\intbl Last\\cell\\row\\pard after\\par}");
+
+    const auto tables = Tables();
+    ASSERT_GE(tables.size(), 4u);  // about 75,000 characters in parts of at most 16,000 and a paragraph
+    QStringList cell;
+    for (QTextTable* t : tables) {
+        ASSERT_EQ(t->rows(), 1);
+        EXPECT_EQ(Widths(t), (std::vector<double>{100, 500}));
+        const QString text = CellText(t, 0, 1);
+        EXPECT_LT(text.size(), TableBuilder::kLongestCell + 200);
+        cell << text;
+        const QTextTableCellFormat label = t->cellAt(0, 0).format().toTableCellFormat();
+        const QTextTableCellFormat body = t->cellAt(0, 1).format().toTableCellFormat();
+        // Borders on the outside of the whole row only.
+        const bool first = t == tables.front(), last = t == tables.back();
+        EXPECT_EQ(label.topBorder() > 0, first);
+        EXPECT_EQ(body.topBorder() > 0, first);
+        EXPECT_EQ(label.bottomBorder() > 0, last);
+        EXPECT_EQ(body.bottomBorder() > 0, last);
+        EXPECT_EQ(CellText(t, 0, 0), first ? "Label" : "");
+    }
+    // Every paragraph once, in order, and the last cell's end in the last part.
+    const QStringList paragraphs = cell.join("|").split("|");
+    ASSERT_EQ(paragraphs.size(), 1001);
+    for (int i = 0; i < 1000; ++i) EXPECT_EQ(paragraphs[i], "Paragraph " + QString::number(i) + QString::fromStdString(words));
+    EXPECT_EQ(paragraphs.back(), "Last");
+    EXPECT_EQ(LastParagraph(), "after");
+
+    // The long cell first: the cells after it follow it into its last part.
+    rtf = "{\\rtf1\\trowd\\cellx6000\\cellx9000\\pard\\intbl ";
+    for (int i = 0; i < 1000; ++i) rtf += "Paragraph " + std::to_string(i) + words + "\\par ";
+    Read(rtf + "Last\\cell Right\\cell\\row}");
+    ASSERT_GE(Tables().size(), 4u);
+    EXPECT_EQ(CellText(Tables().back(), 0, 1), "Right");
+    EXPECT_EQ(CellText(Tables().front(), 0, 1), "");
+}
+
 TEST_F(RtfTable, RowsWithOtherCellEdgesStartAnotherTableAndStrayCellWordsKeepTheirText) {
     Read("{\\rtf1\\trowd\\cellx1000\\pard\\intbl a\\cell\\row\\trowd\\cellx1000\\cellx2000\\pard\\intbl b\\cell c\\cell\\row"
          "\\pard x\\cell y\\row z\\nestcell\\nestrow end}");
