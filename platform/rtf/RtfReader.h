@@ -26,7 +26,7 @@ void LoadRtfFile(const std::string& path, QTextDocument& doc);
 // what a step added as the step ends.
 class RtfStepReader {
 public:
-    static constexpr std::chrono::milliseconds kFirstStep{20};  // before a view first shows the document
+    static constexpr std::chrono::milliseconds kFirstStep{5};  // before a view first shows the document
     static constexpr std::chrono::milliseconds kStepTime{50};   // while it is shown
 
     // Checks that rtf is RTF (orvane::Error 321 when not) and clears doc.
