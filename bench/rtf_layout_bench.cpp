@@ -114,6 +114,17 @@ std::string PlainText(std::size_t bytes) {
     return rtf + "}";
 }
 
+// One table cell that holds paragraphs up to the size, as converters from
+// web pages put a whole document into a layout table.
+std::string LongCell(std::size_t bytes) {
+    std::string rtf = Header() + "\\trowd\\trgaph108\\clbrdrl\\brdrs\\brdrw10\\cellx9000";
+    while (rtf.size() < bytes) {
+        rtf += "\\pard\\intbl Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod tempor "
+               "incididunt ut labore et dolore magna aliqua.\\par\n";
+    }
+    return rtf + "\\pard\\intbl The end.\\cell\\row\\pard\\par}";
+}
+
 // Paragraphs in boxes and under rules, each group a box of its own, up to the size.
 std::string Boxes(std::size_t bytes) {
     std::string rtf = Header();
@@ -232,6 +243,7 @@ int main(int argc, char** argv) {
         {"fonts-20000", [] { return ManyFonts(20000); }},
         {"mixed-10MB", [] { return Mixed(10u * 1024 * 1024); }},
         {"table-10MB", [] { return LongTable(10u * 1024 * 1024); }},
+        {"cell-10MB", [] { return LongCell(10u * 1024 * 1024); }},
         {"plain-10MB", [] { return PlainText(10u * 1024 * 1024); }},
         {"boxes-10MB", [] { return Boxes(10u * 1024 * 1024); }},
         {"contents-10MB", [] { return Contents(10u * 1024 * 1024); }},
