@@ -70,12 +70,11 @@ bool TableBuilder::Enter(int wanted, const std::vector<RowDef>& definitions) {
                 moved = true;
                 continue;
             }
-            levels_.pop_back();  // index is the last level: deeper ones were left above
-            OpenRow(index, definition, sameEdges);
+            OpenNextTable(index, definitions, sameEdges);  // deeper levels were left above
             moved = true;
             continue;
         }
-        OpenRow(index, definition, false);
+        OpenNextTable(index, definitions, false);
         moved = true;
     }
     return moved;
@@ -171,26 +170,45 @@ void TableBuilder::NextCell(Level& level) {
 
 void TableBuilder::LeaveTable(const Level& level) { cursor_.setPosition(level.table->lastPosition() + 1); }
 
+int TableBuilder::CellLength(const Level& level) const {
+    return cursor_.position() - level.table->cellAt(level.row, level.column).firstPosition();
+}
+
 bool TableBuilder::ContinueLongCell(const std::vector<RowDef>& definitions) {
     if (levels_.empty()) return false;
-    Level& level = levels_.back();
-    if (!level.rowOpen || level.cellEnded) return false;
-    if (cursor_.position() - level.table->cellAt(level.row, level.column).firstPosition() < kLongestCell) return false;
-    const std::size_t index = levels_.size() - 1;
-    const RowDef* definition = DefinitionFor(index + 1, definitions);
+    const Level& level = levels_.back();
+    if (!level.rowOpen || level.cellEnded || CellLength(level) < kLongestCell) return false;
+    ContinueCell(levels_.size() - 1, definitions);
+    return true;
+}
+
+void TableBuilder::ContinueCell(std::size_t index, const std::vector<RowDef>& definitions) {
+    Level& level = levels_[index];
     const Level above = level;
-    if (definition) FormatRow(level, *definition, true);
+    if (const RowDef* definition = DefinitionFor(index + 1, definitions)) FormatRow(level, *definition, true);
     else OpenSeam(*level.table, level.row, false);
     LeaveTable(level);
-    levels_.pop_back();
-    OpenRow(index, definition, true);
+    OpenNextTable(index, definitions, true);
     Level& below = levels_.back();
     below.continuesAbove = true;
     below.cell = above.cell;
     below.column = above.column;
     if (below.column >= below.table->columns()) AddColumns(*below.table, below.column - below.table->columns() + 1);
     cursor_.setPosition(below.table->cellAt(0, below.column).firstPosition());
-    return true;
+}
+
+void TableBuilder::OpenNextTable(std::size_t index, const std::vector<RowDef>& definitions, bool joinsAbove) {
+    levels_.resize(index);
+    if (index > 0) {
+        // A table in a cell makes that cell long too: past kLongestCell the
+        // cell goes on below first, and the table opens there.
+        const Level& outer = levels_.back();
+        if (outer.rowOpen && !outer.cellEnded && CellLength(outer) >= kLongestCell) {
+            ContinueCell(index - 1, definitions);
+            joinsAbove = true;  // the empty first block of the new cell takes no room
+        }
+    }
+    OpenRow(index, DefinitionFor(index + 1, definitions), joinsAbove);
 }
 
 void TableBuilder::OpenSeam(QTextTable& table, int row, bool top) {

@@ -79,6 +79,13 @@ private:
     };
 
     void OpenRow(std::size_t index, const RowDef* definition, bool joinsAbove);
+    // Opens a table for the row at level index below the one it had (levels
+    // from index on are left); a long cell it would open in goes on first.
+    void OpenNextTable(std::size_t index, const std::vector<RowDef>& definitions, bool joinsAbove);
+    // The cell of level index, the innermost, goes on in the same column of
+    // a row of a new table below, where the cursor then stands.
+    void ContinueCell(std::size_t index, const std::vector<RowDef>& definitions);
+    int CellLength(const Level& level) const;  // characters from the cell's start to the cursor
     void MakeRoomForTable();
     void CollapseBlock();
     void NextCell(Level& level);

@@ -157,6 +157,39 @@ TEST_F(RtfTable, ACellAsLongAsADocumentGoesOnInRowsBelowWithoutASeam) {
     EXPECT_EQ(CellText(Tables().front(), 0, 1), "");
 }
 
+TEST_F(RtfTable, ACellHoldingTablesAsLongAsADocumentGoesOnBelowToo) {
+    std::string rtf = "{\\rtf1\\trowd\\cellx9000\\pard\\intbl Outer start\\par";
+    for (int i = 0; i < 1000; ++i) {
+        rtf += "\\pard\\intbl\\itap2 Name " + std::to_string(i) +
+               "\\nestcell Some words of a description\\nestcell 12.50\\nestcell"
+               "{\\*\\nesttableprops\\trowd\\cellx2000\\cellx5000\\cellx8000\\nestrow}";
+    }
+    Read(rtf + "\\pard\\intbl\\itap1 End\\cell\\row\\pard After\\par}");
+
+    std::vector<QTextTable*> outer, nested;
+    for (QTextTable* t : Tables()) (qobject_cast<QTextTable*>(t->parentFrame()) ? nested : outer).push_back(t);
+    ASSERT_GE(outer.size(), 3u);  // about 50,000 characters of nested rows
+    for (QTextTable* t : outer) {
+        ASSERT_EQ(t->rows(), 1);
+        ASSERT_EQ(t->columns(), 1);
+        const QTextTableCell cell = t->cellAt(0, 0);
+        EXPECT_LT(cell.lastPosition() - cell.firstPosition(), TableBuilder::kLongestCell + 2000);
+    }
+    // Every nested row once, in order, each in a cell of the outer parts.
+    int next = 0;
+    for (QTextTable* t : nested) {
+        EXPECT_EQ(Widths(t), (std::vector<double>{2000 / 15.0, 3000 / 15.0, 3000 / 15.0}));
+        for (int row = 0; row < t->rows(); ++row, ++next) {
+            EXPECT_EQ(CellText(t, row, 0), "Name " + QString::number(next));
+            EXPECT_EQ(CellText(t, row, 2), "12.50");
+        }
+    }
+    EXPECT_EQ(next, 1000);
+    EXPECT_TRUE(CellText(outer.front(), 0, 0).startsWith("Outer start"));
+    EXPECT_TRUE(CellText(outer.back(), 0, 0).endsWith("End"));
+    EXPECT_EQ(LastParagraph(), "After");
+}
+
 TEST_F(RtfTable, RowsWithOtherCellEdgesStartAnotherTableAndStrayCellWordsKeepTheirText) {
     Read("{\\rtf1\\trowd\\cellx1000\\pard\\intbl a\\cell\\row\\trowd\\cellx1000\\cellx2000\\pard\\intbl b\\cell c\\cell\\row"
          "\\pard x\\cell y\\row z\\nestcell\\nestrow end}");
