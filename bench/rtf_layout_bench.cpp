@@ -125,6 +125,16 @@ std::string LongCell(std::size_t bytes) {
     return rtf + "\\pard\\intbl The end.\\cell\\row\\pard\\par}";
 }
 
+// One cell of a table holding rows of a nested table, up to the size.
+std::string TablesInCell(std::size_t bytes) {
+    std::string rtf = Header() + "\\trowd\\cellx9000\\pard\\intbl Outer start\\par";
+    while (rtf.size() < bytes) {
+        rtf += "\\pard\\intbl\\itap2 Name\\nestcell Some words of a description\\nestcell 12.50\\nestcell"
+               "{\\*\\nesttableprops\\trowd\\cellx2000\\cellx5000\\cellx8000\\nestrow}\n";
+    }
+    return rtf + "\\pard\\intbl\\itap1 The end.\\cell\\row\\pard\\par}";
+}
+
 // Paragraphs in boxes and under rules, each group a box of its own, up to the size.
 std::string Boxes(std::size_t bytes) {
     std::string rtf = Header();
@@ -244,6 +254,7 @@ int main(int argc, char** argv) {
         {"mixed-10MB", [] { return Mixed(10u * 1024 * 1024); }},
         {"table-10MB", [] { return LongTable(10u * 1024 * 1024); }},
         {"cell-10MB", [] { return LongCell(10u * 1024 * 1024); }},
+        {"cell-tables-10MB", [] { return TablesInCell(10u * 1024 * 1024); }},
         {"plain-10MB", [] { return PlainText(10u * 1024 * 1024); }},
         {"boxes-10MB", [] { return Boxes(10u * 1024 * 1024); }},
         {"contents-10MB", [] { return Contents(10u * 1024 * 1024); }},

@@ -203,7 +203,7 @@ void TableBuilder::OpenNextTable(std::size_t index, const std::vector<RowDef>& d
         // A table in a cell makes that cell long too: past kLongestCell the
         // cell goes on below first, and the table opens there.
         const Level& outer = levels_.back();
-        if (outer.rowOpen && !outer.cellEnded && CellLength(outer) >= kLongestCell) {
+        if (outer.rowOpen && !outer.cellEnded && CellLength(outer) >= 2000) {
             ContinueCell(index - 1, definitions);
             joinsAbove = true;  // the empty first block of the new cell takes no room
         }

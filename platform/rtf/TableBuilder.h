@@ -21,9 +21,11 @@ namespace orvane::rtf {
 // of rows, take time quadratic in their number. Long tables are therefore
 // built as tables of kRowsPerTable rows that join without a gap, and the
 // outermost tables are kept up to kTablesPerFrame to an invisible frame.
-// For the same reason a cell that grows past kLongestCell characters goes
-// on, in the same column, in a row of a new table that joins the one above
-// without a gap or a border between them.
+// For the same reason a cell that grows past kLongestCell characters (or
+// kLongestTableCell, when the next table in it opens) goes on, in the same
+// column, in a row of a new table that joins the one above without a gap or
+// a border between them.
+//
 // Puts four border sides on a cell: widths in pixels (a double line at
 // least three times its line's width when widenDoubled, so that both of its
 // lines show), line styles and colours from the document's colour table.
@@ -36,6 +38,9 @@ public:
     static constexpr int kRowsPerTable = 32;
     static constexpr int kTablesPerFrame = 16;
     static constexpr int kLongestCell = 16000;  // characters
+    // A cell with tables in it is laid out again for every level of them: it
+    // goes on below sooner.
+    static constexpr int kLongestTableCell = 4000;
 
     TableBuilder(QTextCursor& cursor, const DocumentTables& tables) : cursor_(cursor), tables_(tables) {}
 

@@ -15,7 +15,7 @@ std::string Bytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Tables that grow over many steps, nested ones, notes, pictures, boxes and
+// Tables that grow over many steps, nested ones, a cell of tables, notes, pictures, boxes and
 // leaders: what a step may end in the middle of.
 std::string Assorted() {
     std::string rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red200\\green0\\blue0;}\\fs20 ";
@@ -36,6 +36,13 @@ std::string Assorted() {
                    "0000ff00ff00000000ff000000ff000000}\\par";
         }
     }
+    // A cell that goes on below as the tables in it grow.
+    rtf += "\\trowd\\cellx9000\\pard\\intbl Tables in a cell\\par";
+    for (int i = 0; i < 300; ++i) {
+        rtf += "\\pard\\intbl\\itap2 Nested " + std::to_string(i) +
+               "\\nestcell a few words of a description\\nestcell{\\*\\nesttableprops\\trowd\\cellx3000\\cellx8000\\nestrow}";
+    }
+    rtf += "\\pard\\intbl\\itap1 Its end\\cell\\row";
     return rtf + "\\pard The end.\\par}";
 }
 
