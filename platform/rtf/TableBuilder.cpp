@@ -200,10 +200,10 @@ void TableBuilder::ContinueCell(std::size_t index, const std::vector<RowDef>& de
 void TableBuilder::OpenNextTable(std::size_t index, const std::vector<RowDef>& definitions, bool joinsAbove) {
     levels_.resize(index);
     if (index > 0) {
-        // A table in a cell makes that cell long too: past kLongestCell the
-        // cell goes on below first, and the table opens there.
+        // A table in a cell makes that cell long too: past kLongestTableCell
+        // the cell goes on below first, and the table opens there.
         const Level& outer = levels_.back();
-        if (outer.rowOpen && !outer.cellEnded && CellLength(outer) >= 2000) {
+        if (outer.rowOpen && !outer.cellEnded && CellLength(outer) >= kLongestTableCell) {
             ContinueCell(index - 1, definitions);
             joinsAbove = true;  // the empty first block of the new cell takes no room
         }
