@@ -198,6 +198,7 @@ void TableBuilder::ContinueCell(std::size_t index, const std::vector<RowDef>& de
 }
 
 void TableBuilder::OpenNextTable(std::size_t index, const std::vector<RowDef>& definitions, bool joinsAbove) {
+    QTextTable* above = joinsAbove && index < levels_.size() ? levels_[index].table : nullptr;
     levels_.resize(index);
     if (index > 0) {
         // A table in a cell makes that cell long too: past kLongestTableCell
@@ -209,6 +210,31 @@ void TableBuilder::OpenNextTable(std::size_t index, const std::vector<RowDef>& d
         }
     }
     OpenRow(index, DefinitionFor(index + 1, definitions), joinsAbove);
+    levels_.back().above = above;
+}
+
+// Where two tables are one, the line between their rows is drawn once: by
+// the row above, the wider of the two lines.
+void TableBuilder::JoinSeam(QTextTable& above, QTextTable& below) {
+    const int last = above.rows() - 1;
+    for (int column = 0; column < below.columns() && column < above.columns(); ++column) {
+        QTextTableCell lower = below.cellAt(0, column);
+        if (lower.column() != column) continue;  // a merged cell, done at its first column
+        QTextTableCellFormat lowerFormat = lower.format().toTableCellFormat();
+        if (lowerFormat.topBorderStyle() == QTextFrameFormat::BorderStyle_None || lowerFormat.topBorder() <= 0) continue;
+        QTextTableCell upper = above.cellAt(last, column);
+        QTextTableCellFormat upperFormat = upper.format().toTableCellFormat();
+        if (upperFormat.bottomBorderStyle() == QTextFrameFormat::BorderStyle_None ||
+            upperFormat.bottomBorder() < lowerFormat.topBorder()) {
+            upperFormat.setBottomBorder(lowerFormat.topBorder());
+            upperFormat.setBottomBorderStyle(lowerFormat.topBorderStyle());
+            upperFormat.setBottomBorderBrush(lowerFormat.topBorderBrush());
+            upper.setFormat(upperFormat);
+        }
+        lowerFormat.setTopBorder(0);
+        lowerFormat.setTopBorderStyle(QTextFrameFormat::BorderStyle_None);
+        lower.setFormat(lowerFormat);
+    }
 }
 
 void TableBuilder::OpenSeam(QTextTable& table, int row, bool top) {
@@ -393,6 +419,7 @@ void TableBuilder::FormatRow(Level& level, const RowDef& definition, bool contin
         i = last;
     }
     if (level.continuesAbove && level.row == 0) OpenSeam(table, 0, true);
+    else if (level.above && level.row == 0) JoinSeam(*level.above, table);
     if (continuesBelow) OpenSeam(table, level.row, false);
 }
 

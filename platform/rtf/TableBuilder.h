@@ -10,6 +10,12 @@
 
 namespace orvane::rtf {
 
+// Puts four border sides on a cell: widths in pixels (a double line at
+// least three times its line's width when widenDoubled, so that both of its
+// lines show), line styles and colours from the document's colour table.
+void ApplyBorderSides(QTextTableCellFormat& format, const std::array<BorderSide, 4>& sides,
+                      const DocumentTables& tables, bool widenDoubled);
+
 // Builds the tables of a document as its rows arrive: rows are opened when
 // their first content comes, cells advance on \cell, and a row takes its
 // widths, borders, shading and merges from its definition when it ends.
@@ -19,19 +25,13 @@ namespace orvane::rtf {
 // Qt's text layout walks a frame's child frames one by one and rebuilds a
 // table's grid after every change, so many tables, or a table of thousands
 // of rows, take time quadratic in their number. Long tables are therefore
-// built as tables of kRowsPerTable rows that join without a gap, and the
-// outermost tables are kept up to kTablesPerFrame to an invisible frame.
+// built as tables of kRowsPerTable rows that join without a gap (the line
+// between two of them drawn once), and the outermost tables are kept up to
+// kTablesPerFrame to an invisible frame.
 // For the same reason a cell that grows past kLongestCell characters (or
 // kLongestTableCell, when the next table in it opens) goes on, in the same
 // column, in a row of a new table that joins the one above without a gap or
 // a border between them.
-//
-// Puts four border sides on a cell: widths in pixels (a double line at
-// least three times its line's width when widenDoubled, so that both of its
-// lines show), line styles and colours from the document's colour table.
-void ApplyBorderSides(QTextTableCellFormat& format, const std::array<BorderSide, 4>& sides,
-                      const DocumentTables& tables, bool widenDoubled);
-
 class TableBuilder {
 public:
     static constexpr int kMaxDepth = 16;  // deeper rows are laid into the deepest table
@@ -81,6 +81,7 @@ private:
         std::vector<int> edges;           // \cellx of the table's rows
         std::vector<int> mergeStartRows;  // per column: first row of a vertical merge, -1 none
         bool continuesAbove = false;      // the first row goes on with the last of the table above
+        QTextTable* above = nullptr;      // the table this one goes on from, if it is a part of one
     };
 
     void OpenRow(std::size_t index, const RowDef* definition, bool joinsAbove);
@@ -99,6 +100,7 @@ private:
     void FormatRow(Level& level, const RowDef& definition, bool continuesBelow = false);
     // Takes the border off one side of every cell of a row.
     static void OpenSeam(QTextTable& table, int row, bool top);
+    static void JoinSeam(QTextTable& above, QTextTable& below);
     void Merge(Level& level, int row, int column, int rows, int columns);
     static void AddColumns(QTextTable& table, int count);
     QTextTableCellFormat CellFormat(const CellDef& cell) const;

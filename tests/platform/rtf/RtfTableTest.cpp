@@ -114,6 +114,45 @@ TEST_F(RtfTable, ALongTableKeepsEveryRowInOrderInPartsOfEqualColumns) {
     EXPECT_EQ(LastParagraph(), "after");
 }
 
+// Rows with a line above, or below, or both: where one part of a long table
+// meets the next the line is drawn once, as wide as the wider of the two.
+TEST_F(RtfTable, ThePartsOfALongTableMeetInOneLine) {
+    const auto readRows = [this](const std::string& borders) {
+        std::string rtf = "{\\rtf1 ";
+        for (int row = 0; row < 40; ++row) {
+            rtf += "\\trowd" + borders + "\\cellx1000" + borders + "\\cellx3000\\pard\\intbl r" + std::to_string(row) +
+                   "\\cell v\\cell\\row";
+        }
+        Read(rtf + "\\pard after\\par}");
+        const auto tables = Tables();
+        EXPECT_EQ(tables.size(), 2u);
+        return tables;
+    };
+    const auto top = [](QTextTable* t, int row, int column) {
+        const QTextTableCellFormat f = t->cellAt(row, column).format().toTableCellFormat();
+        return f.topBorderStyle() == QTextFrameFormat::BorderStyle_None ? 0.0 : f.topBorder();
+    };
+    const auto bottom = [](QTextTable* t, int row, int column) {
+        const QTextTableCellFormat f = t->cellAt(row, column).format().toTableCellFormat();
+        return f.bottomBorderStyle() == QTextFrameFormat::BorderStyle_None ? 0.0 : f.bottomBorder();
+    };
+    for (const std::string& borders : {std::string("\\clbrdrt\\brdrs\\brdrw30"),
+                                       std::string("\\clbrdrt\\brdrs\\brdrw30\\clbrdrb\\brdrs\\brdrw15"),
+                                       std::string("\\clbrdrt\\brdrs\\brdrw15\\clbrdrb\\brdrs\\brdrw30")}) {
+        SCOPED_TRACE(borders);
+        const auto tables = readRows(borders);
+        ASSERT_EQ(tables.size(), 2u);
+        QTextTable* above = tables[0];
+        QTextTable* below = tables[1];
+        const int last = above->rows() - 1;
+        for (int column = 0; column < 2; ++column) {
+            EXPECT_EQ(top(below, 0, column), 0.0);
+            EXPECT_EQ(bottom(above, last, column), 2.0);  // 30 twips, the wider line
+            EXPECT_EQ(top(below, 1, column), top(above, 1, column));  // other rows as they were
+        }
+    }
+}
+
 // A whole document inside one cell, as converters from web pages write it.
 TEST_F(RtfTable, ACellAsLongAsADocumentGoesOnInRowsBelowWithoutASeam) {
     std::string rtf = "{\\rtf1\\trowd\\clbrdrt\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10\\cellx1500"
