@@ -2,6 +2,7 @@
 
 #include "DoubleUnderline.h"
 #include "TabLeaders.h"
+#include "Units.h"
 
 #include <QBrush>
 #include <QFont>
@@ -16,7 +17,6 @@
 namespace orvane::rtf {
 namespace {
 
-constexpr double kTwipsPerPixel = 15.0;  // at 96 dpi
 constexpr char16_t kBreakOpportunity = 0x200B;
 const QColor kLinkColor(5, 99, 193);
 

@@ -6,11 +6,11 @@
 #include <algorithm>
 
 #include "TableBuilder.h"
+#include "Units.h"
 
 namespace orvane::rtf {
 namespace {
 
-constexpr double kTwipsPerPixel = 15.0;
 constexpr double kLeastPadding = 2.0;  // pixels: text never touches a line
 
 }  // namespace

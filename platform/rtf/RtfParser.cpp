@@ -1,28 +1,19 @@
 #include "RtfParser.h"
 
-#include <QBuffer>
-#include <QByteArray>
-#include <QImage>
-#include <QImageReader>
 #include <QTextOption>
 
 #include <algorithm>
-#include <array>
 #include <limits>
 
-#include "PictureDecoder.h"
+#include "Units.h"
 
 namespace orvane::rtf {
 namespace {
 
-constexpr int kMaxTwips = 31680;        // 22 inches: more than any page is wide
 constexpr int kMaxHalfPoints = 3276;    // 1638 pt, the most a word processor offers
 constexpr std::size_t kMaxFontName = 256;
 constexpr std::size_t kMaxCollected = 4096;  // field instructions and shape property values
-constexpr std::size_t kMaxCells = 63;        // the most cells a row of a word processor has
 constexpr int kDefaultTabTwips = 720;
-constexpr double kTwipsPerPixel = 15.0;
-constexpr double kHimetricPerPixel = 2540.0 / 96.0;
 
 int HexValue(unsigned char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -30,8 +21,6 @@ int HexValue(unsigned char c) {
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
-
-int Twips(const Token& t, int low = -kMaxTwips) { return std::clamp(t.hasParam ? t.param : 0, low, kMaxTwips); }
 
 void Collect(std::string& into, unsigned char byte, std::size_t limit = kMaxCollected) {
     if (into.size() < limit) into.push_back(static_cast<char>(byte));
@@ -54,32 +43,6 @@ bool IsKnownStarred(Kw kw) {
     default:
         return false;
     }
-}
-
-QString Roman(int n, bool upper) {
-    static const std::pair<int, const char*> kDigits[] = {{1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"},
-                                                           {100, "c"},  {90, "xc"},  {50, "l"},  {40, "xl"},
-                                                           {10, "x"},   {9, "ix"},   {5, "v"},   {4, "iv"}, {1, "i"}};
-    QString out;
-    n = std::clamp(n, 1, 3999);
-    for (const auto& [value, digits] : kDigits) {
-        while (n >= value) {
-            out += QString::fromLatin1(digits);
-            n -= value;
-        }
-    }
-    return upper ? out.toUpper() : out;
-}
-
-QString Letters(int n, bool upper) {
-    QString out;
-    n = std::clamp(n, 1, 1000000);
-    while (n > 0) {
-        --n;
-        out.prepend(QChar(static_cast<char16_t>((upper ? u'A' : u'a') + n % 26)));
-        n /= 26;
-    }
-    return out;
 }
 
 // The target of a HYPERLINK field: its first argument, with "\l" naming a
@@ -124,6 +87,8 @@ QString LinkTarget(const QString& instruction) {
 }
 
 }  // namespace
+
+int RtfParser::Twips(const Token& t, int low) { return std::clamp(t.hasParam ? t.param : 0, low, kMaxTwips); }
 
 RtfParser::RtfParser(std::string_view rtf, QTextDocument& doc)
     : tokenizer_(rtf), doc_(doc), rowDefs_(TableBuilder::kMaxDepth + 1), builder_(doc, doc, tables_, rowDefs_) {
@@ -282,12 +247,6 @@ int RtfParser::CodePageFor(const CharState& chr) const {
     }
     return font && font->codePage > 0 ? font->codePage : tables_.codePage;
 }
-
-RowDef& RtfParser::RowFor(int depth) {
-    return rowDefs_[static_cast<std::size_t>(std::clamp(depth, 1, TableBuilder::kMaxDepth))];
-}
-
-int RtfParser::RowDepth() { return std::max(1, Top().para.tableDepth); }
 
 void RtfParser::OnByte(unsigned char byte, bool escaped) {
     Frame& f = TopFrame();
@@ -655,108 +614,6 @@ void RtfParser::OnBodyWord(Kw kw, char16_t character, const Token& t) {
     }
 }
 
-void RtfParser::OnTableWord(Kw kw, const Token& t) {
-    Group& g = Top();
-    ParaState& p = g.para;
-    const int value = t.hasParam ? t.param : 0;
-    // \brdrXXX words describe the cell side named last, else the paragraph's.
-    std::array<BorderSide*, 4> sides{};
-    if (borderTarget_ >= 0) {
-        sides[0] = &RowFor(RowDepth()).next.borders[static_cast<std::size_t>(borderTarget_)];
-    } else if (p.borderSide == 4) {
-        for (std::size_t i = 0; i < 4; ++i) sides[i] = &p.borders.sides[i];
-    } else if (p.borderSide >= 0) {
-        sides[0] = &p.borders.sides[static_cast<std::size_t>(p.borderSide)];
-    }
-    const auto forSides = [&](auto&& change) {
-        for (BorderSide* side : sides)
-            if (side) change(*side);
-    };
-    switch (kw) {
-    case Kw::InTable: p.tableDepth = std::max(p.tableDepth, 1); break;
-    case Kw::TableDepth: p.tableDepth = std::clamp(value, 0, TableBuilder::kMaxDepth); break;
-    case Kw::RowDefaults:
-        RowFor(RowDepth()) = RowDef{};
-        borderTarget_ = -1;
-        break;
-    case Kw::CellRight: {
-        RowDef& row = RowFor(RowDepth());
-        if (row.cells.size() < kMaxCells) {
-            CellDef cell = row.next;
-            cell.right = Twips(t);
-            row.cells.push_back(cell);
-        }
-        row.next = CellDef{};
-        borderTarget_ = -1;
-        break;
-    }
-    case Kw::RowAlignLeft: RowFor(RowDepth()).align = Align::Left; break;
-    case Kw::RowAlignCenter: RowFor(RowDepth()).align = Align::Center; break;
-    case Kw::RowAlignRight: RowFor(RowDepth()).align = Align::Right; break;
-    case Kw::RowLeft: RowFor(RowDepth()).left = Twips(t); break;
-    case Kw::RowGap: RowFor(RowDepth()).gap = Twips(t, 0); break;
-    case Kw::CellBorderTop: borderTarget_ = static_cast<int>(Side::Top); break;
-    case Kw::CellBorderLeft: borderTarget_ = static_cast<int>(Side::Left); break;
-    case Kw::CellBorderBottom: borderTarget_ = static_cast<int>(Side::Bottom); break;
-    case Kw::CellBorderRight: borderTarget_ = static_cast<int>(Side::Right); break;
-    case Kw::RowBorder:
-        borderTarget_ = -1;  // borders of rows are drawn by their cells
-        p.borderSide = -1;
-        break;
-    case Kw::BorderTop: borderTarget_ = -1, p.borderSide = static_cast<int>(Side::Top); break;
-    case Kw::BorderLeft: borderTarget_ = -1, p.borderSide = static_cast<int>(Side::Left); break;
-    case Kw::BorderBottom: borderTarget_ = -1, p.borderSide = static_cast<int>(Side::Bottom); break;
-    case Kw::BorderRight: borderTarget_ = -1, p.borderSide = static_cast<int>(Side::Right); break;
-    case Kw::BorderBox: borderTarget_ = -1, p.borderSide = 4; break;
-    case Kw::BorderSingle:
-    case Kw::BorderDouble:
-    case Kw::BorderDotted:
-    case Kw::BorderDashed:
-        forSides([&](BorderSide& side) {
-            side.doubled = kw == Kw::BorderDouble;
-            side.line = kw == Kw::BorderDotted ? BorderLine::Dotted : kw == Kw::BorderDashed ? BorderLine::Dashed : BorderLine::Solid;
-            if (side.width == 0) side.width = 15;
-        });
-        break;
-    case Kw::BorderNone:
-        forSides([](BorderSide& side) { side = BorderSide{}; });
-        break;
-    case Kw::BorderWidth:
-        forSides([&](BorderSide& side) { side.width = std::clamp(value, 0, 1440); });
-        break;
-    case Kw::BorderColor:
-        forSides([&](BorderSide& side) { side.color = std::max(0, value); });
-        break;
-    case Kw::BorderSpace:
-        if (borderTarget_ < 0 && p.borderSide >= 0) p.borders.space = std::clamp(value, 0, 1440);
-        break;
-    case Kw::CellShading: RowFor(RowDepth()).next.shading = std::max(0, value); break;
-    case Kw::CellShadingPercent: RowFor(RowDepth()).next.shadingPercent = std::clamp(value, 0, 10000); break;
-    case Kw::CellMergeFirst: RowFor(RowDepth()).next.horizontalMerge = 1; break;
-    case Kw::CellMerge: RowFor(RowDepth()).next.horizontalMerge = 2; break;
-    case Kw::CellVerticalMergeFirst: RowFor(RowDepth()).next.verticalMerge = 1; break;
-    case Kw::CellVerticalMerge: RowFor(RowDepth()).next.verticalMerge = 2; break;
-
-    case Kw::Cell:
-    case Kw::NestedCell: {
-        const int depth = kw == Kw::Cell ? 1 : std::max(2, p.tableDepth);
-        p.tableDepth = std::max(p.tableDepth, depth);
-        BeforeText();
-        Out().EndCell(depth, p, g.chr);
-        labelWritten_ = false;
-        break;
-    }
-    case Kw::RowEnd:
-    case Kw::NestedRowEnd: {
-        const int depth = kw == Kw::RowEnd ? 1 : std::max(2, p.tableDepth);
-        Out().EndRow(depth, RowFor(depth));
-        break;
-    }
-    default:
-        break;
-    }
-}
-
 void RtfParser::OnFontTableWord(Kw kw, const Token& t) {
     switch (kw) {
     case Kw::Font:
@@ -780,43 +637,6 @@ void RtfParser::OnFontTableWord(Kw kw, const Token& t) {
     case Kw::FontModern: fontKind_ = 'm'; break;
     default:
         break;
-    }
-}
-
-void RtfParser::OnPictWord(Kw kw, const Token& t) {
-    const int value = t.hasParam ? t.param : 0;
-    switch (kw) {
-    case Kw::PngBlip: picture_.type = Picture::Type::Png; break;
-    case Kw::JpegBlip: picture_.type = Picture::Type::Jpeg; break;
-    case Kw::DibBitmap: picture_.type = Picture::Type::Dib; break;
-    case Kw::DeviceBitmap: picture_.type = Picture::Type::DeviceBitmap; break;
-    case Kw::Metafile: picture_.type = Picture::Type::Metafile; break;
-    case Kw::PicW: picture_.picW = value; break;
-    case Kw::PicH: picture_.picH = value; break;
-    case Kw::PicWGoal: picture_.goalW = value; break;
-    case Kw::PicHGoal: picture_.goalH = value; break;
-    case Kw::PicScaleX: picture_.scaleX = value > 0 ? std::min(value, 10000) : 100; break;
-    case Kw::PicScaleY: picture_.scaleY = value > 0 ? std::min(value, 10000) : 100; break;
-    case Kw::BitmapBitsPerPixel: picture_.bitsPerPixel = value; break;
-    case Kw::BitmapWidthBytes: picture_.widthBytes = value; break;
-    default: break;
-    }
-}
-
-void RtfParser::OnNumberingWord(Kw kw, const Token& t) {
-    switch (kw) {
-    case Kw::NumberBullet: numbering_.bullet = true; break;
-    case Kw::NumberBody: numbering_.bullet = false; break;
-    case Kw::NumberDecimal: numbering_.style = 0; break;
-    case Kw::NumberUpperLetter: numbering_.style = 1; break;
-    case Kw::NumberLowerLetter: numbering_.style = 2; break;
-    case Kw::NumberUpperRoman: numbering_.style = 3; break;
-    case Kw::NumberLowerRoman: numbering_.style = 4; break;
-    case Kw::NumberStart: numbering_.start = std::clamp(t.param, 0, 1000000); break;
-    case Kw::NumberFont:
-        if (t.hasParam && tables_.fonts.count(t.param)) numbering_.font = t.param;
-        break;
-    default: break;
     }
 }
 
@@ -881,121 +701,6 @@ void RtfParser::StartLink() {
     Top().chr.link = static_cast<int>(tables_.links.size() - 1);
 }
 
-// A paragraph number or bullet from \pn, unless the document wrote it out.
-void RtfParser::AddNumberLabel(const CharState& format) {
-    if (labelWritten_ || format.hidden) return;
-    const int codePage = CodePageFor(format);
-    QString before = textDecoder_.Decode(codePage, numbering_.before);
-    const QString after = textDecoder_.Decode(codePage, numbering_.after);
-    QString label;
-    if (numbering_.bullet) {
-        // \'b7 is the bullet of the Symbol font that word processors name.
-        label = before.isEmpty() || before == QString(QChar(0x00B7)) ? QString(QChar(0x2022)) : before;
-    } else {
-        const int number = lastParagraphNumbered_ ? numberCounter_ + 1 : numbering_.start;
-        numberCounter_ = number;
-        paragraphNumbered_ = true;
-        QString digits;
-        switch (numbering_.style) {
-        case 1: digits = Letters(number, true); break;
-        case 2: digits = Letters(number, false); break;
-        case 3: digits = Roman(number, true); break;
-        case 4: digits = Roman(number, false); break;
-        default: digits = QString::number(number); break;
-        }
-        label = before + digits + after;
-    }
-    DocumentBuilder& out = Out();
-    out.AddText(label, format);
-    out.AddUnit(u'\t', format);
-    labelWritten_ = true;
-}
-
-void RtfParser::OnListWord(Kw kw, const Token& t) {
-    const int value = t.hasParam ? t.param : 0;
-    switch (kw) {
-    case Kw::List:
-        listBeingRead_.clear();
-        listIdBeingRead_ = 0;
-        TopFrame().owns |= kList;
-        break;
-    case Kw::ListId:
-        (TopFrame().dest == Dest::ListTable ? listIdBeingRead_ : overrideListId_) = value;
-        break;
-    case Kw::ListLevel:
-        if (listBeingRead_.size() < 9) listBeingRead_.emplace_back();
-        break;
-    case Kw::LevelFormat:
-        if (!listBeingRead_.empty()) listBeingRead_.back().format = value;
-        break;
-    case Kw::LevelStart:
-        if (!listBeingRead_.empty()) listBeingRead_.back().start = std::clamp(value, 0, 1000000);
-        break;
-    case Kw::ListIndex:
-        if (TopFrame().dest == Dest::ListOverrideTable && listOverrides_.size() < 4096) listOverrides_[value] = overrideListId_;
-        break;
-    default:
-        break;
-    }
-}
-
-// A paragraph of a list whose document did not write its label out
-// (\listtext) gets the label its list level describes, before its text.
-void RtfParser::BeforeText() {
-    const ParaState& para = Top().para;
-    Out().SetBorders(para.borders);
-    if (labelWritten_ || para.list <= 0 || TopFrame().dest != Dest::Normal) return;
-    labelWritten_ = true;
-    const QString label = ListLabel(para);
-    if (label.isEmpty()) return;
-    DocumentBuilder& out = Out();
-    out.AddText(label, Top().chr);
-    out.AddUnit(u'\t', Top().chr);
-}
-
-QString RtfParser::ListLabel(const ParaState& para) {
-    auto override = listOverrides_.find(para.list);
-    if (override == listOverrides_.end()) return {};
-    auto list = lists_.find(override->second);
-    if (list == lists_.end() || list->second.empty()) return {};
-    const std::vector<ListLevel>& levels = list->second;
-    const auto level = std::min(static_cast<std::size_t>(para.listLevel), levels.size() - 1);
-    ListCounters& counters = listCounters_[override->second];
-    counters.value[level] = counters.started[level] ? counters.value[level] + 1 : levels[level].start;
-    counters.started[level] = true;
-    for (std::size_t deeper = level + 1; deeper < counters.started.size(); ++deeper) counters.started[deeper] = false;
-
-    const auto number = [&](std::size_t k) {
-        const int n = counters.started[k] ? counters.value[k] : levels[k].start;
-        switch (levels[k].format) {
-        case 1: return Roman(n, true);
-        case 2: return Roman(n, false);
-        case 3: return Letters(n, true);
-        case 4: return Letters(n, false);
-        case 22: return QString::number(n).rightJustified(2, u'0');
-        case 23:
-        case 255: return QString();
-        default: return QString::number(n);
-        }
-    };
-    const QString& text = levels[level].text;
-    if (text.isEmpty()) return levels[level].format == 23 ? QString(QChar(0x2022)) : number(level) + u'.';
-    QString label;
-    const qsizetype length = std::min<qsizetype>(text[0].unicode(), text.size() - 1);
-    for (qsizetype i = 1; i <= length; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < 9) {
-            if (c < levels.size()) label += number(c);
-        } else if (c >= 0xF020 && c <= 0xF0FF) {  // a symbol font's bullet
-            const char byte = static_cast<char>(c & 0xFF);
-            label += textDecoder_.Decode(byte == '\xB7' ? kSymbolFontPage : kWingdingsFontPage, std::string_view(&byte, 1));
-        } else {
-            label += QChar(c);
-        }
-    }
-    return label;
-}
-
 void RtfParser::CommitFont() {
     if (fontNumber_ >= 0) {
         int codePage = fontCodePage_ > 0 ? fontCodePage_ : tables_.codePage;
@@ -1014,77 +719,6 @@ void RtfParser::CommitColor() {
     }
     red_ = green_ = blue_ = 0;
     colorSet_ = false;
-}
-
-void RtfParser::FinishPicture() {
-    Picture p = std::move(picture_);
-    picture_ = Picture{};
-    QString alternative = std::move(pictureAlt_);
-    pictureAlt_.clear();
-    if (!p.shown) return;
-
-    QImage image;
-    QSize natural;  // in pixels
-    const auto withinBudget = [&](QSize size) {
-        if (!size.isValid() || size.isEmpty()) return false;
-        const long long pixels = static_cast<long long>(size.width()) * size.height();
-        if (pixels > kPictureBudget - picturePixels_) return false;  // a picture bomb, or just too much
-        picturePixels_ += pixels;
-        return true;
-    };
-    switch (p.type) {
-    case Picture::Type::Png:
-    case Picture::Type::Jpeg: {
-        QByteArray bytes = QByteArray::fromRawData(p.data.data(), static_cast<qsizetype>(p.data.size()));
-        QBuffer buffer(&bytes);
-        if (!buffer.open(QIODevice::ReadOnly)) return;
-        QImageReader reader(&buffer, p.type == Picture::Type::Png ? "png" : "jpeg");
-        if (!withinBudget(reader.size()) || !reader.read(&image)) return;
-        break;
-    }
-    case Picture::Type::Dib:
-        if (!withinBudget(DibSize(p.data))) return;
-        image = DecodeDib(p.data);
-        break;
-    case Picture::Type::DeviceBitmap:
-        if (!withinBudget(QSize(p.picW, p.picH))) return;
-        image = DecodeDeviceBitmap(p.data, p.picW, p.picH, p.bitsPerPixel, p.widthBytes);
-        break;
-    case Picture::Type::Metafile:
-        // Metafiles are drawing programs of another system; one that only
-        // shows a bitmap shows that bitmap.
-        if (const std::string dib = MetafileBitmap(p.data); !dib.empty() && withinBudget(DibSize(dib))) {
-            image = DecodeDib(dib);
-        }
-        break;
-    case Picture::Type::Unknown:
-        break;
-    }
-    const bool drawable = !image.isNull() || (p.type != Picture::Type::Metafile && p.type != Picture::Type::Unknown);
-    if (drawable && image.isNull()) return;  // damaged: there is nothing to show of it
-    if (drawable && p.type != Picture::Type::Metafile) {
-        natural = image.size();
-    } else if (p.picW > 0 && p.picH > 0) {
-        natural = QSize(static_cast<int>(std::min(p.picW / kHimetricPerPixel, 20000.0)),
-                        static_cast<int>(std::min(p.picH / kHimetricPerPixel, 20000.0)));
-    } else if (!image.isNull()) {
-        natural = image.size();
-    }
-
-    double width = p.goalW > 0 ? p.goalW / kTwipsPerPixel : natural.width();
-    double height = p.goalH > 0 ? p.goalH / kTwipsPerPixel : natural.height();
-    if (width <= 0 || height <= 0) width = height = 32;  // a metafile that gives no size
-    width = std::clamp(width * p.scaleX / 100.0, 1.0, 20000.0);
-    height = std::clamp(height * p.scaleY / 100.0, 1.0, 20000.0);
-    if (!drawable) {
-        // Any other metafile: a framed box of the picture's size stands in
-        // for it, with its alternative text.
-        QSize box(static_cast<int>(width), static_cast<int>(height));
-        if (!withinBudget(box.boundedTo(QSize(2048, 2048)))) box = QSize(16, 16);
-        image = PicturePlaceholder(box, alternative);
-    }
-    BeforeText();
-    Out().AddImage(image, width, height, Top().chr, alternative);
 }
 
 }  // namespace orvane::rtf

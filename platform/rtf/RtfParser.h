@@ -15,6 +15,7 @@
 #include "RtfKeywords.h"
 #include "RtfState.h"
 #include "RtfTokenizer.h"
+#include "Units.h"
 
 namespace orvane::rtf {
 
@@ -127,6 +128,8 @@ private:
     void CommitColor();
     void FinishPicture();
     int CodePageFor(const CharState& chr) const;
+    // A length in twips from a word's parameter, within a page's width.
+    static int Twips(const Token& t, int low = -kMaxTwips);
     RowDef& RowFor(int depth);
     int RowDepth();
 

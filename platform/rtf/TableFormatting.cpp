@@ -7,12 +7,9 @@
 
 #include <algorithm>
 
+#include "Units.h"
+
 namespace orvane::rtf {
-namespace {
-
-constexpr double kTwipsPerPixel = 15.0;
-
-}  // namespace
 
 // Where two tables are one, the line between their rows is drawn once: by
 // the row above, the wider of the two lines.
