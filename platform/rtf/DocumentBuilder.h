@@ -86,6 +86,7 @@ private:
     QTextCharFormat MakeCharFormat(const CharState& format);
     QString FamilyFor(const FontEntry& font);
     QTextBlockFormat MakeBlockFormat(const ParaState& para) const;
+    static std::vector<LeaderStop> TabStopsFor(const ParaState& para);
 
     QTextDocument& doc_;
     QTextDocument& resources_;
