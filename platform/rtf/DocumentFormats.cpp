@@ -141,12 +141,7 @@ QTextBlockFormat DocumentBuilder::MakeBlockFormat(const ParaState& p) const {
             f.setLineHeight(-p.lineSpacing / kTwipsPerPixel, QTextBlockFormat::FixedHeight);
         }
     }
-    if (const QColor* c = tables_.ColorFor(p.shading)) {
-        f.setBackground(*c);
-    } else if (p.shadingPercent > 0) {
-        const int grey = 255 - 255 * std::min(p.shadingPercent, 10000) / 10000;
-        f.setBackground(QColor(grey, grey, grey));
-    }
+    if (const auto shading = tables_.ShadingFor(p.shading, p.shadingPercent)) f.setBackground(*shading);
     return f;
 }
 

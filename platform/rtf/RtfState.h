@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <map>
 #include <optional>
@@ -149,6 +150,14 @@ struct DocumentTables {
     const QColor* ColorFor(int index) const {
         if (index <= 0 || static_cast<std::size_t>(index) >= colors.size() || !colors[index]) return nullptr;
         return &*colors[index];
+    }
+    // The background a paragraph or cell is shaded with: its colour from the
+    // table, else a grey as dark as its percentage (in hundredths).
+    std::optional<QColor> ShadingFor(int color, int percent) const {
+        if (const QColor* c = ColorFor(color)) return *c;
+        if (percent <= 0) return std::nullopt;
+        const int grey = 255 - 255 * std::min(percent, 10000) / 10000;
+        return QColor(grey, grey, grey);
     }
 };
 

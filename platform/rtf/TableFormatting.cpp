@@ -10,6 +10,19 @@
 #include "Units.h"
 
 namespace orvane::rtf {
+namespace {
+
+void RemoveBorder(QTextTableCellFormat& format, bool top) {
+    if (top) {
+        format.setTopBorder(0);
+        format.setTopBorderStyle(QTextFrameFormat::BorderStyle_None);
+    } else {
+        format.setBottomBorder(0);
+        format.setBottomBorderStyle(QTextFrameFormat::BorderStyle_None);
+    }
+}
+
+}  // namespace
 
 // Where two tables are one, the line between their rows is drawn once: by
 // the row above, the wider of the two lines.
@@ -29,8 +42,7 @@ void TableBuilder::JoinSeam(QTextTable& above, QTextTable& below) {
             upperFormat.setBottomBorderBrush(lowerFormat.topBorderBrush());
             upper.setFormat(upperFormat);
         }
-        lowerFormat.setTopBorder(0);
-        lowerFormat.setTopBorderStyle(QTextFrameFormat::BorderStyle_None);
+        RemoveBorder(lowerFormat, true);
         lower.setFormat(lowerFormat);
     }
 }
@@ -40,13 +52,7 @@ void TableBuilder::OpenSeam(QTextTable& table, int row, bool top) {
         QTextTableCell cell = table.cellAt(row, column);
         if (cell.column() != column) continue;  // a merged cell, done at its first column
         QTextTableCellFormat format = cell.format().toTableCellFormat();
-        if (top) {
-            format.setTopBorder(0);
-            format.setTopBorderStyle(QTextFrameFormat::BorderStyle_None);
-        } else {
-            format.setBottomBorder(0);
-            format.setBottomBorderStyle(QTextFrameFormat::BorderStyle_None);
-        }
+        RemoveBorder(format, top);
         cell.setFormat(format);
     }
 }
@@ -120,12 +126,7 @@ void ApplyBorderSides(QTextTableCellFormat& format, const std::array<BorderSide,
 QTextTableCellFormat TableBuilder::CellFormat(const CellDef& cell) const {
     QTextTableCellFormat format;
     ApplyBorderSides(format, cell.borders, tables_, false);
-    if (const QColor* c = tables_.ColorFor(cell.shading)) {
-        format.setBackground(*c);
-    } else if (cell.shadingPercent > 0) {
-        const int grey = 255 - 255 * std::min(cell.shadingPercent, 10000) / 10000;
-        format.setBackground(QColor(grey, grey, grey));
-    }
+    if (const auto shading = tables_.ShadingFor(cell.shading, cell.shadingPercent)) format.setBackground(*shading);
     return format;
 }
 
