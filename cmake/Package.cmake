@@ -33,6 +33,12 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://orvane.org/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's keychain library opens libsecret only while the program runs, so
+# dpkg-shlibdeps cannot see it: it is named here. The keychain itself is a
+# service of the desktop session; without one the program asks for the
+# password another way.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsecret-1-0")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gnome-keyring | keepassxc")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 

@@ -12,6 +12,7 @@ ORVANE_PACKAGES=(
   clang libclang-rt-14-dev
   dpkg-dev lintian appstream desktop-file-utils
   python3 python3-vobject
+  qtkeychain-qt6-dev libsecret-1-0 gnome-keyring libsecret-tools dbus-daemon dbus-bin
 )
 
 orvane_install_deps() {

@@ -31,7 +31,12 @@ debs=("$work"/dist/*.deb)
 deb=${debs[0]}
 version=$(dpkg-deb -f "$deb" Version)
 [[ $(basename "$deb") == "orvane_${version}_amd64.deb" ]] || fail "package file name: $(basename "$deb")"
-dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "no dependencies found from the shared libraries"
+depends=$(dpkg-deb -f "$deb" Depends)
+# The names of the packages depended on, one a line (alternatives too).
+depended=$(tr ',|' '\n\n' <<<"$depends" | sed 's/^ *//; s/[ (].*//')
+grep -qxF 'libqt6widgets6' <<<"$depended" || fail "no dependencies found from the shared libraries"
+# Qt's keychain library opens libsecret at run time, where no tool sees it.
+grep -qxF 'libsecret-1-0' <<<"$depended" || fail "the package does not depend on libsecret-1-0: $depends"
 # Nothing in the package may replace or remove a user's addresses.
 if dpkg-deb -c "$deb" | grep -iE 'Database|\.mdb'; then fail "the package holds a database"; fi
 
@@ -50,6 +55,20 @@ for program in "$root"/usr/bin/*; do
   name=$(basename "$program")
   if readelf -S --wide "$program" | grep -qE '\.debug_|\.symtab'; then fail "$name is not stripped"; fi
   [[ -f $root/usr/share/man/man1/$name.1.gz ]] || fail "no manual page for $name"
+done
+# Every shared library a program links comes from a package it depends on
+# (the keychain library among them, once a program uses it).
+for program in "$root"/usr/bin/*; do
+  for soname in $(readelf -d "$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
+    library=$(ldconfig -p | awk -v name="$soname" '$1 == name && /x86-64/ { print $NF; exit }')
+    [[ -n $library ]] || fail "$(basename "$program") needs $soname, which is not installed here"
+    # The package lists the file under /usr/lib or /lib, whichever it ships.
+    owner=$(dpkg -S "$(readlink -f "$library")" 2>/dev/null | head -n1 | cut -d: -f1) || true
+    [[ -n $owner ]] || owner=$(dpkg -S "$library" 2>/dev/null | head -n1 | cut -d: -f1) || true
+    [[ -n $owner ]] || fail "no installed package holds $library"
+    grep -qxF "$owner" <<<"$depended" ||
+      fail "$(basename "$program") needs $soname from $owner, which the package does not depend on: $depends"
+  done
 done
 desktop=$(echo "$root"/usr/share/applications/*.desktop)
 metainfo=$(echo "$root"/usr/share/metainfo/*.metainfo.xml)
