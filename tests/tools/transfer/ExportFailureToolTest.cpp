@@ -107,6 +107,15 @@ TEST_F(ExportFailureToolTest, StandardOutputByItsDeviceNameIsWrittenNotReplaced)
     EXPECT_EQ(named.err, "exported 6 addresses to /dev/stdout\n");
     EXPECT_TRUE(fs::is_symlink("/dev/stdout"));
     EXPECT_FALSE(fs::exists("/dev/stdout.part"));
+
+    // Appended to what a shell's ">>" keeps, as a program writing to its
+    // standard output does.
+    const fs::path log = work / "log.csv";
+    std::ofstream(log) << "before\n";
+    const Outcome appended = Export("/dev/stdout", {}, ">>" + Quote(log.string()));
+    EXPECT_EQ(appended.status, 0) << appended.err;
+    EXPECT_EQ(ReadFile(log), "before\n" + direct.out);
+    EXPECT_EQ(std::distance(fs::directory_iterator(work), fs::directory_iterator()), 1);
 }
 
 }  // namespace
