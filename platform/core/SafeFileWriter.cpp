@@ -39,12 +39,19 @@ mode_t NewFileMode() {
 }
 
 // Standard output or another open descriptor of the process, named as a
-// file: written into as it is open, whatever it is.
+// file (/dev/stdout, /dev/fd/1, /proc/self/fd/1, or a link to one): written
+// into as it is open, whatever it is.
 bool NamesAnOpenDescriptor(const std::string& path) {
-    const std::string name = std::filesystem::path(path).lexically_normal().string();
-    for (const char* prefix : {"/dev/stdout", "/dev/stderr", "/dev/fd/", "/proc/"})
-        if (name.rfind(prefix, 0) == 0) return true;
-    return false;
+    const auto isDescriptorPath = [](const std::string& name) {
+        const std::string normal = std::filesystem::path(name).lexically_normal().string();
+        for (const char* prefix : {"/dev/stdout", "/dev/stderr", "/dev/fd/", "/proc/"})
+            if (normal.rfind(prefix, 0) == 0) return true;
+        return false;
+    };
+    if (isDescriptorPath(path)) return true;
+    std::string target(PATH_MAX, '\0');
+    const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+    return length > 0 && isDescriptorPath(target.substr(0, static_cast<std::size_t>(length)));
 }
 
 }  // namespace

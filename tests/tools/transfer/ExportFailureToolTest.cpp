@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -101,21 +102,29 @@ TEST_F(ExportFailureToolTest, AnExportKilledHalfWayLeavesOnlyAPrivateFile) {
 TEST_F(ExportFailureToolTest, StandardOutputByItsDeviceNameIsWrittenNotReplaced) {
     const Outcome direct = Export("-");
     ASSERT_EQ(direct.status, 0) << direct.err;
-    const Outcome named = Export("/dev/stdout");
-    EXPECT_EQ(named.status, 0) << named.err;
-    EXPECT_EQ(named.out, direct.out);
-    EXPECT_EQ(named.err, "exported 6 addresses to /dev/stdout\n");
+    // A link like /dev/stdout of the test's own: were it replaced, as root
+    // the machine's /dev/stdout would be, so that one is only tried as
+    // another user.
+    const fs::path own = work / "stdout";
+    fs::create_symlink("/proc/self/fd/1", own);
+    for (const fs::path& name : {own, fs::path("/dev/stdout"), fs::path("/dev/fd/1")}) {
+        if (name != own && ::geteuid() == 0) continue;
+        const Outcome named = Export(name.string());
+        EXPECT_EQ(named.status, 0) << named.err;
+        EXPECT_EQ(named.out, direct.out) << name;
+        EXPECT_EQ(named.err, "exported 6 addresses to " + name.string() + "\n");
+    }
+    EXPECT_TRUE(fs::is_symlink(own));
     EXPECT_TRUE(fs::is_symlink("/dev/stdout"));
-    EXPECT_FALSE(fs::exists("/dev/stdout.part"));
 
     // Appended to what a shell's ">>" keeps, as a program writing to its
     // standard output does.
     const fs::path log = work / "log.csv";
     std::ofstream(log) << "before\n";
-    const Outcome appended = Export("/dev/stdout", {}, ">>" + Quote(log.string()));
+    const Outcome appended = Export(own.string(), {}, ">>" + Quote(log.string()));
     EXPECT_EQ(appended.status, 0) << appended.err;
     EXPECT_EQ(ReadFile(log), "before\n" + direct.out);
-    EXPECT_EQ(std::distance(fs::directory_iterator(work), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(work), fs::directory_iterator()), 2);
 }
 
 }  // namespace
