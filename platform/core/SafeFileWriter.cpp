@@ -20,6 +20,8 @@ namespace {
 constexpr std::int32_t kPathFileAccess = 75;
 // As many links as the kernel follows in one path.
 constexpr int kMaxLinks = 40;
+// Of a file name's 255 bytes, what a temporary name keeps of the target's.
+constexpr std::size_t kMaxTemporaryBase = 200;
 
 [[noreturn]] void Refuse(const std::string& what) { throw Error(kPathFileAccess, "Path/File access error: " + what); }
 
@@ -139,7 +141,9 @@ void SafeFileWriter::Impl::OpenDirectly(const std::string& path, bool followLink
 void SafeFileWriter::Impl::OpenBeside(const std::string& file, const struct stat* found) {
     target = file;
     const std::filesystem::path path(file);
-    std::string pattern = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
+    // Shortened, so a name near the longest allowed still gets a temporary one.
+    const std::string base = path.filename().string().substr(0, kMaxTemporaryBase);
+    std::string pattern = (path.parent_path() / ("." + base + ".XXXXXX")).string();
     const int made = ::mkostemp(pattern.data(), O_CLOEXEC);  // O_CREAT|O_EXCL, mode 0600
     if (made < 0) Fail(errno, name);
     temporary = pattern;

@@ -260,6 +260,12 @@ TEST_F(ExportSafetyTest, AFolderIsRefusedAndAFailedExportLeavesNoTemporaryFile) 
               "Path/File access error: " + (shared / "folder.csv").string() + " is a folder, not a file");
     EXPECT_TRUE(fs::is_directory(shared / "folder.csv"));
 
+    // The longest name a file may have is written like any other.
+    const fs::path longest = shared / (std::string(251, 'n') + ".csv");
+    EXPECT_EQ(AddressExporter().ExportToFile(longest.string(), TransferFormat::Csv), 2u);
+    EXPECT_EQ(ReadFile(longest), Expected(TransferFormat::Csv));
+    fs::remove(longest);
+
     EXPECT_EQ(FailureOf(shared / "missing" / "x.csv"),
               "Path/File access error: No such file or directory while writing " + (shared / "missing" / "x.csv").string());
 
