@@ -1,13 +1,10 @@
 #include "transfer/AddressExporter.h"
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 
 #include "CDataTransferTier.h"
 #include "core/Error.h"
+#include "core/SafeFileWriter.h"
 #include "core/Variant.h"
 #include "transfer/CsvWriter.h"
 #include "transfer/VCardWriter.h"
@@ -42,27 +39,26 @@ std::size_t AddressExporter::Export(std::ostream& out, TransferFormat format) co
 }
 
 std::size_t AddressExporter::ExportToFile(const std::string& path, TransferFormat format) const {
-    const std::filesystem::path target = path;
-    std::filesystem::path partial = target;
-    partial += ".part";
+    SafeFileWriter file(path);
+    return ExportTo(file, format);
+}
+
+std::size_t AddressExporter::ExportToStandardOutput(TransferFormat format) const {
+    // Checked before the database is opened, which could take the closed
+    // descriptor's number.
+    SafeFileWriter out = SafeFileWriter::StandardOutput();
+    return ExportTo(out, format);
+}
+
+std::size_t AddressExporter::ExportTo(SafeFileWriter& file, TransferFormat format) const {
     std::size_t count = 0;
     try {
-        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-        if (!out)
-            throw Error(kPathFileAccess, "Path/File access error: cannot write '" + partial.string() + "': " + std::strerror(errno));
-        count = Export(out, format);
-        out.close();
-        if (!out) throw Error(kPathFileAccess, "Path/File access error: cannot write '" + partial.string() + "'.");
-        std::filesystem::rename(partial, target);
-    } catch (const std::filesystem::filesystem_error& e) {
-        std::error_code ec;
-        std::filesystem::remove(partial, ec);
-        throw Error(kPathFileAccess, "Path/File access error: cannot write '" + target.string() + "': " + e.code().message());
-    } catch (...) {
-        std::error_code ec;
-        std::filesystem::remove(partial, ec);
+        count = Export(file.Stream(), format);
+    } catch (const Error&) {
+        file.ThrowIfFailed();  // the write's own cause, not the stream's general failure
         throw;
     }
+    file.Commit();
     return count;
 }
 

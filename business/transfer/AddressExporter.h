@@ -9,6 +9,10 @@
 
 class CDataTransferTier;
 
+namespace orvane {
+class SafeFileWriter;
+}
+
 namespace orvane::transfer {
 
 // Writes every stored address, in the order the name list shows them, as
@@ -23,11 +27,17 @@ public:
 
     // Returns the number of addresses written; a failed write is an error.
     std::size_t Export(std::ostream& out, TransferFormat format) const;
-    // Writes beside the file first and puts it in place only when complete,
-    // so a failure leaves an existing file as it was.
+    // A regular file is written under a private name beside it and put in
+    // place only when complete, so a failure leaves an existing file as it
+    // was; a FIFO or device is written into (see SafeFileWriter). A failure
+    // names the file and its cause.
     std::size_t ExportToFile(const std::string& path, TransferFormat format) const;
+    // Standard output; a closed one is refused before anything is read.
+    std::size_t ExportToStandardOutput(TransferFormat format) const;
 
 private:
+    std::size_t ExportTo(SafeFileWriter& file, TransferFormat format) const;
+
     std::unique_ptr<CDataTransferTier> data_;
 };
 

@@ -10,6 +10,7 @@
 #include "FirstStart.h"
 #include "TransferCommandLine.h"
 #include "core/Error.h"
+#include "core/SafeFileWriter.h"
 #include "transfer/AddressExporter.h"
 #include "transfer/AddressImporter.h"
 #include "transfer/TextTools.h"
@@ -36,14 +37,17 @@ int Export(const TransferCommandLine& line) {
     orvane::transfer::AddressExporter exporter(line.database);
     const std::string& file = line.files.front();
     const auto format = line.ExportFormat();
+    const auto exported = [](std::size_t count) {
+        return "exported " + orvane::transfer::text::Grouped(count) + (count == 1 ? " address" : " addresses");
+    };
     if (file == "-") {
-        const std::size_t count = exporter.Export(std::cout, format);
-        std::cerr << "exported " << orvane::transfer::text::Grouped(count) << (count == 1 ? " address" : " addresses")
-                  << " to standard output\n";
+        const std::size_t count = exporter.ExportToStandardOutput(format);
+        std::cerr << exported(count) << " to standard output\n";
     } else {
+        // Standard output named as a file holds the addresses alone.
+        std::ostream& report = orvane::SafeFileWriter::IsStandardOutput(file) ? std::cerr : std::cout;
         const std::size_t count = exporter.ExportToFile(file, format);
-        std::cout << "exported " << orvane::transfer::text::Grouped(count) << (count == 1 ? " address" : " addresses")
-                  << " to " << file << '\n';
+        report << exported(count) << " to " << file << '\n';
     }
     return 0;
 }

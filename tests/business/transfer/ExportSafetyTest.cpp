@@ -1,0 +1,281 @@
+// Exports into folders other users can write to, onto files that are not
+// plain files, over private files, and onto a full device: what is found
+// there is never written through, reused or replaced, and a failure says
+// which file and why.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "TempAppFolder.h"
+#include "core/Error.h"
+#include "transfer/AddressExporter.h"
+
+using orvane::test::TempAppFolder;
+using orvane::transfer::AddressExporter;
+using orvane::transfer::TransferFormat;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+struct stat LinkStatus(const fs::path& path) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st;
+}
+
+std::set<std::string> Names(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
+    return names;
+}
+
+// Sets the process's umask for the life of the object.
+class Umask {
+public:
+    explicit Umask(mode_t mask) : old_(::umask(mask)) {}
+    ~Umask() { ::umask(old_); }
+    Umask(const Umask&) = delete;
+    Umask& operator=(const Umask&) = delete;
+
+private:
+    mode_t old_;
+};
+
+class ExportSafetyTest : public ::testing::Test {
+protected:
+    TempAppFolder folder;
+    fs::path shared = folder.Root() / "shared";
+
+    void SetUp() override {
+        folder.InsertAddress("Ann", "Lee", "1 Main St", "K1A", "Ontario", "Canada", "555-1");
+        folder.InsertAddress("Bob", "Ray");
+        fs::create_directory(shared);
+        fs::permissions(shared, fs::perms::all | fs::perms::sticky_bit);
+    }
+
+    // What an export in the format gives, as the file should hold it.
+    static std::string Expected(TransferFormat format) {
+        std::ostringstream out;
+        AddressExporter().Export(out, format);
+        return out.str();
+    }
+
+    // The description of the error the export of path fails with.
+    static std::string FailureOf(const fs::path& path) {
+        try {
+            AddressExporter().ExportToFile(path.string(), TransferFormat::Csv);
+        } catch (const orvane::Error& e) {
+            EXPECT_EQ(e.Number(), 75);
+            return e.Description();
+        }
+        return "no failure";
+    }
+};
+
+TEST_F(ExportSafetyTest, APlantedPartialFileIsNeitherWrittenThroughNorReused) {
+    const fs::path victim = folder.Root() / "victim.txt", target = shared / "out.vcf";
+    WriteFile(victim, "precious");
+    fs::create_symlink(victim, shared / "out.vcf.part");
+    fs::create_symlink(folder.Root() / "created.txt", shared / "new.csv.part");
+
+    EXPECT_EQ(AddressExporter().ExportToFile(target.string(), TransferFormat::VCard4), 2u);
+    EXPECT_EQ(ReadFile(target), Expected(TransferFormat::VCard4));
+    EXPECT_TRUE(S_ISREG(LinkStatus(target).st_mode));
+    EXPECT_EQ(ReadFile(victim), "precious");
+    EXPECT_TRUE(fs::is_symlink(shared / "out.vcf.part"));
+
+    AddressExporter().ExportToFile((shared / "new.csv").string(), TransferFormat::Csv);
+    EXPECT_FALSE(fs::exists(folder.Root() / "created.txt"));
+    EXPECT_EQ(ReadFile(shared / "new.csv"), Expected(TransferFormat::Csv));
+
+    // A plain file planted under the name (by another user, where this
+    // runs as root) is left alone; the export is a file of its own.
+    const fs::path planted = shared / "plain.csv.part";
+    WriteFile(planted, "planted");
+    ::chmod(planted.c_str(), 0666);
+    if (::geteuid() == 0) {
+        EXPECT_EQ(::chown(planted.c_str(), kNobody, kNobody), 0);
+    }
+    {
+        Umask mask(0022);
+        AddressExporter().ExportToFile((shared / "plain.csv").string(), TransferFormat::Csv);
+    }
+    EXPECT_EQ(ReadFile(planted), "planted");
+    const struct stat exported = LinkStatus(shared / "plain.csv");
+    EXPECT_NE(exported.st_ino, LinkStatus(planted).st_ino);
+    EXPECT_EQ(exported.st_uid, ::geteuid());
+    EXPECT_EQ(exported.st_mode & 07777, 0644u);
+}
+
+TEST_F(ExportSafetyTest, AFifoWithAReaderReceivesTheExportAndStaysAFifo) {
+    const fs::path fifo = shared / "pipe.csv";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Opened for reading first, so the export's open finds a reader; the
+    // export is small enough for the pipe's buffer.
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    EXPECT_EQ(AddressExporter().ExportToFile(fifo.string(), TransferFormat::Csv), 2u);
+    std::string received(65536, '\0');
+    const ssize_t n = ::read(reader, received.data(), received.size());
+    ::close(reader);
+    received.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    EXPECT_EQ(received, Expected(TransferFormat::Csv));
+    EXPECT_TRUE(S_ISFIFO(LinkStatus(fifo).st_mode));
+    EXPECT_EQ(Names(shared), std::set<std::string>{"pipe.csv"});
+}
+
+TEST_F(ExportSafetyTest, ATerminalReceivesTheExportAndStaysADevice) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const std::string terminal = ::ptsname(master);
+    // Held open so the terminal's output waits for the read below; raw, so
+    // the bytes arrive as written.
+    const int held = ::open(terminal.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(held, 0);
+    struct termios raw {};
+    ::tcgetattr(held, &raw);
+    ::cfmakeraw(&raw);
+    ::tcsetattr(held, TCSANOW, &raw);
+
+    EXPECT_NO_THROW(AddressExporter().ExportToFile(terminal, TransferFormat::Csv));
+    const std::string expected = Expected(TransferFormat::Csv);
+    std::string received;
+    ::fcntl(master, F_SETFL, O_NONBLOCK);
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;) received.append(buffer, static_cast<std::size_t>(n));
+    EXPECT_TRUE(S_ISCHR(LinkStatus(terminal).st_mode));
+    ::close(held);
+    ::close(master);
+    EXPECT_EQ(received, expected);
+}
+
+TEST_F(ExportSafetyTest, TheNullDeviceStaysADevice) {
+    if (::geteuid() != 0) GTEST_SKIP() << "making a device node needs root (the terminal case covers devices)";
+    // A null device of the test's own, so a faulty export cannot harm the
+    // machine's /dev/null.
+    const fs::path null = shared / "null";
+    ASSERT_EQ(::mknod(null.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    EXPECT_EQ(AddressExporter().ExportToFile(null.string(), TransferFormat::Csv), 2u);
+    const struct stat st = LinkStatus(null);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+    EXPECT_EQ(st.st_rdev, makedev(1, 3));
+    EXPECT_EQ(Names(shared), std::set<std::string>{"null"});
+}
+
+TEST_F(ExportSafetyTest, AFullDeviceGivesTheCauseAndTheName) {
+    fs::path full = "/dev/full";
+    if (::geteuid() == 0) {
+        full = shared / "full";
+        ASSERT_EQ(::mknod(full.c_str(), S_IFCHR | 0666, makedev(1, 7)), 0);
+    }
+    EXPECT_EQ(FailureOf(full), "Path/File access error: No space left on device while writing " + full.string());
+    EXPECT_TRUE(S_ISCHR(LinkStatus(full).st_mode));
+}
+
+TEST_F(ExportSafetyTest, AnExistingFileKeepsItsModeAndOwnerANewOneGetsTheUmask) {
+    const fs::path secret = shared / "secret.vcf";
+    WriteFile(secret, "old");
+    ASSERT_EQ(::chmod(secret.c_str(), 0600), 0);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(secret.c_str(), kNobody, kNobody), 0);
+    }
+    AddressExporter().ExportToFile(secret.string(), TransferFormat::VCard3);
+    EXPECT_EQ(ReadFile(secret), Expected(TransferFormat::VCard3));
+    struct stat st = LinkStatus(secret);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    if (root) {
+        EXPECT_EQ(st.st_uid, kNobody);
+        EXPECT_EQ(st.st_gid, kNobody);
+    }
+
+    const fs::path wide = shared / "wide.csv";
+    WriteFile(wide, "old");
+    ASSERT_EQ(::chmod(wide.c_str(), 0664), 0);
+    {
+        Umask mask(0077);
+        AddressExporter().ExportToFile(wide.string(), TransferFormat::Csv);
+    }
+    EXPECT_EQ(LinkStatus(wide).st_mode & 07777, 0664u);
+
+    for (const mode_t mask : {mode_t{0027}, mode_t{0077}, mode_t{0002}}) {
+        const fs::path fresh = shared / ("fresh" + std::to_string(mask) + ".csv");
+        {
+            Umask set(mask);
+            AddressExporter().ExportToFile(fresh.string(), TransferFormat::Csv);
+        }
+        EXPECT_EQ(LinkStatus(fresh).st_mode & 07777, 0666u & ~mask) << mask;
+    }
+}
+
+TEST_F(ExportSafetyTest, TheUsersOwnLinkIsFollowedAnotherUsersIsRefused) {
+    const fs::path real = folder.Root() / "real.vcf", link = shared / "link.vcf";
+    WriteFile(real, "old");
+    ASSERT_EQ(::chmod(real.c_str(), 0600), 0);
+    fs::create_symlink(real, link);
+    AddressExporter().ExportToFile(link.string(), TransferFormat::VCard4);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadFile(real), Expected(TransferFormat::VCard4));
+    EXPECT_EQ(LinkStatus(real).st_mode & 07777, 0600u);
+    EXPECT_EQ(Names(shared), std::set<std::string>{"link.vcf"});
+    EXPECT_EQ(Names(folder.Root()), (std::set<std::string>{"Database", "Documents", "Lists", "real.vcf", "shared"}));
+
+    if (::geteuid() != 0) return;  // only root can plant a link as another user here
+    WriteFile(real, "precious");
+    const fs::path planted = shared / "planted.vcf";
+    fs::create_symlink(real, planted);
+    ASSERT_EQ(::lchown(planted.c_str(), kNobody, kNobody), 0);
+    EXPECT_EQ(FailureOf(planted), "Path/File access error: " + planted.string() +
+                                      " is a symbolic link of another user; it is not followed");
+    EXPECT_EQ(ReadFile(real), "precious");
+    EXPECT_TRUE(fs::is_symlink(planted));
+}
+
+TEST_F(ExportSafetyTest, AFolderIsRefusedAndAFailedExportLeavesNoTemporaryFile) {
+    fs::create_directory(shared / "folder.csv");
+    EXPECT_EQ(FailureOf(shared / "folder.csv"),
+              "Path/File access error: " + (shared / "folder.csv").string() + " is a folder, not a file");
+    EXPECT_TRUE(fs::is_directory(shared / "folder.csv"));
+
+    // The longest name a file may have is written like any other.
+    const fs::path longest = shared / (std::string(251, 'n') + ".csv");
+    EXPECT_EQ(AddressExporter().ExportToFile(longest.string(), TransferFormat::Csv), 2u);
+    EXPECT_EQ(ReadFile(longest), Expected(TransferFormat::Csv));
+    fs::remove(longest);
+
+    EXPECT_EQ(FailureOf(shared / "missing" / "x.csv"),
+              "Path/File access error: No such file or directory while writing " + (shared / "missing" / "x.csv").string());
+
+    // A database that cannot be read fails the export after the file was begun.
+    WriteFile(folder.DatabaseFile(), std::string(4096, 'x'));
+    const fs::path out = shared / "out.csv";
+    WriteFile(out, "kept");
+    EXPECT_THROW(AddressExporter().ExportToFile(out.string(), TransferFormat::Csv), orvane::Error);
+    EXPECT_EQ(ReadFile(out), "kept");
+    EXPECT_EQ(Names(shared), (std::set<std::string>{"folder.csv", "out.csv"}));
+}
+
+}  // namespace
