@@ -54,3 +54,21 @@ std::string LineEndOf(std::string_view text) {
 }
 
 }  // namespace orvane::sync
+
+namespace orvane::sync {
+
+std::string CardUid(std::string_view text) {
+    for (const CardLine& line : SplitCardLines(text)) {
+        const auto property = transfer::VCardProperty::Parse(line.unfolded, 0);
+        if (property && property->Name() == "UID") {
+            const std::string& value = property->RawValue();
+            const std::size_t first = value.find_first_not_of(" \t");
+            if (first == std::string::npos) return {};
+            return value.substr(first, value.find_last_not_of(" \t") + 1 - first);
+        }
+        if (property && property->Name() == "END") break;
+    }
+    return {};
+}
+
+}  // namespace orvane::sync

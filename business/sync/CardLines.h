@@ -24,3 +24,10 @@ std::vector<CardLine> SplitCardLines(std::string_view text);
 std::string LineEndOf(std::string_view text);
 
 }  // namespace orvane::sync
+
+namespace orvane::sync {
+
+// The UID of the first card in the text (trimmed), empty when it has none.
+std::string CardUid(std::string_view text);
+
+}  // namespace orvane::sync
