@@ -13,6 +13,11 @@ char32_t LowerLetter(char32_t c) {
     const bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
     if ((evenUpper && c % 2 == 0) || (oddUpper && c % 2 == 1)) return c + 1;
     if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) return c + 0x20;
+    if (c == 0x386) return 0x3AC;
+    if (c >= 0x388 && c <= 0x38A) return c + 0x25;
+    if (c == 0x38C) return 0x3CC;
+    if (c == 0x38E || c == 0x38F) return c + 0x3F;
+    if (c == 0x3C2) return 0x3C3;  // final sigma folds like sigma
     if (c >= 0x410 && c <= 0x42F) return c + 0x20;
     if (c >= 0x400 && c <= 0x40F) return c + 0x50;
     return c;

@@ -13,7 +13,7 @@ namespace orvane::sync {
 // made one, letters in lower case, the phone number by its digits alone.
 //
 // Lower case is taken for ASCII, Latin-1 (À-Þ), Latin Extended-A
-// (Ā-ž), Greek (Α-Ω) and Cyrillic (Ѐ-Я); other characters compare as they
+// (Ā-ž), Greek (Α-Ω, the accented capitals, final sigma as sigma) and Cyrillic (Ѐ-Я); other characters compare as they
 // are (no Unicode normalisation: a composed and a decomposed "é" differ).
 std::string MatchKey(const transfer::AddressFields& fields);
 
