@@ -429,6 +429,15 @@ TEST(PlannerPendingSends, AnUpdateThatReachedTheServerIsNotReadAsAChangeThere) {
     EXPECT_EQ(plan.actions[0].kind, ActionKind::KeepRecord);
     EXPECT_EQ(plan.actions[0].record->base, sent);
     EXPECT_EQ(plan.actions[0].record->etag, book.Card(1).etag);
+
+    // Edited here again since: our own write is no edit on the server, so
+    // this is no conflict but a change to send.
+    book.EditHere(1, kLastName, "Lee-Roy");
+    const SyncPlan later = book.PlanComplete();
+    EXPECT_TRUE(later.conflicts.empty());
+    const auto sends = ActionsOf(later, ActionKind::UpdateOnServer);
+    ASSERT_EQ(sends.size(), 1u);
+    EXPECT_EQ(ReadFields(sends[0]->card)[kLastName], "Lee-Roy");
 }
 
 TEST(PlannerPendingSends, ADeleteThatReachedTheServerOnlyDropsTheRecord) {
