@@ -222,6 +222,35 @@ TEST(CardPatchMappedProperties, QuotedPrintableLinesAreWrittenPlainlyOrQuotedWhe
     EXPECT_EQ(ReadFields(patched), fields);
 }
 
+TEST(CardPatchMappedProperties, QuotedPrintableValuesFoldBetweenTriplesAndEncodeTheirEqualsSigns) {
+    const std::string text = testing::Version21Card().Text();
+    for (std::size_t shift = 0; shift < 6; ++shift) {
+        AddressFields fields = ReadFields(text);
+        // Enough two-byte letters that every cut lands near an =XX triple,
+        // and an '=' that would read as one if it were left as it is.
+        fields[transfer::kStreet] = std::string(shift, 'x') + "Straße =0A Nr. 3\n" + [] {
+            std::string letters;
+            for (int i = 0; i < 40; ++i) letters += "éü";
+            return letters;
+        }();
+        const std::string patched = PatchCard(text, fields);
+        EXPECT_EQ(ReadFields(patched), fields) << patched;
+        std::size_t start = 0;
+        while (start < patched.size()) {
+            const std::size_t end = patched.find("\r\n", start);
+            const std::string line = patched.substr(start, end - start);
+            if (text.find(line) == std::string::npos) {
+                EXPECT_LE(line.size(), 76u) << line;
+                // A soft break never cuts an =XX triple, which other readers would not put together.
+                const std::string body = line.ends_with('=') ? line.substr(0, line.size() - 1) : line;
+                EXPECT_FALSE(body.ends_with('=')) << line;
+                EXPECT_FALSE(body.size() >= 2 && body[body.size() - 2] == '=') << line;
+            }
+            start = end + 2;
+        }
+    }
+}
+
 TEST(CardPatchMappedProperties, MissingPropertiesAreAddedBeforeTheEnd) {
     const std::string text = testing::SparseCard().Text();
     const AddressFields fields{"Kim", "Lee-Park", "1 Main St", "02134", "MA", "USA", "+1 617 555 0100"};
