@@ -38,7 +38,10 @@ public:
         : in_(input), newUid_(newUid), plan_(plan), server_(input.server) {}
 
     void Build() {
-        for (const SyncRecord& record : in_.records) records_[record.href] = record;
+        for (const SyncRecord& record : in_.records) {
+            records_[record.href] = record;
+            stored_[record.href] = &record;
+        }
         TakePendingSends();
         if (SafetyStop()) return;
         for (const auto& [href, record] : records_) ApplyRules(record);
@@ -178,8 +181,8 @@ private:
     // A record that differs from the one stored (new ETag, card or base, or
     // taken from a pending send) is stored again.
     void KeepIfNew(const SyncRecord& record) {
-        for (const SyncRecord& stored : in_.records)
-            if (stored.href == record.href && stored == record) return;
+        const auto stored = stored_.find(record.href);
+        if (stored != stored_.end() && *stored->second == record) return;
         Add(Act(ActionKind::KeepRecord, record.addressId, record.href, {}, {}, {}, record));
     }
 
@@ -251,7 +254,8 @@ private:
     const SyncPlanner::UidSource& newUid_;
     SyncPlan& plan_;
     ServerView server_;
-    std::map<std::string, SyncRecord> records_;
+    std::map<std::string, SyncRecord> records_;              // as this run sees them
+    std::map<std::string, const SyncRecord*> stored_;        // as the last run left them
     std::set<std::int32_t> linkedIds_;
     std::map<std::int32_t, const PendingSend*> createsToRedo_;
     std::set<std::string> deletedHere_;
