@@ -1,0 +1,120 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sync/FieldMerge.h"
+#include "transfer/ImportedCard.h"
+
+// What a sync run knows and decides, as plain values a runner can keep in
+// its tables between runs.
+namespace orvane::sync {
+
+// One address and one server card linked by an earlier run.
+struct SyncRecord {
+    std::int32_t addressId = 0;
+    std::string href;
+    std::string etag;  // exactly as the server sent it; empty when it sent none
+    std::string uid;
+    transfer::AddressFields base{};  // the fields both sides last agreed on
+    std::string card;                // the card as the server last had it (or as last sent)
+
+    bool operator==(const SyncRecord&) const = default;
+};
+
+// A write recorded before it is sent, so a run cut short can be finished
+// without a duplicate. Kept until the record it leads to is stored.
+enum class PendingKind { Create = 1, Update = 2, Delete = 3 };
+struct PendingSend {
+    PendingKind kind = PendingKind::Create;
+    std::int32_t addressId = 0;
+    std::string href;
+    std::string uid;
+    transfer::AddressFields fields{};  // the fields the card sent holds
+    std::string card;                  // the card sent
+};
+
+// A card the server listed: its ETag and, when it was read, its text.
+struct ServerCard {
+    std::string href;
+    std::string etag;
+    std::string card;  // empty when only the ETag was listed
+};
+
+// What the server's answer positively said. A listing that failed is no
+// listing: the runner does not plan without one.
+struct ServerListing {
+    // true: every card on the server is listed (PROPFIND, or sync-collection
+    // without a token), so a record's href that is not listed is gone.
+    // false: only changes since the stored token are listed.
+    bool complete = true;
+    std::vector<ServerCard> cards;
+    std::vector<std::string> removed;  // hrefs reported gone (sync-collection 404)
+};
+
+// The user's choice for a field held in conflict.
+struct ConflictChoice {
+    std::int32_t addressId = 0;
+    std::size_t field = 0;
+    Side take = Side::Local;
+};
+
+struct SyncInput {
+    std::map<std::int32_t, transfer::AddressFields> local;  // the address table now
+    std::vector<SyncRecord> records;
+    std::vector<PendingSend> pending;
+    ServerListing server;
+    std::vector<ConflictChoice> choices;
+    bool firstSync = false;    // no run has finished with this book yet
+    bool forceDelete = false;  // go on past the safety stop
+};
+
+enum class ActionKind {
+    StoreLocal,      // a new address from a server card (the runner gives it its ID)
+    UpdateLocal,     // the address takes fields
+    DeleteLocal,     // the address and its record go
+    CreateOnServer,  // PUT card at href with If-None-Match: *
+    UpdateOnServer,  // PUT card at href with If-Match: ifMatch
+    DeleteOnServer,  // DELETE href with If-Match: ifMatch; the record goes
+    Link,            // an address and a card found to be the same person: keep record
+    KeepRecord,      // nothing to send or store; keep record (new ETag, card or base)
+    DropRecord,      // both sides are gone: the record goes
+};
+
+struct SyncAction {
+    ActionKind kind = ActionKind::KeepRecord;
+    std::int32_t addressId = 0;
+    std::string href;
+    std::string ifMatch;
+    transfer::AddressFields fields{};
+    std::string card;
+    // The record to store once the action is done (its ETag replaced by the
+    // one the server answers, its address ID by the new one for StoreLocal).
+    // None: the record stays as it is until a later action of the same
+    // address stores it.
+    std::optional<SyncRecord> record;
+};
+
+// A field changed differently on both sides; neither side was overwritten.
+struct HeldConflict {
+    std::int32_t addressId = 0;
+    std::size_t field = 0;
+    std::string ours;
+    std::string theirs;
+};
+
+struct SyncPlan {
+    std::vector<SyncAction> actions;
+    std::vector<HeldConflict> conflicts;
+    std::vector<std::string> problems;  // one line each; never a deletion
+    bool stoppedForSafety = false;      // nothing at all is to be done
+    std::string safetyMessage;
+    std::size_t goneFromServer = 0;
+    std::size_t syncedLastTime = 0;
+};
+
+}  // namespace orvane::sync
