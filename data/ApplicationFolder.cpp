@@ -41,18 +41,32 @@ void MakePrivateFolder(const fs::path& folder) {
         ThrowAccessError("create the folder", folder, std::error_code(errno, std::generic_category()));
 }
 
+// Removes a folder and what is in it when it goes out of scope.
+struct RemovedAtEnd {
+    fs::path folder;
+    ~RemovedAtEnd() {
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+};
+
 // The database is built under a temporary name and linked into place only
 // when complete: an interrupted first start leaves no half-made database,
 // and a second copy of the program starting at the same moment never
-// replaces the file the first one made.
+// replaces the file the first one made. It is built inside a folder of this
+// user alone and made private before it is linked, so no other user can
+// open it at any moment (an open file stays readable through a later
+// change of its permissions).
 void CreateDatabaseOnce(const fs::path& file) {
     if (Exists(file)) return;
-    const fs::path building = file.string() + ".new-" + std::to_string(::getpid());
+    const RemovedAtEnd work{file.string() + ".new-" + std::to_string(::getpid())};
     std::error_code ec;
-    fs::remove(building, ec);
+    fs::remove_all(work.folder, ec);
+    if (::mkdir(work.folder.c_str(), 0700) != 0)
+        ThrowAccessError("create the folder", work.folder, std::error_code(errno, std::generic_category()));
+    const fs::path building = work.folder / file.filename();
     AddressbookSchema::CreateDatabase(building.string());
-    // The user's addresses are theirs alone; the engine gives the journal
-    // the permissions of the database.
+    // The engine gives the journal the permissions of the database.
     fs::permissions(building, fs::perms::owner_read | fs::perms::owner_write, ec);
     if (ec) ThrowAccessError("protect the database", building, ec);
     fs::create_hard_link(building, file, ec);
@@ -60,8 +74,6 @@ void CreateDatabaseOnce(const fs::path& file) {
         ec.clear();
         if (!Exists(file)) fs::rename(building, file, ec);
     }
-    std::error_code ignored;
-    fs::remove(building, ignored);
     if (ec && ec != std::errc::file_exists) ThrowAccessError("create the database", file, ec);
 }
 
