@@ -120,7 +120,6 @@ std::string MakeDaily(std::chrono::year_month_day today) {
     const fs::path target = folder / FileName(today);
     const fs::path partial = target.string() + ".part";
     std::error_code ec;
-    bool copying = false;
     try {
         // A missing database is reported by the window's first load.
         if (fs::exists(target, ec) || !fs::exists(DatabaseFile(), ec)) return {};
@@ -131,20 +130,22 @@ std::string MakeDaily(std::chrono::year_month_day today) {
         orvane::adodb::QuickCheckDatabase(DatabaseFile());
         // Copied under a temporary name, so a copy cut short (a start that
         // was killed) is never taken for a backup: its leftover goes here.
-        copying = true;
         fs::remove(partial, ec);
-        orvane::adodb::CopyDatabase(DatabaseFile(), partial.string());
-        fs::rename(partial, target);
-        copying = false;
+        try {
+            orvane::adodb::CopyDatabase(DatabaseFile(), partial.string());
+            fs::rename(partial, target);
+        } catch (...) {
+            // While the lock is held: the copy is this start's own.
+            fs::remove(partial, ec);
+            throw;
+        }
         const std::vector<fs::path> backups = Backups(today);
         for (std::size_t i = kKeptBackups; i < backups.size(); ++i)
             if (backups[i] != target) fs::remove(backups[i]);
         return {};
     } catch (const orvane::Error& e) {
-        if (copying) fs::remove(partial, ec);
         return "The daily backup of the address database was not made: " + e.Description();
     } catch (const std::exception& e) {
-        if (copying) fs::remove(partial, ec);
         return "The daily backup of the address database was not made: " + std::string(e.what());
     }
 }
