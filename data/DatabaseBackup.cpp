@@ -1,7 +1,13 @@
 #include "DatabaseBackup.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <vector>
 
@@ -38,20 +44,71 @@ bool IsBackupName(const std::string& name) {
                        [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// The copies of a database, oldest first (the date in the name sorts as text).
-std::vector<fs::path> Backups(const fs::path& database = DatabaseFile()) {
+// The date digits of a backup's name, YYYYMMDD.
+std::string DateOf(const fs::path& backup) {
+    return backup.filename().string().substr(kPrefix.size(), 8);
+}
+
+// The copies of a database, newest first by their real age: those dated up
+// to today by their date, then those named after today (made while the clock
+// was ahead), which count as the oldest of all.
+std::vector<fs::path> Backups(std::chrono::year_month_day today, const fs::path& database = DatabaseFile()) {
     std::vector<fs::path> found;
     std::error_code ec;
     for (fs::directory_iterator it(BackupFolder(database), ec), end; !ec && it != end; it.increment(ec))
         if (it->is_regular_file(ec) && IsBackupName(it->path().filename().string())) found.push_back(it->path());
-    std::sort(found.begin(), found.end());
+    const std::string todayDigits = DateOf(FileName(today));
+    std::sort(found.begin(), found.end(), [&](const fs::path& a, const fs::path& b) {
+        const bool aFromFuture = DateOf(a) > todayDigits, bFromFuture = DateOf(b) > todayDigits;
+        if (aFromFuture != bFromFuture) return bFromFuture;
+        return DateOf(a) > DateOf(b);
+    });
     return found;
 }
 
+std::chrono::year_month_day LocalToday() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    using namespace std::chrono;
+    return year_month_day(year(local.tm_year + 1900), month(static_cast<unsigned>(local.tm_mon + 1)),
+                          day(static_cast<unsigned>(local.tm_mday)));
+}
+
 std::string NewestBackupAdvice(const std::string& database) {
-    const std::vector<fs::path> backups = Backups(database);
+    const std::vector<fs::path> backups = Backups(LocalToday(), database);
     if (backups.empty()) return " There is no backup of it.";
-    return " The newest backup is '" + backups.back().string() + "'.";
+    return " The newest backup is '" + backups.front().string() + "'.";
+}
+
+// Held by the one start of the program that makes the day's backup; a start
+// that finds it taken leaves the backup to the other. It is a lock on the
+// backup folder itself, which leaves no file behind, and the kernel lets go
+// of it when its holder ends, however it ends.
+class BackupLock {
+public:
+    explicit BackupLock(const fs::path& folder)
+        : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        if (fd_ < 0) throw fs::filesystem_error("cannot open", folder, std::error_code(errno, std::generic_category()));
+        held_ = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+    }
+    ~BackupLock() { ::close(fd_); }
+    BackupLock(const BackupLock&) = delete;
+    BackupLock& operator=(const BackupLock&) = delete;
+    bool Held() const { return held_; }
+
+private:
+    int fd_;
+    bool held_ = false;
+};
+
+// The backup folder is as private as the database's own folder.
+void MakeBackupFolder(const fs::path& folder) {
+    std::error_code ec;
+    if (fs::is_directory(folder, ec)) return;
+    const fs::perms mode = fs::status(folder.parent_path()).permissions() & fs::perms::all;
+    if (::mkdir(folder.c_str(), static_cast<mode_t>(mode)) != 0 && errno != EEXIST)
+        throw fs::filesystem_error("cannot create the folder", folder, std::error_code(errno, std::generic_category()));
 }
 
 }  // namespace
@@ -59,35 +116,44 @@ std::string NewestBackupAdvice(const std::string& database) {
 std::string DatabaseFile() { return orvane::App::NativePath(orvane::App::Path() + "\\Database\\Addressbook.mdb"); }
 
 std::string MakeDaily(std::chrono::year_month_day today) {
-    const fs::path target = BackupFolder() / FileName(today);
+    const fs::path folder = BackupFolder();
+    const fs::path target = folder / FileName(today);
     const fs::path partial = target.string() + ".part";
     std::error_code ec;
     try {
         // A missing database is reported by the window's first load.
         if (fs::exists(target, ec) || !fs::exists(DatabaseFile(), ec)) return {};
+        MakeBackupFolder(folder);
+        const BackupLock lock(folder);
+        // Another start of the program is making it (or just made it).
+        if (!lock.Held() || fs::exists(target, ec)) return {};
         orvane::adodb::QuickCheckDatabase(DatabaseFile());
-        fs::create_directories(BackupFolder());
+        // Copied under a temporary name, so a copy cut short (a start that
+        // was killed) is never taken for a backup: its leftover goes here.
         fs::remove(partial, ec);
-        // Copied under a temporary name, so a copy cut short is never
-        // taken for a backup.
-        orvane::adodb::CopyDatabase(DatabaseFile(), partial.string());
-        fs::rename(partial, target);
-        std::vector<fs::path> backups = Backups();
-        for (std::size_t i = 0; i + kKeptBackups < backups.size(); ++i) fs::remove(backups[i]);
+        try {
+            orvane::adodb::CopyDatabase(DatabaseFile(), partial.string());
+            fs::rename(partial, target);
+        } catch (...) {
+            // While the lock is held: the copy is this start's own.
+            fs::remove(partial, ec);
+            throw;
+        }
+        const std::vector<fs::path> backups = Backups(today);
+        for (std::size_t i = kKeptBackups; i < backups.size(); ++i)
+            if (backups[i] != target) fs::remove(backups[i]);
         return {};
     } catch (const orvane::Error& e) {
-        fs::remove(partial, ec);
         return "The daily backup of the address database was not made: " + e.Description();
     } catch (const std::exception& e) {
-        fs::remove(partial, ec);
         return "The daily backup of the address database was not made: " + std::string(e.what());
     }
 }
 
 std::optional<std::string> Newest() {
-    const std::vector<fs::path> backups = Backups();
+    const std::vector<fs::path> backups = Backups(LocalToday());
     if (backups.empty()) return std::nullopt;
-    return backups.back().string();
+    return backups.front().string();
 }
 
 void AdviseOnDamage() { orvane::adodb::SetDamageAdvice(NewestBackupAdvice); }

@@ -1,5 +1,11 @@
 #include "adodb/DatabaseCopy.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -50,13 +56,26 @@ void QuickCheckDatabase(const std::string& path) {
 
 void CopyDatabase(const std::string& path, const std::string& destination) {
     std::error_code ec;
-    if (std::filesystem::exists(destination, ec))
-        throw Error(aderr::FileAlreadyExists, "File already exists: '" + destination + "'.");
     Connection source;
     source.Open(ConnectionStringFor(path, true));
 
+    // Made here, exclusively and never through a link, with the permissions
+    // of the database (the engine gives its journal the same): a copy of a
+    // private file is private from its first byte.
+    struct stat original {};
+    if (::stat(path.c_str(), &original) != 0) original.st_mode = 0644;
+    const int fd = ::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                          original.st_mode & 0666);
+    if (fd < 0) {
+        const int err = errno;
+        if (err == EEXIST) throw Error(aderr::FileAlreadyExists, "File already exists: '" + destination + "'.");
+        throw Error(aderr::PathFileAccess,
+                    "Path/File access error: cannot create '" + destination + "': " + std::strerror(err));
+    }
+    ::close(fd);
+
     sqlite3* raw = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
     int rc = sqlite3_open_v2(detail::EngineFileName(destination).c_str(), &raw, flags, nullptr);
     std::unique_ptr<sqlite3, int (*)(sqlite3*)> target(raw, sqlite3_close_v2);
     const std::string context = "copying '" + path + "' to '" + destination + "'";

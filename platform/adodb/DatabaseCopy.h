@@ -11,7 +11,9 @@ void QuickCheckDatabase(const std::string& path);
 
 // Copies the database file to destination, a new file, with the engine's
 // online backup, so the copy is consistent even while the file is in use.
-// An existing destination is an error; a failed copy leaves nothing behind.
+// The copy has the permissions of the database file (less the umask). An
+// existing destination (a link too) is an error; a failed copy leaves
+// nothing behind.
 void CopyDatabase(const std::string& path, const std::string& destination);
 
 }  // namespace orvane::adodb

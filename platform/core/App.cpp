@@ -51,7 +51,12 @@ std::string UserDataFolder() {
 }
 
 std::string SharedDataFolder() {
-    return (ExecutableFolder() / ".." / "share" / "orvane").lexically_normal().string();
+    // A build folder or a copied program folder carries its own lists.
+    const auto folder = ExecutableFolder();
+    std::error_code ec;
+    if (std::filesystem::is_directory(folder / "Lists", ec) && std::filesystem::is_directory(folder / "Documents", ec))
+        return folder.string();
+    return (folder / ".." / "share" / "orvane").lexically_normal().string();
 }
 
 void SetPath(std::string folder) {

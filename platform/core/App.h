@@ -18,7 +18,9 @@ std::string Path();
 std::string UserDataFolder();
 
 // The read-only data installed with the program, <prefix>/share/orvane,
-// found from the executable in <prefix>/bin.
+// found from the executable in <prefix>/bin; or the executable's own folder
+// when it holds Lists and Documents (a build folder, a copied program folder
+// without a Database folder of its own).
 std::string SharedDataFolder();
 
 // Points Path() at another folder (tests use a temp folder); an empty
