@@ -12,6 +12,7 @@ ORVANE_PACKAGES=(
   clang libclang-rt-14-dev
   dpkg-dev lintian appstream desktop-file-utils
   python3 python3-vobject
+  libcurl4-openssl-dev libssl-dev libxml2-dev openssl radicale python3-bcrypt
 )
 
 orvane_install_deps() {
