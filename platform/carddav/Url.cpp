@@ -54,7 +54,9 @@ std::string Normalize(const std::string& text) {
     // Never echo what was typed in an error: it may hold a password.
     UrlPtr u(curl_url());
     if (!u) throw std::bad_alloc();
-    if (curl_url_set(u.get(), CURLUPART_URL, text.c_str(), CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK)
+    // Typed addresses may hold spaces: those are encoded, '%' escapes kept.
+    if (curl_url_set(u.get(), CURLUPART_URL, text.c_str(),
+                     CURLU_NON_SUPPORT_SCHEME | CURLU_ALLOW_SPACE | CURLU_URLENCODE) != CURLUE_OK)
         throw Error(errnum::InsecureUrl, "The server address is not a valid URL (expected https://...).");
     std::string scheme = Part(u.get(), CURLUPART_SCHEME);
     std::transform(scheme.begin(), scheme.end(), scheme.begin(), [](unsigned char c) { return std::tolower(c); });
