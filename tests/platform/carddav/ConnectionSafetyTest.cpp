@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 #include "CardDavTestSupport.h"
 #include "carddav/CardDavErrors.h"
 #include "carddav/CertificateError.h"
@@ -45,6 +48,29 @@ TEST(ConnectionSafety, PlainHttpToAnotherComputerIsRefusedBeforeAnyConnection) {
         FAIL();
     } catch (const Error& e) {
         EXPECT_EQ(e.Description().find("secret"), std::string::npos) << e.Description();
+    }
+}
+
+TEST(ConnectionSafety, AServerThatIsGoneIsANetworkErrorNeverAnEmptyBook) {
+    ConnectionSettings settings;
+    std::string book;
+    {
+        RadicaleServer server;
+        server.SeedBook("alice", "book");
+        settings = Settings(server);
+        book = server.BaseUrl() + "alice/book/";
+    }  // stopped: nothing listens on its port any more
+    CardDavClient client(settings);
+    for (const auto& action : std::vector<std::function<void()>>{
+             [&] { client.SyncCollection(book, ""); }, [&] { client.ListEtags(book); },
+             [&] { client.Get(book + "a.vcf"); }}) {
+        try {
+            action();
+            ADD_FAILURE() << "a server that is gone gave an answer";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.Number(), errnum::Network);
+            EXPECT_EQ(e.Description().find("alice-secret"), std::string::npos);
+        }
     }
 }
 

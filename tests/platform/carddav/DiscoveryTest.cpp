@@ -77,6 +77,9 @@ TEST_F(Discovery, TheAddressBookItselfIsUsedAsItIs) {
     EXPECT_EQ(book.displayName, "Work Contacts");
     EXPECT_TRUE(book.supportsSyncCollection);
     EXPECT_EQ(client.RequestCount(), 1u);
+
+    CardDavClient withoutSlash(Settings(server_, "alice/work"));
+    EXPECT_EQ(withoutSlash.Discover().url, BookUrl("work"));
 }
 
 TEST(DiscoveryWithoutBooks, SaysThatThereIsNone) {
