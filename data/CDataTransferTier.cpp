@@ -4,6 +4,7 @@
 
 #include "adodb/Command.h"
 #include "adodb/Connection.h"
+#include "adodb/ConnectionString.h"
 #include "adodb/ErrorNumbers.h"
 #include "adodb/Recordset.h"
 #include "core/App.h"
@@ -18,18 +19,16 @@ namespace {
 constexpr std::int32_t kChunkRows = 1000;
 }  // namespace
 
-CDataTransferTier::CDataTransferTier(std::string strDatabase)
-    : mstrDatabase(strDatabase.empty() ? DefaultDatabase() : std::move(strDatabase)) {
-    // The connection string separates its keys with ';', so a path holding
-    // one cannot be named in it.
-    if (mstrDatabase.find(';') != std::string::npos)
-        throw orvane::Error(orvane::adodb::aderr::InvalidArgument,
-                            "The database path '" + mstrDatabase + "' contains ';', which a connection string cannot hold.");
+CDataTransferTier::CDataTransferTier(std::string strDatabase) : mblnGiven(!strDatabase.empty()) {
+    mstrDatabase = mblnGiven ? std::move(strDatabase) : DefaultDatabase();
 }
 
 std::string CDataTransferTier::DefaultDatabase() { return orvane::App::Path() + "\\Database\\Addressbook.mdb"; }
 
 std::string CDataTransferTier::ConnectionString() const {
+    // The window's database is named as the window names it; a file given
+    // by the user is taken as typed, whatever characters it holds.
+    if (mblnGiven) return orvane::adodb::ConnectionStringForFile(mstrDatabase);
     return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + mstrDatabase + ";Persist Security Info=False;";
 }
 

@@ -11,7 +11,8 @@
 // on one database file, by default the address-book window's own.
 class CDataTransferTier {
 public:
-    // strDatabase: the database file; empty for the window's database.
+    // strDatabase: the database file, a file name of this system taken as it
+    // stands (any character, ";" and "\\" too); empty for the window's database.
     explicit CDataTransferTier(std::string strDatabase = {});
 
     // The window's database: the application folder + "\Database\Addressbook.mdb".
@@ -31,5 +32,6 @@ public:
 private:
     std::string ConnectionString() const;
 
+    bool mblnGiven;  // mstrDatabase is the caller's, not the window's
     std::string mstrDatabase;
 };

@@ -148,7 +148,7 @@ void Command::Execute(const std::vector<Variant>& parameters, std::int32_t /*opt
 }
 
 void CreateDatabaseFile(const std::string& path, const std::string& script) {
-    const std::string file = App::NativePath(path);
+    const std::string& file = path;
     const std::filesystem::path folder = std::filesystem::path(file).parent_path();
     std::error_code ec;
     if (!folder.empty() && !std::filesystem::is_directory(folder, ec))

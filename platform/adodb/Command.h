@@ -33,7 +33,8 @@ private:
 };
 
 // Creates a new database file from an SQL script, run whole in one
-// transaction (so the script holds no BEGIN or COMMIT of its own). Refuses
+// transaction (so the script holds no BEGIN or COMMIT of its own). The path
+// is a file name of this system as it stands. Refuses
 // an existing path and a missing folder; a script that fails leaves no file.
 void CreateDatabaseFile(const std::string& path, const std::string& script);
 
