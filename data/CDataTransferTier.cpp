@@ -32,9 +32,10 @@ std::string CDataTransferTier::ConnectionString() const {
     return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + mstrDatabase + ";Persist Security Info=False;";
 }
 
-void CDataTransferTier::ReadAddresses(const std::function<void(const Variant&)>& onAddress) const {
-    orvane::adodb::Connection cnn;
-    cnn.Open(ConnectionString());
+namespace {
+
+// Calls onAddress with every stored address, a chunk of rows at a time.
+void ReadAll(orvane::adodb::Connection& cnn, const std::function<void(const Variant&)>& onAddress) {
     orvane::adodb::Recordset rst;
     // The name list's rows come in the order the database delivers them
     // from the table; this read takes the same path.
@@ -50,13 +51,41 @@ void CDataTransferTier::ReadAddresses(const std::function<void(const Variant&)>&
     }
 }
 
-void CDataTransferTier::SaveAddresses(const std::function<bool(Variant&)>& next) const {
+// Runs "SaveAddress" for every record that next gives, on cnn.
+void SaveAll(orvane::adodb::Connection& cnn, const std::function<bool(Variant&)>& next) {
     Variant vntAddressInfo;
-    orvane::adodb::ExecuteSavedQueryBatch(ConnectionString(), "SaveAddress", [&](std::vector<Variant>& values) {
+    orvane::adodb::ExecuteSavedQueryBatch(cnn, "SaveAddress", [&](std::vector<Variant>& values) {
         if (!next(vntAddressInfo)) return false;
         const VariantArray& record = vntAddressInfo.Array();
         values.resize(7);
         for (std::int32_t i = 1; i <= 7; ++i) values[static_cast<std::size_t>(i - 1)] = record.At(i, 0);
         return true;
     });
+}
+
+}  // namespace
+
+void CDataTransferTier::ReadAddresses(const std::function<void(const Variant&)>& onAddress) const {
+    orvane::adodb::Connection cnn;
+    cnn.Open(ConnectionString());
+    ReadAll(cnn, onAddress);
+}
+
+void CDataTransferTier::SaveAddresses(const std::function<bool(Variant&)>& next) const {
+    orvane::adodb::Connection cnn;
+    cnn.Open(ConnectionString());
+    SaveAll(cnn, next);
+}
+
+void CDataTransferTier::ImportAddresses(const std::function<void(const Variant&)>& onStored,
+                                        const std::function<bool(Variant&)>& next) const {
+    orvane::adodb::Connection cnn;
+    cnn.Open(ConnectionString());
+    // As the writer from the start: another import waits for this one and
+    // then reads what it stored. Closing the connection without the commit
+    // rolls everything back.
+    cnn.BeginTrans();
+    ReadAll(cnn, onStored);
+    SaveAll(cnn, next);
+    cnn.CommitTrans();
 }

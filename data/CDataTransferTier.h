@@ -29,6 +29,14 @@ public:
     // stores none of them.
     void SaveAddresses(const std::function<bool(orvane::Variant& vntAddressInfo)>& next) const;
 
+    // An import: in one transaction begun as the writer, first calls
+    // onStored with every stored address (as ReadAddresses does), then
+    // stores what next gives (as SaveAddresses does). Two imports at once
+    // take turns, and the second one reads the rows of the first. The
+    // database file's own work in all of it shares one time budget.
+    void ImportAddresses(const std::function<void(const orvane::Variant& vntAddressInfo)>& onStored,
+                         const std::function<bool(orvane::Variant& vntAddressInfo)>& next) const;
+
 private:
     std::string ConnectionString() const;
 
