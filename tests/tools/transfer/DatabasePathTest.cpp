@@ -2,6 +2,7 @@
 // the user typed, whatever characters it holds.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -102,4 +103,30 @@ TEST_F(DatabasePath, PathsWithSemicolonsQuotesAndBlanksAreAccepted) {
         // The header, three generated rows and the imported one.
         EXPECT_EQ(std::count(exported.out.begin(), exported.out.end(), '\n'), 5 + 1) << exported.out;
     }
+}
+
+// A database this user may only read: the import fails naming the file and
+// the cause. Run as root, the tool runs as an ordinary user for this.
+TEST_F(DatabasePath, AReadOnlyDatabaseIsNamedWithTheCause) {
+    ASSERT_EQ(RunIn(work, ORVANE_CREATEDB, {"Addressbook.mdb"}).status, 0);
+    fs::permissions(folder.Root(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                       fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(work, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                              fs::perms::others_exec);
+    fs::permissions(work / "Addressbook.mdb", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(work / "one.vcf", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    std::string program = ORVANE_TRANSFER;
+    if (geteuid() == 0) {
+        if (!fs::exists("/usr/bin/setpriv")) GTEST_SKIP() << "setpriv is needed to run the tool as an ordinary user";
+        program = "/usr/bin/setpriv";
+    }
+    std::vector<std::string> arguments = {"import", "one.vcf", "--database", (work / "Addressbook.mdb").string()};
+    if (geteuid() == 0)
+        arguments.insert(arguments.begin(), {"--reuid=65534", "--regid=65534", "--clear-groups", ORVANE_TRANSFER});
+    const Outcome outcome = RunIn(work, program, arguments);
+    EXPECT_EQ(outcome.status, 1) << outcome.out;
+    EXPECT_NE(outcome.out.find("The database file '" + (work / "Addressbook.mdb").string() + "' cannot be written"),
+              std::string::npos)
+        << outcome.out;
+    EXPECT_NE(outcome.out.find("read-only for this user"), std::string::npos) << outcome.out;
 }
