@@ -45,8 +45,11 @@ void ThrowEngineError(sqlite3* db, int code, std::string_view context) {
     } else if (!file.empty()) {
         if (std::string cause = Cause(primary, file); !cause.empty()) description = cause + " (" + description + ")";
     }
-    // Every failure names the file it concerns.
-    if (!file.empty() && description.find(file) == std::string::npos) description += " (database file '" + file + "')";
+    // Every failure names the file it concerns (the guard's reasons name it
+    // as the connection was given it).
+    if (!file.empty() && description.find(file) == std::string::npos &&
+        description.find("the database file '") == std::string::npos)
+        description += " (database file '" + file + "')";
     if (!context.empty()) {
         description += " (";
         description += context;
