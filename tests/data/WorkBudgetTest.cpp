@@ -126,11 +126,11 @@ TEST_F(WindowSave, ASaveThatStoresOtherThanOneRowIsRefusedAndLeavesTheTableAsItW
 TEST(ReadBudget, ARowByRowReadWithPausesBetweenRowsCompletes) {
     TempAppFolder folder;
     AddressbookSchema::FillGenerated(folder.DatabaseFile().string(), 2500);
-    const LimitsFor limits({std::chrono::milliseconds(100), std::size_t{64} << 20});
+    const LimitsFor limits({std::chrono::milliseconds(250), std::size_t{64} << 20});
     std::size_t rows = 0;
     const std::string error = ErrorText([&] {
         CDataTransferTier().ReadAddresses([&](const Variant&) {
-            if (++rows % 100 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            if (++rows % 100 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(40));
         });
     });
     EXPECT_EQ(error, "(no error)");
