@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "adodb/Command.h"
+#include "adodb/ConnectionString.h"
 
 namespace AddressbookSchema {
 
@@ -18,7 +19,7 @@ void FillGenerated(const std::string& path, int count) {
     static constexpr std::array<const char*, 6> states{"Ontario", "Texas", "Quebec", "Oregon", "Ohio", "Yukon"};
     static constexpr std::array<const char*, 3> countries{"Canada", "United States", "Mexico"};
     int row = 0;
-    std::string connection = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path + ";";
+    const std::string connection = orvane::adodb::ConnectionStringForFile(path);
     orvane::adodb::ExecuteSavedQueryBatch(connection, "SaveAddress", [&](std::vector<orvane::Variant>& values) {
         if (row >= count) return false;
         const auto n = static_cast<std::size_t>(row);

@@ -11,7 +11,8 @@
 // on one database file, by default the address-book window's own.
 class CDataTransferTier {
 public:
-    // strDatabase: the database file; empty for the window's database.
+    // strDatabase: the database file, a file name of this system taken as it
+    // stands (any character, ";" and "\\" too); empty for the window's database.
     explicit CDataTransferTier(std::string strDatabase = {});
 
     // The window's database: the application folder + "\Database\Addressbook.mdb".
@@ -28,8 +29,17 @@ public:
     // stores none of them.
     void SaveAddresses(const std::function<bool(orvane::Variant& vntAddressInfo)>& next) const;
 
+    // An import: in one transaction begun as the writer, first calls
+    // onStored with every stored address (as ReadAddresses does), then
+    // stores what next gives (as SaveAddresses does). Two imports at once
+    // take turns, and the second one reads the rows of the first. The
+    // database file's own work in all of it shares one time budget.
+    void ImportAddresses(const std::function<void(const orvane::Variant& vntAddressInfo)>& onStored,
+                         const std::function<bool(orvane::Variant& vntAddressInfo)>& next) const;
+
 private:
     std::string ConnectionString() const;
 
+    bool mblnGiven;  // mstrDatabase is the caller's, not the window's
     std::string mstrDatabase;
 };

@@ -68,24 +68,23 @@ void AddressImporter::ImportBytes(std::string bytes, const std::string& label) {
     ImportText(DecodeText(std::move(bytes)), label);
 }
 
-void AddressImporter::LoadStoredAddresses() {
-    if (knownLoaded_) return;
-    data_->ReadAddresses([&](const Variant& vntAddressInfo) {
-        const VariantArray& record = vntAddressInfo.Array();
-        AddressFields fields;
-        for (std::int32_t i = 1; i <= 7; ++i) fields[static_cast<std::size_t>(i - 1)] = record.At(i, 0).JoinEmpty();
-        known_.insert(Key(fields));
-    });
-    knownLoaded_ = true;
+void AddressImporter::LoadStoredAddress(const Variant& vntAddressInfo) {
+    const VariantArray& record = vntAddressInfo.Array();
+    AddressFields fields;
+    for (std::int32_t i = 1; i <= 7; ++i) fields[static_cast<std::size_t>(i - 1)] = record.At(i, 0).JoinEmpty();
+    known_.insert(Key(fields));
 }
 
 void AddressImporter::ImportText(const std::string& text, const std::string& label) {
     FileTally tally;
     try {
-        LoadStoredAddresses();
         const std::unique_ptr<CardSource> reader = ReaderFor(text);
         ImportedCard card;
-        data_->SaveAddresses([&](Variant& vntAddressInfo) {
+        // The stored addresses are read inside the file's write transaction,
+        // so an import running at the same time is seen, not repeated.
+        known_.clear();
+        data_->ImportAddresses([&](const Variant& vntAddressInfo) { LoadStoredAddress(vntAddressInfo); },
+                               [&](Variant& vntAddressInfo) {
             while (reader->Next(card)) {
                 for (const CardProblem& problem : card.problems)
                     tally.problems.push_back(label + ":" + std::to_string(problem.line) + ": " + problem.message);
@@ -129,7 +128,6 @@ void AddressImporter::ImportText(const std::string& text, const std::string& lab
     summary_.cardsWithProblems += tally.cardsWithProblems;
     for (const auto& [name, count] : tally.notStored) summary_.notStored[name] += count;
     summary_.problems.insert(summary_.problems.end(), tally.problems.begin(), tally.problems.end());
-    known_.merge(tally.added);
     ++summary_.files;
 }
 

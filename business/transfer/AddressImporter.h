@@ -4,6 +4,7 @@
 #include <string>
 #include <unordered_set>
 
+#include "core/Variant.h"
 #include "transfer/ImportSummary.h"
 
 class CDataTransferTier;
@@ -32,11 +33,11 @@ public:
 
 private:
     void ImportText(const std::string& text, const std::string& label);
-    void LoadStoredAddresses();
+    // Adds one stored address to known_.
+    void LoadStoredAddress(const Variant& vntAddressInfo);
 
     std::unique_ptr<CDataTransferTier> data_;
-    std::unordered_set<std::string> known_;  // keys of stored addresses
-    bool knownLoaded_ = false;
+    std::unordered_set<std::string> known_;  // keys of the addresses stored when the file began
     ImportSummary summary_;
 };
 

@@ -61,7 +61,52 @@ std::string Describe(int action, const char* a, const char* b) {
 
 }  // namespace
 
-AccessGuard::AccessGuard(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {
+void WorkClock::StartOperation(std::chrono::milliseconds budget) noexcept {
+    if (held_) return;
+    budget_ = budget;
+    allowance_ = std::chrono::nanoseconds(0);
+    fileSpent_ = std::chrono::nanoseconds(0);
+    operationStart_ = Clock::now();
+    lastMessage.clear();
+}
+
+void WorkClock::HoldOperation(std::chrono::milliseconds budget) noexcept {
+    held_ = false;
+    StartOperation(budget);
+    held_ = true;
+}
+
+void WorkClock::Enter(bool fileWork) noexcept {
+    inside_ = true;
+    fileWork_ = fileWork;
+    enteredAt_ = Clock::now();
+}
+
+void WorkClock::Leave() noexcept {
+    if (inside_ && fileWork_) fileSpent_ += Clock::now() - enteredAt_;
+    inside_ = false;
+}
+
+bool WorkClock::Exceeded() noexcept {
+    const Clock::time_point now = Clock::now();
+    bool over;
+    if (!inside_)  // engine work outside a timed call: opening, the schema
+        over = now - operationStart_ > budget_;
+    else if (fileWork_)
+        over = fileSpent_ + (now - enteredAt_) > budget_ + allowance_;
+    else
+        over = now - enteredAt_ > budget_;
+    if (!over) return false;
+    const long long tenths = (budget_.count() + 50) / 100;
+    const std::string seconds =
+        std::to_string(tenths / 10) + (tenths % 10 ? "." + std::to_string(tenths % 10) : std::string());
+    lastMessage = "The database operation was stopped after " + seconds + " seconds: the database file '" + path_ +
+                  "' asks for more work than an address book needs (it may be damaged or altered).";
+    return true;
+}
+
+AccessGuard::AccessGuard(sqlite3* db, std::string path)
+    : db_(db), path_(std::move(path)), clock_(std::make_shared<WorkClock>(path_)) {
     // The file's own schema (views, triggers, defaults) may not call
     // functions with side effects, change the schema tables or load code.
     int ignored = 0;
@@ -73,7 +118,7 @@ AccessGuard::AccessGuard(sqlite3* db, std::string path) : db_(db), path_(std::mo
     // column is an error, not the string 'name'.
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, &ignored);
     sqlite3_set_authorizer(db_, &AccessGuard::Authorize, this);
-    sqlite3_progress_handler(db_, kProgressSteps, &AccessGuard::Progress, this);
+    sqlite3_progress_handler(db_, kProgressSteps, &AccessGuard::Progress, clock_.get());
     StartOperation();
 }
 
@@ -87,22 +132,9 @@ AccessGuard::~AccessGuard() {
 
 void AccessGuard::StartOperation() noexcept { StartOperation(CurrentWorkLimits().time); }
 
-void AccessGuard::StartOperation(std::chrono::milliseconds budget) noexcept {
-    budget_ = budget;
-    deadline_ = std::chrono::steady_clock::now() + budget;
-    lastMessage.clear();
-}
+void AccessGuard::StartOperation(std::chrono::milliseconds budget) noexcept { clock_->StartOperation(budget); }
 
-int AccessGuard::Progress(void* self) {
-    auto* guard = static_cast<AccessGuard*>(self);
-    if (std::chrono::steady_clock::now() < guard->deadline_) return 0;
-    const long long tenths = (guard->budget_.count() + 50) / 100;
-    const std::string seconds =
-        std::to_string(tenths / 10) + (tenths % 10 ? "." + std::to_string(tenths % 10) : std::string());
-    lastMessage = "The database operation was stopped after " + seconds + " seconds: the database file '" + guard->path_ +
-                  "' asks for more work than an address book needs (it may be damaged or altered).";
-    return 1;
-}
+int AccessGuard::Progress(void* clock) { return static_cast<WorkClock*>(clock)->Exceeded() ? 1 : 0; }
 
 int AccessGuard::Authorize(void* self, int action, const char* a, const char* b, const char* /*database*/,
                            const char* inner) {
@@ -110,6 +142,7 @@ int AccessGuard::Authorize(void* self, int action, const char* a, const char* b,
 }
 
 int AccessGuard::Decide(int action, const char* a, const char* b, const char* inner) {
+    if (inner) sawFileSql_ = true;
     switch (action) {
         case SQLITE_READ:
         case SQLITE_SELECT:
@@ -182,6 +215,11 @@ void AccessGuard::SavedQueryScope::RequireOwnWrite(std::string_view sql) const {
     const char* what = guard_.source_ == StatementSource::SavedInsert ? "insert an address into tblAddress"
                                                                       : "update an address in tblAddress";
     throw Error(SQLITE_AUTH, refused + "the saved query does not " + what + ". Nothing was written.");
+}
+
+void AccessGuard::SavedQueryScope::RefuseAltered(const std::string& what) const {
+    throw Error(SQLITE_AUTH, "The saved query '" + guard_.queryName_ + "' was refused: the database file '" +
+                                 guard_.path_ + "' has been altered: the query " + what + ". Nothing was written.");
 }
 
 std::string TakeGuardMessage() { return std::exchange(lastMessage, {}); }

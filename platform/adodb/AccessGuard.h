@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,58 @@ enum class StatementSource {
     SavedInsert,  // "SaveAddress": may only insert into tblAddress
     SavedUpdate,  // "UpdateAddress": may only update tblAddress
     SavedOther,   // any other saved query: may insert into or update tblAddress
+};
+
+// The engine time of the operation under way on one connection. Only time
+// inside the engine counts, never the caller's time between two engine
+// calls (a reader that pauses between rows). The program's own statements
+// get the budget for each engine call on its own, so a correct statement
+// may read any number of rows; work that comes from the database file (a
+// saved query, or a statement that runs a view or trigger of the file)
+// shares one budget across the whole operation, so a file cannot spread
+// endless work thinly over many rows.
+class WorkClock {
+public:
+    explicit WorkClock(std::string path) : path_(std::move(path)) {}
+
+    // Starts an operation with the budget; no effect while one is held.
+    void StartOperation(std::chrono::milliseconds budget) noexcept;
+    // Starts an operation that lasts, whatever starts in between, until
+    // ReleaseOperation (a transaction: a whole import is one operation).
+    void HoldOperation(std::chrono::milliseconds budget) noexcept;
+    void ReleaseOperation() noexcept { held_ = false; }
+    bool Held() const noexcept { return held_; }
+    // Grows the budget of the file's own work (one more row of a batch,
+    // whose own insert takes its time too).
+    void Allow(std::chrono::nanoseconds extra) noexcept { allowance_ += extra; }
+
+    // Around one engine call (a step of a statement).
+    void Enter(bool fileWork) noexcept;
+    void Leave() noexcept;
+
+    // Whether the operation has used up its budget; sets the message.
+    bool Exceeded() noexcept;
+
+private:
+    using Clock = std::chrono::steady_clock;
+    std::string path_;
+    std::chrono::milliseconds budget_{0};
+    std::chrono::nanoseconds allowance_{0};
+    std::chrono::nanoseconds fileSpent_{0};
+    Clock::time_point operationStart_, enteredAt_;
+    bool inside_ = false, fileWork_ = false, held_ = false;
+};
+
+// Times one engine call while it lives.
+class EngineCall {
+public:
+    EngineCall(WorkClock& clock, bool fileWork) noexcept : clock_(clock) { clock_.Enter(fileWork); }
+    ~EngineCall() { clock_.Leave(); }
+    EngineCall(const EngineCall&) = delete;
+    EngineCall& operator=(const EngineCall&) = delete;
+
+private:
+    WorkClock& clock_;
 };
 
 // Installs the engine's defensive settings, an authorizer and a work-time
@@ -38,6 +91,14 @@ public:
     // another budget for work known to be long (a check of every page).
     void StartOperation() noexcept;
     void StartOperation(std::chrono::milliseconds budget) noexcept;
+    // The clock of the connection's operations; result sets keep it while
+    // they read, even past the guard.
+    const std::shared_ptr<WorkClock>& Clock() const noexcept { return clock_; }
+
+    // Whether a statement prepared since ForgetFileSql runs SQL of the
+    // file itself (a view or a trigger).
+    void ForgetFileSql() noexcept { sawFileSql_ = false; }
+    bool SawFileSql() const noexcept { return sawFileSql_; }
 
     // Prepares and runs under the rules of one saved query while it lives.
     class SavedQueryScope {
@@ -51,6 +112,10 @@ public:
         // writes nothing the authorizer sees), or would replace rows (a
         // replacing insert deletes the row it collides with, unseen too).
         void RequireOwnWrite(std::string_view sql) const;
+        // Raises the refusal of a query that has done other than it must
+        // (what: "stored 2 rows for one address").
+        [[noreturn]] void RefuseAltered(const std::string& what) const;
+        StatementSource Source() const noexcept { return guard_.source_; }
 
     private:
         AccessGuard& guard_;
@@ -67,8 +132,8 @@ private:
     StatementSource source_ = StatementSource::Caller;
     std::string queryName_;
     bool sawOwnWrite_ = false;
-    std::chrono::milliseconds budget_{0};
-    std::chrono::steady_clock::time_point deadline_;
+    bool sawFileSql_ = false;
+    std::shared_ptr<WorkClock> clock_;
 };
 
 // The description of the last refusal or stop on this thread (empty when

@@ -12,11 +12,14 @@
 #include "adodb/ErrorNumbers.h"
 #include "adodb/SqliteSupport.h"
 #include "adodb/StatementLog.h"
+#include "adodb/WorkLimits.h"
 #include "core/App.h"
 #include "core/Error.h"
 
 namespace orvane::adodb {
 namespace {
+
+using detail::StatementSource;
 
 struct SavedQuery {
     std::size_t parameterCount = 0;
@@ -24,13 +27,17 @@ struct SavedQuery {
 };
 
 // Saved queries are rows of the table SavedQueries in the database itself.
-SavedQuery LoadSavedQuery(sqlite3* db, const std::string& name) {
+SavedQuery LoadSavedQuery(sqlite3* db, detail::WorkClock& clock, const std::string& name) {
     const std::string context = "looking up the saved query '" + name + "' in table SavedQueries";
     detail::Statement stmt = detail::PrepareSingle(
         db, "SELECT ParameterCount, SqlText FROM SavedQueries WHERE Name = ?1", context);
     if (sqlite3_bind_text64(stmt.get(), 1, name.data(), name.size(), SQLITE_STATIC, SQLITE_UTF8) != SQLITE_OK)
         detail::ThrowEngineError(db, context);
-    const int rc = sqlite3_step(stmt.get());
+    int rc;
+    {
+        const detail::EngineCall call(clock, false);
+        rc = sqlite3_step(stmt.get());
+    }
     if (rc == SQLITE_DONE) throw Error(aderr::ObjectNotFound, "The saved query '" + name + "' does not exist.");
     if (rc != SQLITE_ROW) detail::ThrowEngineError(db, context);
 
@@ -109,6 +116,100 @@ private:
     sqlite3* db_;
 };
 
+// A transaction of a connection that is rolled back unless committed; when
+// the connection is in one already, that one is used as it is.
+class ConnectionTransaction {
+public:
+    explicit ConnectionTransaction(Connection& connection) : connection_(connection), own_(!connection.InTransaction()) {
+        if (own_) connection_.BeginTrans();
+    }
+    ~ConnectionTransaction() {
+        if (!own_) return;
+        try {
+            connection_.RollbackTrans();
+        } catch (const Error&) {
+            // Closing the connection rolls it back all the same.
+        }
+    }
+    ConnectionTransaction(const ConnectionTransaction&) = delete;
+    ConnectionTransaction& operator=(const ConnectionTransaction&) = delete;
+    void Commit() {
+        if (!own_) return;
+        own_ = false;
+        connection_.CommitTrans();
+    }
+
+private:
+    Connection& connection_;
+    bool own_;
+};
+
+// Engine time that one row of a batch may add to the budget of the file's
+// own work, beside the budget itself: the insert of one row takes some
+// microseconds, a thousand times less.
+constexpr std::chrono::milliseconds kRowAllowance{1};
+
+// Runs a bound saved query once and checks that it did the one write it is
+// there for: "SaveAddress" inserts exactly one row, "UpdateAddress"
+// changes at most the one row of its ID, and only none when no row has it.
+// check is prepared on the same connection to find a row by its row ID.
+class OneRowCheck {
+public:
+    OneRowCheck(sqlite3* db, const detail::AccessGuard::SavedQueryScope& scope, StatementSource source)
+        : db_(db), scope_(scope), source_(source) {
+        if (source_ == StatementSource::SavedOther) return;
+        // The program's own statement: the authorizer allows it as such.
+        const char* sql = source_ == StatementSource::SavedInsert ? "SELECT 1 FROM tblAddress WHERE rowid = ?1"
+                                                                  : "SELECT 1 FROM tblAddress WHERE ID = ?1";
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v2(db_, sql, -1, &raw, nullptr) != SQLITE_OK)
+            scope_.RefuseAltered("works on a table tblAddress whose rows the program cannot find by ID");
+        find_.Reset(raw);
+    }
+
+    void Run(sqlite3_stmt* stmt, detail::WorkClock& clock, const std::vector<Variant>& values, std::string_view context) {
+        const sqlite3_int64 lastBefore = sqlite3_last_insert_rowid(db_);
+        int rc;
+        do {
+            const detail::EngineCall call(clock, true);
+            rc = sqlite3_step(stmt);
+        } while (rc == SQLITE_ROW);
+        if (rc != SQLITE_DONE) detail::ThrowEngineError(db_, context);
+        const sqlite3_int64 changes = sqlite3_changes64(db_);
+        sqlite3_reset(stmt);
+        if (source_ == StatementSource::SavedInsert) {
+            const sqlite3_int64 row = sqlite3_last_insert_rowid(db_);
+            if (changes != 1 || row == lastBefore || !Exists(clock, row))
+                scope_.RefuseAltered(changes == 1 ? "did not store the address it was given"
+                                                  : "stored " + std::to_string(changes) + " rows for one address");
+        } else if (source_ == StatementSource::SavedUpdate) {
+            if (changes > 1) scope_.RefuseAltered("changed " + std::to_string(changes) + " rows for one address");
+            if (changes == 0 && values.size() == 8 && values[7].GetKind() == Variant::Kind::Long &&
+                Exists(clock, values[7].ToLong()))
+                scope_.RefuseAltered("did not change the address it was given");
+        }
+    }
+
+private:
+    bool Exists(detail::WorkClock& clock, sqlite3_int64 id) {
+        sqlite3_reset(find_.get());
+        sqlite3_bind_int64(find_.get(), 1, id);
+        int rc;
+        {
+            const detail::EngineCall call(clock, false);
+            rc = sqlite3_step(find_.get());
+        }
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE) detail::ThrowEngineError(db_, "finding the row just written");
+        sqlite3_reset(find_.get());
+        return rc == SQLITE_ROW;
+    }
+
+    sqlite3* db_;
+    const detail::AccessGuard::SavedQueryScope& scope_;
+    StatementSource source_;
+    detail::Statement find_;
+};
+
 }  // namespace
 
 Command::Command() = default;
@@ -134,21 +235,28 @@ void Command::Execute(const std::vector<Variant>& parameters, std::int32_t /*opt
     sqlite3* db = connection_->Handle();
     detail::AccessGuard& guard = connection_->Guard();
     guard.StartOperation();
-    const SavedQuery query = LoadSavedQuery(db, commandText_);
+    const SavedQuery query = LoadSavedQuery(db, *guard.Clock(), commandText_);
     CheckParameterCount(commandText_, query, parameters.size());
-    // The query's SQL comes from the file: it is prepared and run under the
-    // rules for that query, which hold until its statement is finalized.
-    const detail::AccessGuard::SavedQueryScope scope(guard, commandText_);
-    detail::Statement stmt = PrepareSavedQuery(db, commandText_, query);
-    scope.RequireOwnWrite(query.sql);
-    connection_->RefuseWriteIfDamaged(stmt.get());
-    BindParameters(db, stmt.get(), commandText_, parameters);
-    detail::RunToCompletion(db, stmt.get(), "in saved query '" + commandText_ + "'");
-    stmt.Reset();
+    // In a transaction, so a query that writes other than one row is
+    // refused with nothing written.
+    ConnectionTransaction transaction(*connection_);
+    {
+        // The query's SQL comes from the file: it is prepared and run under
+        // the rules for that query, which hold until its statement is
+        // finalized.
+        const detail::AccessGuard::SavedQueryScope scope(guard, commandText_);
+        detail::Statement stmt = PrepareSavedQuery(db, commandText_, query);
+        scope.RequireOwnWrite(query.sql);
+        connection_->RefuseWriteIfDamaged(stmt.get());
+        BindParameters(db, stmt.get(), commandText_, parameters);
+        OneRowCheck check(db, scope, scope.Source());
+        check.Run(stmt.get(), *guard.Clock(), parameters, "in saved query '" + commandText_ + "'");
+    }
+    transaction.Commit();
 }
 
 void CreateDatabaseFile(const std::string& path, const std::string& script) {
-    const std::string file = App::NativePath(path);
+    const std::string& file = path;
     const std::filesystem::path folder = std::filesystem::path(file).parent_path();
     std::error_code ec;
     if (!folder.empty() && !std::filesystem::is_directory(folder, ec))
@@ -181,34 +289,39 @@ void CreateDatabaseFile(const std::string& path, const std::string& script) {
     }
 }
 
-void ExecuteSavedQueryBatch(const std::string& connectionString, const std::string& queryName,
+void ExecuteSavedQueryBatch(Connection& connection, const std::string& queryName,
                             const std::function<bool(std::vector<Variant>&)>& next) {
-    Connection connection;
-    connection.Open(connectionString);
     sqlite3* db = connection.Handle();
     detail::AccessGuard& guard = connection.Guard();
-    const SavedQuery query = LoadSavedQuery(db, queryName);
+    detail::WorkClock& clock = *guard.Clock();
+    // One operation for the whole batch (or the caller's transaction).
+    ConnectionTransaction transaction(connection);
+    const SavedQuery query = LoadSavedQuery(db, clock, queryName);
     const std::string context = "in saved query '" + queryName + "'";
-
-    Transaction transaction(db);
     {
         const detail::AccessGuard::SavedQueryScope scope(guard, queryName);
         detail::Statement stmt = PrepareSavedQuery(db, queryName, query);
         scope.RequireOwnWrite(query.sql);
         connection.RefuseWriteIfDamaged(stmt.get());
+        OneRowCheck check(db, scope, scope.Source());
         std::vector<Variant> values(query.parameterCount);
         while (next(values)) {
             if (HasStatementObserver()) NotifyStatement(StatementRecord{queryName, true, values});
             CheckParameterCount(queryName, query, values.size());
             BindParameters(db, stmt.get(), queryName, values);
-            guard.StartOperation();  // each row has a budget of its own
-            const int rc = sqlite3_step(stmt.get());
-            if (rc != SQLITE_DONE && rc != SQLITE_ROW) detail::ThrowEngineError(db, context);
-            sqlite3_reset(stmt.get());
+            clock.Allow(kRowAllowance);
+            check.Run(stmt.get(), clock, values, context);
             sqlite3_clear_bindings(stmt.get());
         }
     }
     transaction.Commit();
+}
+
+void ExecuteSavedQueryBatch(const std::string& connectionString, const std::string& queryName,
+                            const std::function<bool(std::vector<Variant>&)>& next) {
+    Connection connection;
+    connection.Open(connectionString);
+    ExecuteSavedQueryBatch(connection, queryName, next);
 }
 
 }  // namespace orvane::adodb

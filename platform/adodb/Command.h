@@ -24,7 +24,10 @@ public:
     void SetActiveConnection(const std::string& connectionString);
     void SetCommandText(std::string commandText);
 
-    // Values are bound as SQL parameters, never pasted into SQL text.
+    // Values are bound as SQL parameters, never pasted into SQL text. The
+    // query runs in a transaction: "SaveAddress" must insert exactly one
+    // row and "UpdateAddress" change the one row of its ID (none when no
+    // row has it), or the file is refused as altered and nothing is written.
     void Execute(const std::vector<Variant>& parameters, std::int32_t options = adOptionUnspecified);
 
 private:
@@ -33,7 +36,8 @@ private:
 };
 
 // Creates a new database file from an SQL script, run whole in one
-// transaction (so the script holds no BEGIN or COMMIT of its own). Refuses
+// transaction (so the script holds no BEGIN or COMMIT of its own). The path
+// is a file name of this system as it stands. Refuses
 // an existing path and a missing folder; a script that fails leaves no file.
 void CreateDatabaseFile(const std::string& path, const std::string& script);
 
@@ -43,6 +47,10 @@ void CreateDatabaseFile(const std::string& path, const std::string& script);
 // as many empty values as the query has parameters the first time, and the
 // previous row's values after that; it may be assigned as a whole.
 void ExecuteSavedQueryBatch(const std::string& connectionString, const std::string& queryName,
+                            const std::function<bool(std::vector<Variant>&)>& next);
+// The same on an open connection: in its transaction when it is in one (so
+// the caller may read before the rows go in), else in one of its own.
+void ExecuteSavedQueryBatch(Connection& connection, const std::string& queryName,
                             const std::function<bool(std::vector<Variant>&)>& next);
 
 }  // namespace orvane::adodb

@@ -10,6 +10,7 @@
 #include "adodb/SqlDialect.h"
 #include "adodb/SqliteSupport.h"
 #include "adodb/StatementLog.h"
+#include "adodb/WorkLimits.h"
 #include "core/Error.h"
 
 namespace orvane::adodb {
@@ -125,13 +126,54 @@ void Connection::Close() {
 void Connection::Execute(const std::string& commandText, std::int32_t /*options*/) {
     NotifyStatement(StatementRecord{commandText, false, {}});
     sqlite3* db = Handle();
+    detail::AccessGuard& guard = Guard();
+    guard.StartOperation();
     const std::string sql = Translate(commandText);
     const std::string context = "in statement: " + detail::Excerpt(commandText);
-    Guard().StartOperation();
+    guard.ForgetFileSql();
     detail::Statement stmt = detail::PrepareSingle(db, sql, context);
     RefuseWriteIfDamaged(stmt.get());
-    detail::RunToCompletion(db, stmt.get(), context);
+    const bool fileWork = guard.SawFileSql();
+    int rc;
+    do {
+        const detail::EngineCall call(*guard.Clock(), fileWork);
+        rc = sqlite3_step(stmt.get());
+    } while (rc == SQLITE_ROW);
+    if (rc != SQLITE_DONE) detail::ThrowEngineError(db, context);
 }
+
+void Connection::BeginTrans() {
+    sqlite3* db = Handle();
+    detail::WorkClock& clock = *Guard().Clock();
+    clock.HoldOperation(CurrentWorkLimits().time);
+    int rc;
+    {
+        const detail::EngineCall call(clock, false);
+        rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    }
+    if (rc != SQLITE_OK) {
+        clock.ReleaseOperation();
+        detail::ThrowEngineError(db, "starting a transaction");
+    }
+}
+
+void Connection::CommitTrans() { EndTrans("COMMIT", "committing the transaction"); }
+
+void Connection::RollbackTrans() { EndTrans("ROLLBACK", "rolling back the transaction"); }
+
+void Connection::EndTrans(const char* sql, std::string_view context) {
+    sqlite3* db = Handle();
+    detail::WorkClock& clock = *Guard().Clock();
+    int rc;
+    {
+        const detail::EngineCall call(clock, false);
+        rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    }
+    clock.ReleaseOperation();
+    if (rc != SQLITE_OK) detail::ThrowEngineError(db, context);
+}
+
+bool Connection::InTransaction() const { return sqlite3_get_autocommit(Handle()) == 0; }
 
 detail::AccessGuard& Connection::Guard() const {
     Handle();

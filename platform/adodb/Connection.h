@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -51,6 +52,16 @@ public:
     // Runs a statement; any rows it returns are discarded.
     void Execute(const std::string& commandText, std::int32_t options = adOptionUnspecified);
 
+    // A transaction begun as the writer (no other connection writes until
+    // it ends, and what is read inside it sees every write committed
+    // before). Everything inside it is one operation for the time limit:
+    // the database file's own work in it shares one budget. Closing the
+    // connection without a commit rolls it back.
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+    bool InTransaction() const;
+
     // For Recordset and Command: the open engine handle (error when closed).
     sqlite3* Handle() const;
     // Translates a statement from the program's dialect to the engine's.
@@ -63,6 +74,7 @@ public:
     void RefuseWriteIfDamaged(sqlite3_stmt* stmt) const;
 
 private:
+    void EndTrans(const char* sql, std::string_view context);
     // Brings the column types up to date with the open database.
     void LoadColumnTypes() const;
 

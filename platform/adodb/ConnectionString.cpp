@@ -109,7 +109,10 @@ bool KeyLess::operator()(std::string_view a, std::string_view b) const noexcept 
                                         [](char x, char y) { return Lower(x) < Lower(y); });
 }
 
-ConnectionProperties ParseConnectionString(std::string_view text) {
+namespace {
+
+// Parses text; quoted, when given, receives the keys whose value was quoted.
+ConnectionProperties Parse(std::string_view text, ConnectionProperties* quoted) {
     ConnectionProperties properties;
     std::size_t pos = 0;
     while (pos < text.size()) {
@@ -130,7 +133,9 @@ ConnectionProperties ParseConnectionString(std::string_view text) {
         const std::string_view rest = Trim(text.substr(valueStart));
         if (!rest.empty() && (rest.front() == '"' || rest.front() == '\'')) {
             valueEnd = ReadQuoted(text, static_cast<std::size_t>(rest.data() - text.data()), value);
+            if (quoted) quoted->insert_or_assign(std::string(key), std::string());
         } else {
+            if (quoted) quoted->erase(std::string(key));
             if (EqualsNoCase(key, "Data Source")) valueEnd = DataSourceEnd(text, end);
             value = std::string(Trim(text.substr(valueStart, valueEnd - valueStart)));
         }
@@ -140,8 +145,24 @@ ConnectionProperties ParseConnectionString(std::string_view text) {
     return properties;
 }
 
+}  // namespace
+
+ConnectionProperties ParseConnectionString(std::string_view text) { return Parse(text, nullptr); }
+
+std::string ConnectionStringForFile(std::string_view path, bool readOnly) {
+    std::string quoted = "\"";
+    for (const char c : path) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    quoted += '"';
+    return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + quoted + (readOnly ? ";Mode=Read;" : ";") +
+           "Persist Security Info=False;";
+}
+
 ConnectionTarget ResolveConnectionString(std::string_view text) {
-    const ConnectionProperties properties = ParseConnectionString(text);
+    ConnectionProperties quoted;
+    const ConnectionProperties properties = Parse(text, &quoted);
 
     const auto provider = properties.find("Provider");
     if (provider == properties.end() || provider->second.empty())
@@ -156,7 +177,9 @@ ConnectionTarget ResolveConnectionString(std::string_view text) {
         throw Error(aderr::Unspecified, "The connection string names no Data Source (the database file).");
 
     ConnectionTarget target;
-    target.path = App::NativePath(source->second);
+    // A quoted path is a file name of this system as it stands; an unquoted
+    // one is the program's own "\\"-separated text.
+    target.path = quoted.count("Data Source") ? source->second : App::NativePath(source->second);
     if (const auto mode = properties.find("Mode"); mode != properties.end()) target.readOnly = EqualsNoCase(mode->second, "Read");
     return target;
 }

@@ -32,9 +32,15 @@ struct ConnectionTarget {
     bool readOnly = false;  // "Mode=Read"
 };
 
+// A connection string that names the file at path exactly as given (quoted,
+// so ";", "\\", quotes and blanks are part of the name), e.g. a path that a
+// user typed on a command line.
+std::string ConnectionStringForFile(std::string_view path, bool readOnly = false);
+
 // Checks the provider (Microsoft.Jet.OLEDB.4.0, any letter case, is served
-// by the embedded engine) and finds the database file ("Data Source", in
-// this system's form as App::NativePath gives it). Raises orvane::Error for an unknown or
+// by the embedded engine) and finds the database file ("Data Source": a
+// quoted value as it stands, an unquoted one in this system's form as
+// App::NativePath gives it). Raises orvane::Error for an unknown or
 // missing provider and for a missing Data Source.
 ConnectionTarget ResolveConnectionString(std::string_view text);
 

@@ -39,18 +39,28 @@ void Recordset::Open(const std::string& source, Connection& activeConnection, st
     if (stmt_) throw Error(aderr::ObjectOpen, "Operation is not allowed when the object is open.");
     NotifyStatement(StatementRecord{source, false, {}});
     sqlite3* db = activeConnection.Handle();
+    detail::AccessGuard& guard = activeConnection.Guard();
+    guard.StartOperation();
     const std::string sql = activeConnection.Translate(source);
     const std::string context = "in statement: " + detail::Excerpt(source);
-    activeConnection.Guard().StartOperation();
+    guard.ForgetFileSql();
     detail::Statement stmt = detail::PrepareSingle(db, sql, context);
     activeConnection.RefuseWriteIfDamaged(stmt.get());
+    const bool fileWork = guard.SawFileSql();
+    std::shared_ptr<detail::WorkClock> clock = guard.Clock();
 
-    const int rc = sqlite3_step(stmt.get());
+    int rc;
+    {
+        const detail::EngineCall call(*clock, fileWork);
+        rc = sqlite3_step(stmt.get());
+    }
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) detail::ThrowEngineError(db, context);
     const bool empty = rc == SQLITE_DONE;
 
     db_ = db;
     stmt_ = stmt.release();
+    clock_ = std::move(clock);
+    fileWork_ = fileWork;
     source_ = source;
     bof_ = empty;
     eof_ = empty;
@@ -61,7 +71,13 @@ void Recordset::Close() {
     sqlite3_finalize(stmt_);
     stmt_ = nullptr;
     db_ = nullptr;
+    clock_.reset();
     bof_ = eof_ = true;
+}
+
+int Recordset::Step() {
+    const detail::EngineCall call(*clock_, fileWork_);
+    return sqlite3_step(stmt_);
 }
 
 std::int32_t Recordset::State() const noexcept { return stmt_ ? adStateOpen : adStateClosed; }
@@ -131,7 +147,7 @@ Variant Recordset::GetRows(std::int32_t rows) {
         if (count == INT32_MAX)
             throw Error(errnum::Overflow, "Overflow: the result has more rows than one array can hold.");
         ++count;
-        rc = sqlite3_step(stmt);
+        rc = Step();
     }
     if (rc == SQLITE_DONE) {
         eof_ = true;

@@ -12,6 +12,10 @@ struct sqlite3_stmt;
 
 namespace orvane::adodb {
 
+namespace detail {
+class WorkClock;
+}
+
 // A forward-only, read-only result set. It reads through the connection it
 // was opened on, which must stay open until the result set is closed or
 // released (a connection closed early keeps the engine's handle alive only
@@ -45,8 +49,13 @@ public:
 private:
     void RequireOpen() const;
 
+    // Steps the statement, timed by the connection's clock.
+    int Step();
+
     sqlite3* db_ = nullptr;
     sqlite3_stmt* stmt_ = nullptr;
+    std::shared_ptr<detail::WorkClock> clock_;
+    bool fileWork_ = false;  // the statement runs a view or trigger of the file
     std::string source_;  // for error descriptions
     bool bof_ = true;
     bool eof_ = true;

@@ -9,20 +9,47 @@
 
 namespace orvane::adodb::detail {
 
+namespace {
+
+// The cause of a failure in words, for the codes a user meets; empty when
+// the engine's own message says enough.
+std::string Cause(int primary, const std::string& file) {
+    switch (primary) {
+        case SQLITE_READONLY:
+            return "The database file '" + file +
+                   "' cannot be written: the file or its folder is read-only for this user, or another program "
+                   "holds it read-only";
+        case SQLITE_FULL: return "No space left on device while writing the database file '" + file + "'";
+        case SQLITE_IOERR: return "The disk failed while reading or writing the database file '" + file + "'";
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED: return "The database file '" + file + "' is locked by another program";
+        case SQLITE_PERM: return "This user may not open the database file '" + file + "'";
+        default: return {};
+    }
+}
+
+}  // namespace
+
 void ThrowEngineError(sqlite3* db, int code, std::string_view context) {
     std::string description = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
     const int primary = code & 0xff;
+    const char* name = db ? sqlite3_db_filename(db, "main") : nullptr;
+    const std::string file = name ? name : "";
     if (primary == SQLITE_AUTH || primary == SQLITE_INTERRUPT || primary == SQLITE_ERROR) {
         // The guard of the connection says why it refused or stopped.
         if (std::string reason = TakeGuardMessage(); !reason.empty()) description = std::move(reason);
-    } else if ((primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) && db) {
-        const char* file = sqlite3_db_filename(db, "main");
-        if (file && *file) {
-            MarkDatabaseDamaged(file);
-            description = "The database file '" + std::string(file) + "' is damaged (" + description +
-                          "); nothing more is written to it." + DamageAdvice(file);
-        }
+    } else if ((primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) && !file.empty()) {
+        MarkDatabaseDamaged(file);
+        description = "The database file '" + file + "' is damaged (" + description + "); nothing more is written to it." +
+                      DamageAdvice(file);
+    } else if (!file.empty()) {
+        if (std::string cause = Cause(primary, file); !cause.empty()) description = cause + " (" + description + ")";
     }
+    // Every failure names the file it concerns (the guard's reasons name it
+    // as the connection was given it).
+    if (!file.empty() && description.find(file) == std::string::npos &&
+        description.find("the database file '") == std::string::npos)
+        description += " (database file '" + file + "')";
     if (!context.empty()) {
         description += " (";
         description += context;

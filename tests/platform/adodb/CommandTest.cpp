@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "AdodbTestSupport.h"
+#include "adodb/ConnectionString.h"
 #include "adodb/ErrorNumbers.h"
 
 using namespace orvane::adodb;
@@ -112,9 +113,10 @@ TEST(CreateDatabaseFile, RefusesAnExistingFileOrLinkAndAMissingFolderAndLeavesNo
     // Only the file and the link are left.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.root), std::filesystem::directory_iterator()), 2);
 
-    // Backslashes in the path are the program's separators.
-    CreateDatabaseFile(dir.root.string() + "\\Good.mdb", kAddressSchema);
+    // The path is a file name as given: a backslash is part of the name.
+    CreateDatabaseFile(dir.File("Go\\od.mdb"), kAddressSchema);
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir.File("Go\\od.mdb")));
     Connection connection;
-    connection.Open(ConnectionStringFor(dir.File("Good.mdb")));
+    connection.Open(ConnectionStringForFile(dir.File("Go\\od.mdb")));
     EXPECT_EQ(ReadAll(connection, "SELECT COUNT(*) FROM SavedQueries"), Rows(1, 1, {2}));
 }
