@@ -9,6 +9,7 @@ ORVANE_PACKAGES=(
   libsqlite3-dev
   googletest libgtest-dev
   xvfb xauth fonts-dejavu-core openbox x11-utils
+  at-spi2-core dbus-daemon python3-pyatspi
   clang libclang-rt-14-dev
   dpkg-dev lintian appstream desktop-file-utils
   python3 python3-vobject

@@ -4,6 +4,7 @@
 #include <QAccessibleWidget>
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QLineEdit>
 
 #include "detail/Widgets.h"
 
@@ -13,10 +14,37 @@ namespace {
 // Qt on Linux names an editable combo box by its current text, whatever
 // accessible name it carries, so a screen reader says "Ontario" and never
 // "State/Province". This one keeps the name (from the widget, else its
-// label) apart from the value (the text).
+// label) apart from the value (the text). Its children are those of Qt's
+// own combo box: the list of entries first (the popup's view, present
+// while the list is closed), then the text field.
 class ComboBoxAccessible : public QAccessibleWidget {
 public:
     explicit ComboBoxAccessible(QComboBox* box) : QAccessibleWidget(box, QAccessible::ComboBox) {}
+
+    int childCount() const override { return Box()->lineEdit() ? 2 : 1; }
+
+    QAccessibleInterface* child(int index) const override {
+        if (index == 0) return QAccessible::queryAccessibleInterface(Box()->view());
+        if (index == 1 && Box()->lineEdit()) return QAccessible::queryAccessibleInterface(Box()->lineEdit());
+        return nullptr;
+    }
+
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        if (!child) return -1;
+        if (child->object() == Box()->view()) return 0;
+        if (Box()->lineEdit() && child->object() == Box()->lineEdit()) return 1;
+        return -1;
+    }
+
+    QAccessibleInterface* childAt(int x, int y) const override {
+        QLineEdit* edit = Box()->lineEdit();
+        if (edit && edit->isVisible() && QRect(edit->mapToGlobal(QPoint(0, 0)), edit->size()).contains(x, y))
+            return child(1);
+        return nullptr;
+    }
+
+    // The box is the focus proxy of its text field, which is where typing goes.
+    QAccessibleInterface* focusChild() const override { return Box()->lineEdit() ? child(1) : nullptr; }
 
     QString text(QAccessible::Text kind) const override {
         if (kind == QAccessible::Value) return Box()->currentText();
