@@ -60,7 +60,9 @@ done
 # (the keychain library among them, once a program uses it).
 for program in "$root"/usr/bin/*; do
   for soname in $(readelf -d "$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
-    library=$(ldconfig -p | awk -v name="$soname" '$1 == name && /x86-64/ { print $NF; exit }')
+    # awk reads to the end: an early exit would kill ldconfig with SIGPIPE,
+    # which pipefail turns into a failed assignment that ends the script.
+    library=$(ldconfig -p | awk -v name="$soname" '$1 == name && /x86-64/ && !found { print $NF; found = 1 }')
     [[ -n $library ]] || fail "$(basename "$program") needs $soname, which is not installed here"
     # The package lists the file under /usr/lib or /lib, whichever it ships.
     owner=$(dpkg -S "$(readlink -f "$library")" 2>/dev/null | head -n1 | cut -d: -f1) || true
