@@ -302,3 +302,20 @@ TEST_F(AlteredFile, OurOwnTableMadeEarlierIsTakenAndTheRestAdded) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CardStorePaths, AnyFileNameReachesItsOwnFile) {
+    TempAppFolder folder;
+    for (const std::string name : {"semi;colon.mdb", "q\"uote'd.mdb", "a;Data Source=b.mdb"}) {
+        SCOPED_TRACE(name);
+        const std::string file = (folder.Root() / "Documents" / name).string();
+        AddressbookSchema::CreateDatabase(file);
+        CDataCardTier(file).KeepCard(1, name);
+        EXPECT_EQ(CDataCardTier(file).ReadCard(1), name);
+    }
+    // The window's own file was never touched.
+    EXPECT_EQ(Read(folder, "SELECT name FROM sqlite_master WHERE name = 'OrvaneCards'").size(), 0u);
+}
+
+}  // namespace
