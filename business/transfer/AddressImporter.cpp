@@ -1,16 +1,16 @@
 #include "transfer/AddressImporter.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <iterator>
+#include <new>
 #include <memory>
 
 #include "CDataTransferTier.h"
+#include "core/InputFile.h"
 #include "core/TextFile.h"
 #include "core/Variant.h"
+#include "transfer/CheckedCards.h"
 #include "transfer/CsvReader.h"
 #include "transfer/FileFormatError.h"
+#include "transfer/TextTools.h"
 #include "transfer/TransferFormat.h"
 #include "transfer/VCardReader.h"
 
@@ -28,10 +28,10 @@ std::string Key(const AddressFields& fields) {
     return key;
 }
 
-std::unique_ptr<CardSource> ReaderFor(const std::string& text) {
-    if (LooksLikeVCard(text)) return std::make_unique<VCardReader>(text);
+std::unique_ptr<CardSource> ReaderFor(const std::string& text, const std::vector<std::size_t>& replaced) {
+    if (LooksLikeVCard(text)) return std::make_unique<CheckedCards>(std::make_unique<VCardReader>(text), text, replaced);
     try {
-        return std::make_unique<CsvReader>(text);
+        return std::make_unique<CheckedCards>(std::make_unique<CsvReader>(text), text, replaced);
     } catch (const FileFormatError& e) {
         throw FileFormatError(e.Line(), "neither a vCard (no BEGIN:VCARD) nor a CSV address list: " + e.Description());
     }
@@ -42,9 +42,26 @@ std::unique_ptr<CardSource> ReaderFor(const std::string& text) {
 struct FileTally {
     std::size_t imported = 0, duplicates = 0, cardsWithProblems = 0;
     std::map<std::string, std::size_t> notStored;
-    std::vector<std::string> problems;
+    std::vector<std::string> problems;  // the first kProblemLinesKept
+    std::size_t problemsNotListed = 0;
     std::unordered_set<std::string> added;
+
+    void Problem(std::string line) {
+        if (problems.size() < kProblemLinesKept) problems.push_back(std::move(line));
+        else ++problemsNotListed;
+    }
 };
+
+// Why a file was not read, after its name.
+std::string NotRead(const InputFileError& e, bool standardInput) {
+    switch (e.Why()) {
+        case InputFileError::Cause::System: return ": cannot read the file: " + e.Description();
+        case InputFileError::Cause::NotAFile: return ": not read: " + e.Description() + "; nothing from it was stored";
+        case InputFileError::Cause::TooLarge: break;
+    }
+    return std::string(": not read: ") + (standardInput ? "standard input holds more than " : "it is larger than ") +
+           std::to_string(kMaxImportBytes >> 20) + " MB, the largest file an import reads; nothing from it was stored";
+}
 
 }  // namespace
 
@@ -52,20 +69,41 @@ AddressImporter::AddressImporter(std::string database) : data_(std::make_unique<
 AddressImporter::~AddressImporter() = default;
 
 void AddressImporter::ImportFile(const std::string& path, const std::string& label) {
-    std::ifstream in(path, std::ios::binary);
     std::string bytes;
-    if (in) bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (!in || in.bad()) {
-        const int err = errno;
-        summary_.problems.push_back(label + ": cannot read the file: " + std::strerror(err));
-        ++summary_.filesRefused;
+    try {
+        bytes = ReadRegularFile(path, kMaxImportBytes);
+    } catch (const InputFileError& e) {
+        Refuse(label + NotRead(e, false));
         return;
     }
     ImportBytes(std::move(bytes), label);
 }
 
+void AddressImporter::ImportStandardInput() {
+    std::string bytes;
+    try {
+        bytes = ReadStandardInput(kMaxImportBytes);
+    } catch (const InputFileError& e) {
+        Refuse("-" + NotRead(e, true));
+        return;
+    }
+    ImportBytes(std::move(bytes), "-");
+}
+
 void AddressImporter::ImportBytes(std::string bytes, const std::string& label) {
-    ImportText(DecodeText(std::move(bytes)), label);
+    try {
+        DecodedText decoded = DecodeTextMarked(std::move(bytes));
+        replaced_ = std::move(decoded.replaced);
+        ImportText(decoded.text, label);
+    } catch (const std::bad_alloc&) {
+        Refuse(label + ": not read: there is not enough memory to read it; nothing from it was stored");
+    }
+    replaced_ = {};
+}
+
+void AddressImporter::Refuse(std::string problem) {
+    summary_.problems.push_back(std::move(problem));
+    ++summary_.filesRefused;
 }
 
 void AddressImporter::LoadStoredAddresses() {
@@ -83,14 +121,14 @@ void AddressImporter::ImportText(const std::string& text, const std::string& lab
     FileTally tally;
     try {
         LoadStoredAddresses();
-        const std::unique_ptr<CardSource> reader = ReaderFor(text);
+        const std::unique_ptr<CardSource> reader = ReaderFor(text, replaced_);
         ImportedCard card;
         data_->SaveAddresses([&](Variant& vntAddressInfo) {
             while (reader->Next(card)) {
                 for (const CardProblem& problem : card.problems)
-                    tally.problems.push_back(label + ":" + std::to_string(problem.line) + ": " + problem.message);
+                    tally.Problem(label + ":" + std::to_string(problem.line) + ": " + problem.message);
                 if (card.IsBlank()) {
-                    tally.problems.push_back(label + ":" + std::to_string(card.line) +
+                    tally.Problem(label + ":" + std::to_string(card.line) +
                                              ": the card has no name, address or phone; nothing of it was stored");
                     ++tally.cardsWithProblems;
                     continue;
@@ -129,6 +167,8 @@ void AddressImporter::ImportText(const std::string& text, const std::string& lab
     summary_.cardsWithProblems += tally.cardsWithProblems;
     for (const auto& [name, count] : tally.notStored) summary_.notStored[name] += count;
     summary_.problems.insert(summary_.problems.end(), tally.problems.begin(), tally.problems.end());
+    if (tally.problemsNotListed > 0)
+        summary_.problems.push_back(label + ": " + text::Grouped(tally.problemsNotListed) + " more problems not listed");
     known_.merge(tally.added);
     ++summary_.files;
 }

@@ -42,6 +42,8 @@ public:
     // Fills card with the next contact; false at the end of the text. A
     // damaged file raises FileFormatError.
     virtual bool Next(ImportedCard& card) = 0;
+    // How far into the text the reader has read: the end of the last card.
+    virtual std::size_t Offset() const = 0;
 };
 
 }  // namespace orvane::transfer
