@@ -7,6 +7,7 @@
 #include "core/InputFile.h"
 #include "core/TextFile.h"
 #include "core/Variant.h"
+#include "transfer/AddressKey.h"
 #include "transfer/CheckedCards.h"
 #include "transfer/CsvReader.h"
 #include "transfer/FileFormatError.h"
@@ -17,16 +18,8 @@
 namespace orvane::transfer {
 namespace {
 
-// The seven fields as one text that no other seven fields give.
-std::string Key(const AddressFields& fields) {
-    std::string key;
-    for (const std::string& field : fields) {
-        key += std::to_string(field.size());
-        key += ':';
-        key += field;
-    }
-    return key;
-}
+// The seven fields as a short key (see AddressKey).
+std::string Key(const AddressFields& fields) { return AddressKey(fields); }
 
 std::unique_ptr<CardSource> ReaderFor(const std::string& text, const std::vector<std::size_t>& replaced) {
     if (LooksLikeVCard(text)) return std::make_unique<CheckedCards>(std::make_unique<VCardReader>(text), text, replaced);
@@ -44,7 +37,7 @@ struct FileTally {
     std::map<std::string, std::size_t> notStored;
     std::vector<std::string> problems;  // the first kProblemLinesKept
     std::size_t problemsNotListed = 0;
-    std::unordered_set<std::string> added;
+    AddressKeySet added;
 
     void Problem(std::string line) {
         if (problems.size() < kProblemLinesKept) problems.push_back(std::move(line));

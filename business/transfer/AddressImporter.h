@@ -3,9 +3,9 @@
 #include <cstddef>
 #include <memory>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
+#include "transfer/AddressKey.h"
 #include "transfer/ImportSummary.h"
 
 class CDataTransferTier;
@@ -49,7 +49,7 @@ private:
     void Refuse(std::string problem);
 
     std::unique_ptr<CDataTransferTier> data_;
-    std::unordered_set<std::string> known_;  // keys of stored addresses
+    AddressKeySet known_;  // keys of stored addresses
     bool knownLoaded_ = false;
     ImportSummary summary_;
     std::vector<std::size_t> replaced_;  // where the file being read had bytes that were not text

@@ -18,6 +18,7 @@
 #include "TransferTestSupport.h"
 #include "core/Variant.h"
 #include "transfer/AddressImporter.h"
+#include "transfer/AddressKey.h"
 
 using orvane::test::CrLf;
 using orvane::test::Fields;
@@ -182,6 +183,49 @@ TEST_F(HostileImportTest, AWideHeaderThatNamesNothingIsRefusedWithAShortMessage)
     ASSERT_EQ(summary.problems.size(), 1u);
     EXPECT_EQ(summary.problems[0].rfind("unknown.csv:1: neither a vCard", 0), 0u) << summary.problems[0].substr(0, 300);
     EXPECT_LT(summary.problems[0].size(), 600u);
+}
+
+}  // namespace
+
+namespace {
+
+// The duplicate check keeps a 16-byte key per address: the keyed hash under
+// it must be SipHash-2-4 itself (the reference vectors of its authors), and
+// equal fields must give equal keys and different fields different ones.
+TEST(AddressKey, IsSipHashOfTheFieldsWithTheirPlaces) {
+    std::string message;
+    std::uint64_t k0 = 0, k1 = 0;
+    for (unsigned i = 0; i < 8; ++i) {
+        k0 |= std::uint64_t{i} << (8 * i);
+        k1 |= std::uint64_t{i + 8} << (8 * i);
+    }
+    EXPECT_EQ(SipHash24(message, k0, k1), 0x726fdb47dd0e0e31ULL);
+    for (char c = 0; c < 15; ++c) message += c;
+    EXPECT_EQ(SipHash24(message, k0, k1), 0xa129ca6149be45e5ULL);
+    message += '\x0f';
+    EXPECT_EQ(SipHash24(message, k0, k1), 0x3f2acc7f57c29bdbULL);
+
+    const AddressFields a = Fields("Cher", "", "", "", "", "", "");
+    EXPECT_EQ(AddressKey(a).size(), 16u);
+    EXPECT_EQ(AddressKey(a), AddressKey(Fields("Cher", "", "", "", "", "", "")));
+    EXPECT_NE(AddressKey(a), AddressKey(Fields("", "Cher", "", "", "", "", "")));
+    EXPECT_NE(AddressKey(a), AddressKey(Fields("Che", "r", "", "", "", "", "")));
+}
+
+TEST(AddressKey, TheSetHoldsEachKeyOnceAcrossGrowthAndMerge) {
+    AddressKeySet stored, added;
+    for (int i = 0; i < 5000; ++i) EXPECT_TRUE(stored.insert(AddressKey(Fields(std::to_string(i), "", "", "", "", "", ""))).second);
+    for (int i = 4000; i < 9000; ++i)
+        EXPECT_EQ(added.insert(AddressKey(Fields(std::to_string(i), "", "", "", "", "", ""))).second, true);
+    EXPECT_FALSE(added.insert(AddressKey(Fields("4000", "", "", "", "", "", ""))).second);
+    EXPECT_EQ(stored.count(AddressKey(Fields("4999", "", "", "", "", "", ""))), 1u);
+    EXPECT_EQ(stored.count(AddressKey(Fields("5000", "", "", "", "", "", ""))), 0u);
+    stored.merge(added);
+    EXPECT_EQ(stored.size(), 9000u);
+    EXPECT_EQ(added.size(), 0u);
+    EXPECT_EQ(added.count(AddressKey(Fields("8999", "", "", "", "", "", ""))), 0u);
+    for (int i = 0; i < 9000; i += 7) EXPECT_EQ(stored.count(AddressKey(Fields(std::to_string(i), "", "", "", "", "", ""))), 1u);
+    EXPECT_EQ(stored.count(AddressKey(Fields("9000", "", "", "", "", "", ""))), 0u);
 }
 
 }  // namespace
