@@ -35,16 +35,16 @@ std::uint64_t LittleEndian(const unsigned char* p, std::size_t n) {
 }
 
 const std::array<std::uint64_t, 4>& RunKeys() {
-    static const std::array<std::uint64_t, 4> keys = [] {
-        std::random_device device;
-        std::array<std::uint64_t, 4> k{};
-        for (std::uint64_t& key : k) key = (std::uint64_t{device()} << 32) ^ device();
-        return k;
-    }();
+    static const std::array<std::uint64_t, 4> keys{RandomKey(), RandomKey(), RandomKey(), RandomKey()};
     return keys;
 }
 
 }  // namespace
+
+std::uint64_t RandomKey() {
+    std::random_device device;
+    return (std::uint64_t{device()} << 32) ^ device();
+}
 
 std::uint64_t SipHash24(std::string_view bytes, std::uint64_t k0, std::uint64_t k1) {
     SipState s{k0 ^ 0x736f6d6570736575ULL, k1 ^ 0x646f72616e646f6dULL, k0 ^ 0x6c7967656e657261ULL,

@@ -44,6 +44,8 @@ private:
 };
 
 // SipHash-2-4 of bytes under a 128-bit key (k0, k1).
+// A 64-bit key half drawn at random (std::random_device).
+std::uint64_t RandomKey();
 std::uint64_t SipHash24(std::string_view bytes, std::uint64_t k0, std::uint64_t k1);
 
 }  // namespace orvane::transfer

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "transfer/AddressKey.h"
 #include "transfer/TextTools.h"
 
 namespace orvane::transfer {
@@ -130,6 +131,11 @@ int CsvColumns::PhoneRank(const std::string& name) {
 }
 
 namespace {
+std::uint64_t GroupHash(std::string_view group) {
+    static const std::uint64_t k0 = RandomKey(), k1 = RandomKey();
+    return SipHash24(group, k0, k1);
+}
+
 bool IsAddressRole(Role role) {
     return role == Role::PoBox || role == Role::Street || role == Role::Street2 || role == Role::Extended ||
            role == Role::City || role == Role::State || role == Role::PostalCode || role == Role::Country ||
@@ -150,20 +156,33 @@ void CsvColumns::Add(std::string_view name) {
     }
     auto [role, group] = Classify(std::string(name));
     if (role == Role::Unknown) return;
-    std::uint32_t groupId = 0;
-    if (IsAddressRole(role)) {
-        // Each group is looked up once, by name: linear in the columns
-        // however many groups the header has.
-        const auto [at, added] = groupIds_.try_emplace(std::move(group), static_cast<std::uint32_t>(groupIds_.size()));
-        groupId = at->second;
-    }
-    known_.push_back({index, groupId, role, role == Role::Phone ? static_cast<std::int8_t>(PhoneRank(std::string(name)))
-                                                                : std::int8_t{0}});
+    // The groups are numbered once the header is complete (Finish), by a
+    // sort of their names' keyed hashes: 16 bytes a column however long the
+    // names, and two names share a hash only by a chance nobody can aim at.
+    if (IsAddressRole(role)) pendingGroups_.emplace_back(GroupHash(group), static_cast<std::uint32_t>(known_.size()));
+    known_.push_back({index, 0, role, role == Role::Phone ? static_cast<std::int8_t>(PhoneRank(std::string(name)))
+                                                          : std::int8_t{0}});
 }
 
 void CsvColumns::Finish() {
-    groupCount_ = groupIds_.size();
-    groupIds_ = {};
+    // Equal names side by side, each run in header order; a group's number
+    // is the place of its first column among the first columns of all.
+    std::sort(pendingGroups_.begin(), pendingGroups_.end());
+    {
+    std::vector<std::pair<std::uint32_t, std::size_t>> firstColumns;  // first column, start of its run
+    for (std::size_t i = 0; i < pendingGroups_.size(); ++i)
+        if (i == 0 || pendingGroups_[i].first != pendingGroups_[i - 1].first)
+            firstColumns.emplace_back(pendingGroups_[i].second, i);
+    std::sort(firstColumns.begin(), firstColumns.end());
+    groupCount_ = firstColumns.size();
+    for (std::size_t g = 0; g < firstColumns.size(); ++g) {
+        const std::size_t start = firstColumns[g].second;
+        for (std::size_t i = start; i < pendingGroups_.size() && pendingGroups_[i].first == pendingGroups_[start].first; ++i)
+            known_[pendingGroups_[i].second].group = static_cast<std::uint32_t>(g);
+    }
+    }
+    pendingGroups_ = {};
+    known_.shrink_to_fit();
     // The address columns by group, groups in the order they first appear,
     // each group's columns in header order.
     addressColumns_.clear();
@@ -191,15 +210,12 @@ std::string_view CsvColumns::Name(std::size_t index) const {
     return std::string_view(names_).substr(begin, it->end - begin);
 }
 
-void CsvColumns::Map(const std::vector<std::string>& row, ImportedCard& card) const {
-    auto value = [&](std::size_t i) -> const std::string& {
-        static const std::string kEmpty;
-        return i < row.size() ? row[i] : kEmpty;
-    };
+void CsvColumns::Map(const CsvRow& row, ImportedCard& card) const {
+    auto value = [&](std::size_t i) { return i < row.size() ? row[i] : std::string_view(); };
     auto joinedNames = [&](Role role) {
         std::vector<std::string> values;
         for (const Known& column : known_)
-            if (column.role == role) values.push_back(value(column.index));
+            if (column.role == role) values.emplace_back(value(column.index));
         return text::JoinNonEmpty(values, " ");
     };
 
@@ -219,7 +235,7 @@ void CsvColumns::Map(const std::vector<std::string>& row, ImportedCard& card) co
         auto joined = [&](Role role) {
             std::vector<std::string> values;
             for (std::uint32_t i = groupBegin_[chosen]; i < groupBegin_[chosen + 1]; ++i)
-                if (addressColumns_[i].role == role) values.push_back(value(addressColumns_[i].index));
+                if (addressColumns_[i].role == role) values.emplace_back(value(addressColumns_[i].index));
             return text::JoinNonEmpty(values, ", ");
         };
         card.fields[kStreet] = text::JoinNonEmpty({joined(Role::PoBox), joined(Role::Street), joined(Role::Street2),
@@ -238,7 +254,7 @@ void CsvColumns::Map(const std::vector<std::string>& row, ImportedCard& card) co
     for (const Known& column : known_)
         if (column.role == Role::Phone && !value(column.index).empty() && (!phone || column.phoneRank < phone->phoneRank))
             phone = &column;
-    if (phone) card.fields[kPhone] = value(phone->index);
+    if (phone) card.fields[kPhone] = std::string(value(phone->index));
 
     // Everything else with a value is counted by its column's name; the
     // known columns are walked beside the row, in header order.

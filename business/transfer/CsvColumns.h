@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -18,6 +18,29 @@ namespace orvane::transfer {
 // in any letter case. Address columns come in groups (home, business,
 // "Address 1"...): a row takes its address from the first group that has
 // anything in it, and its phone from the first phone column that does.
+// The values of one CSV row, one after the other in one text: a row of a
+// million values costs its text and a number for each.
+class CsvRow {
+public:
+    void Clear() {
+        values_.clear();
+        ends_.clear();
+    }
+    void Add(std::string_view value) {
+        values_.append(value);
+        ends_.push_back(values_.size());
+    }
+    std::size_t size() const { return ends_.size(); }
+    std::string_view operator[](std::size_t i) const {
+        const std::size_t begin = i == 0 ? 0 : ends_[i - 1];
+        return std::string_view(values_).substr(begin, ends_[i] - begin);
+    }
+
+private:
+    std::string values_;
+    std::vector<std::size_t> ends_;
+};
+
 class CsvColumns {
 public:
     enum class Role : std::uint8_t {
@@ -38,7 +61,7 @@ public:
 
     // Fills the card from one row; values without a place go to notStored
     // under their column's name.
-    void Map(const std::vector<std::string>& row, ImportedCard& card) const;
+    void Map(const CsvRow& row, ImportedCard& card) const;
 
     // The role and group a header name stands for ("home street" -> Street
     // in group "home").
@@ -66,7 +89,7 @@ private:
     std::vector<Known> addressColumns_;  // by group, then header order
     std::vector<std::uint32_t> groupBegin_;  // group -> first of its addressColumns_; one past the last at the end
     std::size_t groupCount_ = 0;
-    std::unordered_map<std::string, std::uint32_t> groupIds_;  // while the header is read
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> pendingGroups_;  // group, column in known_; until Finish
     std::string names_;  // the names that are not blank, one after the other
     std::vector<Named> named_;
 };

@@ -52,13 +52,13 @@ bool CsvReader::Next(ImportedCard& card) {
     // values past the last column costs no memory.
     for (bool blank = true; blank;) {
         if (!parser_.StartRecord(line)) return false;
-        row_.clear();
+        row_.Clear();
         count = 0;
         extra = false;
         while (parser_.NextField(field_)) {
             const bool empty = text::Trim(field_).empty();
             blank = blank && empty;
-            if (count < width) row_.push_back(std::move(field_));
+            if (count < width) row_.Add(field_);
             else extra = extra || !empty;
             ++count;
         }

@@ -28,7 +28,7 @@ private:
     char delimiter_;
     CsvParser parser_;
     CsvColumns columns_;
-    std::vector<std::string> row_;  // kept between rows for their buffers
+    CsvRow row_;  // kept between rows for its buffers
     std::string field_;
 };
 

@@ -31,8 +31,9 @@ struct Descriptor {
 
 // Everything from fd, but at most maxBytes + 1 bytes: one more than allowed
 // is enough to know that there is too much.
-std::string ReadAtMost(int fd, std::size_t maxBytes) {
+std::string ReadAtMost(int fd, std::size_t maxBytes, std::size_t expected = 0) {
     std::string bytes;
+    bytes.reserve(std::min(expected, maxBytes) + 1);  // no second copy while it grows
     char buffer[1 << 16];
     while (bytes.size() <= maxBytes) {
         const std::size_t want = std::min(sizeof buffer, maxBytes + 1 - bytes.size());
@@ -58,7 +59,7 @@ std::string ReadRegularFile(const std::string& path, std::size_t maxBytes) {
     if (file.fd < 0) ThrowSystem(errno);
     if (::fstat(file.fd, &info) != 0) ThrowSystem(errno);
     if (!S_ISREG(info.st_mode)) ThrowNotAFile(info, "it");
-    std::string bytes = ReadAtMost(file.fd, maxBytes);
+    std::string bytes = ReadAtMost(file.fd, maxBytes, static_cast<std::size_t>(info.st_size));
     if (bytes.size() > maxBytes) tooLarge();
     return bytes;
 }
