@@ -169,17 +169,17 @@ void CsvColumns::Finish() {
     // is the place of its first column among the first columns of all.
     std::sort(pendingGroups_.begin(), pendingGroups_.end());
     {
-    std::vector<std::pair<std::uint32_t, std::size_t>> firstColumns;  // first column, start of its run
-    for (std::size_t i = 0; i < pendingGroups_.size(); ++i)
-        if (i == 0 || pendingGroups_[i].first != pendingGroups_[i - 1].first)
-            firstColumns.emplace_back(pendingGroups_[i].second, i);
-    std::sort(firstColumns.begin(), firstColumns.end());
-    groupCount_ = firstColumns.size();
-    for (std::size_t g = 0; g < firstColumns.size(); ++g) {
-        const std::size_t start = firstColumns[g].second;
-        for (std::size_t i = start; i < pendingGroups_.size() && pendingGroups_[i].first == pendingGroups_[start].first; ++i)
-            known_[pendingGroups_[i].second].group = static_cast<std::uint32_t>(g);
-    }
+        std::vector<std::pair<std::uint32_t, std::size_t>> firstColumns;  // first column, start of its run
+        for (std::size_t i = 0; i < pendingGroups_.size(); ++i)
+            if (i == 0 || pendingGroups_[i].first != pendingGroups_[i - 1].first)
+                firstColumns.emplace_back(pendingGroups_[i].second, i);
+        std::sort(firstColumns.begin(), firstColumns.end());
+        groupCount_ = firstColumns.size();
+        for (std::size_t g = 0; g < firstColumns.size(); ++g) {
+            const std::size_t start = firstColumns[g].second;
+            for (std::size_t i = start; i < pendingGroups_.size() && pendingGroups_[i].first == pendingGroups_[start].first; ++i)
+                known_[pendingGroups_[i].second].group = static_cast<std::uint32_t>(g);
+        }
     }
     pendingGroups_ = {};
     known_.shrink_to_fit();
