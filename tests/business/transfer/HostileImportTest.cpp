@@ -160,15 +160,24 @@ TEST_F(HostileImportTest, AHeaderOfAHundredThousandAddressGroupsIsMappedColumnBy
     std::string header = "First Name";
     for (int i = 1; i <= kGroups; ++i) header += ",Address " + std::to_string(i) + " City";
     header += ",Phone\n";
-    auto row = [&](const std::string& name, int filled, const std::string& city, const std::string& phone) {
+    // The row's city in group `filled`, another in every later group named in `later`.
+    auto row = [&](const std::string& name, int filled, const std::string& city, const std::string& phone,
+                   std::vector<int> later = {}) {
         std::string r = name;
-        for (int i = 1; i <= kGroups; ++i) r += "," + (i == filled ? city : std::string());
+        for (int i = 1; i <= kGroups; ++i) {
+            r += ",";
+            if (i == filled) r += city;
+            else if (std::find(later.begin(), later.end(), i) != later.end()) r += "Later " + std::to_string(i);
+        }
         return r + "," + phone + "\n";
     };
-    const std::string csv = FileNamed("wide.csv", header + row("One", 1, "Oslo", "1") + row("Last", kGroups, "Lima", "") +
-                                                      row("Mid", 50000, "Metz", "3"));
+    const std::string csv = FileNamed("wide.csv", header + row("One", 1, "Oslo", "1", {2, 99999}) +
+                                                      row("Last", kGroups, "Lima", "") +
+                                                      row("Mid", 50000, "Metz", "3", {50001, kGroups}));
     const ImportSummary summary = Import({{csv, "wide.csv"}});
     EXPECT_TRUE(summary.Clean()) << Joined(summary.problems);
+    EXPECT_EQ(summary.NotStoredCount(), 4u);
+    EXPECT_EQ(summary.notStored.count("Address 99999 City"), 1u);
     EXPECT_EQ(StoredFields(), (std::vector<AddressFields>{Fields("One", "", "Oslo", "", "", "", "1"),
                                                           Fields("Last", "", "Lima", "", "", "", ""),
                                                           Fields("Mid", "", "Metz", "", "", "", "3")}));
