@@ -1,5 +1,6 @@
 #include "transfer/AddressImporter.h"
 
+#include <exception>
 #include <new>
 #include <memory>
 
@@ -90,6 +91,10 @@ void AddressImporter::ImportBytes(std::string bytes, const std::string& label) {
         ImportText(decoded.text, label);
     } catch (const std::bad_alloc&) {
         Refuse(label + ": not read: there is not enough memory to read it; nothing from it was stored");
+    } catch (const std::exception&) {
+        // The library's own words mean nothing to the user; the file's
+        // transaction has been rolled back.
+        Refuse(label + ": not read: reading it failed in an unexpected way; nothing from it was stored");
     }
     replaced_ = {};
 }
