@@ -31,11 +31,28 @@ std::unique_ptr<CardSource> ReaderFor(const std::string& text, const std::vector
     }
 }
 
+// Counts by name, of at most a thousand names: the values of any further
+// name count as "other values", so a file of a million different names
+// costs no more than one of a thousand.
+class CappedCounts {
+public:
+    std::size_t& operator[](const std::string& name) {
+        constexpr std::size_t kNames = 1000;
+        if (counts_.size() < kNames || counts_.count(name)) return counts_[name];
+        return counts_["other values"];
+    }
+    auto begin() const { return counts_.begin(); }
+    auto end() const { return counts_.end(); }
+
+private:
+    std::map<std::string, std::size_t> counts_;
+};
+
 // What one file adds to the summary; taken over only when its transaction
 // has been committed.
 struct FileTally {
     std::size_t imported = 0, duplicates = 0, cardsWithProblems = 0;
-    std::map<std::string, std::size_t> notStored;
+    CappedCounts notStored;
     std::vector<std::string> problems;  // the first kProblemLinesKept
     std::size_t problemsNotListed = 0;
     AddressKeySet added;

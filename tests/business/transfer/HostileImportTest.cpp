@@ -153,6 +153,35 @@ TEST_F(HostileImportTest, ProblemLinesAreKeptForTheFirstHundredOfEachFileThenCou
     EXPECT_EQ(summary.problems[102].rfind("rows.csv:3: the row has 2 values", 0), 0u) << summary.problems[102];
 }
 
+// Values without a place are counted by name; a flood of different names
+// is counted under "other values" past the first names, per card and per file.
+TEST_F(HostileImportTest, ValuesNotStoredAreCountedUnderAFewNamesHoweverManyThereAre) {
+    std::string header = "First Name", row = "Ann";
+    for (int i = 0; i < 150; ++i) {
+        header += ",c" + std::to_string(i);
+        row += ",x";
+    }
+    std::vector<std::string> lines;
+    for (int card = 0; card < 12; ++card) {
+        lines.insert(lines.end(), {"BEGIN:VCARD", "VERSION:3.0", "N:Card;" + std::to_string(card)});
+        for (int i = 0; i < 100; ++i) lines.push_back("X-C" + std::to_string(card) + "-" + std::to_string(i) + ":v");
+        lines.push_back("END:VCARD");
+    }
+    const std::string csv = FileNamed("wide.csv", header + "\n" + row + "\n");
+    const std::string vcf = FileNamed("many.vcf", CrLf(lines));
+    const ImportSummary one = Import({{csv, "wide.csv"}});
+    EXPECT_EQ(one.NotStoredCount(), 150u);
+    EXPECT_EQ(one.notStored.size(), 101u);
+    EXPECT_EQ(one.notStored.at("other values"), 50u);
+    EXPECT_EQ(one.notStored.at("c99"), 1u);
+
+    const ImportSummary many = Import({{vcf, "many.vcf"}});
+    EXPECT_EQ(many.imported, 12u);
+    EXPECT_EQ(many.NotStoredCount(), 1200u);
+    EXPECT_EQ(many.notStored.size(), 1001u);
+    EXPECT_EQ(many.notStored.at("other values"), 200u);
+}
+
 // "Address 1 City" ... "Address 100000 City": each its own group. A row
 // takes its address from the first group that has a value.
 TEST_F(HostileImportTest, AHeaderOfAHundredThousandAddressGroupsIsMappedColumnByColumn) {
