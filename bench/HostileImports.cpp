@@ -85,6 +85,12 @@ int PrintHostileImportFigures(int megabytes, const std::string& only) {
              out << "\nAnn\n";
          }},
         {"empty vCards", [](std::ofstream& out, std::size_t n) { Repeat(out, "BEGIN:VCARD\r\nEND:VCARD\r\n", n); }},
+        {"one vCard of short lines",
+         [](std::ofstream& out, std::size_t n) {
+             out << "BEGIN:VCARD\r\nN:Lee;Ann\r\n";
+             Repeat(out, "X-A:b\r\nTEL:1\r\n", n);
+             out << "END:VCARD\r\n";
+         }},
         {"CSV rows, one value too many",
          [](std::ofstream& out, std::size_t n) {
              out << "First Name,Last Name\n";

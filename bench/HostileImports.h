@@ -5,8 +5,8 @@
 namespace bench {
 
 // Imports hostile files of about `megabytes` MB each (a CSV row of nothing
-// but commas, a header of nothing but commas, empty vCards, CSV rows with
-// one value too many, a header of as many address groups as fit) into an
+// but commas, a header of nothing but commas, empty vCards, one vCard of
+// millions of lines, CSV rows with one value too many, a header of as many address groups as fit) into an
 // empty database, each in a child process, and prints the time and the
 // child's peak resident memory beside the file's size. Returns 0, or 1
 // when a child failed. only: just the kinds whose name holds it.
