@@ -144,7 +144,7 @@ void AddressImporter::ImportText(const std::string& text, const std::string& lab
                     tally.Problem(label + ":" + std::to_string(problem.line) + ": " + problem.message);
                 if (card.IsBlank()) {
                     tally.Problem(label + ":" + std::to_string(card.line) +
-                                             ": the card has no name, address or phone; nothing of it was stored");
+                                  ": the card has no name, address or phone; nothing of it was stored");
                     ++tally.cardsWithProblems;
                     continue;
                 }
