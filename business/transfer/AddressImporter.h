@@ -1,15 +1,23 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
-#include <unordered_set>
+#include <vector>
 
 #include "core/Variant.h"
+#include "transfer/AddressKey.h"
 #include "transfer/ImportSummary.h"
 
 class CDataTransferTier;
 
 namespace orvane::transfer {
+
+// The largest file (or standard input) an import reads; a larger one is
+// refused unread.
+inline constexpr std::size_t kMaxImportBytes = std::size_t{64} << 20;
+// Problem lines kept per file; the rest are counted in one more line.
+inline constexpr std::size_t kProblemLinesKept = 100;
 
 // Imports vCard and CSV files into the address table through the data
 // tier: the format is told from the content, each file is stored in one
@@ -25,8 +33,13 @@ public:
     AddressImporter(const AddressImporter&) = delete;
     AddressImporter& operator=(const AddressImporter&) = delete;
 
-    // label names the file in problem lines ("label:line: ...").
+    // label names the file in problem lines ("label:line: ..."). Only a
+    // regular file of at most kMaxImportBytes is read; anything else is
+    // refused, named, and the import goes on with the next file.
     void ImportFile(const std::string& path, const std::string& label);
+    // Standard input (a pipe, a terminal, a file; not a folder), up to
+    // kMaxImportBytes, as the file "-".
+    void ImportStandardInput();
     void ImportBytes(std::string bytes, const std::string& label);
 
     const ImportSummary& Summary() const { return summary_; }
@@ -35,10 +48,12 @@ private:
     void ImportText(const std::string& text, const std::string& label);
     // Adds one stored address to known_.
     void LoadStoredAddress(const Variant& vntAddressInfo);
+    void Refuse(std::string problem);
 
     std::unique_ptr<CDataTransferTier> data_;
-    std::unordered_set<std::string> known_;  // keys of the addresses stored when the file began
+    AddressKeySet known_;  // keys of the addresses stored when the file began
     ImportSummary summary_;
+    std::vector<std::size_t> replaced_;  // where the file being read had bytes that were not text
 };
 
 }  // namespace orvane::transfer

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <iterator>
 #include <string_view>
 
+#include "transfer/AddressKey.h"
 #include "transfer/TextTools.h"
 
 namespace orvane::transfer {
@@ -128,93 +130,151 @@ int CsvColumns::PhoneRank(const std::string& name) {
     return 1;
 }
 
-CsvColumns::CsvColumns(std::vector<std::string> header) : header_(std::move(header)) {
-    for (const std::string& name : header_) {
-        auto [role, group] = Classify(name);
-        const bool address = role == Role::PoBox || role == Role::Street || role == Role::Street2 ||
-                             role == Role::Extended || role == Role::City || role == Role::State ||
-                             role == Role::PostalCode || role == Role::Country || role == Role::Formatted;
-        if (address && std::find(groups_.begin(), groups_.end(), group) == groups_.end()) groups_.push_back(group);
-        const int rank = role == Role::Phone ? PhoneRank(name) : 0;
-        columns_.push_back({role, std::move(group), rank});
+namespace {
+std::uint64_t GroupHash(std::string_view group) {
+    static const std::uint64_t k0 = RandomKey(), k1 = RandomKey();
+    return SipHash24(group, k0, k1);
+}
+
+bool IsAddressRole(Role role) {
+    return role == Role::PoBox || role == Role::Street || role == Role::Street2 || role == Role::Extended ||
+           role == Role::City || role == Role::State || role == Role::PostalCode || role == Role::Country ||
+           role == Role::Formatted;
+}
+}  // namespace
+
+CsvColumns::CsvColumns(const std::vector<std::string>& header) {
+    for (const std::string& name : header) Add(name);
+    Finish();
+}
+
+void CsvColumns::Add(std::string_view name) {
+    const auto index = static_cast<std::uint32_t>(width_++);
+    if (!text::Trim(name).empty()) {
+        names_.append(name);
+        named_.push_back({index, static_cast<std::uint32_t>(names_.size())});
     }
+    auto [role, group] = Classify(std::string(name));
+    if (role == Role::Unknown) return;
+    // The groups are numbered once the header is complete (Finish), by a
+    // sort of their names' keyed hashes: 16 bytes a column however long the
+    // names, and two names share a hash only by a chance nobody can aim at.
+    if (IsAddressRole(role)) pendingGroups_.emplace_back(GroupHash(group), static_cast<std::uint32_t>(known_.size()));
+    known_.push_back({index, 0, role, role == Role::Phone ? static_cast<std::int8_t>(PhoneRank(std::string(name)))
+                                                          : std::int8_t{0}});
+}
+
+void CsvColumns::Finish() {
+    // Equal names side by side, each run in header order; a group's number
+    // is the place of its first column among the first columns of all.
+    std::sort(pendingGroups_.begin(), pendingGroups_.end());
+    {
+        std::vector<std::pair<std::uint32_t, std::size_t>> firstColumns;  // first column, start of its run
+        for (std::size_t i = 0; i < pendingGroups_.size(); ++i)
+            if (i == 0 || pendingGroups_[i].first != pendingGroups_[i - 1].first)
+                firstColumns.emplace_back(pendingGroups_[i].second, i);
+        std::sort(firstColumns.begin(), firstColumns.end());
+        groupCount_ = firstColumns.size();
+        for (std::size_t g = 0; g < firstColumns.size(); ++g) {
+            const std::size_t start = firstColumns[g].second;
+            for (std::size_t i = start; i < pendingGroups_.size() && pendingGroups_[i].first == pendingGroups_[start].first; ++i)
+                known_[pendingGroups_[i].second].group = static_cast<std::uint32_t>(g);
+        }
+    }
+    pendingGroups_ = {};
+    known_.shrink_to_fit();
+    // The address columns by group, groups in the order they first appear,
+    // each group's columns in header order.
+    addressColumns_.clear();
+    for (const Known& column : known_)
+        if (IsAddressRole(column.role)) addressColumns_.push_back(column);
+    std::stable_sort(addressColumns_.begin(), addressColumns_.end(),
+                     [](const Known& a, const Known& b) { return a.group < b.group; });
+    groupBegin_.assign(groupCount_ + 1, static_cast<std::uint32_t>(addressColumns_.size()));
+    for (std::size_t i = addressColumns_.size(); i-- > 0;) groupBegin_[addressColumns_[i].group] = static_cast<std::uint32_t>(i);
+    known_.shrink_to_fit();
+    addressColumns_.shrink_to_fit();
+    named_.shrink_to_fit();
+    names_.shrink_to_fit();
 }
 
 bool CsvColumns::Recognised() const {
-    return std::any_of(columns_.begin(), columns_.end(),
-                       [](const Column& c) { return c.role != Role::Unknown && c.role != Role::Ignored; });
+    return std::any_of(known_.begin(), known_.end(), [](const Known& c) { return c.role != Role::Ignored; });
 }
 
-void CsvColumns::Map(const std::vector<std::string>& row, ImportedCard& card) const {
-    auto value = [&](std::size_t i) -> const std::string& {
-        static const std::string kEmpty;
-        return i < row.size() ? row[i] : kEmpty;
-    };
-    auto all = [&](Role role, const std::string* group) {
+std::string_view CsvColumns::Name(std::size_t index) const {
+    const auto it = std::lower_bound(named_.begin(), named_.end(), index,
+                                     [](const Named& n, std::size_t i) { return n.index < i; });
+    if (it == named_.end() || it->index != index) return {};
+    const std::uint32_t begin = it == named_.begin() ? 0 : std::prev(it)->end;
+    return std::string_view(names_).substr(begin, it->end - begin);
+}
+
+void CsvColumns::Map(const CsvRow& row, ImportedCard& card) const {
+    auto value = [&](std::size_t i) { return i < row.size() ? row[i] : std::string_view(); };
+    auto joinedNames = [&](Role role) {
         std::vector<std::string> values;
-        for (std::size_t i = 0; i < columns_.size(); ++i)
-            if (columns_[i].role == role && (!group || columns_[i].group == *group)) values.push_back(value(i));
-        return values;
-    };
-    auto joined = [&](Role role, const std::string* group, std::string_view separator) {
-        return text::JoinNonEmpty(all(role, group), separator);
+        for (const Known& column : known_)
+            if (column.role == role) values.emplace_back(value(column.index));
+        return text::JoinNonEmpty(values, " ");
     };
 
-    card.fields[kFirstName] = text::JoinNonEmpty({joined(Role::First, nullptr, " "), joined(Role::Middle, nullptr, " ")}, " ");
-    card.fields[kLastName] = joined(Role::Last, nullptr, " ");
+    card.fields[kFirstName] = text::JoinNonEmpty({joinedNames(Role::First), joinedNames(Role::Middle)}, " ");
+    card.fields[kLastName] = joinedNames(Role::Last);
     if (card.fields[kFirstName].empty() && card.fields[kLastName].empty()) {
-        auto [first, last] = text::SplitAtLastBlank(joined(Role::FullName, nullptr, " "));
+        auto [first, last] = text::SplitAtLastBlank(joinedNames(Role::FullName));
         card.fields[kFirstName] = std::move(first);
         card.fields[kLastName] = std::move(last);
     }
 
-    // The first address group with anything in it.
-    const std::string* chosen = nullptr;
-    for (const std::string& group : groups_) {
-        for (std::size_t i = 0; i < columns_.size() && !chosen; ++i)
-            if (columns_[i].group == group && columns_[i].role != Role::Unknown && columns_[i].role != Role::Ignored &&
-                columns_[i].role != Role::Phone && !value(i).empty())
-                chosen = &group;
-        if (chosen) break;
-    }
-    if (chosen) {
-        card.fields[kStreet] = text::JoinNonEmpty({joined(Role::PoBox, chosen, ", "), joined(Role::Street, chosen, ", "),
-                                                   joined(Role::Street2, chosen, ", "), joined(Role::Extended, chosen, ", "),
-                                                   joined(Role::City, chosen, ", ")},
+    // The first address group with anything in it: each column looked at once.
+    std::size_t chosen = groupCount_;
+    for (std::size_t i = 0; i < addressColumns_.size() && chosen == groupCount_; ++i)
+        if (!value(addressColumns_[i].index).empty()) chosen = addressColumns_[i].group;
+    if (chosen < groupCount_) {
+        auto joined = [&](Role role) {
+            std::vector<std::string> values;
+            for (std::uint32_t i = groupBegin_[chosen]; i < groupBegin_[chosen + 1]; ++i)
+                if (addressColumns_[i].role == role) values.emplace_back(value(addressColumns_[i].index));
+            return text::JoinNonEmpty(values, ", ");
+        };
+        card.fields[kStreet] = text::JoinNonEmpty({joined(Role::PoBox), joined(Role::Street), joined(Role::Street2),
+                                                   joined(Role::Extended), joined(Role::City)},
                                                   ", ");
-        card.fields[kState] = joined(Role::State, chosen, ", ");
-        card.fields[kPostalCode] = joined(Role::PostalCode, chosen, ", ");
-        card.fields[kCountry] = joined(Role::Country, chosen, ", ");
+        card.fields[kState] = joined(Role::State);
+        card.fields[kPostalCode] = joined(Role::PostalCode);
+        card.fields[kCountry] = joined(Role::Country);
         // A group that has only its formatted form gives that as the street.
         if (card.fields[kStreet].empty() && card.fields[kState].empty() && card.fields[kPostalCode].empty() &&
             card.fields[kCountry].empty())
-            card.fields[kStreet] = joined(Role::Formatted, chosen, ", ");
+            card.fields[kStreet] = joined(Role::Formatted);
     }
 
-    std::size_t phoneColumn = columns_.size();
-    for (std::size_t i = 0; i < columns_.size(); ++i)
-        if (columns_[i].role == Role::Phone && !value(i).empty() &&
-            (phoneColumn == columns_.size() || columns_[i].phoneRank < columns_[phoneColumn].phoneRank))
-            phoneColumn = i;
-    if (phoneColumn < columns_.size()) card.fields[kPhone] = value(phoneColumn);
+    const Known* phone = nullptr;
+    for (const Known& column : known_)
+        if (column.role == Role::Phone && !value(column.index).empty() && (!phone || column.phoneRank < phone->phoneRank))
+            phone = &column;
+    if (phone) card.fields[kPhone] = std::string(value(phone->index));
 
-    // Everything else with a value is counted by its column's name.
-    for (std::size_t i = 0; i < columns_.size() && i < row.size(); ++i) {
+    // Everything else with a value is counted by its column's name; the
+    // known columns are walked beside the row, in header order.
+    auto known = known_.begin();
+    for (std::size_t i = 0; i < width_ && i < row.size(); ++i) {
+        while (known != known_.end() && known->index < i) ++known;
         if (row[i].empty()) continue;
-        const Column& column = columns_[i];
+        const Role role = known != known_.end() && known->index == i ? known->role : Role::Unknown;
         bool kept = false;
-        switch (column.role) {
+        switch (role) {
             case Role::Ignored:
             case Role::First:
             case Role::Middle:
             case Role::Last:
             case Role::FullName: kept = true; break;
-            case Role::Phone: kept = i == phoneColumn; break;
+            case Role::Phone: kept = &*known == phone; break;
             case Role::Unknown: kept = false; break;
-            case Role::Formatted: kept = chosen && column.group == *chosen; break;
-            default: kept = chosen && column.group == *chosen; break;
+            default: kept = chosen < groupCount_ && known->group == chosen; break;
         }
-        if (!kept) card.notStored.push_back(text::Excerpt(text::Trim(header_[i])));
+        if (!kept) card.notStored.push_back(text::Excerpt(text::Trim(Name(i))));
     }
 }
 

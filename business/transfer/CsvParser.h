@@ -17,8 +17,17 @@ public:
     // The text must outlive the parser.
     CsvParser(std::string_view text, char delimiter) : text_(text), delimiter_(delimiter) {}
 
-    // The next record and the line it begins on; false at the end.
+    // Begins the next record (skipping what is left of the last one) and
+    // gives the line it begins on; false at the end of the text.
+    bool StartRecord(std::size_t& line);
+    // The next field of the record begun; false when it has no more. One
+    // field at a time, so a record of millions of fields needs no more
+    // memory than its caller keeps.
+    bool NextField(std::string& field);
+    // The next record whole and the line it begins on; false at the end.
     bool Next(std::vector<std::string>& fields, std::size_t& line);
+    // How far into the text the parser has read.
+    std::size_t Offset() const { return pos_; }
 
     // ',', ';' or tab: whichever appears most often outside quotes in the
     // first record (',' when none does).
@@ -31,6 +40,7 @@ private:
     char delimiter_;
     std::size_t pos_ = 0;
     std::size_t line_ = 1;
+    bool inRecord_ = false;
 };
 
 }  // namespace orvane::transfer

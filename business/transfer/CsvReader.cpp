@@ -1,6 +1,5 @@
 #include "transfer/CsvReader.h"
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -10,24 +9,32 @@
 namespace orvane::transfer {
 namespace {
 
-bool IsBlankRow(const std::vector<std::string>& row) {
-    return std::all_of(row.begin(), row.end(), [](const std::string& v) { return text::Trim(v).empty(); });
-}
-
-std::vector<std::string> ReadHeader(CsvParser& parser) {
-    std::vector<std::string> row;
+// The first row with anything in it, column by column; a file without a
+// recognisable one is refused, naming the first few names found.
+CsvColumns ReadHeader(CsvParser& parser) {
     std::size_t line = 0;
-    while (parser.Next(row, line))
-        if (!IsBlankRow(row)) {
-            std::string found;
-            for (const std::string& name : row) found += (found.empty() ? "\"" : ", \"") + text::Excerpt(name) + "\"";
-            CsvColumns columns(row);
-            if (!columns.Recognised())
-                throw FileFormatError(line, "no recognisable header row: found " + found +
-                                                "; expected column names such as First Name, Last Name, Address, "
-                                                "City, State, Zip, Country, Phone");
-            return row;
+    std::string name;
+    while (parser.StartRecord(line)) {
+        CsvColumns columns;
+        bool blank = true;
+        while (parser.NextField(name)) {
+            blank = blank && text::Trim(name).empty();
+            columns.Add(name);
         }
+        if (blank) continue;
+        columns.Finish();
+        if (!columns.Recognised()) {
+            constexpr std::size_t kNamesShown = 8;
+            std::string found;
+            for (std::size_t i = 0; i < columns.Width() && i < kNamesShown; ++i)
+                found += (i == 0 ? "\"" : ", \"") + text::Excerpt(columns.Name(i)) + "\"";
+            if (columns.Width() > kNamesShown) found += " and " + text::Grouped(columns.Width() - kNamesShown) + " more";
+            throw FileFormatError(line, "no recognisable header row: found " + found +
+                                            "; expected column names such as First Name, Last Name, Address, "
+                                            "City, State, Zip, Country, Phone");
+        }
+        return columns;
+    }
     throw FileFormatError(1, "the file holds no header row and no addresses");
 }
 
@@ -38,17 +45,29 @@ CsvReader::CsvReader(std::string_view text)
 
 bool CsvReader::Next(ImportedCard& card) {
     card = ImportedCard{};
-    std::vector<std::string> row;
-    std::size_t line = 0;
-    do {
-        if (!parser_.Next(row, line)) return false;
-    } while (IsBlankRow(row));
+    const std::size_t width = columns_.Width();
+    std::size_t line = 0, count = 0;
+    bool extra = false;
+    // Only the values the header names are kept: a row of millions of
+    // values past the last column costs no memory.
+    for (bool blank = true; blank;) {
+        if (!parser_.StartRecord(line)) return false;
+        row_.Clear();
+        count = 0;
+        extra = false;
+        while (parser_.NextField(field_)) {
+            const bool empty = text::Trim(field_).empty();
+            blank = blank && empty;
+            if (count < width) row_.Add(field_);
+            else extra = extra || !empty;
+            ++count;
+        }
+    }
     card.line = line;
-    const std::size_t width = columns_.Header().size();
-    if (row.size() > width && !IsBlankRow(std::vector<std::string>(row.begin() + static_cast<std::ptrdiff_t>(width), row.end())))
-        card.problems.push_back({line, "the row has " + std::to_string(row.size()) + " values but the header names " +
+    if (extra)
+        card.problems.push_back({line, "the row has " + std::to_string(count) + " values but the header names " +
                                            std::to_string(width) + " columns; the values past the last column are not stored"});
-    columns_.Map(row, card);
+    columns_.Map(row_, card);
     return true;
 }
 

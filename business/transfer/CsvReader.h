@@ -1,6 +1,8 @@
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "transfer/CsvColumns.h"
 #include "transfer/CsvParser.h"
@@ -20,11 +22,14 @@ public:
 
     bool Next(ImportedCard& card) override;
     char Delimiter() const { return delimiter_; }
+    std::size_t Offset() const override { return parser_.Offset(); }
 
 private:
     char delimiter_;
     CsvParser parser_;
     CsvColumns columns_;
+    CsvRow row_;  // kept between rows for its buffers
+    std::string field_;
 };
 
 }  // namespace orvane::transfer

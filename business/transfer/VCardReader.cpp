@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <utility>
 
 #include "transfer/FileFormatError.h"
@@ -103,6 +104,50 @@ bool IsBlankLine(std::string_view line) {
     return true;
 }
 
+// The properties of one card that the mapping looks at, gathered as the
+// lines come: the first VERSION, N and FN and the preferred ADR and TEL.
+// Every other value is counted as not stored at once, so a card of a
+// million lines costs no more than one of five.
+class CardProperties {
+public:
+    void Add(VCardProperty property, ImportedCard& card) {
+        const std::string& name = property.Name();
+        if (name == "VERSION" || name == "N" || name == "FN") {
+            std::optional<VCardProperty>& slot = name == "VERSION" ? version_ : name == "N" ? n_ : fn_;
+            if (!slot) slot = std::move(property);
+            else Count(property, card);
+        } else if (name == "ADR" || name == "TEL") {
+            std::optional<VCardProperty>& best = name == "ADR" ? adr_ : tel_;
+            // The most preferred; the first among equals.
+            if (!best) {
+                best = std::move(property);
+            } else if (property.PreferenceRank() < best->PreferenceRank()) {
+                Count(*best, card);
+                best = std::move(property);
+            } else {
+                Count(property, card);
+            }
+        } else {
+            Count(property, card);
+        }
+    }
+
+    std::vector<VCardProperty> Kept() {
+        std::vector<VCardProperty> kept;
+        for (std::optional<VCardProperty>* slot : {&version_, &n_, &fn_, &adr_, &tel_})
+            if (*slot) kept.push_back(std::move(**slot));
+        return kept;
+    }
+
+private:
+    static void Count(const VCardProperty& property, ImportedCard& card) {
+        if (IsBookkeeping(property.Name()) || text::Trim(property.RawValue()).empty()) return;
+        card.notStored.push_back(property.Name());
+    }
+
+    std::optional<VCardProperty> version_, n_, fn_, adr_, tel_;
+};
+
 }  // namespace
 
 void MapVCard(const std::vector<VCardProperty>& properties, ImportedCard& card) {
@@ -177,7 +222,7 @@ bool VCardReader::Next(ImportedCard& card) {
         break;
     }
     card.line = number;
-    std::vector<VCardProperty> properties;
+    CardProperties properties;
     while (true) {
         if (!NextLogicalLine(number, line))
             throw FileFormatError(card.line, "the card that begins here has no END:VCARD");
@@ -193,9 +238,9 @@ bool VCardReader::Next(ImportedCard& card) {
                 throw FileFormatError(number, "expected END:VCARD, found \"" + text::Excerpt(line) + "\"");
             break;
         }
-        properties.push_back(std::move(*property));
+        properties.Add(std::move(*property), card);
     }
-    MapVCard(properties, card);
+    MapVCard(properties.Kept(), card);
     return true;
 }
 

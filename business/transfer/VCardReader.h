@@ -21,6 +21,7 @@ public:
     explicit VCardReader(std::string_view text) : text_(text) {}
 
     bool Next(ImportedCard& card) override;
+    std::size_t Offset() const override { return pos_; }
 
 private:
     bool NextPhysicalLine(std::string_view& line);

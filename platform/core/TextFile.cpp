@@ -36,13 +36,26 @@ std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
     return extra + 1;
 }
 
-bool IsValidUtf8(std::string_view s) {
+// How much of the bytes looks like UTF-8: the sequences of two to four
+// bytes that are well formed, and the bytes that start none.
+struct Utf8Census {
+    std::size_t multiByte = 0;
+    std::size_t invalid = 0;
+};
+
+Utf8Census CountUtf8(std::string_view s) {
+    Utf8Census census;
     for (std::size_t i = 0; i < s.size();) {
         const std::size_t length = Utf8SequenceLength(s, i);
-        if (length == 0) return false;
-        i += length;
+        if (length == 0) {
+            ++census.invalid;
+            ++i;
+        } else {
+            census.multiByte += length > 1;
+            i += length;
+        }
     }
-    return true;
+    return census;
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {
@@ -91,14 +104,15 @@ std::string DecodeUtf16(std::string_view bytes, bool bigEndian) {
     return out;
 }
 
-// UTF-8 that its byte-order mark vouches for: a byte that starts no
-// well-formed sequence becomes U+FFFD.
-std::string DecodeMarkedUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
+// UTF-8 where a byte that starts no well-formed sequence becomes U+FFFD;
+// where each replacement went is noted.
+void DecodeDamagedUtf8(std::string_view bytes, DecodedText& decoded) {
+    std::string& out = decoded.text;
+    out.reserve(bytes.size() + 16);
     for (std::size_t i = 0; i < bytes.size();) {
         const std::size_t length = Utf8SequenceLength(bytes, i);
         if (length == 0) {
+            decoded.replaced.push_back(out.size());
             AppendUtf8(out, 0xFFFD);
             ++i;
         } else {
@@ -106,7 +120,6 @@ std::string DecodeMarkedUtf8(std::string_view bytes) {
             i += length;
         }
     }
-    return out;
 }
 
 // Windows-1252 0x80..0x9F; the five unassigned bytes map to themselves.
@@ -171,13 +184,38 @@ std::string ReadListFile(const std::string& path) {
 
 }  // namespace
 
-std::string DecodeText(std::string bytes) {
-    if (bytes.starts_with("\xFF\xFE")) return DecodeUtf16(std::string_view(bytes).substr(2), false);
-    if (bytes.starts_with("\xFE\xFF")) return DecodeUtf16(std::string_view(bytes).substr(2), true);
-    if (bytes.starts_with("\xEF\xBB\xBF")) return DecodeMarkedUtf8(std::string_view(bytes).substr(3));
-    if (IsValidUtf8(bytes)) return bytes;
-    return DecodeWindows1252(bytes);
+DecodedText DecodeTextMarked(std::string bytes) {
+    DecodedText decoded;
+    auto noteReplacements = [&] {
+        for (std::size_t at = decoded.text.find("\xEF\xBF\xBD"); at != std::string::npos;
+             at = decoded.text.find("\xEF\xBF\xBD", at + 3))
+            decoded.replaced.push_back(at);
+    };
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+        // Only an unpaired surrogate or an odd byte gives U+FFFD here...
+        decoded.text = DecodeUtf16(std::string_view(bytes).substr(2), bytes[0] == '\xFE');
+        noteReplacements();  // ...or one written in the file: both are worth a look.
+        return decoded;
+    }
+    if (bytes.starts_with("\xEF\xBB\xBF")) {
+        DecodeDamagedUtf8(std::string_view(bytes).substr(3), decoded);
+        return decoded;
+    }
+    const Utf8Census census = CountUtf8(bytes);
+    if (census.invalid == 0) {
+        decoded.text = std::move(bytes);
+    } else if (census.multiByte > 0 && census.invalid <= census.multiByte) {
+        // UTF-8 with a few stray bytes: text in any other encoding almost
+        // never forms a well-formed sequence, let alone as many as it has
+        // bytes that are not UTF-8.
+        DecodeDamagedUtf8(bytes, decoded);
+    } else {
+        decoded.text = DecodeWindows1252(bytes);
+    }
+    return decoded;
 }
+
+std::string DecodeText(std::string bytes) { return DecodeTextMarked(std::move(bytes)).text; }
 
 std::string DecodeWindows1252(std::string_view bytes) {
     std::string out;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orvane {
 
@@ -33,9 +34,18 @@ private:
     std::size_t pos_ = 0;
 };
 
+// Bytes decoded to UTF-8, and the offsets in the text of each U+FFFD that
+// stands for bytes that were not text.
+struct DecodedText {
+    std::string text;
+    std::vector<std::size_t> replaced;  // ascending
+};
+
 // Decodes bytes to UTF-8: UTF-16 LE or BE after its byte-order mark; UTF-8
-// after its mark (the mark removed, a malformed byte becoming U+FFFD); valid
-// UTF-8 as it is; anything else as Windows-1252.
+// after its mark; UTF-8 as it is; UTF-8 with a few stray bytes (no more
+// than it has well-formed sequences of two or more bytes) with each stray
+// byte as U+FFFD; anything else as Windows-1252.
+DecodedText DecodeTextMarked(std::string bytes);
 std::string DecodeText(std::string bytes);
 
 // Decodes bytes that are known to be Windows-1252 (or ISO 8859-1) to UTF-8.

@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <iostream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -20,16 +19,19 @@ namespace {
 int Import(const TransferCommandLine& line) {
     orvane::transfer::AddressImporter importer(line.database);
     for (const std::string& file : line.files) {
-        if (file == "-") {
-            std::string bytes{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
-            importer.ImportBytes(std::move(bytes), "-");
-        } else {
-            importer.ImportFile(file, file);
-        }
+        if (file == "-") importer.ImportStandardInput();
+        else importer.ImportFile(file, file);
     }
     const orvane::transfer::ImportSummary& summary = importer.Summary();
     std::cout << summary.Line() << '\n';
+    std::cout.flush();
     for (const std::string& problem : summary.problems) std::cerr << problem << '\n';
+    if (!std::cout) {
+        // What was stored stays stored; only the summary was lost.
+        std::cerr << "orvane-transfer: the summary could not be written to standard output: "
+                  << summary.Line() << '\n';
+        return 1;
+    }
     return summary.Clean() ? 0 : 1;
 }
 

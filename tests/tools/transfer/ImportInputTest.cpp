@@ -1,0 +1,99 @@
+// What orvane-transfer import does with inputs that are not ordinary
+// files: pipes, folders, devices, and standard input that never ends. The
+// program runs as a user runs it, under a shell; `timeout` and a memory
+// limit only keep a faulty program from hanging or filling the machine.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "TempAppFolder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (const char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+class ImportInputTest : public ::testing::Test {
+protected:
+    orvane::test::TempAppFolder folder;
+
+    // Runs `orvane-transfer import ARGS --database DB` after `before` (a
+    // shell pipeline's first part, or empty), under a guard.
+    Outcome Import(const std::string& arguments, const std::string& before = {}) {
+        const fs::path err = folder.Root() / "stderr";
+        std::string command = "ulimit -v 3000000; ";
+        if (!before.empty()) command += before + " | ";
+        command += "timeout 60 " + Quote(ORVANE_TRANSFER) + " import " + arguments + " --database " +
+                   Quote(folder.DatabaseFile().string()) + " 2>" + Quote(err.string());
+        Outcome outcome;
+        FILE* pipe = popen(("sh -c " + Quote(command)).c_str(), "r");
+        if (!pipe) return outcome;
+        char buffer[4096];
+        std::size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) outcome.out.append(buffer, n);
+        const int status = pclose(pipe);
+        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::ifstream in(err, std::ios::binary);
+        outcome.err.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return outcome;
+    }
+};
+
+TEST_F(ImportInputTest, PipesFoldersAndDevicesAreRefusedByNameAndTheSummaryStillComes) {
+    folder.WriteFile("a.csv", "First Name\nAnn\n");
+    folder.WriteFile("b.vcf", "BEGIN:VCARD\r\nN:Ray;Bob\r\nEND:VCARD\r\n");
+    const fs::path fifo = folder.Root() / "pipe.vcf", dir = folder.Root() / "dir.csv";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_directory(dir);
+    const Outcome outcome = Import(Quote((folder.Root() / "a.csv").string()) + " " + Quote(fifo.string()) + " " +
+                                   Quote(dir.string()) + " /dev/zero " + Quote((folder.Root() / "b.vcf").string()));
+    EXPECT_EQ(outcome.status, 1) << outcome.err;
+    EXPECT_EQ(outcome.out, "imported 2 addresses from 2 files, skipped 0 duplicates, 0 cards with problems, "
+                           "3 files refused\n");
+    EXPECT_EQ(outcome.err, fifo.string() + ": not read: it is a pipe, not a file; nothing from it was stored\n" +
+                               dir.string() + ": not read: it is a folder, not a file; nothing from it was stored\n" +
+                               "/dev/zero: not read: it is a device, not a file; nothing from it was stored\n");
+}
+
+TEST_F(ImportInputTest, StandardInputIsReadUpToTheLargestImportAndNoFurther) {
+    folder.WriteFile("a.csv", "First Name\nAnn\n");
+    const Outcome endless = Import("- " + Quote((folder.Root() / "a.csv").string()), "cat /dev/zero");
+    EXPECT_EQ(endless.status, 1) << endless.err;
+    EXPECT_EQ(endless.out, "imported 1 address from 1 file, skipped 0 duplicates, 0 cards with problems, "
+                           "1 file refused\n");
+    EXPECT_EQ(endless.err, "-: not read: standard input holds more than 64 MB, the largest file an import reads; "
+                           "nothing from it was stored\n");
+
+    const Outcome piped = Import("-", "printf 'First Name\\nPiped\\n'");
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(piped.out, "imported 1 address from 1 file, skipped 0 duplicates, 0 cards with problems\n");
+}
+
+TEST_F(ImportInputTest, AFolderOnStandardInputIsNamedInWords) {
+    const Outcome outcome = Import("- <" + Quote(folder.Root().string()));
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err.find("basic_filebuf"), std::string::npos) << outcome.err;
+    EXPECT_EQ(outcome.err, "-: not read: standard input is a folder, not a file; nothing from it was stored\n");
+    EXPECT_EQ(outcome.out, "imported 0 addresses from 0 files, skipped 0 duplicates, 0 cards with problems, "
+                           "1 file refused\n");
+}
+
+}  // namespace
