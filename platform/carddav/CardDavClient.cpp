@@ -1,0 +1,207 @@
+#include "CardDavClient.h"
+
+#include <algorithm>
+#include <map>
+
+#include "CardDavErrors.h"
+#include "ClientSupport.h"
+#include "HttpSession.h"
+#include "Url.h"
+#include "core/Error.h"
+
+namespace orvane::carddav {
+namespace {
+
+using requests::Prop;
+
+bool Names(const std::vector<std::string>& conditions, const std::string& name) {
+    return std::find(conditions.begin(), conditions.end(), name) != conditions.end();
+}
+
+std::optional<std::string> EtagOf(const HttpResponse& response) {
+    std::string etag = response.Header("etag");
+    if (etag.empty()) return std::nullopt;
+    return etag;
+}
+
+// The answer to a PUT or DELETE as a value the sync decides on.
+WriteResult WriteOutcomeOf(const HttpRequest& request, const HttpResponse& response, WriteOutcome success) {
+    WriteResult result;
+    result.url = response.url;
+    result.status = response.status;
+    if (response.status >= 200 && response.status <= 299) {
+        result.outcome = success;
+        result.etag = EtagOf(response);
+    } else if (response.status == 412) {
+        result.outcome = WriteOutcome::PreconditionFailed;
+    } else if (response.status == 409) {
+        result.outcome = WriteOutcome::Conflict;
+        result.message = "The server refused the card as conflicting (409)";
+    } else if (response.status == 404 || response.status == 410) {
+        result.outcome = WriteOutcome::NotFound;
+    } else if (response.status >= 400 && response.status <= 499) {
+        result.outcome = WriteOutcome::Rejected;
+        result.message = "The server refused " + request.method + " " + response.url + " (" +
+                         std::to_string(response.status) + ")";
+    } else {
+        detail::Unexpected(request, response);
+    }
+    return result;
+}
+
+}  // namespace
+
+CardDavClient::CardDavClient(ConnectionSettings settings) : settings_(std::move(settings)) {
+    settings_.url = url::Normalize(settings_.url);
+    url::RequireSafe(settings_.url);
+    if (settings_.multigetBatch == 0) settings_.multigetBatch = 1;
+    http_ = std::make_unique<HttpSession>(HttpSettings{settings_.user, settings_.password, settings_.caFile,
+                                                       settings_.connectTimeout, settings_.totalTimeout});
+}
+
+CardDavClient::~CardDavClient() = default;
+
+std::size_t CardDavClient::RequestCount() const { return http_->RequestCount(); }
+
+SyncChanges CardDavClient::SyncCollection(const std::string& bookUrl, const std::string& token) {
+    SyncChanges changes;
+    // Later rounds (after a 507) win over earlier ones for the same card.
+    std::map<std::string, RemoteCard> changed;
+    std::map<std::string, bool> removed;
+    std::vector<std::string> withoutData;
+    std::string current = token;
+    for (;;) {
+        const HttpRequest request =
+            detail::XmlRequest("REPORT", bookUrl, "0", requests::SyncCollection(current, true));
+        const HttpResponse response = http_->Send(request);
+        if (response.status >= 400 && response.status <= 499 &&
+            Names(ReadDavErrorConditions(response.body), "valid-sync-token")) {
+            changes.tokenInvalid = true;
+            return changes;
+        }
+        const Multistatus answer = detail::ReadAnswer(request, response);
+        ++changes.rounds;
+        bool truncated = false;
+        for (const auto& r : answer.responses) {
+            const std::string cardUrl = url::Resolve(response.url, r.href);
+            if (url::SamePath(cardUrl, response.url)) {
+                truncated = truncated || r.status == 507;
+                continue;
+            }
+            if (r.status == 404 || r.status == 410) {
+                changed.erase(cardUrl);
+                removed[cardUrl] = true;
+            } else if (r.properties.etag) {
+                removed.erase(cardUrl);
+                if (r.properties.addressData) {
+                    changed[cardUrl] = RemoteCard{cardUrl, *r.properties.etag, *r.properties.addressData};
+                } else {
+                    changed.erase(cardUrl);
+                    withoutData.push_back(cardUrl);
+                }
+            }
+        }
+        if (answer.syncToken.empty())
+            throw Error(errnum::ServerError, "The server's sync-collection answer carries no sync-token.");
+        const bool advanced = answer.syncToken != current;
+        current = answer.syncToken;
+        if (!truncated) break;
+        if (!advanced)
+            throw Error(errnum::ServerError, "The server cut its sync-collection answer short without a new token.");
+    }
+    // A server that leaves out address-data: fetch those cards in one go.
+    std::erase_if(withoutData, [&](const std::string& u) { return changed.count(u) || removed.count(u); });
+    if (!withoutData.empty()) {
+        MultigetResult fetched = Multiget(bookUrl, withoutData);
+        for (auto& card : fetched.cards) changed[card.url] = std::move(card);
+        for (auto& gone : fetched.missing) removed[gone] = true;
+    }
+    for (auto& [key, card] : changed) changes.changed.push_back(std::move(card));
+    for (const auto& [key, unused] : removed) changes.removed.push_back(key);
+    changes.newToken = current;
+    return changes;
+}
+
+std::vector<RemoteEtag> CardDavClient::ListEtags(const std::string& bookUrl) {
+    const HttpRequest request =
+        detail::XmlRequest("PROPFIND", bookUrl, "1", requests::Propfind({Prop::ResourceType, Prop::GetEtag}));
+    const HttpResponse response = http_->Send(request);
+    const Multistatus answer = detail::ReadAnswer(request, response);
+    std::vector<RemoteEtag> cards;
+    for (const auto& r : answer.responses) {
+        const std::string cardUrl = url::Resolve(response.url, r.href);
+        if (r.properties.isCollection || !r.properties.etag || url::SamePath(cardUrl, response.url)) continue;
+        cards.push_back({cardUrl, *r.properties.etag});
+    }
+    return cards;
+}
+
+MultigetResult CardDavClient::Multiget(const std::string& bookUrl, const std::vector<std::string>& cardUrls) {
+    MultigetResult result;
+    for (std::size_t begin = 0; begin < cardUrls.size(); begin += settings_.multigetBatch) {
+        const std::size_t end = std::min(cardUrls.size(), begin + settings_.multigetBatch);
+        std::vector<std::string> hrefs;
+        std::map<std::string, std::string> asked;  // path key -> URL as the caller gave it
+        for (std::size_t i = begin; i < end; ++i) {
+            hrefs.push_back(url::PathOf(cardUrls[i]));
+            asked.emplace(url::PathKey(cardUrls[i]), cardUrls[i]);
+        }
+        const HttpRequest request =
+            detail::XmlRequest("REPORT", bookUrl, "1", requests::AddressBookMultiget(hrefs));
+        const HttpResponse response = http_->Send(request);
+        const Multistatus answer = detail::ReadAnswer(request, response);
+        for (const auto& r : answer.responses) {
+            auto it = asked.find(url::PathKey(url::Resolve(response.url, r.href)));
+            if (it == asked.end()) continue;  // not one we asked for
+            if (r.properties.addressData) {
+                result.cards.push_back({it->second, r.properties.etag.value_or(""), *r.properties.addressData});
+                asked.erase(it);
+            }
+        }
+        // Whatever did not come back with data (404 or left out) is missing.
+        for (const auto& [path, original] : asked) result.missing.push_back(original);
+    }
+    return result;
+}
+
+std::optional<RemoteCard> CardDavClient::Get(const std::string& cardUrl) {
+    const HttpRequest request{"GET", cardUrl, {"Accept: text/vcard"}, {}};
+    const HttpResponse response = http_->Send(request);
+    if (response.status == 404 || response.status == 410) return std::nullopt;
+    if (response.status != 200) detail::Unexpected(request, response);
+    return RemoteCard{response.url, response.Header("etag"), response.body};
+}
+
+std::string CardDavClient::CardUrl(const std::string& bookUrl, const std::string& fileName) {
+    std::string base = url::Normalize(bookUrl);
+    if (base.empty() || base.back() != '/') base += '/';
+    return base + url::EncodeSegment(fileName);
+}
+
+WriteResult CardDavClient::Create(const std::string& cardUrl, const std::string& vcard) {
+    const HttpRequest request{
+        "PUT", cardUrl, {"Content-Type: text/vcard; charset=utf-8", "If-None-Match: *"}, vcard};
+    return WriteOutcomeOf(request, http_->Send(request), WriteOutcome::Created);
+}
+
+WriteResult CardDavClient::Update(const std::string& cardUrl, const std::string& etag, const std::string& vcard) {
+    const HttpRequest request{
+        "PUT", cardUrl, {"Content-Type: text/vcard; charset=utf-8", "If-Match: " + etag}, vcard};
+    return WriteOutcomeOf(request, http_->Send(request), WriteOutcome::Updated);
+}
+
+WriteResult CardDavClient::Delete(const std::string& cardUrl, const std::string& etag) {
+    HttpRequest request{"DELETE", cardUrl, {}, {}};
+    if (!etag.empty()) request.headers.push_back("If-Match: " + etag);
+    return WriteOutcomeOf(request, http_->Send(request), WriteOutcome::Deleted);
+}
+
+bool CardDavClient::CreateAddressBook(const std::string& bookUrl, const std::string& displayName) {
+    const HttpRequest request = detail::XmlRequest("MKCOL", bookUrl, "", requests::MkcolAddressBook(displayName));
+    const HttpResponse response = http_->Send(request);
+    if (response.status == 201) return true;
+    if (response.status == 405) return false;
+    detail::Unexpected(request, response);
+}
+
+}  // namespace orvane::carddav

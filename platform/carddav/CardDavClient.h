@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "CardDavTypes.h"
+
+// A client for one account on a CardDAV server (RFC 6352, 6578, 6764): finds
+// the address book, lists changes, reads and writes cards. Outcomes a sync
+// decides on are values; failures are orvane::Error exceptions with the
+// numbers in CardDavErrors.h (CertificateError for an untrusted server).
+// No third-party header is needed to use it.
+namespace orvane::carddav {
+
+class HttpSession;
+
+class CardDavClient {
+public:
+    // Checks the URL at once: plain http to another computer is refused
+    // before any connection (errnum::InsecureUrl).
+    explicit CardDavClient(ConnectionSettings settings);
+    ~CardDavClient();
+    CardDavClient(const CardDavClient&) = delete;
+    CardDavClient& operator=(const CardDavClient&) = delete;
+
+    // The address books reachable from the URL typed: the book itself when it
+    // is one, else those in the home set of the current user's principal
+    // (found on the URL, then on /.well-known/carddav).
+    std::vector<AddressBookInfo> FindAddressBooks();
+    // The one to sync: the one whose display name or last path segment is
+    // `name` (case-insensitive), or the first when `name` is empty. Throws
+    // errnum::NoAddressBook when there is none (naming the ones found).
+    AddressBookInfo Discover(const std::string& name = {});
+
+    // sync-collection with a stored token (empty: everything), with the cards'
+    // text. Repeats after a 507 until the answer is complete.
+    SyncChanges SyncCollection(const std::string& bookUrl, const std::string& token);
+    // Without sync-collection: every card's URL and ETag (PROPFIND Depth 1).
+    std::vector<RemoteEtag> ListEtags(const std::string& bookUrl);
+    // The cards at these URLs, in batches (ConnectionSettings::multigetBatch).
+    MultigetResult Multiget(const std::string& bookUrl, const std::vector<std::string>& cardUrls);
+    // One card; nullopt when it does not exist.
+    std::optional<RemoteCard> Get(const std::string& cardUrl);
+
+    // The URL for a new card in the book: the file name percent-encoded.
+    static std::string CardUrl(const std::string& bookUrl, const std::string& fileName);
+    // PUT with If-None-Match: * (PreconditionFailed: something is already there).
+    WriteResult Create(const std::string& cardUrl, const std::string& vcard);
+    // PUT with If-Match carrying the ETag as the server sent it.
+    WriteResult Update(const std::string& cardUrl, const std::string& etag, const std::string& vcard);
+    // DELETE with If-Match (an empty etag deletes unconditionally).
+    WriteResult Delete(const std::string& cardUrl, const std::string& etag);
+
+    // Extended MKCOL (RFC 5689) of a new address book; returns false when
+    // something already exists there (405).
+    bool CreateAddressBook(const std::string& bookUrl, const std::string& displayName);
+
+    // HTTP requests made so far (each redirect hop counted).
+    std::size_t RequestCount() const;
+
+private:
+    ConnectionSettings settings_;
+    std::unique_ptr<HttpSession> http_;
+};
+
+}  // namespace orvane::carddav

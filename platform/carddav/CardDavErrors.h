@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+
+// Error numbers raised by the CardDAV client, in one place so that a
+// command-line program can map them to its exit statuses.
+namespace orvane::carddav::errnum {
+
+inline constexpr std::int32_t Network = 7001;          // no connection, timeout, broken transfer
+inline constexpr std::int32_t ServerError = 7002;      // 5xx or an answer the protocol does not allow
+inline constexpr std::int32_t Authentication = 7003;   // 401: user name or password refused
+inline constexpr std::int32_t Certificate = 7004;      // the server's certificate is not trusted
+inline constexpr std::int32_t InsecureUrl = 7005;      // plain http to a non-loopback host, or not a URL
+inline constexpr std::int32_t BadAnswer = 7006;        // an XML answer that cannot be read
+inline constexpr std::int32_t NoAddressBook = 7007;    // discovery found no (matching) address book
+inline constexpr std::int32_t TooManyRedirects = 7008; // redirect loop or too many hops
+inline constexpr std::int32_t Forbidden = 7009;        // 403 outside of a precondition
+inline constexpr std::int32_t CaFile = 7010;           // the extra certificate file cannot be read
+
+// The exit status a command-line program gives for an error of this client:
+// 3 when the server refused the user name or password, 4 when its
+// certificate is not trusted, 1 for everything else.
+constexpr int ExitStatusFor(std::int32_t number) {
+    if (number == Authentication) return 3;
+    if (number == Certificate) return 4;
+    return 1;
+}
+
+}  // namespace orvane::carddav::errnum

@@ -1,0 +1,92 @@
+#include "TlsTrust.h"
+
+#include <curl/curl.h>
+#include <openssl/err.h>
+#include <openssl/pem.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <mutex>
+
+#include "CardDavErrors.h"
+#include "core/Error.h"
+
+namespace orvane::carddav {
+namespace {
+
+// Where a TLS context keeps its TlsTrust, for the verify callback.
+int ContextIndex() {
+    static const int index = SSL_CTX_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
+    return index;
+}
+
+std::string Sha256Fingerprint(X509* cert) {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (X509_digest(cert, EVP_sha256(), digest, &length) != 1) return {};
+    static const char* hex = "0123456789ABCDEF";
+    std::string text;
+    for (unsigned int i = 0; i < length; ++i) {
+        if (i) text += ':';
+        text += hex[digest[i] >> 4];
+        text += hex[digest[i] & 0xF];
+    }
+    return text;
+}
+
+struct BioFree {
+    void operator()(BIO* b) const { BIO_free(b); }
+};
+struct X509Free {
+    void operator()(X509* c) const { X509_free(c); }
+};
+
+}  // namespace
+
+TlsTrust::TlsTrust(const std::string& caFile) {
+    if (caFile.empty()) return;
+    std::ifstream in(caFile, std::ios::binary);
+    if (!in) throw Error(errnum::CaFile, "Cannot read the certificate file " + caFile + ".");
+    extraPem_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // Check now that it holds at least one certificate, not at the first handshake.
+    std::unique_ptr<BIO, BioFree> bio(BIO_new_mem_buf(extraPem_.data(), static_cast<int>(extraPem_.size())));
+    std::unique_ptr<X509, X509Free> first(PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr));
+    ERR_clear_error();
+    if (!first) throw Error(errnum::CaFile, "The file " + caFile + " holds no PEM certificate.");
+}
+
+int TlsTrust::PrepareContext(void*, void* sslContext, void* self) {
+    auto* ctx = static_cast<SSL_CTX*>(sslContext);
+    auto* trust = static_cast<TlsTrust*>(self);
+    if (!trust->extraPem_.empty()) {
+        // Added to the store that already holds the system's authorities.
+        X509_STORE* store = SSL_CTX_get_cert_store(ctx);
+        std::unique_ptr<BIO, BioFree> bio(
+            BIO_new_mem_buf(trust->extraPem_.data(), static_cast<int>(trust->extraPem_.size())));
+        while (X509* raw = PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr)) {
+            std::unique_ptr<X509, X509Free> cert(raw);
+            X509_STORE_add_cert(store, cert.get());  // a duplicate is harmless
+        }
+        ERR_clear_error();
+    }
+    SSL_CTX_set_ex_data(ctx, ContextIndex(), trust);
+    SSL_CTX_set_verify(ctx, SSL_CTX_get_verify_mode(ctx),
+                       [](int ok, X509_STORE_CTX* store) { return Verify(ok, store); });
+    return CURLE_OK;
+}
+
+int TlsTrust::Verify(int preverifyOk, void* storeContext) {
+    auto* store = static_cast<X509_STORE_CTX*>(storeContext);
+    auto* ssl = static_cast<SSL*>(X509_STORE_CTX_get_ex_data(store, SSL_get_ex_data_X509_STORE_CTX_idx()));
+    auto* trust = ssl ? static_cast<TlsTrust*>(SSL_CTX_get_ex_data(SSL_get_SSL_CTX(ssl), ContextIndex())) : nullptr;
+    // The leaf is the certificate being verified, whatever depth failed.
+    if (trust) {
+        if (X509* leaf = X509_STORE_CTX_get0_cert(store)) trust->fingerprint_ = Sha256Fingerprint(leaf);
+    }
+    return preverifyOk;  // the decision stays OpenSSL's and libcurl's
+}
+
+}  // namespace orvane::carddav

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+// What the client trusts in a TLS handshake: the system's certificate
+// authorities, plus one optional extra certificate file for this account.
+// Also remembers the server's own certificate so that a refusal can name
+// its SHA-256 fingerprint.
+namespace orvane::carddav {
+
+class TlsTrust {
+public:
+    // Reads the extra certificate file now (throws orvane::Error, errnum::CaFile).
+    explicit TlsTrust(const std::string& caFile);
+
+    // For CURLOPT_SSL_CTX_FUNCTION with this object as CURLOPT_SSL_CTX_DATA.
+    static int PrepareContext(void* curl, void* sslContext, void* self);
+
+    // Before each transfer.
+    void Reset() { fingerprint_.clear(); }
+    // "AB:CD:..." of the server's certificate in the last handshake; empty before one.
+    const std::string& ServerFingerprint() const { return fingerprint_; }
+
+private:
+    static int Verify(int preverifyOk, void* storeContext);
+    std::string extraPem_;
+    std::string fingerprint_;
+};
+
+}  // namespace orvane::carddav

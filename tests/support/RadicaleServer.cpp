@@ -1,0 +1,169 @@
+#include "RadicaleServer.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <regex>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+extern char** environ;
+
+namespace orvane::test {
+namespace {
+
+std::filesystem::path UniqueFolder() {
+    static std::atomic<int> counter{0};
+    std::random_device rd;
+    return std::filesystem::temp_directory_path() /
+           ("orvane-radicale-" + std::to_string(rd()) + "-" + std::to_string(counter++));
+}
+
+void Write(const std::filesystem::path& path, const std::string& bytes) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+std::string Read(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+std::string RunCommand(const std::string& command) {
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) throw std::runtime_error("cannot run " + command);
+    std::string output;
+    std::array<char, 4096> buffer{};
+    while (std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe)) output.append(buffer.data(), n);
+    if (pclose(pipe) != 0) throw std::runtime_error("command failed: " + command);
+    return output;
+}
+
+RadicaleServer::RadicaleServer() : RadicaleServer(Options{}) {}
+
+RadicaleServer::RadicaleServer(Options options) : options_(std::move(options)), folder_(UniqueFolder()) {
+    std::filesystem::create_directories(folder_ / "storage");
+    try {
+        Start();
+    } catch (...) {
+        Stop();
+        throw;
+    }
+}
+
+RadicaleServer::~RadicaleServer() { Stop(); }
+
+std::string RadicaleServer::BaseUrl() const {
+    return std::string(options_.tls ? "https" : "http") + "://127.0.0.1:" + std::to_string(port_) + "/";
+}
+
+void RadicaleServer::Start() {
+    std::string users;
+    for (const auto& [name, password] : options_.users) users += name + ":" + password + "\n";
+    Write(folder_ / "users", users);
+    std::string config = "[server]\nhosts = 127.0.0.1:0\n";
+    if (options_.tls) {
+        certificate_ = folder_ / "cert.pem";
+        const auto key = folder_ / "key.pem";
+        RunCommand("openssl req -x509 -newkey rsa:2048 -nodes -keyout '" + key.string() + "' -out '" +
+                   certificate_.string() +
+                   "' -days 2 -subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 2>/dev/null");
+        config += "ssl = True\ncertificate = " + certificate_.string() + "\nkey = " + key.string() + "\n";
+    }
+    config += "[auth]\ntype = htpasswd\nhtpasswd_filename = " + (folder_ / "users").string() +
+              "\nhtpasswd_encryption = plain\ndelay = 0\n"
+              "[rights]\ntype = owner_only\n"
+              "[storage]\nfilesystem_folder = " + (folder_ / "storage").string() + "\n"
+              "[logging]\nlevel = info\n";
+    Write(folder_ / "config", config);
+
+    const std::string log = (folder_ / "log").string();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    const std::string configPath = (folder_ / "config").string();
+    std::vector<std::string> args{"radicale", "-C", configPath};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const int rc = posix_spawnp(&pid_, "radicale", &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
+        pid_ = -1;
+        throw std::runtime_error("cannot start radicale (is it installed? scripts/deps.sh installs it)");
+    }
+    // The only place the chosen port appears: "Listening on '[127.0.0.1]:PORT'".
+    const std::regex listening(R"(Listening on '\[?127\.0\.0\.1\]?:(\d+)')");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const std::string text = Read(log);
+        std::smatch match;
+        if (port_ == 0 && std::regex_search(text, match, listening)) port_ = std::stoi(match[1]);
+        if (port_ != 0 && text.find("Radicale server ready") != std::string::npos) return;
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_ = -1;
+            throw std::runtime_error("radicale stopped at start:\n" + text);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    throw std::runtime_error("radicale did not get ready:\n" + Read(log));
+}
+
+void RadicaleServer::Stop() {
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        int status = 0;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        bool gone = false;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                gone = true;
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        if (!gone) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, &status, 0);
+        }
+        pid_ = -1;
+    }
+    std::error_code ec;
+    std::filesystem::remove_all(folder_, ec);
+}
+
+std::filesystem::path RadicaleServer::BookFolder(const std::string& user, const std::string& book) const {
+    return folder_ / "storage" / "collection-root" / user / book;
+}
+
+void RadicaleServer::SeedBook(const std::string& user, const std::string& book, const std::string& displayName) const {
+    std::string props = R"({"tag": "VADDRESSBOOK")";
+    if (!displayName.empty()) props += R"(, "D:displayname": ")" + displayName + "\"";
+    props += "}";
+    Write(BookFolder(user, book) / ".Radicale.props", props);
+}
+
+void RadicaleServer::SeedCard(const std::string& user, const std::string& book, const std::string& fileName,
+                              const std::string& vcard) const {
+    Write(BookFolder(user, book) / fileName, vcard);
+}
+
+}  // namespace orvane::test
