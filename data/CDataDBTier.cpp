@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "CDataCardTier.h"
 #include "CDataTier.h"
 #include "DatabaseBackup.h"
 #include "adodb/Command.h"
@@ -104,4 +105,6 @@ void CDataDBTier::DeleteAddress(std::int32_t lngAddressID) {
     mobjDataTier->OpenDB();
     mobjDataTier->Update(strSQL);
     mobjDataTier->CloseDB();
+    // The card the address came from, and its link to the server, go too.
+    CDataCardTier().AddressDeleted(lngAddressID);
 }

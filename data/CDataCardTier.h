@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+// The card each address came from (a vCard from a file or a server), kept
+// byte for byte beside the address in the same database file, so that
+// export and sync can write it back with every property it has.
+class CDataCardTier {
+public:
+    // strDatabase: the database file; empty for the window's database.
+    explicit CDataCardTier(std::string strDatabase = {});
+
+    // Keeps (or replaces) the card of an address.
+    void KeepCard(std::int32_t lngAddressID, const std::string& strCard) const;
+    // Keeps every card that next gives (it fills one and returns true, or
+    // returns false when there are no more), all in one transaction.
+    void KeepCards(const std::function<bool(std::int32_t& lngAddressID, std::string& strCard)>& next) const;
+    // The card of the address, or none.
+    std::optional<std::string> ReadCard(std::int32_t lngAddressID) const;
+    void DeleteCard(std::int32_t lngAddressID) const;
+    // Calls onCard with every kept card, in address ID order.
+    void ReadCards(const std::function<void(std::int32_t lngAddressID, const std::string& strCard)>& onCard) const;
+
+    // After the address was deleted: its card goes, and its sync item no
+    // longer names it (so the next sync deletes it on the server). A file
+    // without our tables is left as it is.
+    void AddressDeleted(std::int32_t lngAddressID) const;
+
+private:
+    std::string mstrDatabase;
+};

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "SyncStateRecords.h"
+
+// The state of the sync with a CardDAV server, kept in the database file
+// beside tblAddress: the account, the linked address/card pairs, the writes
+// under way and the held conflicts. Each call is one transaction.
+class CDataSyncStateTier {
+public:
+    // strDatabase: the database file; empty for the window's database.
+    explicit CDataSyncStateTier(std::string strDatabase = {});
+
+    std::optional<SyncAccount> GetAccount() const;
+    // Replaces the account (there is at most one).
+    void SetAccount(const SyncAccount& account) const;
+    // Records a successful sync: the new token and its time.
+    void SetSyncToken(const std::optional<std::string>& token, const std::string& lastSyncTime) const;
+    void ClearAccount() const;
+
+    // Inserts the items, or replaces those whose href is stored already.
+    void UpsertItems(const std::vector<SyncItem>& items) const;
+    std::vector<SyncItem> ReadItems() const;
+    void DeleteItems(const std::vector<std::string>& hrefs) const;
+
+    // Stores the operations in order and returns them with their IDs.
+    std::vector<PendingOperation> AddPending(std::vector<PendingOperation> operations) const;
+    void RemovePending(const std::vector<std::int32_t>& ids) const;
+    // In the order they were added.
+    std::vector<PendingOperation> ReadPending() const;
+
+    // A conflict on a field that has one already replaces it.
+    void AddConflicts(const std::vector<HeldConflict>& conflicts) const;
+    std::vector<HeldConflict> ListConflicts() const;
+    void RemoveConflicts(const std::vector<std::int32_t>& ids) const;
+
+    // Drops the account and all sync state; every address and card stays.
+    void Forget() const;
+
+private:
+    std::string mstrDatabase;
+};

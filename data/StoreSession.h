@@ -1,0 +1,43 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "SyncTables.h"
+#include "adodb/Connection.h"
+#include "core/Variant.h"
+
+// One unit of work on the card store and the sync state: a connection to
+// the database file with a write transaction, in which the tables of ours
+// are checked (and, unless only inspected, created when missing). Nothing
+// is kept unless Commit is called.
+class StoreSession {
+public:
+    enum class Tables { Create, InspectOnly };
+
+    // database: the file; empty for the window's database.
+    explicit StoreSession(const std::string& database, Tables tables = Tables::Create);
+    ~StoreSession();  // rolls back unless committed
+    StoreSession(const StoreSession&) = delete;
+    StoreSession& operator=(const StoreSession&) = delete;
+
+    // What the file held of our tables when the session began.
+    SyncTables::State FoundTables() const noexcept { return found_; }
+    const std::string& Path() const noexcept { return path_; }
+
+    // For a session that only inspected: makes the missing tables now.
+    void CreateMissingTables();
+
+    void Execute(const std::string& sql);
+    // Calls onRow with every row of the statement (fields x rows array and
+    // the row's index), a chunk of rows at a time.
+    void ForEachRow(const std::string& sql,
+                    const std::function<void(const orvane::VariantArray& rows, std::int32_t row)>& onRow);
+    void Commit();
+
+private:
+    std::string path_;
+    orvane::adodb::Connection cnn_;
+    SyncTables::State found_ = SyncTables::State::Missing;
+    bool open_ = false;  // a transaction is under way
+};

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The rows of the sync state, as the data tier hands them over.
+
+// The one account this address book syncs with. No password: that lives in
+// the desktop's keychain or is given on each run.
+struct SyncAccount {
+    std::string serverUrl;       // as the user typed it
+    std::string userName;
+    std::string addressBookUrl;  // found by discovery
+    std::optional<std::string> trustedCertificate;  // PEM text of one more certificate to trust
+    std::optional<std::string> syncToken;
+    std::optional<std::string> lastSyncTime;        // of the last successful sync (UTC, ISO 8601)
+
+    bool operator==(const SyncAccount&) const = default;
+};
+
+// The seven fields of an address in record order: first name, last name,
+// street address, postal code, state or province, country, phone.
+using AddressFields = std::array<std::string, 7>;
+
+// One address linked to one card on the server.
+struct SyncItem {
+    std::string href;                        // the card's address on the server (the key)
+    std::optional<std::int32_t> addressId;   // none once the address was deleted here
+    std::string uid;
+    std::optional<std::string> etag;         // exactly as the server sent it
+    AddressFields base;                      // the fields as both sides last agreed
+    std::string serverCard;                  // the card as the server last sent it
+
+    bool operator==(const SyncItem&) const = default;
+};
+
+// A write recorded before it is sent, so a run cut short can finish it.
+struct PendingOperation {
+    enum class Kind { Create, Update, Delete };
+    std::int32_t id = 0;  // given by the store
+    Kind kind = Kind::Create;
+    std::string href;
+    std::optional<std::int32_t> addressId;
+    std::optional<std::string> cardText;  // the card sent (none for a delete)
+    std::optional<std::string> ifMatch;   // the ETag sent with If-Match
+
+    bool operator==(const PendingOperation&) const = default;
+};
+
+// A field changed differently on both sides: neither side is overwritten
+// until the user picks one.
+struct HeldConflict {
+    std::int32_t id = 0;  // given by the store
+    std::int32_t addressId = 0;
+    std::int32_t fieldIndex = 1;  // 1..7: the field's place in the address record
+    std::string localValue;
+    std::string serverValue;
+    std::optional<std::string> href;
+
+    bool operator==(const HeldConflict&) const = default;
+};
