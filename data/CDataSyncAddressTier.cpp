@@ -95,5 +95,6 @@ void CDataSyncAddressTier::Delete(std::int32_t lngAddressID) const {
         session.Connection().Execute("DELETE FROM tblAddress WHERE ID = " + std::to_string(lngAddressID));
         session.Commit();
     }
-    CDataCardTier(mstrDatabase).DeleteCard(lngAddressID);
+    // As for a delete in the window: the card goes, the link to the server is let go.
+    CDataCardTier(mstrDatabase).AddressDeleted(lngAddressID);
 }

@@ -19,7 +19,7 @@ public:
     // Inserts the address and returns the ID the table gave it.
     std::int32_t Add(const Fields& fields) const;
     void Update(std::int32_t lngAddressID, const Fields& fields) const;
-    // Deletes the address and the card it came from.
+    // Deletes the address and the card it came from; its sync item no longer names it.
     void Delete(std::int32_t lngAddressID) const;
 
 private:
