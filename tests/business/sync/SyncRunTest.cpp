@@ -311,6 +311,35 @@ TEST_F(SyncRunTest, AWriteRecordedButCutShortIsFinishedWithoutADuplicate) {
     EXPECT_EQ(CDataSyncStateTier(Database()).ReadItems().at(0).href, href);
 }
 
+TEST_F(SyncRunTest, ARunCancelledBetweenStepsIsFinishedByTheNext) {
+    for (int i = 0; i < 6; ++i) AddLocal(Person("Person", "Number" + std::to_string(i)));
+    server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee"));
+    SetUpAccount();
+    std::atomic<bool> cancel{false};
+    std::vector<std::size_t> seen;
+    SyncOptions options;
+    options.database = Database();
+    options.password = "alice-secret";
+    options.cancel = &cancel;
+    options.progress = [&](std::size_t done, std::size_t total, const std::string& what) {
+        seen.push_back(done);
+        EXPECT_EQ(total, 7u);
+        EXPECT_FALSE(what.empty());
+        if (done == 3) cancel = true;
+    };
+    const SyncResult cut = SyncRun(options).Run();
+    EXPECT_TRUE(cut.cancelled);
+    EXPECT_EQ(seen, (std::vector<std::size_t>{0, 1, 2, 3}));
+    EXPECT_EQ(cut.received + cut.sent, 4u);
+    EXPECT_FALSE(CDataSyncStateTier(Database()).GetAccount()->lastSyncTime);
+
+    const SyncResult rest = Sync();
+    EXPECT_FALSE(rest.cancelled);
+    EXPECT_EQ(rest.received + rest.sent, 3u);
+    EXPECT_EQ(Local().size(), 7u);
+    EXPECT_EQ(ServerCards().size(), 7u);
+}
+
 TEST_F(SyncRunTest, AFailingServerIsNeverADeletion) {
     server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee"));
     SetUpAccount();
