@@ -63,8 +63,8 @@ ServerChangesRead FullListingWithoutSyncCollection(carddav::CardDavClient& clien
 }  // namespace
 
 ServerChangesRead ReadServerChanges(carddav::CardDavClient& client, const std::string& bookUrl,
-                                    const std::string& storedToken, const std::vector<SyncRecord>& records,
-                                    const std::vector<PendingSend>& pending) {
+                                    const std::string& storedToken, bool keepsNoTokens,
+                                    const std::vector<SyncRecord>& records, const std::vector<PendingSend>& pending) {
     ServerChangesRead answer;
     bool listAll = storedToken.empty();
     if (!storedToken.empty()) {
@@ -77,6 +77,8 @@ ServerChangesRead ReadServerChanges(carddav::CardDavClient& client, const std::s
             answer.listing.removed = std::move(changes.removed);
             answer.newToken = std::move(changes.newToken);
         }
+    } else if (keepsNoTokens) {
+        return FullListingWithoutSyncCollection(client, bookUrl, records, pending);
     } else {
         // No token yet: ask the book whether it keeps tokens at all.
         const std::vector<carddav::AddressBookInfo> books = client.FindAddressBooks();

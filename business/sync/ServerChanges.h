@@ -21,8 +21,10 @@ struct ServerChangesRead {
     std::optional<std::string> newToken;  // none: the server keeps no tokens
 };
 
+// keepsNoTokens: an earlier run found that the book gives no sync tokens,
+// so it is not asked again.
 ServerChangesRead ReadServerChanges(carddav::CardDavClient& client, const std::string& bookUrl,
-                                    const std::string& storedToken, const std::vector<SyncRecord>& records,
-                                    const std::vector<PendingSend>& pending);
+                                    const std::string& storedToken, bool keepsNoTokens,
+                                    const std::vector<SyncRecord>& records, const std::vector<PendingSend>& pending);
 
 }  // namespace orvane::sync

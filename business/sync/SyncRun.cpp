@@ -90,7 +90,8 @@ SyncResult SyncRun::Run() {
         const std::vector<SyncRecord> records = RecordsOf(stores.state.ReadItems());
         const std::vector<PendingOperation> operations = stores.state.ReadPending();
         const std::vector<PendingSend> pending = PendingOf(operations);
-        ServerChangesRead read = ReadServerChanges(client, account->addressBookUrl, storedToken, records, pending);
+        ServerChangesRead read = ReadServerChanges(client, account->addressBookUrl, storedToken,
+                                                  account->lastSyncTime && !account->syncToken, records, pending);
         if (round == 0) newToken = read.newToken;
 
         SyncInput input;

@@ -198,6 +198,36 @@ TEST_F(SyncRunTest, AnInvalidStoredTokenListsEverythingAgainWithoutDuplicates) {
     EXPECT_NE(*state.GetAccount()->syncToken, *account.syncToken + "-corrupted");
 }
 
+// A book that gives no sync tokens is listed by ETags, and only the cards
+// whose ETag is new are read (one multiget).
+TEST_F(SyncRunTest, ABookWithoutTokensIsListedByEtagsAndReadsOnlyWhatChanged) {
+    for (const char* name : {"ann", "bob", "cy", "dee"})
+        server_.SeedCard("alice", "contacts", std::string(name) + ".vcf", Card(std::string("uid-") + name, name, "Lee"));
+    SetUpAccount();
+    Sync();
+    const CDataSyncStateTier state(Database());
+    state.SetSyncToken(std::nullopt, *state.GetAccount()->lastSyncTime);
+
+    const SyncResult unchanged = Sync();
+    EXPECT_EQ(unchanged.requests, 1u);  // the ETags alone
+    EXPECT_EQ(unchanged.received + unchanged.sent + unchanged.deletedHere, 0u);
+
+    auto phone = Phone();
+    const auto cards = ServerCards();
+    phone.Update(Book() + "ann.vcf", cards.at(Book() + "ann.vcf").etag, Card("uid-ann", "ann", "Changed"));
+    phone.Delete(Book() + "bob.vcf", cards.at(Book() + "bob.vcf").etag);
+    phone.Create(Book() + "eve.vcf", Card("uid-eve", "eve", "New"));
+    const SyncResult changed = Sync();
+    EXPECT_EQ(changed.requests, 2u);  // ETags, then one multiget of ann and eve
+    EXPECT_EQ(changed.received, 2u);
+    EXPECT_EQ(changed.deletedHere, 1u);
+    const auto local = Local();
+    EXPECT_EQ(local.size(), 4u);
+    EXPECT_EQ(CountWithLastName(local, "Changed"), 1u);
+    EXPECT_EQ(CountWithLastName(local, "New"), 1u);
+    EXPECT_FALSE(state.GetAccount()->syncToken);
+}
+
 TEST_F(SyncRunTest, MostCardsGoneFromTheServerStopsBeforeDeletingAnythingHere) {
     for (const char* name : {"ann", "bob", "cy"})
         server_.SeedCard("alice", "contacts", std::string(name) + ".vcf", Card(std::string("uid-") + name, name, "Lee"));
