@@ -58,3 +58,12 @@ void CDataCardTier::AddressDeleted(std::int32_t lngAddressID) const {
     session.Execute("UPDATE OrvaneSyncItems SET AddressID = NULL WHERE AddressID = " + SqlLiteral::Number(lngAddressID));
     session.Commit();
 }
+
+void CDataCardTier::AddressesDeletedElsewhere() const {
+    StoreSession session(mstrDatabase);
+    session.Execute("DELETE FROM OrvaneCards WHERE AddressID NOT IN (SELECT ID FROM tblAddress)");
+    session.Execute(
+        "UPDATE OrvaneSyncItems SET AddressID = NULL "
+        "WHERE AddressID IS NOT NULL AND AddressID NOT IN (SELECT ID FROM tblAddress)");
+    session.Commit();
+}

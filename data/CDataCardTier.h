@@ -28,6 +28,10 @@ public:
     // longer names it (so the next sync deletes it on the server). A file
     // without our tables is left as it is.
     void AddressDeleted(std::int32_t lngAddressID) const;
+    // The same for every address that another program deleted: cards of
+    // addresses no longer in tblAddress go, and their items lose the link.
+    // (IDs are never reused, so such a card never belongs to a new address.)
+    void AddressesDeletedElsewhere() const;
 
 private:
     std::string mstrDatabase;

@@ -1,23 +1,28 @@
 #include "StoreSession.h"
 
 #include "CDataTransferTier.h"
-#include "adodb/ErrorNumbers.h"
 #include "adodb/Recordset.h"
-#include "core/Error.h"
 
 namespace {
 // Rows fetched per GetRows: cards can be large (photos), so a chunk stays
 // far inside the memory one read may take.
 constexpr std::int32_t kChunkRows = 256;
+
+// A quoted value holds any path, ';' and quotes included.
+std::string Quoted(const std::string& path) {
+    std::string out = "\"";
+    for (char c : path) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
 }  // namespace
 
 StoreSession::StoreSession(const std::string& database, Tables tables)
     : path_(database.empty() ? CDataTransferTier::DefaultDatabase() : database) {
-    // The connection string separates its keys with ';'.
-    if (path_.find(';') != std::string::npos)
-        throw orvane::Error(orvane::adodb::aderr::InvalidArgument,
-                            "The database path '" + path_ + "' contains ';', which a connection string cannot hold.");
-    cnn_.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path_ + ";Persist Security Info=False;");
+    cnn_.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + Quoted(path_) + ";Persist Security Info=False;");
     // Immediate: the check of our tables and what follows see one state of
     // the file, which no other writer changes in between.
     cnn_.Execute("BEGIN IMMEDIATE");

@@ -78,7 +78,7 @@ std::string PhoneCard(const std::string& uid) {
     return "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:" + uid +
            "\r\nN:M\xC3\xBCller;J\xC3\xBCrgen;;;\r\nFN:J\xC3\xBCrgen M\xC3\xBCller\r\n"
            "item1.EMAIL;TYPE=INTERNET:j@example.org\r\nitem1.X-ABLabel:O'Brien's \"work\"\r\n"
-           "NOTE:line one\\nline two -- ; DROP TABLE tblAddress; '' \xE6\xBC\xA2\xE5\xAD\x97 \xF0\x9F\x99\x82  \r\n"
+           "NOTE:line one\\nline two -- /* x ; DROP TABLE tblAddress; '' \xE6\xBC\xA2\xE5\xAD\x97 \xF0\x9F\x99\x82  \r\n"
            "PHOTO;ENCODING=b;TYPE=JPEG:" +
            photo + "\r\nEND:VCARD\r\n";
 }
@@ -200,6 +200,26 @@ TEST_F(CardStore, DeletingAnAddressInTheWindowDeletesItsCardAndItsLink) {
     EXPECT_EQ(items[0].serverCard, PhoneCard("u-ada"));
 }
 
+TEST_F(CardStore, AddressesDeletedByAnotherProgramLoseTheirCardsAndLinks) {
+    const int ada = folder.InsertAddress("Ada", "Lovelace");
+    const int alan = folder.InsertAddress("Alan", "Turing");
+    cards.KeepCard(ada, PhoneCard("u-ada"));
+    cards.KeepCard(alan, PhoneCard("u-alan"));
+    CDataSyncStateTier state(folder.DatabaseFile().string());
+    state.UpsertItems({{"/b/ada.vcf", ada, "u-ada", std::nullopt, {"Ada", "Lovelace", "", "", "", "", ""}, "c1"},
+                       {"/b/alan.vcf", alan, "u-alan", std::nullopt, {"Alan", "Turing", "", "", "", "", ""}, "c2"}});
+    folder.ExecSql("DELETE FROM tblAddress WHERE ID = " + std::to_string(ada));
+
+    cards.AddressesDeletedElsewhere();
+
+    EXPECT_EQ(cards.ReadCard(ada), std::nullopt);
+    EXPECT_EQ(cards.ReadCard(alan), PhoneCard("u-alan"));
+    const std::vector<SyncItem> items = state.ReadItems();
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].addressId, std::nullopt);
+    EXPECT_EQ(items[1].addressId, alan);
+}
+
 TEST_F(CardStore, DeletingInAFileWithoutOurTablesLeavesItAsItWas) {
     const int ada = folder.InsertAddress("Ada", "Lovelace");
     const Rows schemaBefore = Schema(folder);
@@ -299,6 +319,23 @@ TEST_F(AlteredFile, OurOwnTableMadeEarlierIsTakenAndTheRestAdded) {
     CDataCardTier(folder.DatabaseFile().string()).KeepCard(ada, "BEGIN:VCARD\r\nEND:VCARD\r\n");
     EXPECT_EQ(CDataCardTier(folder.DatabaseFile().string()).ReadCard(ada), "BEGIN:VCARD\r\nEND:VCARD\r\n");
     EXPECT_EQ(CDataSyncStateTier(folder.DatabaseFile().string()).GetAccount(), std::nullopt);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CardStorePaths, AnyFileNameReachesItsOwnFile) {
+    TempAppFolder folder;
+    for (const std::string name : {"semi;colon.mdb", "q\"uote'd.mdb", "a;Data Source=b.mdb"}) {
+        SCOPED_TRACE(name);
+        const std::string file = (folder.Root() / "Documents" / name).string();
+        AddressbookSchema::CreateDatabase(file);
+        CDataCardTier(file).KeepCard(1, name);
+        EXPECT_EQ(CDataCardTier(file).ReadCard(1), name);
+    }
+    // The window's own file was never touched.
+    EXPECT_EQ(Read(folder, "SELECT name FROM sqlite_master WHERE name = 'OrvaneCards'").size(), 0u);
 }
 
 }  // namespace
