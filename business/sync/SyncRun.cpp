@@ -80,6 +80,10 @@ SyncResult SyncRun::Run() {
     settings.caFile = trusted.Path();
     carddav::CardDavClient client(settings);
 
+    // Addresses another program deleted lose their kept cards; their records
+    // stay, so the cards go on the server too.
+    if (!options_.dryRun) stores.cards.AddressesDeletedElsewhere();
+
     SyncResult result;
     const std::string storedToken = account->syncToken.value_or("");
     std::optional<std::string> newToken;

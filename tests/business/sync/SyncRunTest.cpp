@@ -159,7 +159,8 @@ TEST_F(SyncRunTest, AnEditBeatsADeleteOnTheOtherSideAndDeletesOnBothSidesAreQuie
     phone.Update(href("bob"), cards.at(href("bob")).etag, Card("uid-bob", "bob", "Edited"));
     addresses.Delete(ids["cy"]);                                       // deleted on both sides
     phone.Delete(href("cy"), cards.at(href("cy")).etag);
-    addresses.Delete(ids["dee"]);                                      // deleted here only
+    // Deleted here only, by another program.
+    folder_.ExecSql("DELETE FROM tblAddress WHERE ID = " + std::to_string(ids["dee"]));
 
     const SyncResult result = Sync();
     EXPECT_TRUE(result.problems.empty()) << result.problems.front();
@@ -172,6 +173,8 @@ TEST_F(SyncRunTest, AnEditBeatsADeleteOnTheOtherSideAndDeletesOnBothSidesAreQuie
     EXPECT_EQ(cards.count(href("cy")) + cards.count(href("dee")), 0u);
     EXPECT_EQ(cards.size(), 4u);  // ann, bob, eve, fay: nothing of cy or dee
     EXPECT_EQ(local.size(), 4u);
+    EXPECT_FALSE(CDataCardTier(Database()).ReadCard(ids["dee"]));
+    EXPECT_FALSE(CDataCardTier(Database()).ReadCard(ids["cy"]));
 
     // Deleted on the server only: deleted here on the next run.
     phone.Delete(href("eve"), cards.at(href("eve")).etag);
