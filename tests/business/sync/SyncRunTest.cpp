@@ -231,6 +231,47 @@ TEST_F(SyncRunTest, ABookWithoutTokensIsListedByEtagsAndReadsOnlyWhatChanged) {
     EXPECT_FALSE(state.GetAccount()->syncToken);
 }
 
+// A write refused with 412 is not sent again as it was: the card is read
+// again (as the card of a pending write, which a change listing need not
+// bring) and merged, here with a record whose ETag no longer matches.
+TEST_F(SyncRunTest, APreconditionFailedWriteReadsTheCardAgainAndMerges) {
+    server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee", "111"));
+    SetUpAccount();
+    Sync();
+    Sync();
+    const CDataSyncStateTier state(Database());
+    std::vector<SyncItem> items = state.ReadItems();
+    ASSERT_EQ(items.size(), 1u);
+    items[0].etag = "\"no-longer-the-card\"";
+    state.UpsertItems(items);
+    const std::int32_t id = *items[0].addressId;
+    CDataSyncAddressTier(Database()).Update(id, Person("Ann", "Lee", "222"));
+
+    const SyncResult result = Sync();
+    EXPECT_TRUE(result.problems.empty()) << result.problems.front();
+    EXPECT_EQ(result.sent, 1u);
+    EXPECT_NE(ServerCards().at(Book() + "ann.vcf").text.find("222"), std::string::npos);
+    EXPECT_EQ(Sync().requests, 1u);
+}
+
+// A card refused by the server (its UID is another card's) is a problem line;
+// nothing else is held up and nothing is deleted.
+TEST_F(SyncRunTest, ACardTheServerRefusesIsReportedAndTheRestGoesOn) {
+    server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee"));
+    const std::int32_t clash = AddLocal(Person("Other", "Person"));
+    CDataCardTier(Database()).KeepCard(clash, Card("uid-ann", "Other", "Person"));
+    AddLocal(Person("Cy", "Dean"));
+    SetUpAccount();
+    const SyncResult result = Sync();
+    ASSERT_EQ(result.problems.size(), 1u);
+    EXPECT_NE(result.problems[0].find("409"), std::string::npos) << result.problems[0];
+    EXPECT_EQ(result.sent, 1u);
+    EXPECT_EQ(result.received, 1u);
+    EXPECT_EQ(Local().size(), 3u);
+    EXPECT_EQ(ServerCards().size(), 2u);
+    EXPECT_TRUE(CDataSyncStateTier(Database()).ReadPending().empty());
+}
+
 TEST_F(SyncRunTest, MostCardsGoneFromTheServerStopsBeforeDeletingAnythingHere) {
     for (const char* name : {"ann", "bob", "cy"})
         server_.SeedCard("alice", "contacts", std::string(name) + ".vcf", Card(std::string("uid-") + name, name, "Lee"));
