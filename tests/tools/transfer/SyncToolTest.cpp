@@ -151,7 +151,7 @@ TEST_F(SyncToolTest, MostCardsGoneStopsWithStatusFiveUntilForced) {
 }
 
 TEST_F(SyncToolTest, ARunKilledDuringUploadsIsFinishedByTheNextWithoutDuplicates) {
-    constexpr int kAddresses = 24;
+    constexpr int kAddresses = 40;
     for (int i = 0; i < kAddresses; ++i) folder_.InsertAddress("Person", "Number" + std::to_string(i));
     ASSERT_EQ(Setup(server_.BaseUrl()).status, 0);
 
