@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "FirstStart.h"
+#include "SyncCommandLine.h"
+#include "SyncCommands.h"
 #include "TransferCommandLine.h"
 #include "core/Error.h"
 #include "core/SafeFileWriter.h"
@@ -54,10 +56,29 @@ int Export(const TransferCommandLine& line) {
     return 0;
 }
 
+// Two-way sync with a CardDAV server: `orvane-transfer sync ...`.
+int SyncMain(const std::vector<std::string>& arguments) {
+    SyncCommandLine line;
+    try {
+        line = SyncCommandLine::Parse(arguments);
+    } catch (const UsageError& e) {
+        std::cerr << "orvane-transfer: " << e.message << "\n\n" << kSyncUsage;
+        return 2;
+    }
+    try {
+        if (line.database.empty()) FirstStart::PrepareApplicationFolder();
+    } catch (const orvane::Error& e) {
+        std::cerr << "orvane-transfer: " << e.Description() << '\n';
+        return 1;
+    }
+    return RunSyncCommand(line);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
+    if (argc > 1 && std::string(argv[1]) == "sync") return SyncMain(std::vector<std::string>(argv + 2, argv + argc));
     TransferCommandLine line;
     try {
         line = TransferCommandLine::Parse(std::vector<std::string>(argv + 1, argv + argc));
@@ -71,7 +92,7 @@ int main(int argc, char** argv) {
         if (line.action != TransferCommandLine::Action::Help && line.database.empty())
             FirstStart::PrepareApplicationFolder();
         switch (line.action) {
-            case TransferCommandLine::Action::Help: std::cout << kTransferUsage; return 0;
+            case TransferCommandLine::Action::Help: std::cout << kTransferUsage << '\n' << kSyncUsage; return 0;
             case TransferCommandLine::Action::Import: return Import(line);
             case TransferCommandLine::Action::Export: return Export(line);
         }

@@ -1,0 +1,106 @@
+#include "sync/ServerChanges.h"
+
+#include <map>
+#include <set>
+
+namespace orvane::sync {
+namespace {
+
+void AddCards(ServerListing& listing, std::vector<carddav::RemoteCard>& cards) {
+    for (carddav::RemoteCard& card : cards)
+        listing.cards.push_back({std::move(card.url), std::move(card.etag), std::move(card.text)});
+}
+
+// Pending creates and updates whose href the listing did not bring with text.
+std::vector<std::string> UnreadPendingHrefs(const ServerListing& listing, const std::vector<PendingSend>& pending) {
+    std::set<std::string> read;
+    for (const ServerCard& card : listing.cards)
+        if (!card.card.empty()) read.insert(card.href);
+    const std::set<std::string> removed(listing.removed.begin(), listing.removed.end());
+    std::vector<std::string> hrefs;
+    std::set<std::string> seen;
+    for (const PendingSend& send : pending)
+        if (send.kind != PendingKind::Delete && !read.count(send.href) && !removed.count(send.href) &&
+            seen.insert(send.href).second)
+            hrefs.push_back(send.href);
+    return hrefs;
+}
+
+ServerChangesRead FullListingWithoutSyncCollection(carddav::CardDavClient& client, const std::string& bookUrl,
+                                                   const std::vector<SyncRecord>& records,
+                                                   const std::vector<PendingSend>& pending) {
+    std::map<std::string, std::string> recordedEtag;
+    for (const SyncRecord& record : records) recordedEtag[record.href] = record.etag;
+    std::set<std::string> pendingHrefs;
+    for (const PendingSend& send : pending)
+        if (send.kind != PendingKind::Delete) pendingHrefs.insert(send.href);
+
+    std::vector<std::string> toRead;
+    std::map<std::string, std::string> etags;
+    for (carddav::RemoteEtag& listed : client.ListEtags(bookUrl)) {
+        const auto recorded = recordedEtag.find(listed.url);
+        if (recorded == recordedEtag.end() || recorded->second != listed.etag || pendingHrefs.count(listed.url))
+            toRead.push_back(listed.url);
+        etags[listed.url] = std::move(listed.etag);
+    }
+    std::map<std::string, carddav::RemoteCard> read;
+    if (!toRead.empty()) {
+        carddav::MultigetResult result = client.Multiget(bookUrl, toRead);
+        for (carddav::RemoteCard& card : result.cards) read[card.url] = std::move(card);
+        // A card listed but gone by the time it was asked for is simply not there.
+        for (const std::string& missing : result.missing) etags.erase(missing);
+    }
+    ServerChangesRead answer;
+    answer.listing.complete = true;
+    for (auto& [href, etag] : etags) {
+        const auto card = read.find(href);
+        if (card != read.end()) answer.listing.cards.push_back({href, card->second.etag, std::move(card->second.text)});
+        else answer.listing.cards.push_back({href, std::move(etag), {}});
+    }
+    return answer;
+}
+
+}  // namespace
+
+ServerChangesRead ReadServerChanges(carddav::CardDavClient& client, const std::string& bookUrl,
+                                    const std::string& storedToken, bool keepsNoTokens,
+                                    const std::vector<SyncRecord>& records, const std::vector<PendingSend>& pending) {
+    ServerChangesRead answer;
+    bool listAll = storedToken.empty();
+    if (!storedToken.empty()) {
+        carddav::SyncChanges changes = client.SyncCollection(bookUrl, storedToken);
+        if (changes.tokenInvalid) {
+            listAll = true;
+        } else {
+            answer.listing.complete = false;
+            AddCards(answer.listing, changes.changed);
+            answer.listing.removed = std::move(changes.removed);
+            answer.newToken = std::move(changes.newToken);
+        }
+    } else if (keepsNoTokens) {
+        return FullListingWithoutSyncCollection(client, bookUrl, records, pending);
+    } else {
+        // No token yet: ask the book whether it keeps tokens at all.
+        const std::vector<carddav::AddressBookInfo> books = client.FindAddressBooks();
+        if (books.empty() || !books.front().supportsSyncCollection)
+            return FullListingWithoutSyncCollection(client, bookUrl, records, pending);
+    }
+    if (listAll) {
+        carddav::SyncChanges changes = client.SyncCollection(bookUrl, {});
+        answer.listing.complete = true;
+        AddCards(answer.listing, changes.changed);
+        answer.newToken = std::move(changes.newToken);
+    }
+    // A change listing leaves out a pending write that reached the server
+    // before the stored token was issued; a full one holds everything.
+    const std::vector<std::string> unread =
+        answer.listing.complete ? std::vector<std::string>{} : UnreadPendingHrefs(answer.listing, pending);
+    if (!unread.empty()) {
+        carddav::MultigetResult result = client.Multiget(bookUrl, unread);
+        AddCards(answer.listing, result.cards);
+    }
+    if (answer.newToken && answer.newToken->empty()) answer.newToken.reset();
+    return answer;
+}
+
+}  // namespace orvane::sync

@@ -1,0 +1,134 @@
+#include "sync/SyncAccountService.h"
+
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+
+#include "CDataSyncAddressTier.h"
+#include "CDataSyncStateTier.h"
+#include "carddav/CardDavClient.h"
+#include "carddav/CardDavErrors.h"
+#include "core/Error.h"
+#include "sync/SyncRun.h"
+
+namespace orvane::sync {
+
+const char* FieldName(std::size_t field) {
+    static const char* const names[] = {"first name", "last name", "street address", "postal code",
+                                        "state",      "country",   "phone"};
+    return field < 7 ? names[field] : "field";
+}
+
+SyncAccountService::SyncAccountService(std::string database) : database_(std::move(database)) {}
+
+std::string SyncAccountService::Setup(const AccountSetup& setup) const {
+    std::optional<std::string> certificate;
+    if (!setup.caFile.empty()) {
+        std::ifstream in(setup.caFile, std::ios::binary);
+        if (!in)
+            throw Error(carddav::errnum::CaFile, "The certificate file '" + setup.caFile + "' cannot be read.");
+        certificate = std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    carddav::ConnectionSettings settings;
+    settings.url = setup.url;
+    settings.user = setup.user;
+    settings.password = setup.password;
+    settings.caFile = setup.caFile;
+    carddav::CardDavClient client(settings);
+    // Discovery asks the principal and the home set with the password, so a
+    // refused password ends here (errnum::Authentication).
+    const carddav::AddressBookInfo book = client.Discover(setup.addressBook);
+
+    const CDataSyncStateTier state(database_);
+    const std::optional<SyncAccount> old = state.GetAccount();
+    if (old && (old->addressBookUrl != book.url || old->userName != setup.user)) state.Forget();
+    SyncAccount account;
+    account.serverUrl = setup.url;
+    account.userName = setup.user;
+    account.addressBookUrl = book.url;
+    account.trustedCertificate = certificate;
+    if (old && old->addressBookUrl == book.url && old->userName == setup.user) {
+        account.syncToken = old->syncToken;
+        account.lastSyncTime = old->lastSyncTime;
+    }
+    state.SetAccount(account);
+    return book.url;
+}
+
+std::optional<AccountStatus> SyncAccountService::Status() const {
+    const CDataSyncStateTier state(database_);
+    const std::optional<SyncAccount> account = state.GetAccount();
+    if (!account) return std::nullopt;
+    AccountStatus status{account->serverUrl, account->userName, account->addressBookUrl, account->lastSyncTime};
+    const std::map<std::int32_t, CDataSyncAddressTier::Fields> local = CDataSyncAddressTier(database_).ReadAll();
+    std::set<std::int32_t> linked;
+    for (const SyncItem& item : state.ReadItems()) {
+        if (!item.addressId) {
+            ++status.localChangesWaiting;  // deleted here
+            continue;
+        }
+        linked.insert(*item.addressId);
+        const auto address = local.find(*item.addressId);
+        if (address == local.end() || address->second != item.base) ++status.localChangesWaiting;
+    }
+    for (const auto& [id, fields] : local)
+        if (!linked.count(id)) ++status.localChangesWaiting;
+    status.conflictsHeld = state.ListConflicts().size();
+    return status;
+}
+
+std::vector<ConflictLine> SyncAccountService::Conflicts() const {
+    std::vector<ConflictLine> lines;
+    for (const ::HeldConflict& held : CDataSyncStateTier(database_).ListConflicts())
+        lines.push_back({held.addressId, static_cast<std::size_t>(held.fieldIndex - 1), held.localValue,
+                         held.serverValue});
+    return lines;
+}
+
+std::size_t SyncAccountService::Resolve(std::int32_t addressId, Side take) const {
+    const CDataSyncStateTier state(database_);
+    std::vector<::HeldConflict> chosen;
+    for (const ::HeldConflict& held : state.ListConflicts())
+        if (held.addressId == addressId && held.fieldIndex >= 1 && held.fieldIndex <= 7) chosen.push_back(held);
+    if (chosen.empty())
+        throw Error(syncerr::NoConflict, "No conflict is held for address " + std::to_string(addressId) + ".");
+
+    std::optional<SyncItem> item;
+    for (SyncItem& stored : state.ReadItems())
+        if (stored.addressId == addressId) item = std::move(stored);
+    const CDataSyncAddressTier addresses(database_);
+    std::map<std::int32_t, CDataSyncAddressTier::Fields> local = addresses.ReadAll();
+    const auto address = local.find(addressId);
+    if (!item || address == local.end())
+        throw Error(syncerr::NoConflict, "Address " + std::to_string(addressId) + " is no longer linked to a card.");
+
+    // The agreed value becomes the side not taken, so that the next run sees
+    // the side taken as the one change: ours is sent, the server's is kept.
+    CDataSyncAddressTier::Fields fields = address->second;
+    for (const ::HeldConflict& held : chosen) {
+        const auto field = static_cast<std::size_t>(held.fieldIndex - 1);
+        if (take == Side::Local) {
+            item->base[field] = held.serverValue;
+        } else {
+            fields[field] = held.serverValue;
+            item->base[field] = held.serverValue;
+        }
+    }
+    if (fields != address->second) addresses.Update(addressId, fields);
+    state.UpsertItems({*item});
+    std::vector<std::int32_t> ids;
+    for (const ::HeldConflict& held : chosen) ids.push_back(held.id);
+    state.RemoveConflicts(ids);
+    return chosen.size();
+}
+
+std::optional<std::pair<std::string, std::string>> SyncAccountService::Forget() const {
+    const CDataSyncStateTier state(database_);
+    const std::optional<SyncAccount> account = state.GetAccount();
+    state.Forget();
+    if (!account) return std::nullopt;
+    return std::make_pair(account->userName, account->serverUrl);
+}
+
+}  // namespace orvane::sync

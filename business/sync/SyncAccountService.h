@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sync/FieldMerge.h"
+
+// The account a database file syncs with, and its held conflicts: set up,
+// looked at, resolved and forgotten. The password is never stored here.
+namespace orvane::sync {
+
+namespace syncerr {
+inline constexpr std::int32_t NoConflict = 7103;  // resolve: no conflict held for that address
+}
+
+struct AccountSetup {
+    std::string url;          // whatever the user typed: root, well-known, principal or book
+    std::string user;
+    std::string password;     // checked with the server, never stored
+    std::string addressBook;  // the book's name; empty: the first found
+    std::string caFile;       // one more certificate (PEM) trusted for this account only
+};
+
+struct AccountStatus {
+    std::string serverUrl;
+    std::string user;
+    std::string addressBookUrl;
+    std::optional<std::string> lastSync;  // UTC, ISO 8601
+    std::size_t localChangesWaiting = 0;  // addresses added, changed or deleted since the last run
+    std::size_t conflictsHeld = 0;
+};
+
+struct ConflictLine {
+    std::int32_t addressId = 0;
+    std::size_t field = 0;  // 0..6, record order after the ID
+    std::string ours;
+    std::string theirs;
+};
+
+// The name of a field as the program prints it ("last name").
+const char* FieldName(std::size_t field);
+
+class SyncAccountService {
+public:
+    // database: the database file; empty for the window's database.
+    explicit SyncAccountService(std::string database);
+
+    // Finds the address book, checks the password with the server, and stores
+    // the account (a different account's sync state is dropped first).
+    // Returns the book's URL. Client errors raise as they are.
+    std::string Setup(const AccountSetup& setup) const;
+    // None when no account is set up.
+    std::optional<AccountStatus> Status() const;
+    std::vector<ConflictLine> Conflicts() const;
+    // Takes one side for every field of the address held in conflict. The
+    // server's value goes into the address at once; our value is sent on
+    // the next run. Returns the number of fields resolved (NoConflict when none).
+    std::size_t Resolve(std::int32_t addressId, Side take) const;
+    // Drops the account and all sync state; every address and card stays.
+    // Returns the account that was dropped, if any.
+    std::optional<std::pair<std::string, std::string>> Forget() const;
+
+private:
+    std::string database_;
+};
+
+}  // namespace orvane::sync

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "CDataCardTier.h"
+#include "CDataSyncAddressTier.h"
+#include "CDataSyncStateTier.h"
+#include "carddav/CardDavClient.h"
+#include "sync/SyncState.h"
+
+namespace orvane::sync {
+
+struct SyncResult;
+
+// The tables one run writes to.
+struct SyncStores {
+    CDataSyncStateTier state;
+    CDataCardTier cards;
+    CDataSyncAddressTier addresses;
+};
+
+// Carries out the actions of a plan one at a time. A write to the server is
+// recorded as pending before it is sent; its record is stored and the
+// pending write dropped once the server answered. Each address keeps the
+// card as it was last sent or received.
+class SyncActions {
+public:
+    SyncActions(carddav::CardDavClient& client, std::string bookUrl, SyncStores& stores, SyncResult& result);
+
+    // false: the server's card changed under this write (412, or it is gone);
+    // the run reads it again and plans again. The pending write stays.
+    bool Execute(const SyncAction& action);
+
+    // The cards written without an ETag in the answer, by href.
+    const std::map<std::string, SyncRecord>& WrittenWithoutEtag() const { return withoutEtag_; }
+
+private:
+    bool Create(const SyncAction& action);
+    bool Update(const SyncAction& action);
+    bool Delete(const SyncAction& action);
+    void Store(const SyncRecord& record);
+    // The record after a write the server took, with the ETag it answered.
+    void Written(SyncRecord record, const carddav::WriteResult& answer, std::int32_t pendingId);
+    void Refused(const std::string& href, const carddav::WriteResult& answer, std::int32_t pendingId);
+
+    carddav::CardDavClient& client_;
+    std::string bookUrl_;
+    SyncStores& stores_;
+    SyncResult& result_;
+    std::map<std::string, SyncRecord> withoutEtag_;
+};
+
+// The card a new address goes up with: the card it was imported from,
+// patched with its fields and given a UID when it has none, else `card`.
+// The UID of the card sent is put in uid.
+std::string CardForNewAddress(const std::optional<std::string>& kept, const transfer::AddressFields& fields,
+                              const std::string& card, std::string& uid);
+
+}  // namespace orvane::sync

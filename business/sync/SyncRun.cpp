@@ -1,0 +1,194 @@
+#include "sync/SyncRun.h"
+
+#include <chrono>
+#include <ctime>
+#include <map>
+
+#include "carddav/CardDavClient.h"
+#include "core/Error.h"
+#include "sync/ServerChanges.h"
+#include "sync/SyncActions.h"
+#include "sync/SyncPlanner.h"
+#include "sync/SyncStateMapping.h"
+#include "sync/TrustedCertificateFile.h"
+
+namespace orvane::sync {
+namespace {
+
+// Rounds of read, plan and write: a card that changes on the server under
+// a write is read again and merged; one that keeps changing waits for the
+// next run.
+constexpr int kMaxRounds = 3;
+
+std::string NowUtc() {
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text;
+}
+
+std::string NameOf(const transfer::AddressFields& fields) {
+    std::string name = fields[transfer::kFirstName];
+    if (!fields[transfer::kLastName].empty()) name += (name.empty() ? "" : " ") + fields[transfer::kLastName];
+    return name.empty() ? "(no name)" : name;
+}
+
+// One line per step, for a dry run and for progress.
+std::string Describe(const SyncAction& action, const std::map<std::int32_t, transfer::AddressFields>& local) {
+    const auto here = local.find(action.addressId);
+    const std::string name = here != local.end() ? NameOf(here->second) : NameOf(action.fields);
+    switch (action.kind) {
+        case ActionKind::StoreLocal: return "store here: " + NameOf(action.fields) + " (" + action.href + ")";
+        case ActionKind::UpdateLocal: return "change here: " + NameOf(action.fields) + " (ID " + std::to_string(action.addressId) + ")";
+        case ActionKind::DeleteLocal: return "delete here: " + name + " (ID " + std::to_string(action.addressId) + ")";
+        case ActionKind::CreateOnServer: return "send: " + name + " (ID " + std::to_string(action.addressId) + ")";
+        case ActionKind::UpdateOnServer: return "change on the server: " + name + " (" + action.href + ")";
+        case ActionKind::DeleteOnServer: return "delete on the server: " + name + " (" + action.href + ")";
+        case ActionKind::Link: return "link: " + name + " (ID " + std::to_string(action.addressId) + ") with " + action.href;
+        case ActionKind::KeepRecord: return "note: " + action.href;
+        case ActionKind::DropRecord: return "forget: " + action.href;
+    }
+    return {};
+}
+
+bool Cancelled(const SyncOptions& options) { return options.cancel && options.cancel->load(); }
+
+}  // namespace
+
+std::string SyncResult::SummaryLine() const {
+    return "received " + std::to_string(received) + ", sent " + std::to_string(sent) + ", deleted here " +
+           std::to_string(deletedHere) + ", deleted there " + std::to_string(deletedThere) + ", conflicts held " +
+           std::to_string(conflictsHeld);
+}
+
+SyncRun::SyncRun(SyncOptions options) : options_(std::move(options)) {}
+
+SyncResult SyncRun::Run() {
+    SyncStores stores{CDataSyncStateTier(options_.database), CDataCardTier(options_.database),
+                      CDataSyncAddressTier(options_.database)};
+    const std::optional<SyncAccount> account = stores.state.GetAccount();
+    if (!account)
+        throw Error(syncerr::NoAccount, "No sync account is set up for this address book; set one up first "
+                                        "(orvane-transfer sync setup URL --user NAME).");
+    const TrustedCertificateFile trusted(account->trustedCertificate);
+    carddav::ConnectionSettings settings;
+    settings.url = account->addressBookUrl;
+    settings.user = account->userName;
+    settings.password = options_.password;
+    settings.caFile = trusted.Path();
+    carddav::CardDavClient client(settings);
+
+    // Addresses another program deleted lose their kept cards; their records
+    // stay, so the cards go on the server too.
+    if (!options_.dryRun) stores.cards.AddressesDeletedElsewhere();
+
+    SyncResult result;
+    const std::string storedToken = account->syncToken.value_or("");
+    std::optional<std::string> newToken;
+    SyncPlan plan;
+    SyncActions actions(client, account->addressBookUrl, stores, result);
+    bool finished = false;
+    for (int round = 0; round < kMaxRounds && !finished; ++round) {
+        const std::vector<SyncRecord> records = RecordsOf(stores.state.ReadItems());
+        const std::vector<PendingOperation> operations = stores.state.ReadPending();
+        const std::vector<PendingSend> pending = PendingOf(operations);
+        ServerChangesRead read = ReadServerChanges(client, account->addressBookUrl, storedToken,
+                                                  account->lastSyncTime && !account->syncToken, records, pending);
+        if (round == 0) newToken = read.newToken;
+
+        SyncInput input;
+        input.local = stores.addresses.ReadAll();
+        input.records = records;
+        input.pending = pending;
+        input.server = std::move(read.listing);
+        input.firstSync = !account->lastSyncTime;
+        input.forceDelete = options_.forceDelete;
+        plan = SyncPlanner().Plan(input);
+
+        if (plan.stoppedForSafety) {
+            result.stoppedForSafety = true;
+            result.problems.push_back(plan.safetyMessage);
+            result.requests = client.RequestCount();
+            return result;
+        }
+        if (options_.dryRun) {
+            for (const SyncAction& action : plan.actions)
+                if (action.kind != ActionKind::KeepRecord) result.planned.push_back(Describe(action, input.local));
+            for (const SyncAction& action : plan.actions) {
+                const ActionKind kind = action.kind;
+                if (kind == ActionKind::StoreLocal || kind == ActionKind::UpdateLocal) ++result.received;
+                if (kind == ActionKind::CreateOnServer || kind == ActionKind::UpdateOnServer) ++result.sent;
+                if (kind == ActionKind::DeleteLocal) ++result.deletedHere;
+                if (kind == ActionKind::DeleteOnServer) ++result.deletedThere;
+            }
+            result.conflictsHeld = plan.conflicts.size();
+            result.problems.insert(result.problems.end(), plan.problems.begin(), plan.problems.end());
+            result.requests = client.RequestCount();
+            return result;
+        }
+
+        finished = true;
+        for (std::size_t i = 0; i < plan.actions.size(); ++i) {
+            if (Cancelled(options_)) {
+                result.cancelled = true;
+                result.requests = client.RequestCount();
+                return result;
+            }
+            if (options_.progress) options_.progress(i, plan.actions.size(), Describe(plan.actions[i], input.local));
+            if (!actions.Execute(plan.actions[i])) {
+                finished = false;
+                break;
+            }
+        }
+        if (finished) {
+            // Every write recorded by an earlier run is finished or redone now.
+            std::vector<std::int32_t> ids;
+            for (const PendingOperation& operation : operations) ids.push_back(operation.id);
+            stores.state.RemovePending(ids);
+        }
+    }
+    result.problems.insert(result.problems.end(), plan.problems.begin(), plan.problems.end());
+    if (!finished) {
+        result.problems.push_back("cards changed on the server while this run wrote them; the rest is left for the next run");
+        result.requests = client.RequestCount();
+        return result;
+    }
+
+    // Cards the server took without an ETag are read again, so the next run
+    // does not take its own write for a change.
+    for (const auto& [href, written] : actions.WrittenWithoutEtag()) {
+        const std::optional<carddav::RemoteCard> card = client.Get(href);
+        if (!card || card->etag.empty()) continue;
+        SyncRecord record = written;
+        record.etag = card->etag;
+        record.card = card->text;
+        stores.state.UpsertItems({ItemOf(record)});
+    }
+
+    // The conflicts held now replace those of the last run.
+    std::map<std::int32_t, std::string> hrefById;
+    for (const SyncRecord& record : RecordsOf(stores.state.ReadItems())) hrefById[record.addressId] = record.href;
+    std::vector<std::int32_t> oldIds;
+    for (const ::HeldConflict& held : stores.state.ListConflicts()) oldIds.push_back(held.id);
+    stores.state.RemoveConflicts(oldIds);
+    std::vector<::HeldConflict> held;
+    for (const HeldConflict& conflict : plan.conflicts) {
+        ::HeldConflict row;
+        row.addressId = conflict.addressId;
+        row.fieldIndex = static_cast<std::int32_t>(conflict.field) + 1;
+        row.localValue = conflict.ours;
+        row.serverValue = conflict.theirs;
+        if (const auto href = hrefById.find(conflict.addressId); href != hrefById.end()) row.href = href->second;
+        held.push_back(std::move(row));
+    }
+    stores.state.AddConflicts(held);
+    result.conflictsHeld = plan.conflicts.size();
+
+    stores.state.SetSyncToken(newToken, NowUtc());
+    result.requests = client.RequestCount();
+    return result;
+}
+
+}  // namespace orvane::sync

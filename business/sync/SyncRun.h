@@ -1,0 +1,61 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// One two-way sync of the address table of a database file with the
+// CardDAV address book of the account stored in that file.
+namespace orvane::sync {
+
+namespace syncerr {
+inline constexpr std::int32_t NoAccount = 7101;  // no account is set up in this database
+inline constexpr std::int32_t Cancelled = 7102;  // not raised: see SyncResult::cancelled
+}  // namespace syncerr
+
+struct SyncOptions {
+    std::string database;  // empty: the window's database
+    std::string password;  // never stored, logged or shown
+    bool dryRun = false;       // plan and report; change nothing on either side
+    bool forceDelete = false;  // go on past the safety stop
+    // Called before each step: steps done, steps planned, what comes next.
+    std::function<void(std::size_t done, std::size_t total, const std::string& what)> progress;
+    // Set from another thread to stop between two steps; what was done is kept.
+    const std::atomic<bool>* cancel = nullptr;
+};
+
+struct SyncResult {
+    std::size_t received = 0;     // addresses stored or changed here from the server
+    std::size_t sent = 0;         // cards created or changed on the server
+    std::size_t deletedHere = 0;
+    std::size_t deletedThere = 0;
+    std::size_t conflictsHeld = 0;
+    std::vector<std::string> problems;  // one line each
+    std::vector<std::string> planned;   // dry run: one line per step it would take
+    bool stoppedForSafety = false;      // nothing was changed; see problems
+    bool cancelled = false;             // stopped between two steps; the next run goes on
+    std::size_t requests = 0;           // HTTP requests made
+
+    // "received 2, sent 1, deleted here 0, deleted there 0, conflicts held 1"
+    std::string SummaryLine() const;
+};
+
+// A run: reads what changed on the server, plans with SyncPlanner and
+// carries the plan out, recording every write before it is sent so that a
+// run cut short at any moment is finished by the next without duplicates.
+// A failure (network, authentication, certificate) raises orvane::Error
+// with the CardDAV client's numbers; what was done until then is kept
+// consistent on both sides.
+class SyncRun {
+public:
+    explicit SyncRun(SyncOptions options);
+    SyncResult Run();
+
+private:
+    SyncOptions options_;
+};
+
+}  // namespace orvane::sync

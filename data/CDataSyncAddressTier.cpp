@@ -1,0 +1,100 @@
+#include "CDataSyncAddressTier.h"
+
+#include "CDataCardTier.h"
+#include "CDataTransferTier.h"
+#include "DatabaseBackup.h"
+#include "SqlLiteral.h"
+#include "adodb/Connection.h"
+#include "adodb/Recordset.h"
+
+namespace {
+const char* const kColumns[] = {"FirstName", "LastName", "Address", "PostalCode", "State", "Country", "Phone"};
+
+// One write on its own connection inside BEGIN IMMEDIATE, so that what it
+// reads back (a new ID) belongs to its own statement and no other writer's.
+class WriteSession {
+public:
+    explicit WriteSession(const std::string& connectionString) {
+        cnn_.Open(connectionString);
+        cnn_.Execute("BEGIN IMMEDIATE");
+    }
+    ~WriteSession() {
+        if (!open_) return;
+        try {
+            cnn_.Execute("ROLLBACK");
+        } catch (...) {
+            // Closing the connection rolls back as well.
+        }
+    }
+    WriteSession(const WriteSession&) = delete;
+    WriteSession& operator=(const WriteSession&) = delete;
+
+    orvane::adodb::Connection& Connection() { return cnn_; }
+    void Commit() {
+        cnn_.Execute("COMMIT");
+        open_ = false;
+    }
+
+private:
+    orvane::adodb::Connection cnn_;
+    bool open_ = true;
+};
+}  // namespace
+
+CDataSyncAddressTier::CDataSyncAddressTier(std::string strDatabase)
+    : mstrDatabase(CDataTransferTier(std::move(strDatabase)).Database()) {}
+
+std::string CDataSyncAddressTier::ConnectionString() const {
+    return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + mstrDatabase + ";Persist Security Info=False;";
+}
+
+std::map<std::int32_t, CDataSyncAddressTier::Fields> CDataSyncAddressTier::ReadAll() const {
+    std::map<std::int32_t, Fields> addresses;
+    CDataTransferTier(mstrDatabase).ReadAddresses([&](const orvane::Variant& vntAddressInfo) {
+        const orvane::VariantArray& record = vntAddressInfo.Array();
+        Fields fields;
+        for (std::int32_t i = 1; i <= 7; ++i) fields[static_cast<std::size_t>(i - 1)] = record.At(i, 0).JoinEmpty();
+        addresses[record.At(0, 0).ToLong()] = std::move(fields);
+    });
+    return addresses;
+}
+
+std::int32_t CDataSyncAddressTier::Add(const Fields& fields) const {
+    DatabaseBackup::RefuseWritesIfDamaged();
+    std::string names;
+    std::string values;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        names += std::string(i ? ", " : "") + kColumns[i];
+        values += std::string(i ? ", " : "") + SqlLiteral::Text(fields[i]);
+    }
+    WriteSession session(ConnectionString());
+    session.Connection().Execute("INSERT INTO tblAddress (" + names + ") VALUES (" + values + ")");
+    // AUTOINCREMENT: the row just inserted holds the highest ID.
+    orvane::adodb::Recordset rst;
+    rst.Open("SELECT MAX(ID) FROM tblAddress", session.Connection());
+    const std::int32_t id = rst.GetRows(1).Array().At(0, 0).ToLong();
+    rst.Close();
+    session.Commit();
+    return id;
+}
+
+void CDataSyncAddressTier::Update(std::int32_t lngAddressID, const Fields& fields) const {
+    DatabaseBackup::RefuseWritesIfDamaged();
+    std::string assignments;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        assignments += std::string(i ? ", " : "") + kColumns[i] + " = " + SqlLiteral::Text(fields[i]);
+    WriteSession session(ConnectionString());
+    session.Connection().Execute("UPDATE tblAddress SET " + assignments + " WHERE ID = " + std::to_string(lngAddressID));
+    session.Commit();
+}
+
+void CDataSyncAddressTier::Delete(std::int32_t lngAddressID) const {
+    DatabaseBackup::RefuseWritesIfDamaged();
+    {
+        WriteSession session(ConnectionString());
+        session.Connection().Execute("DELETE FROM tblAddress WHERE ID = " + std::to_string(lngAddressID));
+        session.Commit();
+    }
+    // As for a delete in the window: the card goes, the link to the server is let go.
+    CDataCardTier(mstrDatabase).AddressDeleted(lngAddressID);
+}

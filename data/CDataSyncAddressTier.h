@@ -1,0 +1,29 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+
+// The address table of one database file as a sync run sees it: every
+// address with its seven fields, and one address added, changed or deleted
+// at a time. IDs come from the table (never reused after a delete).
+class CDataSyncAddressTier {
+public:
+    using Fields = std::array<std::string, 7>;  // first name .. phone, in record order
+
+    // strDatabase: the database file; empty for the window's database.
+    explicit CDataSyncAddressTier(std::string strDatabase = {});
+
+    std::map<std::int32_t, Fields> ReadAll() const;
+    // Inserts the address and returns the ID the table gave it.
+    std::int32_t Add(const Fields& fields) const;
+    void Update(std::int32_t lngAddressID, const Fields& fields) const;
+    // Deletes the address and the card it came from; its sync item no longer names it.
+    void Delete(std::int32_t lngAddressID) const;
+
+private:
+    std::string ConnectionString() const;
+
+    std::string mstrDatabase;
+};

@@ -1,0 +1,457 @@
+#include <algorithm>
+
+#include "SyncRunSupport.h"
+#include "carddav/CardDavErrors.h"
+#include "core/Error.h"
+
+namespace orvane::sync::test {
+namespace {
+
+std::size_t CountWithLastName(const std::map<std::int32_t, Fields>& local, const std::string& last) {
+    return static_cast<std::size_t>(
+        std::count_if(local.begin(), local.end(), [&](const auto& entry) { return entry.second[1] == last; }));
+}
+
+std::size_t CountWithText(const std::map<std::string, carddav::RemoteCard>& cards, const std::string& text) {
+    return static_cast<std::size_t>(std::count_if(cards.begin(), cards.end(), [&](const auto& entry) {
+        return entry.second.text.find(text) != std::string::npos;
+    }));
+}
+
+class SyncRunTest : public SyncFixture {};
+
+TEST_F(SyncRunTest, FirstSyncLinksEqualAddressesAndSendsTheRestBothWays) {
+    server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee", "+1 (555) 010-2000"));
+    server_.SeedCard("alice", "contacts", "bob.vcf", Card("uid-bob", "Bob", "Baker"));
+    // The same person typed here with other case, blanks and phone punctuation.
+    AddLocal(Person(" ann", "LEE ", "15550102000"));
+    AddLocal(Person("Cy", "Dean", "777"));
+    SetUpAccount();
+
+    const SyncResult first = Sync();
+    EXPECT_EQ(first.received, 2u);  // Bob stored, Ann's spelling taken
+    EXPECT_EQ(first.sent, 1u);      // Cy
+    EXPECT_EQ(first.deletedHere + first.deletedThere, 0u);
+    EXPECT_TRUE(first.problems.empty()) << first.problems.front();
+
+    const auto local = Local();
+    ASSERT_EQ(local.size(), 3u);
+    EXPECT_EQ(CountWithLastName(local, "Lee"), 1u);
+    EXPECT_EQ(CountWithLastName(local, "Baker"), 1u);
+    const auto cards = ServerCards();
+    ASSERT_EQ(cards.size(), 3u);
+    EXPECT_EQ(CountWithText(cards, "Dean"), 1u);
+    EXPECT_EQ(CountWithText(cards, "Lee"), 1u);
+    // Sent as vCard 3.0 with a fresh UID, at UID.vcf.
+    for (const auto& [href, card] : cards) {
+        if (card.text.find("Dean") == std::string::npos) continue;
+        EXPECT_NE(card.text.find("VERSION:3.0"), std::string::npos);
+        const std::size_t uid = card.text.find("UID:");
+        ASSERT_NE(uid, std::string::npos);
+        const std::string value = card.text.substr(uid + 4, card.text.find_first_of("\r\n", uid) - uid - 4);
+        EXPECT_EQ(href.substr(href.rfind('/') + 1), value + ".vcf");
+    }
+
+    const SyncResult again = Sync();
+    EXPECT_EQ(again.SummaryLine(), "received 0, sent 0, deleted here 0, deleted there 0, conflicts held 0");
+    EXPECT_EQ(Local().size(), 3u);
+    EXPECT_EQ(ServerCards().size(), 3u);
+}
+
+TEST_F(SyncRunTest, AnUnchangedBookCostsOneRequest) {
+    server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee"));
+    AddLocal(Person("Cy", "Dean"));
+    SetUpAccount();
+    Sync();
+    Sync();  // may see its own writes of the first run once
+    const SyncResult unchanged = Sync();
+    EXPECT_EQ(unchanged.requests, 1u);
+    EXPECT_EQ(unchanged.received + unchanged.sent, 0u);
+}
+
+TEST_F(SyncRunTest, NewAddressesGoUpWithOneRequestEach) {
+    for (int i = 0; i < 10; ++i) AddLocal(Person("Person", "Number" + std::to_string(i)));
+    SetUpAccount();
+    const SyncResult first = Sync();
+    EXPECT_EQ(first.sent, 10u);
+    // Whether the book keeps tokens, the listing, then one PUT per address.
+    EXPECT_EQ(first.requests, 12u);
+}
+
+TEST_F(SyncRunTest, ChangesTravelEachWayAndDifferentFieldsOfOneAddressAreBothKept) {
+    server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee", "111"));
+    SetUpAccount();
+    Sync();
+    const std::int32_t id = Local().begin()->first;
+    const std::string href = Book() + "ann.vcf";
+
+    // Here the phone changes; on the server the last name.
+    Fields here = Local().at(id);
+    here[6] = "222";
+    CDataSyncAddressTier(Database()).Update(id, here);
+    auto phone = Phone();
+    ASSERT_EQ(phone.Update(href, ServerCards().at(href).etag, Card("uid-ann", "Ann", "Leigh", "111")).outcome,
+              carddav::WriteOutcome::Updated);
+
+    const SyncResult merged = Sync();
+    EXPECT_EQ(merged.conflictsHeld, 0u);
+    EXPECT_EQ(Local().at(id), Person("Ann", "Leigh", "222"));
+    const std::string text = ServerCards().at(href).text;
+    EXPECT_NE(text.find("Leigh"), std::string::npos);
+    EXPECT_NE(text.find("222"), std::string::npos);
+    EXPECT_EQ(text.find("111"), std::string::npos);
+    EXPECT_EQ(Local().size(), 1u);
+    EXPECT_EQ(ServerCards().size(), 1u);
+}
+
+TEST_F(SyncRunTest, TheSameFieldChangedOnBothSidesIsHeldUntilASideIsTaken) {
+    server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee"));
+    server_.SeedCard("alice", "contacts", "bob.vcf", Card("uid-bob", "Bob", "Baker"));
+    SetUpAccount();
+    Sync();
+    std::int32_t ann = 0, bob = 0;
+    for (const auto& [id, fields] : Local()) (fields[0] == "Ann" ? ann : bob) = id;
+    CDataSyncAddressTier(Database()).Update(ann, Person("Ann", "Here"));
+    CDataSyncAddressTier(Database()).Update(bob, Person("Bob", "Here"));
+    auto phone = Phone();
+    const auto cards = ServerCards();
+    phone.Update(Book() + "ann.vcf", cards.at(Book() + "ann.vcf").etag, Card("uid-ann", "Ann", "There"));
+    phone.Update(Book() + "bob.vcf", cards.at(Book() + "bob.vcf").etag, Card("uid-bob", "Bob", "There"));
+
+    const SyncResult held = Sync();
+    EXPECT_EQ(held.conflictsHeld, 2u);
+    EXPECT_EQ(Local().at(ann)[1], "Here");  // neither side overwritten
+    EXPECT_NE(ServerCards().at(Book() + "ann.vcf").text.find("There"), std::string::npos);
+    const auto conflicts = SyncAccountService(Database()).Conflicts();
+    ASSERT_EQ(conflicts.size(), 2u);
+    EXPECT_EQ(conflicts[0].field, 1u);
+    EXPECT_EQ(conflicts[0].ours, "Here");
+    EXPECT_EQ(conflicts[0].theirs, "There");
+    EXPECT_EQ(Sync().conflictsHeld, 2u) << "held again on every run until a side is taken";
+
+    EXPECT_EQ(SyncAccountService(Database()).Resolve(ann, Side::Local), 1u);
+    EXPECT_EQ(SyncAccountService(Database()).Resolve(bob, Side::Server), 1u);
+    EXPECT_THROW(SyncAccountService(Database()).Resolve(bob, Side::Server), orvane::Error);
+    const SyncResult resolved = Sync();
+    EXPECT_EQ(resolved.conflictsHeld, 0u);
+    EXPECT_EQ(Local().at(ann)[1], "Here");
+    EXPECT_NE(ServerCards().at(Book() + "ann.vcf").text.find("Here"), std::string::npos);
+    EXPECT_EQ(Local().at(bob)[1], "There");
+    EXPECT_NE(ServerCards().at(Book() + "bob.vcf").text.find("There"), std::string::npos);
+    EXPECT_TRUE(SyncAccountService(Database()).Conflicts().empty());
+}
+
+TEST_F(SyncRunTest, AnEditBeatsADeleteOnTheOtherSideAndDeletesOnBothSidesAreQuiet) {
+    for (const char* name : {"ann", "bob", "cy", "dee", "eve", "fay"})
+        server_.SeedCard("alice", "contacts", std::string(name) + ".vcf", Card(std::string("uid-") + name, name, "Lee"));
+    SetUpAccount();
+    Sync();
+    std::map<std::string, std::int32_t> ids;
+    for (const auto& [id, fields] : Local()) ids[fields[0]] = id;
+    auto phone = Phone();
+    auto cards = ServerCards();
+    auto href = [&](const std::string& name) { return Book() + name + ".vcf"; };
+    const CDataSyncAddressTier addresses(Database());
+
+    addresses.Update(ids["ann"], Person("ann", "Edited"));             // edited here, deleted there
+    phone.Delete(href("ann"), cards.at(href("ann")).etag);
+    addresses.Delete(ids["bob"]);                                      // deleted here, edited there
+    phone.Update(href("bob"), cards.at(href("bob")).etag, Card("uid-bob", "bob", "Edited"));
+    addresses.Delete(ids["cy"]);                                       // deleted on both sides
+    phone.Delete(href("cy"), cards.at(href("cy")).etag);
+    // Deleted here only, by another program.
+    folder_.ExecSql("DELETE FROM tblAddress WHERE ID = " + std::to_string(ids["dee"]));
+
+    const SyncResult result = Sync();
+    EXPECT_TRUE(result.problems.empty()) << result.problems.front();
+    EXPECT_EQ(result.deletedThere, 1u);  // dee
+    EXPECT_EQ(result.deletedHere, 0u);
+    const auto local = Local();
+    cards = ServerCards();
+    EXPECT_EQ(CountWithLastName(local, "Edited"), 2u);      // ann stays here, bob comes back
+    EXPECT_EQ(CountWithText(cards, "Edited"), 2u);          // ann goes back up, bob stays
+    EXPECT_EQ(cards.count(href("cy")) + cards.count(href("dee")), 0u);
+    EXPECT_EQ(cards.size(), 4u);  // ann, bob, eve, fay: nothing of cy or dee
+    EXPECT_EQ(local.size(), 4u);
+    EXPECT_FALSE(CDataCardTier(Database()).ReadCard(ids["dee"]));
+    EXPECT_FALSE(CDataCardTier(Database()).ReadCard(ids["cy"]));
+
+    // Deleted on the server only: deleted here on the next run.
+    phone.Delete(href("eve"), cards.at(href("eve")).etag);
+    const SyncResult next = Sync();
+    EXPECT_EQ(next.deletedHere, 1u);
+    EXPECT_EQ(Local().size(), 3u);
+}
+
+TEST_F(SyncRunTest, AnInvalidStoredTokenListsEverythingAgainWithoutDuplicates) {
+    server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee"));
+    AddLocal(Person("Cy", "Dean"));
+    SetUpAccount();
+    Sync();
+    const CDataSyncStateTier state(Database());
+    SyncAccount account = *state.GetAccount();
+    ASSERT_TRUE(account.syncToken);
+    state.SetSyncToken(*account.syncToken + "-corrupted", *account.lastSyncTime);
+
+    const SyncResult result = Sync();
+    EXPECT_EQ(result.received + result.sent, 0u);
+    EXPECT_EQ(result.requests, 2u);  // the refused token, then the full listing
+    EXPECT_EQ(Local().size(), 2u);
+    EXPECT_EQ(ServerCards().size(), 2u);
+    EXPECT_NE(*state.GetAccount()->syncToken, *account.syncToken + "-corrupted");
+}
+
+// A book that gives no sync tokens is listed by ETags, and only the cards
+// whose ETag is new are read (one multiget).
+TEST_F(SyncRunTest, ABookWithoutTokensIsListedByEtagsAndReadsOnlyWhatChanged) {
+    for (const char* name : {"ann", "bob", "cy", "dee"})
+        server_.SeedCard("alice", "contacts", std::string(name) + ".vcf", Card(std::string("uid-") + name, name, "Lee"));
+    SetUpAccount();
+    Sync();
+    const CDataSyncStateTier state(Database());
+    state.SetSyncToken(std::nullopt, *state.GetAccount()->lastSyncTime);
+
+    const SyncResult unchanged = Sync();
+    EXPECT_EQ(unchanged.requests, 1u);  // the ETags alone
+    EXPECT_EQ(unchanged.received + unchanged.sent + unchanged.deletedHere, 0u);
+
+    auto phone = Phone();
+    const auto cards = ServerCards();
+    phone.Update(Book() + "ann.vcf", cards.at(Book() + "ann.vcf").etag, Card("uid-ann", "ann", "Changed"));
+    phone.Delete(Book() + "bob.vcf", cards.at(Book() + "bob.vcf").etag);
+    phone.Create(Book() + "eve.vcf", Card("uid-eve", "eve", "New"));
+    const SyncResult changed = Sync();
+    EXPECT_EQ(changed.requests, 2u);  // ETags, then one multiget of ann and eve
+    EXPECT_EQ(changed.received, 2u);
+    EXPECT_EQ(changed.deletedHere, 1u);
+    const auto local = Local();
+    EXPECT_EQ(local.size(), 4u);
+    EXPECT_EQ(CountWithLastName(local, "Changed"), 1u);
+    EXPECT_EQ(CountWithLastName(local, "New"), 1u);
+    EXPECT_FALSE(state.GetAccount()->syncToken);
+}
+
+// A write refused with 412 is not sent again as it was: the card is read
+// again (as the card of a pending write, which a change listing need not
+// bring) and merged, here with a record whose ETag no longer matches.
+TEST_F(SyncRunTest, APreconditionFailedWriteReadsTheCardAgainAndMerges) {
+    server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee", "111"));
+    SetUpAccount();
+    Sync();
+    Sync();
+    const CDataSyncStateTier state(Database());
+    std::vector<SyncItem> items = state.ReadItems();
+    ASSERT_EQ(items.size(), 1u);
+    items[0].etag = "\"no-longer-the-card\"";
+    state.UpsertItems(items);
+    const std::int32_t id = *items[0].addressId;
+    CDataSyncAddressTier(Database()).Update(id, Person("Ann", "Lee", "222"));
+
+    const SyncResult result = Sync();
+    EXPECT_TRUE(result.problems.empty()) << result.problems.front();
+    EXPECT_EQ(result.sent, 1u);
+    EXPECT_NE(ServerCards().at(Book() + "ann.vcf").text.find("222"), std::string::npos);
+    EXPECT_EQ(Sync().requests, 1u);
+}
+
+// A card refused by the server (its UID is another card's) is a problem line;
+// nothing else is held up and nothing is deleted.
+TEST_F(SyncRunTest, ACardTheServerRefusesIsReportedAndTheRestGoesOn) {
+    server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee"));
+    const std::int32_t clash = AddLocal(Person("Other", "Person"));
+    CDataCardTier(Database()).KeepCard(clash, Card("uid-ann", "Other", "Person"));
+    AddLocal(Person("Cy", "Dean"));
+    SetUpAccount();
+    const SyncResult result = Sync();
+    ASSERT_EQ(result.problems.size(), 1u);
+    EXPECT_NE(result.problems[0].find("409"), std::string::npos) << result.problems[0];
+    EXPECT_EQ(result.sent, 1u);
+    EXPECT_EQ(result.received, 1u);
+    EXPECT_EQ(Local().size(), 3u);
+    EXPECT_EQ(ServerCards().size(), 2u);
+    EXPECT_TRUE(CDataSyncStateTier(Database()).ReadPending().empty());
+}
+
+TEST_F(SyncRunTest, MostCardsGoneFromTheServerStopsBeforeDeletingAnythingHere) {
+    for (const char* name : {"ann", "bob", "cy"})
+        server_.SeedCard("alice", "contacts", std::string(name) + ".vcf", Card(std::string("uid-") + name, name, "Lee"));
+    SetUpAccount();
+    Sync();
+    auto phone = Phone();
+    const auto cards = ServerCards();
+    for (const char* name : {"ann", "bob"}) phone.Delete(Book() + name + ".vcf", cards.at(Book() + name + ".vcf").etag);
+    AddLocal(Person("New", "Here"));
+
+    const SyncResult stopped = Sync();
+    EXPECT_TRUE(stopped.stoppedForSafety);
+    ASSERT_FALSE(stopped.problems.empty());
+    EXPECT_NE(stopped.problems.front().find("2 of the 3"), std::string::npos);
+    EXPECT_EQ(Local().size(), 4u);          // nothing deleted here
+    EXPECT_EQ(ServerCards().size(), 1u);    // nothing sent either
+    EXPECT_TRUE(Sync().stoppedForSafety) << "stops again until told to go on";
+
+    const SyncResult forced = Sync(/*forceDelete=*/true);
+    EXPECT_FALSE(forced.stoppedForSafety);
+    EXPECT_EQ(forced.deletedHere, 2u);
+    EXPECT_EQ(forced.sent, 1u);
+    EXPECT_EQ(Local().size(), 2u);
+}
+
+TEST_F(SyncRunTest, ADryRunPlansAndChangesNothingOnEitherSide) {
+    server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee"));
+    AddLocal(Person("Cy", "Dean"));
+    SetUpAccount();
+    const SyncResult dry = Sync(false, /*dryRun=*/true);
+    EXPECT_EQ(dry.received, 1u);
+    EXPECT_EQ(dry.sent, 1u);
+    EXPECT_EQ(dry.planned.size(), 2u);
+    EXPECT_EQ(Local().size(), 1u);
+    EXPECT_EQ(ServerCards().size(), 1u);
+    EXPECT_FALSE(CDataSyncStateTier(Database()).GetAccount()->lastSyncTime);
+    EXPECT_TRUE(CDataSyncStateTier(Database()).ReadItems().empty());
+    EXPECT_TRUE(CDataSyncStateTier(Database()).ReadPending().empty());
+}
+
+TEST_F(SyncRunTest, PropertiesOfAServerCardThatTheTableHasNoPlaceForSurviveAnEditHere) {
+    const std::string extra =
+        "EMAIL;TYPE=INTERNET:ann@example.org\r\n"
+        "EMAIL;TYPE=WORK:ann@work.example\r\n"
+        "PHOTO;ENCODING=b;TYPE=PNG:iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR4nGNgYGBgAAAABQABpfZFQAAAAABJRU5ErkJggg==\r\n"
+        "X-PHONETIC-LAST-NAME:Lii\r\n"
+        "ITEM1.URL:https://ann.example.org/\r\n"
+        "ITEM1.X-ABLABEL:blog\r\n"
+        "NOTE:met at the fair\\, twice\r\n";
+    server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee", "111", extra));
+    SetUpAccount();
+    Sync();
+    const std::string before = ServerCards().at(Book() + "ann.vcf").text;
+    const std::int32_t id = Local().begin()->first;
+    // The card is kept beside the address, as the server sent it.
+    EXPECT_EQ(CDataCardTier(Database()).ReadCard(id), std::optional<std::string>(before));
+
+    CDataSyncAddressTier(Database()).Update(id, Person("Ann", "Lane", "111"));
+    EXPECT_EQ(Sync().sent, 1u);
+    const std::string after = ServerCards().at(Book() + "ann.vcf").text;
+    EXPECT_NE(after.find("Lane"), std::string::npos);
+    // Every line of the card that is not the name is as it was, byte for byte.
+    auto linesWithout = [](const std::string& text) {
+        std::vector<std::string> lines;
+        std::size_t start = 0;
+        while (start < text.size()) {
+            // Line ends as the XML answer gives them (LF), each line's bytes compared.
+            std::size_t end = text.find('\n', start);
+            if (end == std::string::npos) end = text.size();
+            std::string line = text.substr(start, end - start);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (line.rfind("N:", 0) != 0 && line.rfind("FN:", 0) != 0) lines.push_back(line);
+            start = end + 1;
+        }
+        std::sort(lines.begin(), lines.end());
+        return lines;
+    };
+    EXPECT_EQ(linesWithout(after), linesWithout(before));
+    for (const char* kept : {"ann@work.example", "X-PHONETIC-LAST-NAME:Lii", "ITEM1.X-ABLABEL:blog", "iVBORw0KGgoAAAANSUhEUg"})
+        EXPECT_NE(after.find(kept), std::string::npos) << kept;
+}
+
+TEST_F(SyncRunTest, AnImportedAddressGoesUpWithTheWholeCardItCameFrom) {
+    const std::int32_t id = AddLocal(Person("Ivy", "Imported", "123"));
+    const std::string imported = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Imported;Ivy;;;\r\nFN:Ivy Imported\r\n"
+                                 "TEL;TYPE=CELL:123\r\nEMAIL:ivy@example.org\r\nX-CUSTOM:kept\r\nEND:VCARD\r\n";
+    CDataCardTier(Database()).KeepCard(id, imported);
+    SetUpAccount();
+    EXPECT_EQ(Sync().sent, 1u);
+    const auto cards = ServerCards();
+    ASSERT_EQ(cards.size(), 1u);
+    const std::string& text = cards.begin()->second.text;
+    EXPECT_NE(text.find("EMAIL:ivy@example.org"), std::string::npos);
+    EXPECT_NE(text.find("X-CUSTOM:kept"), std::string::npos);
+    EXPECT_NE(text.find("UID:"), std::string::npos);  // added: the server needs one
+}
+
+TEST_F(SyncRunTest, AWriteRecordedButCutShortIsFinishedWithoutADuplicate) {
+    AddLocal(Person("Cy", "Dean"));
+    SetUpAccount();
+    // A run that recorded its create and sent it, then died before storing
+    // the record: the card is on the server, the write still pending.
+    const std::int32_t id = Local().begin()->first;
+    const std::string href = Book() + "cut-short.vcf";
+    const std::string card = Card("cut-short", "Cy", "Dean");
+    PendingOperation create;
+    create.kind = PendingOperation::Kind::Create;
+    create.href = href;
+    create.addressId = id;
+    create.cardText = card;
+    CDataSyncStateTier(Database()).AddPending({create});
+    auto phone = Phone();
+    ASSERT_EQ(phone.Create(href, card).outcome, carddav::WriteOutcome::Created);
+    // Edited here since: no longer the same by content, only the record of the write links them.
+    CDataSyncAddressTier(Database()).Update(id, Person("Cy", "Dean", "42"));
+
+    const SyncResult result = Sync();
+    EXPECT_EQ(result.sent, 1u);  // the edit, as a change of the card sent
+    const auto cards = ServerCards();
+    ASSERT_EQ(cards.size(), 1u);
+    EXPECT_NE(cards.begin()->second.text.find("42"), std::string::npos);
+    EXPECT_EQ(Local().size(), 1u);
+    EXPECT_TRUE(CDataSyncStateTier(Database()).ReadPending().empty());
+    EXPECT_EQ(CDataSyncStateTier(Database()).ReadItems().at(0).href, href);
+}
+
+TEST_F(SyncRunTest, ARunCancelledBetweenStepsIsFinishedByTheNext) {
+    for (int i = 0; i < 6; ++i) AddLocal(Person("Person", "Number" + std::to_string(i)));
+    server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee"));
+    SetUpAccount();
+    std::atomic<bool> cancel{false};
+    std::vector<std::size_t> seen;
+    SyncOptions options;
+    options.database = Database();
+    options.password = "alice-secret";
+    options.cancel = &cancel;
+    options.progress = [&](std::size_t done, std::size_t total, const std::string& what) {
+        seen.push_back(done);
+        EXPECT_EQ(total, 7u);
+        EXPECT_FALSE(what.empty());
+        if (done == 3) cancel = true;
+    };
+    const SyncResult cut = SyncRun(options).Run();
+    EXPECT_TRUE(cut.cancelled);
+    EXPECT_EQ(seen, (std::vector<std::size_t>{0, 1, 2, 3}));
+    EXPECT_EQ(cut.received + cut.sent, 4u);
+    EXPECT_FALSE(CDataSyncStateTier(Database()).GetAccount()->lastSyncTime);
+
+    const SyncResult rest = Sync();
+    EXPECT_FALSE(rest.cancelled);
+    EXPECT_EQ(rest.received + rest.sent, 3u);
+    EXPECT_EQ(Local().size(), 7u);
+    EXPECT_EQ(ServerCards().size(), 7u);
+}
+
+TEST_F(SyncRunTest, AFailingServerIsNeverADeletion) {
+    server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee"));
+    SetUpAccount();
+    Sync();
+    SyncOptions options;
+    options.database = Database();
+    options.password = "wrong";
+    try {
+        SyncRun(options).Run();
+        ADD_FAILURE() << "a refused password raises";
+    } catch (const orvane::Error& e) {
+        EXPECT_EQ(e.Number(), carddav::errnum::Authentication);
+        EXPECT_EQ(e.Description().find("wrong"), std::string::npos);
+    }
+    EXPECT_EQ(Local().size(), 1u);
+}
+
+TEST_F(SyncRunTest, WithoutAnAccountARunRaises) {
+    try {
+        Sync();
+        ADD_FAILURE();
+    } catch (const orvane::Error& e) {
+        EXPECT_EQ(e.Number(), syncerr::NoAccount);
+    }
+}
+
+}  // namespace
+}  // namespace orvane::sync::test

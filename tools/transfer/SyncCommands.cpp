@@ -1,0 +1,152 @@
+#include "SyncCommands.h"
+
+#include <unistd.h>
+
+#include <iostream>
+
+#include "carddav/CardDavErrors.h"
+#include "carddav/CertificateError.h"
+#include "core/Error.h"
+#include "core/PasswordInput.h"
+#include "keychain/Keychain.h"
+#include "sync/SyncAccountService.h"
+#include "sync/SyncRun.h"
+
+namespace {
+
+using orvane::sync::SyncAccountService;
+
+constexpr int kSafetyStop = 5;
+constexpr int kConflictsHeld = 6;
+
+// The password given on the command line's terms, if any.
+std::optional<std::string> GivenPassword(const SyncCommandLine& line) {
+    if (line.passwordStdin) return orvane::ReadPasswordFromStandardInput();
+    if (!line.passwordFile.empty()) return orvane::ReadPasswordFile(line.passwordFile);
+    return std::nullopt;
+}
+
+int Setup(const SyncCommandLine& line) {
+    std::optional<std::string> password = GivenPassword(line);
+    if (!password) {
+        if (isatty(STDIN_FILENO)) std::cerr << "Password for " << line.user << ": " << std::flush;
+        password = orvane::ReadPasswordFromStandardInput();
+    }
+    orvane::sync::AccountSetup setup{line.url, line.user, *password, line.addressBook, line.caFile};
+    const std::string book = SyncAccountService(line.database).Setup(setup);
+    std::cout << "address book " << book << " set up for " << line.user << '\n';
+    try {
+        orvane::Keychain().Store(orvane::CardDavPasswordKey(line.user, line.url), *password);
+        std::cout << "the password is kept in the desktop's keychain\n";
+    } catch (const orvane::Error& e) {
+        // Still set up: each sync is then given the password.
+        std::cout << "the password was not kept (" << e.Description()
+                  << "); give it to each sync with --password-stdin or --password-file\n";
+    }
+    return 0;
+}
+
+int Sync(const SyncCommandLine& line) {
+    orvane::sync::SyncOptions options;
+    options.database = line.database;
+    options.dryRun = line.dryRun;
+    options.forceDelete = line.forceDelete;
+    if (std::optional<std::string> given = GivenPassword(line)) {
+        options.password = std::move(*given);
+    } else {
+        const auto status = SyncAccountService(line.database).Status();
+        if (!status)
+            throw orvane::Error(orvane::sync::syncerr::NoAccount,
+                                "No sync account is set up; run 'orvane-transfer sync setup' first.");
+        std::optional<std::string> kept;
+        try {
+            kept = orvane::Keychain().Read(orvane::CardDavPasswordKey(status->user, status->serverUrl));
+        } catch (const orvane::NoKeychainError& e) {
+            throw orvane::Error(e.Number(), e.Description() +
+                                                " Give the password with --password-stdin or --password-file.");
+        }
+        if (!kept)
+            throw orvane::Error(orvane::keychainerr::Failed,
+                                "The keychain holds no password for " + status->user +
+                                    "; give it with --password-stdin or --password-file, or set the account up again.");
+        options.password = std::move(*kept);
+    }
+    const orvane::sync::SyncResult result = orvane::sync::SyncRun(options).Run();
+    for (const std::string& step : result.planned) std::cout << "would " << step << '\n';
+    std::cout << (line.dryRun ? "dry run: " : "") << result.SummaryLine() << '\n';
+    for (const std::string& problem : result.problems) std::cerr << problem << '\n';
+    if (result.stoppedForSafety) return kSafetyStop;
+    if (result.conflictsHeld > 0) return kConflictsHeld;
+    return 0;
+}
+
+int Status(const SyncCommandLine& line) {
+    const auto status = SyncAccountService(line.database).Status();
+    if (!status) {
+        std::cout << "no sync account is set up\n";
+        return 0;
+    }
+    std::cout << "account: " << status->user << " at " << status->serverUrl << '\n'
+              << "address book: " << status->addressBookUrl << '\n'
+              << "last sync: " << status->lastSync.value_or("never") << '\n'
+              << "local changes waiting: " << status->localChangesWaiting << '\n'
+              << "conflicts held: " << status->conflictsHeld << '\n';
+    return 0;
+}
+
+int Conflicts(const SyncCommandLine& line) {
+    const auto conflicts = SyncAccountService(line.database).Conflicts();
+    for (const orvane::sync::ConflictLine& conflict : conflicts)
+        std::cout << conflict.addressId << '\t' << orvane::sync::FieldName(conflict.field) << "\tours: "
+                  << conflict.ours << "\tserver: " << conflict.theirs << '\n';
+    if (conflicts.empty()) std::cout << "no conflicts held\n";
+    return 0;
+}
+
+int Resolve(const SyncCommandLine& line) {
+    const auto take = line.takeLocal ? orvane::sync::Side::Local : orvane::sync::Side::Server;
+    const std::size_t fields = SyncAccountService(line.database).Resolve(line.addressId, take);
+    std::cout << "address " << line.addressId << ": " << fields << (fields == 1 ? " field" : " fields") << " taken from "
+              << (line.takeLocal ? "here; sent on the next sync" : "the server") << '\n';
+    return 0;
+}
+
+int Forget(const SyncCommandLine& line) {
+    const auto dropped = SyncAccountService(line.database).Forget();
+    if (!dropped) {
+        std::cout << "no sync account was set up\n";
+        return 0;
+    }
+    std::cout << "the sync account of " << dropped->first << " is forgotten; every address stays\n";
+    try {
+        orvane::Keychain().Remove(orvane::CardDavPasswordKey(dropped->first, dropped->second));
+    } catch (const orvane::NoKeychainError&) {
+        // No keychain: no password was kept in one.
+    } catch (const orvane::Error& e) {
+        std::cerr << "the password could not be removed from the keychain: " << e.Description() << '\n';
+    }
+    return 0;
+}
+
+}  // namespace
+
+int RunSyncCommand(const SyncCommandLine& line) {
+    try {
+        switch (line.action) {
+            case SyncCommandLine::Action::Setup: return Setup(line);
+            case SyncCommandLine::Action::Sync: return Sync(line);
+            case SyncCommandLine::Action::Status: return Status(line);
+            case SyncCommandLine::Action::Conflicts: return Conflicts(line);
+            case SyncCommandLine::Action::Resolve: return Resolve(line);
+            case SyncCommandLine::Action::Forget: return Forget(line);
+        }
+    } catch (const orvane::carddav::CertificateError& e) {
+        // The description names the certificate's SHA-256 fingerprint.
+        std::cerr << "orvane-transfer: " << e.Description() << " To trust it: sync setup ... --ca-file FILE\n";
+        return orvane::carddav::errnum::ExitStatusFor(e.Number());
+    } catch (const orvane::Error& e) {
+        std::cerr << "orvane-transfer: " << e.Description() << '\n';
+        return orvane::carddav::errnum::ExitStatusFor(e.Number());
+    }
+    return 1;
+}
