@@ -5,19 +5,6 @@
 #include "transfer/TextTools.h"
 
 namespace orvane::sync {
-namespace {
-
-// Index of the first of stops outside double quotes, npos when none.
-std::size_t FindOutsideQuotes(std::string_view s, std::string_view stops, std::size_t from = 0) {
-    bool quoted = false;
-    for (std::size_t i = from; i < s.size(); ++i) {
-        if (s[i] == '"') quoted = !quoted;
-        else if (!quoted && stops.find(s[i]) != std::string_view::npos) return i;
-    }
-    return std::string_view::npos;
-}
-
-}  // namespace
 
 std::string EscapeCardText(std::string_view value, transfer::VCardVersion version, bool structured) {
     using transfer::VCardVersion;
@@ -88,7 +75,7 @@ LineParts SplitContentLine(std::string_view line) {
     // The colon that ends the head, found as the property parser finds it.
     const std::size_t nameEnd = line.find_first_of(";:");
     if (nameEnd == std::string_view::npos) return {std::string(line), {}};
-    std::size_t colon = line[nameEnd] == ':' ? nameEnd : FindOutsideQuotes(line, ":", nameEnd);
+    std::size_t colon = line[nameEnd] == ':' ? nameEnd : transfer::text::FindOutsideQuotes(line, ":", nameEnd);
     if (colon == std::string_view::npos) colon = line.find(':', nameEnd);
     if (colon == std::string_view::npos) return {std::string(line), {}};
     return {std::string(line.substr(0, colon)), std::string(line.substr(colon + 1))};
@@ -98,7 +85,7 @@ std::string WithoutParameters(std::string_view head, const std::vector<std::stri
     std::vector<std::string_view> pieces;
     std::size_t start = 0;
     while (true) {
-        const std::size_t end = FindOutsideQuotes(head, ";", start);
+        const std::size_t end = transfer::text::FindOutsideQuotes(head, ";", start);
         pieces.push_back(head.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
         if (end == std::string_view::npos) break;
         start = end + 1;

@@ -79,4 +79,13 @@ std::string Excerpt(std::string_view line) {
     return out;
 }
 
+std::size_t FindOutsideQuotes(std::string_view s, std::string_view stops, std::size_t from) {
+    bool quoted = false;
+    for (std::size_t i = from; i < s.size(); ++i) {
+        if (s[i] == '"') quoted = !quoted;
+        else if (!quoted && stops.find(s[i]) != std::string_view::npos) return i;
+    }
+    return std::string_view::npos;
+}
+
 }  // namespace orvane::transfer::text

@@ -14,6 +14,10 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 bool StartsWithNoCase(std::string_view s, std::string_view prefix);
 std::string_view Trim(std::string_view s);
 
+// Index of the first of stops outside double quotes (a vCard's quoted
+// parameter values), npos when none.
+std::size_t FindOutsideQuotes(std::string_view s, std::string_view stops, std::size_t from = 0);
+
 // The non-empty parts joined by separator.
 std::string JoinNonEmpty(const std::vector<std::string>& parts, std::string_view separator);
 

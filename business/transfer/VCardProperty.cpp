@@ -8,16 +8,6 @@
 namespace orvane::transfer {
 namespace {
 
-// Index of the first of stops outside double quotes, npos when none.
-std::size_t FindOutsideQuotes(std::string_view s, std::string_view stops, std::size_t from = 0) {
-    bool quoted = false;
-    for (std::size_t i = from; i < s.size(); ++i) {
-        if (s[i] == '"') quoted = !quoted;
-        else if (!quoted && stops.find(s[i]) != std::string_view::npos) return i;
-    }
-    return std::string_view::npos;
-}
-
 // Parameter values: quotes removed, RFC 6868 caret escapes undone.
 std::string ParameterValue(std::string_view raw) {
     raw = text::Trim(raw);
@@ -37,7 +27,7 @@ std::string ParameterValue(std::string_view raw) {
 
 VCardParameter ParseParameter(std::string_view raw) {
     VCardParameter parameter;
-    const std::size_t equals = FindOutsideQuotes(raw, "=");
+    const std::size_t equals = text::FindOutsideQuotes(raw, "=");
     std::string_view values = raw;
     if (equals != std::string_view::npos) {
         parameter.name = text::Upper(text::Trim(raw.substr(0, equals)));
@@ -45,7 +35,7 @@ VCardParameter ParseParameter(std::string_view raw) {
     }
     std::size_t start = 0;
     while (true) {
-        const std::size_t comma = FindOutsideQuotes(values, ",", start);
+        const std::size_t comma = text::FindOutsideQuotes(values, ",", start);
         parameter.values.push_back(ParameterValue(values.substr(start, comma - start)));
         if (comma == std::string_view::npos) break;
         start = comma + 1;
@@ -92,7 +82,7 @@ bool IsSingleByteCharset(std::string_view charset) {
 std::optional<VCardProperty> VCardProperty::Parse(std::string_view line, std::size_t number) {
     const std::size_t nameEnd = line.find_first_of(";:");
     if (nameEnd == std::string_view::npos) return std::nullopt;
-    std::size_t colon = line[nameEnd] == ':' ? nameEnd : FindOutsideQuotes(line, ":", nameEnd);
+    std::size_t colon = line[nameEnd] == ':' ? nameEnd : text::FindOutsideQuotes(line, ":", nameEnd);
     // An unbalanced quote in the parameters: fall back to the first colon.
     if (colon == std::string_view::npos) colon = line.find(':', nameEnd);
     if (colon == std::string_view::npos) return std::nullopt;
@@ -106,7 +96,7 @@ std::optional<VCardProperty> VCardProperty::Parse(std::string_view line, std::si
         const std::string_view parameters = line.substr(nameEnd + 1, colon - nameEnd - 1);
         std::size_t start = 0;
         while (start <= parameters.size()) {
-            std::size_t end = FindOutsideQuotes(parameters, ";", start);
+            std::size_t end = text::FindOutsideQuotes(parameters, ";", start);
             if (end == std::string_view::npos) end = parameters.size();
             const std::string_view raw = parameters.substr(start, end - start);
             if (!text::Trim(raw).empty()) property.parameters_.push_back(ParseParameter(raw));
