@@ -13,26 +13,18 @@
 #include <vector>
 
 #include "TempAppFolder.h"
+#include "ToolRun.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (const char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-};
+using Outcome = orvane::test::ToolOutcome;
 
 // Runs a program in folder with the arguments; standard error joins the output.
 Outcome RunIn(const fs::path& folder, const std::string& program, const std::vector<std::string>& arguments) {
-    std::string command = "cd " + Quote(folder.string()) + " && " + Quote(program);
-    for (const std::string& argument : arguments) command += " " + Quote(argument);
+    std::string command = "cd " + orvane::test::ShellQuote(folder.string()) + " && " + orvane::test::ShellQuote(program);
+    for (const std::string& argument : arguments) command += " " + orvane::test::ShellQuote(argument);
     command += " 2>&1 </dev/null";
     Outcome outcome;
     FILE* pipe = popen(command.c_str(), "r");

@@ -14,27 +14,13 @@
 #include <string>
 
 #include "TempAppFolder.h"
+#include "ToolRun.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (const char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-struct Outcome {
-    int status = -1;  // the shell's: 128 + N for a program killed by signal N
-    std::string out;
-    std::string err;
-};
+using Outcome = orvane::test::ToolOutcome;
 
 class ExportFailureToolTest : public ::testing::Test {
 protected:
@@ -53,11 +39,11 @@ protected:
     // redirections` in /bin/sh, standard output and error into files.
     Outcome Export(const std::string& target, const std::string& prefix = {}, const std::string& redirections = {}) {
         const fs::path out = folder.Root() / "stdout", err = folder.Root() / "stderr";
-        const std::string command = prefix + "exec " + Quote(ORVANE_TRANSFER) + " export " + Quote(target) +
-                                    " --format csv --database " + Quote(folder.DatabaseFile().string()) + " >" +
-                                    Quote(out.string()) + " 2>" + Quote(err.string()) + " " + redirections;
-        const int status = std::system(("/bin/sh -c " + Quote(command)).c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
+        const std::string command = prefix + "exec " + orvane::test::ShellQuote(ORVANE_TRANSFER) + " export " + orvane::test::ShellQuote(target) +
+                                    " --format csv --database " + orvane::test::ShellQuote(folder.DatabaseFile().string()) + " >" +
+                                    orvane::test::ShellQuote(out.string()) + " 2>" + orvane::test::ShellQuote(err.string()) + " " + redirections;
+        const int status = std::system(("/bin/sh -c " + orvane::test::ShellQuote(command)).c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, orvane::test::ReadWholeFile(out), orvane::test::ReadWholeFile(err)};
     }
 };
 
@@ -76,7 +62,7 @@ TEST_F(ExportFailureToolTest, AFailedWriteNamesTheFileAndTheCauseAndLeavesNoTemp
     EXPECT_EQ(limited.status, 1);
     EXPECT_EQ(limited.err, "orvane-transfer: Path/File access error: File too large while writing " + target.string() + "\n");
     EXPECT_EQ(limited.out, "");
-    EXPECT_EQ(ReadFile(target), "kept");
+    EXPECT_EQ(orvane::test::ReadWholeFile(target), "kept");
     std::size_t files = 0;
     for (const auto& entry : fs::directory_iterator(work)) files += entry.path() != target;
     EXPECT_EQ(files, 0u);
@@ -121,9 +107,9 @@ TEST_F(ExportFailureToolTest, StandardOutputByItsDeviceNameIsWrittenNotReplaced)
     // standard output does.
     const fs::path log = work / "log.csv";
     std::ofstream(log) << "before\n";
-    const Outcome appended = Export(own.string(), {}, ">>" + Quote(log.string()));
+    const Outcome appended = Export(own.string(), {}, ">>" + orvane::test::ShellQuote(log.string()));
     EXPECT_EQ(appended.status, 0) << appended.err;
-    EXPECT_EQ(ReadFile(log), "before\n" + direct.out);
+    EXPECT_EQ(orvane::test::ReadWholeFile(log), "before\n" + direct.out);
     EXPECT_EQ(std::distance(fs::directory_iterator(work), fs::directory_iterator()), 2);
 }
 

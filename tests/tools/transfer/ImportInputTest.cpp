@@ -14,22 +14,13 @@
 #include <string>
 
 #include "TempAppFolder.h"
+#include "ToolRun.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (const char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+using Outcome = orvane::test::ToolOutcome;
 
 class ImportInputTest : public ::testing::Test {
 protected:
@@ -41,10 +32,10 @@ protected:
         const fs::path err = folder.Root() / "stderr";
         std::string command = "ulimit -v 3000000; ";
         if (!before.empty()) command += before + " | ";
-        command += "timeout 60 " + Quote(ORVANE_TRANSFER) + " import " + arguments + " --database " +
-                   Quote(folder.DatabaseFile().string()) + " 2>" + Quote(err.string());
+        command += "timeout 60 " + orvane::test::ShellQuote(ORVANE_TRANSFER) + " import " + arguments + " --database " +
+                   orvane::test::ShellQuote(folder.DatabaseFile().string()) + " 2>" + orvane::test::ShellQuote(err.string());
         Outcome outcome;
-        FILE* pipe = popen(("sh -c " + Quote(command)).c_str(), "r");
+        FILE* pipe = popen(("sh -c " + orvane::test::ShellQuote(command)).c_str(), "r");
         if (!pipe) return outcome;
         char buffer[4096];
         std::size_t n;
@@ -63,8 +54,8 @@ TEST_F(ImportInputTest, PipesFoldersAndDevicesAreRefusedByNameAndTheSummaryStill
     const fs::path fifo = folder.Root() / "pipe.vcf", dir = folder.Root() / "dir.csv";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     fs::create_directory(dir);
-    const Outcome outcome = Import(Quote((folder.Root() / "a.csv").string()) + " " + Quote(fifo.string()) + " " +
-                                   Quote(dir.string()) + " /dev/zero " + Quote((folder.Root() / "b.vcf").string()));
+    const Outcome outcome = Import(orvane::test::ShellQuote((folder.Root() / "a.csv").string()) + " " + orvane::test::ShellQuote(fifo.string()) + " " +
+                                   orvane::test::ShellQuote(dir.string()) + " /dev/zero " + orvane::test::ShellQuote((folder.Root() / "b.vcf").string()));
     EXPECT_EQ(outcome.status, 1) << outcome.err;
     EXPECT_EQ(outcome.out, "imported 2 addresses from 2 files, skipped 0 duplicates, 0 cards with problems, "
                            "3 files refused\n");
@@ -75,7 +66,7 @@ TEST_F(ImportInputTest, PipesFoldersAndDevicesAreRefusedByNameAndTheSummaryStill
 
 TEST_F(ImportInputTest, StandardInputIsReadUpToTheLargestImportAndNoFurther) {
     folder.WriteFile("a.csv", "First Name\nAnn\n");
-    const Outcome endless = Import("- " + Quote((folder.Root() / "a.csv").string()), "cat /dev/zero");
+    const Outcome endless = Import("- " + orvane::test::ShellQuote((folder.Root() / "a.csv").string()), "cat /dev/zero");
     EXPECT_EQ(endless.status, 1) << endless.err;
     EXPECT_EQ(endless.out, "imported 1 address from 1 file, skipped 0 duplicates, 0 cards with problems, "
                            "1 file refused\n");
@@ -88,7 +79,7 @@ TEST_F(ImportInputTest, StandardInputIsReadUpToTheLargestImportAndNoFurther) {
 }
 
 TEST_F(ImportInputTest, AFolderOnStandardInputIsNamedInWords) {
-    const Outcome outcome = Import("- <" + Quote(folder.Root().string()));
+    const Outcome outcome = Import("- <" + orvane::test::ShellQuote(folder.Root().string()));
     EXPECT_EQ(outcome.status, 1);
     EXPECT_EQ(outcome.err.find("basic_filebuf"), std::string::npos) << outcome.err;
     EXPECT_EQ(outcome.err, "-: not read: standard input is a folder, not a file; nothing from it was stored\n");

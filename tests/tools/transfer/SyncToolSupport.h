@@ -13,25 +13,9 @@
 
 #include "RadicaleServer.h"
 #include "TempAppFolder.h"
+#include "ToolRun.h"
 
 namespace orvane::test {
-
-struct ToolOutcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-inline std::string ShellQuote(const std::string& s) {
-    std::string q = "'";
-    for (const char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-inline std::string ReadWholeFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 inline std::string VCard(const std::string& uid, const std::string& given, const std::string& family) {
     return "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:" + uid + "\r\nFN:" + given + " " + family + "\r\nN:" + family + ";" +
@@ -55,21 +39,7 @@ protected:
     }
 
     ToolOutcome Run(const std::vector<std::string>& arguments, const std::string& input = {}) const {
-        std::string command = ShellQuote(ORVANE_TRANSFER);
-        for (const std::string& argument : arguments) command += " " + ShellQuote(argument);
-        const auto in = folder_.Root() / "stdin", err = folder_.Root() / "stderr";
-        folder_.WriteFile("stdin", input);
-        command += " <" + ShellQuote(in.string()) + " 2>" + ShellQuote(err.string());
-        ToolOutcome outcome;
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe) return outcome;
-        char buffer[4096];
-        std::size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) outcome.out.append(buffer, n);
-        const int status = pclose(pipe);
-        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        outcome.err = ReadWholeFile(err);
-        return outcome;
+        return RunTool(ORVANE_TRANSFER, arguments, input, folder_.Root());
     }
     ToolOutcome Setup(const std::string& url, std::vector<std::string> more = {}) const {
         std::vector<std::string> arguments{"sync", "setup", url, "--user", "alice", "--password-file", PasswordFile(),

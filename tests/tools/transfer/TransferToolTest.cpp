@@ -8,27 +8,14 @@
 #include <string>
 
 #include "TempAppFolder.h"
+#include "ToolRun.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (const char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using Outcome = orvane::test::ToolOutcome;
+using orvane::test::ReadWholeFile;
 
 class TransferToolTest : public ::testing::Test {
 protected:
@@ -38,21 +25,7 @@ protected:
 
     // Runs the program with the arguments (and stdin from a file, if given).
     Outcome Run(const std::string& program, const std::vector<std::string>& arguments, const std::string& input = {}) {
-        std::string command = Quote(program);
-        for (const std::string& argument : arguments) command += " " + Quote(argument);
-        const fs::path in = folder.Root() / "stdin", err = folder.Root() / "stderr";
-        folder.WriteFile("stdin", input);
-        command += " <" + Quote(in.string()) + " 2>" + Quote(err.string());
-        Outcome outcome;
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe) return outcome;
-        char buffer[4096];
-        std::size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) outcome.out.append(buffer, n);
-        const int status = pclose(pipe);
-        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        outcome.err = ReadFile(err);
-        return outcome;
+        return orvane::test::RunTool(program, arguments, input, folder.Root());
     }
     Outcome Run(const std::vector<std::string>& arguments, const std::string& input = {}) {
         return Run(ORVANE_TRANSFER, arguments, input);
@@ -97,16 +70,16 @@ TEST_F(TransferToolTest, ExportWritesFilesAndStandardOutputInTheFormatAsked) {
     folder.InsertAddress("Ann", "Lee", "1 Main St", "K1A", "Ontario", "Canada", "555-1");
     const fs::path csv = folder.Root() / "out.csv", vcf = folder.Root() / "out.vcf", other = folder.Root() / "out.txt";
     EXPECT_EQ(Run({"export", csv.string(), "--database", Database()}).out, "exported 1 address to " + csv.string() + "\n");
-    EXPECT_EQ(ReadFile(csv), "Firstname,Lastname,Address,Zip/PostalCode,State/Province,Country,PhoneNumber\r\n"
+    EXPECT_EQ(ReadWholeFile(csv), "Firstname,Lastname,Address,Zip/PostalCode,State/Province,Country,PhoneNumber\r\n"
                              "Ann,Lee,1 Main St,K1A,Ontario,Canada,555-1\r\n");
     EXPECT_EQ(Run({"export", vcf.string(), "--database", Database()}).status, 0);
-    EXPECT_NE(ReadFile(vcf).find("VERSION:4.0\r\n"), std::string::npos);
+    EXPECT_NE(ReadWholeFile(vcf).find("VERSION:4.0\r\n"), std::string::npos);
     EXPECT_EQ(Run({"export", other.string(), "--format", "vcard3", "--database", Database()}).status, 0);
-    EXPECT_NE(ReadFile(other).find("VERSION:3.0\r\n"), std::string::npos);
+    EXPECT_NE(ReadWholeFile(other).find("VERSION:3.0\r\n"), std::string::npos);
 
     const Outcome toStdout = Run({"export", "-", "--format=csv", "--database", Database()});
     EXPECT_EQ(toStdout.status, 0);
-    EXPECT_EQ(toStdout.out, ReadFile(csv));
+    EXPECT_EQ(toStdout.out, ReadWholeFile(csv));
     EXPECT_EQ(toStdout.err, "exported 1 address to standard output\n");
 
     const Outcome noDatabase = Run({"export", "-", "--database", (folder.Root() / "none.mdb").string()});
