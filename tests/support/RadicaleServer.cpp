@@ -12,9 +12,9 @@
 #include <cstdio>
 #include <fstream>
 #include <random>
-#include <regex>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
 #include <thread>
 
 extern char** environ;
@@ -54,6 +54,22 @@ std::string RunCommand(const std::string& command) {
     if (pclose(pipe) != 0) throw std::runtime_error("command failed: " + command);
     return output;
 }
+
+namespace {
+// The only place the chosen port appears: "Listening on '[127.0.0.1]:PORT'"
+// (without brackets on some versions); 0 while it has not appeared.
+int ListeningPort(const std::string& log) {
+    for (const std::string_view address : {"Listening on '[127.0.0.1]:", "Listening on '127.0.0.1:"}) {
+        const std::size_t at = log.find(address);
+        if (at == std::string::npos) continue;
+        int port = 0;
+        for (std::size_t i = at + address.size(); i < log.size() && log[i] >= '0' && log[i] <= '9'; ++i)
+            port = port * 10 + (log[i] - '0');
+        return port;
+    }
+    return 0;
+}
+}  // namespace
 
 RadicaleServer::RadicaleServer() : RadicaleServer(Options{}) {}
 
@@ -109,13 +125,10 @@ void RadicaleServer::Start() {
         pid_ = -1;
         throw std::runtime_error("cannot start radicale (is it installed? scripts/deps.sh installs it)");
     }
-    // The only place the chosen port appears: "Listening on '[127.0.0.1]:PORT'".
-    const std::regex listening(R"(Listening on '\[?127\.0\.0\.1\]?:(\d+)')");
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (std::chrono::steady_clock::now() < deadline) {
         const std::string text = Read(log);
-        std::smatch match;
-        if (port_ == 0 && std::regex_search(text, match, listening)) port_ = std::stoi(match[1]);
+        if (port_ == 0) port_ = ListeningPort(text);
         if (port_ != 0 && text.find("Radicale server ready") != std::string::npos) return;
         int status = 0;
         if (waitpid(pid_, &status, WNOHANG) == pid_) {
