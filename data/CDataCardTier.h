@@ -33,6 +33,10 @@ public:
     // (IDs are never reused, so such a card never belongs to a new address.)
     void AddressesDeletedElsewhere() const;
 
+    // The statement that keeps (or replaces) the card of an address, for a
+    // writer that runs it inside a transaction of its own with our tables there.
+    static std::string KeepCardStatement(std::int32_t lngAddressID, const std::string& strCard);
+
 private:
     std::string mstrDatabase;
 };
