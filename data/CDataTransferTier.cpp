@@ -120,13 +120,23 @@ void CDataTransferTier::ReadAddresses(const std::function<void(const Variant&)>&
 void CDataTransferTier::ReadAddressesWithCards(const std::function<void(const Variant&, const std::string*)>& onAddress) const {
     orvane::adodb::Connection cnn;
     cnn.Open(ConnectionString());
-    // One state of the file for addresses and cards; a file with something
-    // of our names that we did not make is refused here.
-    cnn.BeginTrans();
-    const bool cards = SyncTables::Inspect(cnn, NativePath()) != SyncTables::State::Missing && HasCardTable(cnn);
-    if (cards) ReadAllWithCards(cnn, onAddress);
-    else ReadAll(cnn, [&](const Variant& vntAddressInfo) { onAddress(vntAddressInfo, nullptr); });
-    cnn.RollbackTrans();
+    // One state of the file for addresses and cards, read only (a file
+    // that cannot be written is still exported); a file with something of
+    // our names that we did not make is refused here.
+    cnn.Execute("BEGIN DEFERRED");
+    try {
+        const bool cards = SyncTables::Inspect(cnn, NativePath()) != SyncTables::State::Missing && HasCardTable(cnn);
+        if (cards) ReadAllWithCards(cnn, onAddress);
+        else ReadAll(cnn, [&](const Variant& vntAddressInfo) { onAddress(vntAddressInfo, nullptr); });
+    } catch (...) {
+        // Closing the connection ends the read as well.
+        try {
+            cnn.Execute("ROLLBACK");
+        } catch (...) {
+        }
+        throw;
+    }
+    cnn.Execute("ROLLBACK");
 }
 
 void CDataTransferTier::SaveAddresses(const std::function<bool(Variant&)>& next) const {
