@@ -10,6 +10,11 @@ std::string CDataCardTier::KeepCardStatement(std::int32_t lngAddressID, const st
            SqlLiteral::Text(strCard) + ") ON CONFLICT (AddressID) DO UPDATE SET CardText = excluded.CardText";
 }
 
+std::string CDataCardTier::KeepBoundCardStatement(std::int32_t lngAddressID) {
+    return "INSERT INTO OrvaneCards (AddressID, CardText) VALUES (" + SqlLiteral::Number(lngAddressID) +
+           ", ?1) ON CONFLICT (AddressID) DO UPDATE SET CardText = excluded.CardText";
+}
+
 void CDataCardTier::KeepCard(std::int32_t lngAddressID, const std::string& strCard) const {
     StoreSession session(mstrDatabase);
     session.Execute(KeepCardStatement(lngAddressID, strCard));

@@ -36,6 +36,8 @@ public:
     // The statement that keeps (or replaces) the card of an address, for a
     // writer that runs it inside a transaction of its own with our tables there.
     static std::string KeepCardStatement(std::int32_t lngAddressID, const std::string& strCard);
+    // The same with the card's text bound to ?1.
+    static std::string KeepBoundCardStatement(std::int32_t lngAddressID);
 
 private:
     std::string mstrDatabase;

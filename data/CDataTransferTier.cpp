@@ -197,7 +197,9 @@ void CDataTransferTier::ImportAddresses(const std::function<void(const Variant&)
                 SyncTables::Ensure(cnn, NativePath());
                 tablesReady = true;
             }
-            cnn.Execute(CDataCardTier::KeepCardStatement(static_cast<std::int32_t>(ids.at(i)), run[i].card));
+            // The card bound, not pasted: a card of many megabytes is not copied into SQL.
+            cnn.Execute(CDataCardTier::KeepBoundCardStatement(static_cast<std::int32_t>(ids.at(i))), {run[i].card});
+            std::string().swap(run[i].card);
         }
     }
     cnn.CommitTrans();

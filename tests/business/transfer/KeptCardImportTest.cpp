@@ -3,6 +3,7 @@
 #include <map>
 #include <sstream>
 
+#include "CBusinessTier.h"
 #include "CDataCardTier.h"
 #include "CDataTransferTier.h"
 #include "CDataSyncAddressTier.h"
@@ -109,6 +110,21 @@ TEST_F(KeptCardImportTest, ACsvImportKeepsNoCard) {
 }
 
 std::string Lines(const std::vector<std::string>& lines) { return CrLf(lines); }
+
+// An imported address deleted through the window's tiers takes its card
+// with it; the other keeps its own, and the export shows only that one.
+TEST_F(KeptCardImportTest, DeletingAnImportedAddressDeletesItsCard) {
+    Import(Lines({"BEGIN:VCARD", "VERSION:3.0", "N:Lee;Ann", "EMAIL:ann@example.com", "END:VCARD", "BEGIN:VCARD",
+                  "VERSION:3.0", "N:Ray;Bob", "EMAIL:bob@example.com", "END:VCARD"}));
+    ASSERT_EQ(Cards().size(), 2u);
+    CBusinessTier().DeleteAddress(1);
+    EXPECT_EQ(Cards().count(1), 0u);
+    EXPECT_EQ(Cards().count(2), 1u);
+    std::ostringstream out;
+    EXPECT_EQ(AddressExporter().Export(out, TransferFormat::VCard3), 1u);
+    EXPECT_EQ(out.str().find("ann@example.com"), std::string::npos);
+    EXPECT_NE(out.str().find("bob@example.com"), std::string::npos);
+}
 
 // Version conversion of a kept card, each way the export needs.
 TEST(KeptCardVersionTest, APhonesVersion21CardIsWrittenIn30And40Forms) {
