@@ -100,6 +100,25 @@ TEST_F(KeptCardImportTest, ADatabaseFailureMidFileKeepsNoCard) {
     EXPECT_TRUE(Cards().empty());
 }
 
+// A file whose card table was made by someone else is refused for a vCard
+// (nothing stored, the file named as altered); a CSV file, which keeps no
+// card, still goes in.
+TEST_F(KeptCardImportTest, AForeignCardTableRefusesTheVCardButNotTheCsv) {
+    {
+        orvane::adodb::Connection cnn;
+        cnn.Open(folder.ConnectionString());
+        cnn.Execute("CREATE TABLE OrvaneCards (AddressID INTEGER PRIMARY KEY, CardText TEXT)");
+    }
+    const ImportSummary vcard = Import(CrLf({"BEGIN:VCARD", "VERSION:3.0", "N:Lee;Ann", "END:VCARD"}), "a.vcf");
+    EXPECT_EQ(vcard.filesRefused, 1u);
+    ASSERT_EQ(vcard.problems.size(), 1u);
+    EXPECT_NE(vcard.problems[0].find("altered"), std::string::npos) << vcard.problems[0];
+    EXPECT_TRUE(Ids().empty());
+    const ImportSummary csv = Import("First Name,Last Name\nBob,Ray\n", "b.csv");
+    EXPECT_EQ(csv.imported, 1u);
+    EXPECT_EQ(Ids(), std::vector<std::int32_t>{1});
+}
+
 // CSV has no card: its addresses are stored and nothing is kept beside them.
 TEST_F(KeptCardImportTest, ACsvImportKeepsNoCard) {
     const ImportSummary summary = Import("First Name,Last Name,E-mail\nBob,Ray,bob@example.com\n");
