@@ -10,9 +10,11 @@ std::string CDataCardTier::KeepCardStatement(std::int32_t lngAddressID, const st
            SqlLiteral::Text(strCard) + ") ON CONFLICT (AddressID) DO UPDATE SET CardText = excluded.CardText";
 }
 
-std::string CDataCardTier::KeepBoundCardStatement(std::int32_t lngAddressID) {
-    return "INSERT INTO OrvaneCards (AddressID, CardText) VALUES (" + SqlLiteral::Number(lngAddressID) +
-           ", ?1) ON CONFLICT (AddressID) DO UPDATE SET CardText = excluded.CardText";
+std::string CDataCardTier::KeepBoundCardsStatement(const std::vector<std::int32_t>& addressIDs) {
+    std::string sql = "INSERT INTO OrvaneCards (AddressID, CardText) VALUES ";
+    for (std::size_t i = 0; i < addressIDs.size(); ++i)
+        sql += (i ? ", (" : "(") + SqlLiteral::Number(addressIDs[i]) + ", ?" + std::to_string(i + 1) + ")";
+    return sql + " ON CONFLICT (AddressID) DO UPDATE SET CardText = excluded.CardText";
 }
 
 void CDataCardTier::KeepCard(std::int32_t lngAddressID, const std::string& strCard) const {

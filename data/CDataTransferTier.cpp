@@ -191,16 +191,21 @@ void CDataTransferTier::ImportAddresses(const std::function<void(const Variant&)
                 return true;
             },
             [&](std::int64_t id) { ids.push_back(id); });
+        // The run's cards in one statement, each bound (a card of many
+        // megabytes is never copied into SQL).
+        std::vector<std::int32_t> cardIds;
+        std::vector<std::string_view> cards;
         for (std::size_t i = 0; i < run.size(); ++i) {
             if (run[i].card.empty()) continue;
-            if (!tablesReady) {
-                SyncTables::Ensure(cnn, NativePath());
-                tablesReady = true;
-            }
-            // The card bound, not pasted: a card of many megabytes is not copied into SQL.
-            cnn.Execute(CDataCardTier::KeepBoundCardStatement(static_cast<std::int32_t>(ids.at(i))), {run[i].card});
-            std::string().swap(run[i].card);
+            cardIds.push_back(static_cast<std::int32_t>(ids.at(i)));
+            cards.push_back(run[i].card);
         }
+        if (cards.empty()) continue;
+        if (!tablesReady) {
+            SyncTables::Ensure(cnn, NativePath());
+            tablesReady = true;
+        }
+        cnn.Execute(CDataCardTier::KeepBoundCardsStatement(cardIds), cards);
     }
     cnn.CommitTrans();
 }
