@@ -65,6 +65,16 @@ TEST_F(KeptCardImportTest, EachCardIsKeptAsItStoodBesideTheAddressItGave) {
     EXPECT_EQ(out.str().substr(out.str().size() - 11), "end:vcard\r\n");
 }
 
+// Control characters the import takes out of the fields go out of the
+// kept card as well (its line ends stay), so an export never brings them back.
+TEST_F(KeptCardImportTest, ControlCharactersAreRemovedFromTheKeptCardToo) {
+    const ImportSummary summary =
+        Import(std::string("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lee;Ann\x01\r\nNOTE:bell\x07 and nul\0 here\r\nEND:VCARD\r\n", 75));
+    EXPECT_EQ(summary.cardsWithProblems, 1u);
+    EXPECT_EQ(Cards(), (std::map<std::int32_t, std::string>{
+                           {1, "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lee;Ann\r\nNOTE:bell and nul here\r\nEND:VCARD\r\n"}}));
+}
+
 // A file that fails stores neither its addresses nor its cards; the file
 // before it keeps both.
 TEST_F(KeptCardImportTest, AFailingFileKeepsNoCard) {
