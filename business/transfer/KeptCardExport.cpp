@@ -232,6 +232,11 @@ std::string ConvertLine(const std::string& unfolded, Line line, VCardVersion fro
             valueParam.clear();
         }
     }
+    // A 4.0 photo (or logo, sound, key) is a URI unless said otherwise; 3.0
+    // reads such a value as binary data unless told it is a URI.
+    if (from == VCardVersion::V40 && to == VCardVersion::V30 && IsBinaryProperty(name) && !binary &&
+        valueParam.empty())
+        valueParam = "uri";
     if (from == VCardVersion::V40 && to == VCardVersion::V30 && name == "TEL" &&
         (Upper(valueParam) == "URI" || text::StartsWithNoCase(text::Trim(value), "tel:"))) {
         value = PhoneFromTelUri(value);

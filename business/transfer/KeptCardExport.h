@@ -25,7 +25,8 @@ std::string ExportedCard(std::string_view keptCard, const AddressFields& fields,
 //   (the media type from TYPE), and a 4.0 data: URI becomes ENCODING=b with
 //   its TYPE in 3.0;
 // - preference: TYPE=pref (2.1, 3.0) is PREF=1 in 4.0 and back;
-// - a 4.0 tel: URI phone is a plain number in 3.0 (";ext=" as " ext. ").
+// - a 4.0 tel: URI phone is a plain number in 3.0 (";ext=" as " ext. "),
+//   and a 4.0 photo, logo, sound or key given by URI says VALUE=uri.
 // Properties and parameters that one version names and the other does not
 // (a 4.0 KIND, a 3.0 LABEL) are kept as they are.
 std::string ConvertCardVersion(std::string_view card, VCardVersion to);

@@ -170,10 +170,12 @@ TEST(KeptCardVersionTest, APhonesVersion21CardIsWrittenIn30And40Forms) {
 
 TEST(KeptCardVersionTest, A40CardIsWrittenIn30FormsAndAnyCardInItsOwnVersionByteForByte) {
     const std::string card = Lines({"BEGIN:VCARD", "VERSION:4.0", "FN:A;B", "TEL;VALUE=uri;PREF=1;TYPE=cell:tel:+1-555-0100;ext=12",
-                                    "PHOTO:data:image/png;base64,iVBO", "KIND:individual", "END:VCARD"});
+                                    "PHOTO:data:image/png;base64,iVBO", "LOGO;MEDIATYPE=image/png:https://example.com/l.png",
+                                    "KIND:individual", "END:VCARD"});
     EXPECT_EQ(ConvertCardVersion(card, VCardVersion::V30),
               Lines({"BEGIN:VCARD", "VERSION:3.0", "FN:A\\;B", "TEL;TYPE=cell,pref:+1-555-0100 ext. 12",
-                     "PHOTO;ENCODING=b;TYPE=PNG:iVBO", "KIND:individual", "END:VCARD"}));
+                     "PHOTO;ENCODING=b;TYPE=PNG:iVBO", "LOGO;VALUE=uri:https://example.com/l.png", "KIND:individual",
+                     "END:VCARD"}));
     EXPECT_EQ(ConvertCardVersion(card, VCardVersion::V40), card);
     const std::string lf = "BEGIN:VCARD\nVERSION:3.0\nN:A;B\nNOTE:x\n y\nEND:VCARD\n";
     EXPECT_EQ(ConvertCardVersion(lf, VCardVersion::V30), lf);
