@@ -5,16 +5,21 @@
 
 CDataCardTier::CDataCardTier(std::string strDatabase) : mstrDatabase(std::move(strDatabase)) {}
 
-namespace {
-std::string KeepStatement(std::int32_t lngAddressID, const std::string& strCard) {
+std::string CDataCardTier::KeepCardStatement(std::int32_t lngAddressID, const std::string& strCard) {
     return "INSERT INTO OrvaneCards (AddressID, CardText) VALUES (" + SqlLiteral::Number(lngAddressID) + ", " +
            SqlLiteral::Text(strCard) + ") ON CONFLICT (AddressID) DO UPDATE SET CardText = excluded.CardText";
 }
-}  // namespace
+
+std::string CDataCardTier::KeepBoundCardsStatement(const std::vector<std::int32_t>& addressIDs) {
+    std::string sql = "INSERT INTO OrvaneCards (AddressID, CardText) VALUES ";
+    for (std::size_t i = 0; i < addressIDs.size(); ++i)
+        sql += (i ? ", (" : "(") + SqlLiteral::Number(addressIDs[i]) + ", ?" + std::to_string(i + 1) + ")";
+    return sql + " ON CONFLICT (AddressID) DO UPDATE SET CardText = excluded.CardText";
+}
 
 void CDataCardTier::KeepCard(std::int32_t lngAddressID, const std::string& strCard) const {
     StoreSession session(mstrDatabase);
-    session.Execute(KeepStatement(lngAddressID, strCard));
+    session.Execute(KeepCardStatement(lngAddressID, strCard));
     session.Commit();
 }
 
@@ -22,7 +27,7 @@ void CDataCardTier::KeepCards(const std::function<bool(std::int32_t&, std::strin
     StoreSession session(mstrDatabase);
     std::int32_t lngAddressID = 0;
     std::string strCard;
-    while (next(lngAddressID, strCard)) session.Execute(KeepStatement(lngAddressID, strCard));
+    while (next(lngAddressID, strCard)) session.Execute(KeepCardStatement(lngAddressID, strCard));
     session.Commit();
 }
 

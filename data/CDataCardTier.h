@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The card each address came from (a vCard from a file or a server), kept
 // byte for byte beside the address in the same database file, so that
@@ -32,6 +33,12 @@ public:
     // addresses no longer in tblAddress go, and their items lose the link.
     // (IDs are never reused, so such a card never belongs to a new address.)
     void AddressesDeletedElsewhere() const;
+
+    // The statement that keeps (or replaces) the card of an address, for a
+    // writer that runs it inside a transaction of its own with our tables there.
+    static std::string KeepCardStatement(std::int32_t lngAddressID, const std::string& strCard);
+    // The same for many addresses, the text of the nth card bound to ?n.
+    static std::string KeepBoundCardsStatement(const std::vector<std::int32_t>& addressIDs);
 
 private:
     std::string mstrDatabase;

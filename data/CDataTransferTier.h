@@ -29,16 +29,25 @@ public:
     // stores none of them.
     void SaveAddresses(const std::function<bool(orvane::Variant& vntAddressInfo)>& next) const;
 
+    // As ReadAddresses, with the card each address came from (null when it
+    // has none), read in one transaction with the addresses.
+    void ReadAddressesWithCards(
+        const std::function<void(const orvane::Variant& vntAddressInfo, const std::string* pstrCard)>& onAddress) const;
+
     // An import: in one transaction begun as the writer, first calls
     // onStored with every stored address (as ReadAddresses does), then
-    // stores what next gives (as SaveAddresses does). Two imports at once
+    // stores what next gives (as SaveAddresses does) and, beside each
+    // address, the card it came from when next gives one (a non-empty
+    // strCard; our tables are made on the first). Two imports at once
     // take turns, and the second one reads the rows of the first. The
     // database file's own work in all of it shares one time budget.
     void ImportAddresses(const std::function<void(const orvane::Variant& vntAddressInfo)>& onStored,
-                         const std::function<bool(orvane::Variant& vntAddressInfo)>& next) const;
+                         const std::function<bool(orvane::Variant& vntAddressInfo, std::string& strCard)>& next) const;
 
 private:
     std::string ConnectionString() const;
+    // The file's name as this system names it, for messages.
+    std::string NativePath() const;
 
     bool mblnGiven;  // mstrDatabase is the caller's, not the window's
     std::string mstrDatabase;

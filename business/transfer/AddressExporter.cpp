@@ -7,6 +7,8 @@
 #include "core/SafeFileWriter.h"
 #include "core/Variant.h"
 #include "transfer/CsvWriter.h"
+#include "transfer/FileFormatError.h"
+#include "transfer/KeptCardExport.h"
 #include "transfer/VCardWriter.h"
 
 namespace orvane::transfer {
@@ -23,16 +25,34 @@ std::size_t AddressExporter::Export(std::ostream& out, TransferFormat format) co
     if (format == TransferFormat::Csv) csv.emplace(out);
     else vcard.emplace(out, format == TransferFormat::VCard3 ? VCardVersion::V30 : VCardVersion::V40);
 
+    const VCardVersion version = format == TransferFormat::VCard3 ? VCardVersion::V30 : VCardVersion::V40;
     std::size_t count = 0;
-    data_->ReadAddresses([&](const Variant& vntAddressInfo) {
+    auto write = [&](const Variant& vntAddressInfo, const std::string* card) {
         const VariantArray& record = vntAddressInfo.Array();
         AddressFields fields;
         for (std::int32_t i = 1; i <= 7; ++i) fields[static_cast<std::size_t>(i - 1)] = record.At(i, 0).JoinEmpty();
-        if (csv) csv->Write(fields);
-        else vcard->Write(record.At(0, 0).ToLong(), fields);
+        if (csv) {
+            csv->Write(fields);
+        } else if (card) {
+            // The card the address came from, with its current fields.
+            std::string text;
+            try {
+                text = ExportedCard(*card, fields, version);
+            } catch (const FileFormatError&) {
+                // A kept text that holds no card (never kept so by an
+                // import): the address is written as one typed here.
+            }
+            if (text.empty()) vcard->Write(record.At(0, 0).ToLong(), fields);
+            else out << text;
+        } else {
+            vcard->Write(record.At(0, 0).ToLong(), fields);
+        }
         if (!out) throw Error(kPathFileAccess, "Path/File access error: the addresses could not be written.");
         ++count;
-    });
+    };
+    // CSV has no place for a card: the cards are not read at all.
+    if (csv) data_->ReadAddresses([&](const Variant& vntAddressInfo) { write(vntAddressInfo, nullptr); });
+    else data_->ReadAddressesWithCards(write);
     out.flush();
     if (!out) throw Error(kPathFileAccess, "Path/File access error: the addresses could not be written.");
     return count;

@@ -16,7 +16,9 @@ class SafeFileWriter;
 namespace orvane::transfer {
 
 // Writes every stored address, in the order the name list shows them, as
-// vCard 4.0, vCard 3.0 or CSV, row by row as the data tier reads them.
+// vCard 4.0, vCard 3.0 or CSV, row by row as the data tier reads them. An
+// address with a kept card is written as that card with its current seven
+// fields, in the version asked for; one without as a plain new card.
 class AddressExporter {
 public:
     // database: the database file; empty for the window's database.

@@ -137,7 +137,7 @@ void AddressImporter::ImportText(const std::string& text, const std::string& lab
         // so an import running at the same time is seen, not repeated.
         known_.clear();
         data_->ImportAddresses([&](const Variant& vntAddressInfo) { LoadStoredAddress(vntAddressInfo); },
-                               [&](Variant& vntAddressInfo) {
+                               [&](Variant& vntAddressInfo, std::string& cardText) {
             while (reader->Next(card)) {
                 for (const CardProblem& problem : card.problems)
                     tally.Problem(label + ":" + std::to_string(problem.line) + ": " + problem.message);
@@ -153,14 +153,15 @@ void AddressImporter::ImportText(const std::string& text, const std::string& lab
                     ++tally.duplicates;
                     continue;
                 }
-                // Counted for the cards stored; a duplicate's extras are
-                // stored as much as the card it repeats.
+                // Counted for the cards stored (CSV columns without a
+                // field; a vCard's values are all kept in its card).
                 for (const std::string& name : card.notStored) ++tally.notStored[name];
                 VariantArray record(0, 7, 0, 0);
                 record.At(0, 0) = Variant(std::int32_t{0});
                 for (std::int32_t i = 1; i <= 7; ++i)
                     record.At(i, 0) = Variant(std::move(card.fields[static_cast<std::size_t>(i - 1)]));
                 vntAddressInfo = Variant(std::move(record));
+                cardText = std::move(card.cardText);
                 ++tally.imported;
                 return true;
             }

@@ -22,7 +22,8 @@ inline constexpr std::size_t kProblemLinesKept = 100;
 // Imports vCard and CSV files into the address table through the data
 // tier: the format is told from the content, each file is stored in one
 // transaction (a damaged file stores nothing), and an address identical in
-// all seven fields to one already stored or read before is skipped.
+// all seven fields to one already stored or read before is skipped. A
+// vCard's whole text is kept beside its address, in the same transaction.
 // Every problem, a failing database included, is collected in the summary
 // with the file it concerns; nothing is raised.
 class AddressImporter {

@@ -39,6 +39,9 @@ bool CheckedCards::Next(ImportedCard& card) {
     if (!reader_->Next(card)) return false;
     bool removed = false;
     for (std::string& field : card.fields) removed = RemoveControlCharacters(field) || removed;
+    // The kept card loses them too (its line ends stay), so an export
+    // never writes back what the import took out.
+    removed = RemoveControlCharacters(card.cardText) || removed;
     if (removed) card.problems.push_back({card.line, "control characters in the values were removed"});
     // The replacements read so far belong to this card (or to the blank
     // lines or header before it); one problem per line.

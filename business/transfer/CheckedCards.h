@@ -11,7 +11,7 @@ namespace orvane::transfer {
 
 // Hands on the cards of a reader after two checks that concern every
 // format: control characters other than tab, CR and LF (C0, DEL and C1)
-// are removed from the values, and a card whose text held bytes that were
+// are removed from the values (and the card's text), and a card whose text held bytes that were
 // not UTF-8 (now U+FFFD) is marked; both are noted as problems of the card.
 class CheckedCards : public CardSource {
 public:

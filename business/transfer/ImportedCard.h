@@ -89,13 +89,17 @@ private:
 };
 
 // One contact as a reader found it: what goes into the seven fields, where
-// it begins in the file, what was wrong with it, and the names of the
-// values the address book has no place for (one entry per value).
+// it begins in the file, what was wrong with it, the names of the values
+// the address book has no place for (one entry per value; a vCard has none,
+// its whole text is kept) and a vCard's text.
 struct ImportedCard {
     AddressFields fields{};
     std::size_t line = 0;
     std::vector<CardProblem> problems;
     NotStoredNames notStored;
+    // A vCard's own text, from BEGIN:VCARD to the end of its END:VCARD line
+    // (line ends as they were), kept beside the address; empty for CSV.
+    std::string cardText;
 
     bool IsBlank() const {
         for (const std::string& field : fields)

@@ -11,15 +11,6 @@
 namespace orvane::transfer {
 namespace {
 
-// Properties that describe the card itself rather than hold a value the
-// user keeps: not counted as "not stored".
-bool IsBookkeeping(const std::string& name) {
-    static constexpr std::array<std::string_view, 17> kNames{
-        "BEGIN",       "END",     "VERSION", "PRODID", "REV",       "UID",     "FN",         "CLIENTPIDMAP", "KIND",
-        "SORT-STRING", "PROFILE", "NAME",    "SOURCE", "X-ABLABEL", "X-ABUID", "X-ABSHOWAS", "X-ABADR"};
-    return std::find(kNames.begin(), kNames.end(), name) != kNames.end();
-}
-
 VCardVersion VersionOf(const std::vector<VCardProperty>& properties, ImportedCard& card) {
     for (const VCardProperty& property : properties) {
         if (property.Name() != "VERSION") continue;
@@ -72,8 +63,6 @@ void MapNames(const std::vector<VCardProperty>& properties, VCardVersion version
         const auto components = n->Components(version, card);
         card.fields[kLastName] = JoinValues(components, 0, " ");
         card.fields[kFirstName] = text::JoinNonEmpty({JoinValues(components, 1, " "), JoinValues(components, 2, " ")}, " ");
-        if (!JoinValues(components, 3, " ").empty()) card.notStored.push_back("name prefix");
-        if (!JoinValues(components, 4, " ").empty()) card.notStored.push_back("name suffix");
     }
     if (!card.fields[kFirstName].empty() || !card.fields[kLastName].empty()) return;
     const auto fn = std::find_if(properties.begin(), properties.end(), [](const VCardProperty& p) { return p.Name() == "FN"; });
@@ -106,29 +95,19 @@ bool IsBlankLine(std::string_view line) {
 
 // The properties of one card that the mapping looks at, gathered as the
 // lines come: the first VERSION, N and FN and the preferred ADR and TEL.
-// Every other value is counted as not stored at once, so a card of a
-// million lines costs no more than one of five.
+// Every other one is left in the card's text at once, so a card of a
+// million lines costs no more than its text and five properties.
 class CardProperties {
 public:
-    void Add(VCardProperty property, ImportedCard& card) {
+    void Add(VCardProperty property) {
         const std::string& name = property.Name();
         if (name == "VERSION" || name == "N" || name == "FN") {
             std::optional<VCardProperty>& slot = name == "VERSION" ? version_ : name == "N" ? n_ : fn_;
             if (!slot) slot = std::move(property);
-            else Count(property, card);
         } else if (name == "ADR" || name == "TEL") {
             std::optional<VCardProperty>& best = name == "ADR" ? adr_ : tel_;
             // The most preferred; the first among equals.
-            if (!best) {
-                best = std::move(property);
-            } else if (property.PreferenceRank() < best->PreferenceRank()) {
-                Count(*best, card);
-                best = std::move(property);
-            } else {
-                Count(property, card);
-            }
-        } else {
-            Count(property, card);
+            if (!best || property.PreferenceRank() < best->PreferenceRank()) best = std::move(property);
         }
     }
 
@@ -140,11 +119,6 @@ public:
     }
 
 private:
-    static void Count(const VCardProperty& property, ImportedCard& card) {
-        if (IsBookkeeping(property.Name()) || text::Trim(property.RawValue()).empty()) return;
-        card.notStored.push_back(property.Name());
-    }
-
     std::optional<VCardProperty> version_, n_, fn_, adr_, tel_;
 };
 
@@ -157,15 +131,6 @@ void MapVCard(const std::vector<VCardProperty>& properties, ImportedCard& card) 
     const VCardProperty* tel = Preferred(properties, "TEL");
     if (adr) MapAddress(*adr, version, card);
     if (tel) card.fields[kPhone] = tel->IsUri(version) ? PhoneFromUri(tel->DecodedValue(card)) : tel->Text(version, card);
-
-    bool firstN = true;
-    for (const VCardProperty& property : properties) {
-        const std::string& name = property.Name();
-        if (&property == adr || &property == tel || IsBookkeeping(name)) continue;
-        if (name == "N" && std::exchange(firstN, false)) continue;
-        if (text::Trim(property.RawValue()).empty()) continue;
-        card.notStored.push_back(name);
-    }
 }
 
 bool VCardReader::PeekPhysicalLine(std::string_view& line) const {
@@ -212,8 +177,10 @@ bool VCardReader::Next(ImportedCard& card) {
     card = ImportedCard{};
     std::size_t number = 0;
     std::string line;
+    std::size_t cardBegin = pos_;
     // Outside a card only blank lines may stand.
     while (true) {
+        cardBegin = pos_;
         if (!NextLogicalLine(number, line)) return false;
         if (IsBlankLine(line)) continue;
         const auto begin = VCardProperty::Parse(line, number);
@@ -238,8 +205,9 @@ bool VCardReader::Next(ImportedCard& card) {
                 throw FileFormatError(number, "expected END:VCARD, found \"" + text::Excerpt(line) + "\"");
             break;
         }
-        properties.Add(std::move(*property), card);
+        properties.Add(std::move(*property));
     }
+    card.cardText.assign(text_.substr(cardBegin, pos_ - cardBegin));
     MapVCard(properties.Kept(), card);
     return true;
 }

@@ -14,7 +14,7 @@ namespace orvane::transfer {
 // one card at a time: lines unfolded (also quoted-printable soft breaks),
 // parameters, escapes and grouped names understood. N (or FN) gives the
 // names, the preferred (else first) ADR the address and TEL the phone;
-// every other value is listed as not stored.
+// the card's whole text goes with them, to be kept beside the address.
 class VCardReader : public CardSource {
 public:
     // The text must outlive the reader.

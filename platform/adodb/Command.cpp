@@ -159,15 +159,17 @@ public:
         : db_(db), scope_(scope), source_(source) {
         if (source_ == StatementSource::SavedOther) return;
         // The program's own statement: the authorizer allows it as such.
-        const char* sql = source_ == StatementSource::SavedInsert ? "SELECT 1 FROM tblAddress WHERE rowid = ?1"
-                                                                  : "SELECT 1 FROM tblAddress WHERE ID = ?1";
+        const char* sql = source_ == StatementSource::SavedInsert ? "SELECT ID FROM tblAddress WHERE rowid = ?1"
+                                                                  : "SELECT ID FROM tblAddress WHERE ID = ?1";
         sqlite3_stmt* raw = nullptr;
         if (sqlite3_prepare_v2(db_, sql, -1, &raw, nullptr) != SQLITE_OK)
             scope_.RefuseAltered("works on a table tblAddress whose rows the program cannot find by ID");
         find_.Reset(raw);
     }
 
-    void Run(sqlite3_stmt* stmt, detail::WorkClock& clock, const std::vector<Variant>& values, std::string_view context) {
+    // Returns the ID of the row "SaveAddress" inserted (0 for other queries).
+    std::int64_t Run(sqlite3_stmt* stmt, detail::WorkClock& clock, const std::vector<Variant>& values,
+                     std::string_view context) {
         const sqlite3_int64 lastBefore = sqlite3_last_insert_rowid(db_);
         int rc;
         do {
@@ -179,19 +181,23 @@ public:
         sqlite3_reset(stmt);
         if (source_ == StatementSource::SavedInsert) {
             const sqlite3_int64 row = sqlite3_last_insert_rowid(db_);
-            if (changes != 1 || row == lastBefore || !Exists(clock, row))
+            std::int64_t id = 0;
+            if (changes != 1 || row == lastBefore || !Exists(clock, row, &id))
                 scope_.RefuseAltered(changes == 1 ? "did not store the address it was given"
                                                   : "stored " + std::to_string(changes) + " rows for one address");
+            return id;
         } else if (source_ == StatementSource::SavedUpdate) {
             if (changes > 1) scope_.RefuseAltered("changed " + std::to_string(changes) + " rows for one address");
             if (changes == 0 && values.size() == 8 && values[7].GetKind() == Variant::Kind::Long &&
                 Exists(clock, values[7].ToLong()))
                 scope_.RefuseAltered("did not change the address it was given");
         }
+        return 0;
     }
 
 private:
-    bool Exists(detail::WorkClock& clock, sqlite3_int64 id) {
+    // Whether a row has the row ID (or ID) given; its ID into found.
+    bool Exists(detail::WorkClock& clock, sqlite3_int64 id, std::int64_t* found = nullptr) {
         sqlite3_reset(find_.get());
         sqlite3_bind_int64(find_.get(), 1, id);
         int rc;
@@ -200,6 +206,7 @@ private:
             rc = sqlite3_step(find_.get());
         }
         if (rc != SQLITE_ROW && rc != SQLITE_DONE) detail::ThrowEngineError(db_, "finding the row just written");
+        if (rc == SQLITE_ROW && found) *found = sqlite3_column_int64(find_.get(), 0);
         sqlite3_reset(find_.get());
         return rc == SQLITE_ROW;
     }
@@ -291,6 +298,12 @@ void CreateDatabaseFile(const std::string& path, const std::string& script) {
 
 void ExecuteSavedQueryBatch(Connection& connection, const std::string& queryName,
                             const std::function<bool(std::vector<Variant>&)>& next) {
+    ExecuteSavedQueryBatch(connection, queryName, next, {});
+}
+
+void ExecuteSavedQueryBatch(Connection& connection, const std::string& queryName,
+                            const std::function<bool(std::vector<Variant>&)>& next,
+                            const std::function<void(std::int64_t)>& onInserted) {
     sqlite3* db = connection.Handle();
     detail::AccessGuard& guard = connection.Guard();
     detail::WorkClock& clock = *guard.Clock();
@@ -310,8 +323,9 @@ void ExecuteSavedQueryBatch(Connection& connection, const std::string& queryName
             CheckParameterCount(queryName, query, values.size());
             BindParameters(db, stmt.get(), queryName, values);
             clock.Allow(kRowAllowance);
-            check.Run(stmt.get(), clock, values, context);
+            const std::int64_t id = check.Run(stmt.get(), clock, values, context);
             sqlite3_clear_bindings(stmt.get());
+            if (onInserted && scope.Source() == StatementSource::SavedInsert) onInserted(id);
         }
     }
     transaction.Commit();

@@ -52,5 +52,11 @@ void ExecuteSavedQueryBatch(const std::string& connectionString, const std::stri
 // the caller may read before the rows go in), else in one of its own.
 void ExecuteSavedQueryBatch(Connection& connection, const std::string& queryName,
                             const std::function<bool(std::vector<Variant>&)>& next);
+// The same for "SaveAddress", telling onInserted the ID of each row just
+// inserted (read back from the row the engine reports as inserted). It must
+// not use the connection: the query's rules still hold while it runs.
+void ExecuteSavedQueryBatch(Connection& connection, const std::string& queryName,
+                            const std::function<bool(std::vector<Variant>&)>& next,
+                            const std::function<void(std::int64_t id)>& onInserted);
 
 }  // namespace orvane::adodb

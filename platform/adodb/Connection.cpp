@@ -124,6 +124,10 @@ void Connection::Close() {
 }
 
 void Connection::Execute(const std::string& commandText, std::int32_t /*options*/) {
+    Execute(commandText, std::vector<std::string_view>{});
+}
+
+void Connection::Execute(const std::string& commandText, const std::vector<std::string_view>& texts) {
     NotifyStatement(StatementRecord{commandText, false, {}});
     sqlite3* db = Handle();
     detail::AccessGuard& guard = Guard();
@@ -133,6 +137,12 @@ void Connection::Execute(const std::string& commandText, std::int32_t /*options*
     guard.ForgetFileSql();
     detail::Statement stmt = detail::PrepareSingle(db, sql, context);
     RefuseWriteIfDamaged(stmt.get());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        // Bound where they stand: the engine reads them from the caller's memory.
+        if (sqlite3_bind_text64(stmt.get(), static_cast<int>(i + 1), texts[i].data(), texts[i].size(), SQLITE_STATIC,
+                                SQLITE_UTF8) != SQLITE_OK)
+            detail::ThrowEngineError(db, context);
+    }
     const bool fileWork = guard.SawFileSql();
     int rc;
     do {

@@ -51,6 +51,9 @@ public:
 
     // Runs a statement; any rows it returns are discarded.
     void Execute(const std::string& commandText, std::int32_t options = adOptionUnspecified);
+    // The same with texts bound to ?1, ?2 ... (a large value never becomes
+    // part of the statement's text).
+    void Execute(const std::string& commandText, const std::vector<std::string_view>& texts);
 
     // A transaction begun as the writer (no other connection writes until
     // it ends, and what is read inside it sees every write committed

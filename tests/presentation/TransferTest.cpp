@@ -73,8 +73,7 @@ TEST_F(TransferTest, ImportThroughTheMenuReloadsTheListAndReportsInAMessageBox) 
     EXPECT_EQ(messages.Shown()[0].title, "Address Book");
     EXPECT_EQ(messages.Shown()[0].style, vbInformation);
     EXPECT_EQ(messages.Shown()[0].prompt,
-              "Imported 2 addresses from 2 files, skipped 1 duplicate, 0 cards with problems, 1 value not stored "
-              "(EMAIL 1).");
+              "Imported 2 addresses from 2 files, skipped 1 duplicate, 0 cards with problems.");
 
     // A cancelled dialog imports nothing and says nothing.
     sim::ChooseFromContextMenu(frm().lstAddress, -1, "Import Addresses…");

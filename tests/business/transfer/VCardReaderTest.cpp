@@ -14,10 +14,6 @@ namespace {
 
 std::vector<ImportedCard> Read(const std::string& bytes) { return orvane::test::ReadAll<VCardReader>(bytes); }
 
-std::size_t CountOf(const ImportedCard& card, const std::string& name) {
-    return static_cast<std::size_t>(std::count(card.notStored.begin(), card.notStored.end(), name));
-}
-
 // The line and message of a file the reader refuses.
 // The line and message of a file the reader refuses.
 std::pair<std::size_t, std::string> Refusal(const std::string& bytes) { return orvane::test::RefusalOf<VCardReader>(bytes); }
@@ -50,10 +46,7 @@ TEST(VCardReaderTest, Version21FromAPhoneWithQuotedPrintableAndBareTypes) {
                                       "Deutschland", "+49 170 5555"));
     EXPECT_EQ(cards[0].line, 1u);
     EXPECT_TRUE(cards[0].problems.empty());
-    EXPECT_EQ(CountOf(cards[0], "TEL"), 1u);
-    EXPECT_EQ(CountOf(cards[0], "EMAIL"), 1u);
-    EXPECT_EQ(CountOf(cards[0], "PHOTO"), 1u);
-    EXPECT_EQ(CountOf(cards[0], "name prefix"), 1u);
+    EXPECT_TRUE(cards[0].notStored.empty());  // every value stays in the kept card
     EXPECT_EQ(cards[1].fields, Fields("John", "Smith", "", "", "", "", "555-0100"));
     EXPECT_EQ(cards[1].line, 14u);
 }
@@ -94,11 +87,7 @@ TEST(VCardReaderTest, Version30WithGroupsTypeParametersAndFolding) {
     ASSERT_EQ(cards.size(), 1u);
     EXPECT_EQ(cards[0].fields, Fields("Mary Ann Louise", "O'Brien", "12 Elm Street, Rear, Apt 4, Springfield", "62704",
                                       "IL", "USA", "(555) 333-4444"));
-    EXPECT_EQ(CountOf(cards[0], "ADR"), 1u);
-    EXPECT_EQ(CountOf(cards[0], "TEL"), 1u);
-    EXPECT_EQ(CountOf(cards[0], "ORG"), 1u);
-    EXPECT_EQ(CountOf(cards[0], "NOTE"), 1u);
-    EXPECT_EQ(CountOf(cards[0], "X-ABADR") + CountOf(cards[0], "X-ABLABEL"), 0u);
+    EXPECT_TRUE(cards[0].notStored.empty());  // every value stays in the kept card
 }
 
 // RFC 6350's own forms: TEL as a tel: URI with an extension, quoted
@@ -123,10 +112,7 @@ TEST(VCardReaderTest, Version40WithUriPhonesAndPreferenceNumbers) {
     ASSERT_EQ(cards.size(), 1u);
     EXPECT_EQ(cards[0].fields, Fields("Simon", "Perreault", "2875 Laurier, Suite D2-630, Quebec", "G1V 2M2", "QC",
                                       "Canada", "+1-418-262-6501"));
-    EXPECT_EQ(CountOf(cards[0], "name suffix"), 1u);
-    EXPECT_EQ(CountOf(cards[0], "BDAY"), 1u);
-    EXPECT_EQ(CountOf(cards[0], "TEL"), 1u);
-    EXPECT_EQ(CountOf(cards[0], "ADR"), 1u);
+    EXPECT_TRUE(cards[0].notStored.empty());  // every value stays in the kept card
 
     const auto ext = Read(CrLf({"BEGIN:VCARD", "VERSION:4.0", "FN:A B",
                                 "TEL;VALUE=uri:tel:+1-555-0100;ext=7", "END:VCARD"}));
