@@ -1,0 +1,38 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "SyncCards.h"
+#include "sync/CardPatch.h"
+#include "transfer/VCardWriter.h"
+
+namespace orvane::sync {
+namespace {
+using transfer::AddressFields;
+
+// Bytes that are not UTF-8 (a long run of continuation bytes, as a broken
+// server or file may hold) in the line a patch rewrites: the line is still
+// folded into lines of at most 75 octets and the patch ends.
+TEST(CardPatchOddBytes, ARunOfContinuationBytesLongerThanALineIsFolded) {
+    const std::string line = "N;X-JUNK=" + std::string(120, '\xB3') + ":Lee;Ann";
+    const std::string folded = transfer::FoldContentLine(line);
+    std::string unfolded;
+    std::size_t from = 0;
+    for (std::size_t end; (end = folded.find("\r\n", from)) != std::string::npos; from = end + 2) {
+        const std::string part = folded.substr(from, end - from);
+        EXPECT_LE(part.size(), 75u);
+        unfolded += from == 0 ? part : part.substr(1);
+    }
+    EXPECT_EQ(unfolded, line);
+}
+
+TEST(CardPatchOddBytes, PatchingANameWithBrokenBytesInItsParametersReadsBack) {
+    const std::string card = "BEGIN:VCARD\nVERSION:2.1\nN;CHARSET=" + std::string(90, '\xB3') +
+                             ":M\xC3\xBCller;J\xC3\xB6rg\nTEL;CELL;PREF:555\nEND:VCARD\n";
+    const AddressFields fields{"Neue", "Person", "Weg 8", "12345", "Bayern", "Deutschland", "+49 89 555 0000"};
+    const std::string patched = PatchCard(card, fields);
+    EXPECT_EQ(testing::ReadFields(patched), fields) << patched;
+}
+
+}  // namespace
+}  // namespace orvane::sync
