@@ -71,6 +71,7 @@ struct ChildSync {
     double runSeconds = 0;      // SyncRun::Run() alone, measured in the child
     double processSeconds = 0;  // the whole child process, start-up included
     double peakMb = 0;          // the child's peak resident memory
+    double cpuSeconds = 0;      // the child's processor time, user and system
 };
 
 // The child: one SyncRun on the database, the password on stdin; prints
@@ -129,6 +130,8 @@ ChildSync SyncInChild(const std::string& database) {
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         throw std::runtime_error("the sync child failed (status " + std::to_string(status) + "): " + output);
     sync.peakMb = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    sync.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                      static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     std::size_t problems = 0;
     std::istringstream in(output);
     in >> sync.result.requests >> sync.result.received >> sync.result.sent >> sync.result.deletedHere >>
@@ -167,6 +170,7 @@ int Bench(int cards, int uploads) {
     // sync-collection with the cards' text and no token. The first one
     // builds Radicale's cache and is reported apart.
     std::vector<double> listings;
+    std::vector<double> properties;
     double coldSeconds = 0;
     std::size_t listed = 0;
     {
@@ -181,6 +185,13 @@ int Bench(int cards, int uploads) {
             listings.push_back(SecondsSince(start));
             if (client.RequestCount() - before != 1 || changes.changed.size() != listed)
                 throw std::runtime_error("the listing was not one complete request");
+        }
+        // The book's properties (whether it keeps sync tokens), which a
+        // first sync asks for before its listing.
+        for (int i = 0; i < 3; ++i) {
+            start = std::chrono::steady_clock::now();
+            client.OffersSyncCollection(book);
+            properties.push_back(SecondsSince(start));
         }
     }
     const double listing = bench::Median(listings);
@@ -213,9 +224,11 @@ int Bench(int cards, int uploads) {
     Row("server's listing (sync-collection with data, no token)", cards, Format("%.2f s", listing), "",
         Format("median of 3 warm requests (%.2f-%.2f s); the first, cold one %.2f s", *std::min_element(listings.begin(), listings.end()),
                *std::max_element(listings.begin(), listings.end()), coldSeconds));
+    Row("whether the book offers sync-collection (PROPFIND Depth 0)", cards, Format("%.2f s", bench::Median(properties)), "",
+        "median of 3; a first sync asks this once before its listing");
     Row("first sync into an empty database / server's listing", cards, Format("%.2fx", first.runSeconds / listing),
         "<= 1.5x",
-        Format("run %.2f s (whole process %.2f s); ", first.runSeconds, first.processSeconds) +
+        Format("run %.2f s (whole process %.2f s, processor %.2f s); ", first.runSeconds, first.processSeconds, first.cpuSeconds) +
             std::to_string(first.result.requests) + " requests; " + std::to_string(first.result.received) +
             " received, " + std::to_string(stored) + " addresses stored");
     Row("peak resident memory of the first sync", cards, Format("%.1f MB", first.peakMb), "< 100 MB",
