@@ -36,3 +36,23 @@ TEST(CardPatchOddBytes, PatchingANameWithBrokenBytesInItsParametersReadsBack) {
 
 }  // namespace
 }  // namespace orvane::sync
+
+namespace orvane::sync {
+namespace {
+
+// A 2.1 value with a line break goes out quoted-printable as UTF-8 together
+// with the components kept from the card; a kept component with bytes that
+// are not UTF-8 must not make the reader take the whole value for another
+// character set and change the fields written.
+TEST(CardPatchOddBytes, KeptBytesThatAreNotUtf8DoNotChangeANewLineBrokenValue) {
+    const std::string card = "BEGIN:VCARD\nVERSION:2.1\nN:Family;Given;;Dr\xDF;Jr\xB3\nADR:Box\xE9 1;;Street 1;City;;;\n"
+                             "END:VCARD\n";
+    AddressFields fields = testing::ReadFields(card);
+    fields[transfer::kLastName] = "Two\nlines \xE2\x82\xAC";
+    fields[transfer::kStreet] = "Weg\n9 \xC3\xA9";
+    const std::string patched = PatchCard(card, fields);
+    EXPECT_EQ(testing::ReadFields(patched), fields) << patched;
+}
+
+}  // namespace
+}  // namespace orvane::sync
