@@ -56,3 +56,25 @@ TEST(CardPatchOddBytes, KeptBytesThatAreNotUtf8DoNotChangeANewLineBrokenValue) {
 
 }  // namespace
 }  // namespace orvane::sync
+
+namespace orvane::sync {
+namespace {
+
+// A parameter whose quote is never closed (the reader then ends the head at
+// the first colon): the rewritten line closes it, so that the parameters the
+// patch adds and a value holding quotes and colons read back as written.
+TEST(CardPatchOddBytes, AnUnclosedQuoteInTheParametersDoesNotSwallowTheNewValue) {
+    for (const std::string version : {"2.1", "3.0"}) {
+        const std::string card = "BEGIN:VCARD\r\nVERSION:" + version +
+                                 "\r\nN;X-LABEL=\"open;TYPE=x:Family;Given;;;\r\nEND:VCARD\r\n";
+        AddressFields fields = testing::ReadFields(card);
+        for (const std::string last : {"\\\nnext line", "say \"hi\": there"}) {
+            fields[transfer::kLastName] = last;
+            const std::string patched = PatchCard(card, fields);
+            EXPECT_EQ(testing::ReadFields(patched), fields) << patched;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace orvane::sync
