@@ -59,23 +59,36 @@ std::map<std::int32_t, CDataSyncAddressTier::Fields> CDataSyncAddressTier::ReadA
     return addresses;
 }
 
-std::int32_t CDataSyncAddressTier::Add(const Fields& fields) const {
-    DatabaseBackup::RefuseWritesIfDamaged();
+namespace {
+// Inserts one address inside the session's transaction and returns its ID.
+std::int32_t Insert(orvane::adodb::Connection& cnn, const CDataSyncAddressTier::Fields& fields) {
     std::string names;
     std::string values;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         names += std::string(i ? ", " : "") + kColumns[i];
         values += std::string(i ? ", " : "") + SqlLiteral::Text(fields[i]);
     }
-    WriteSession session(ConnectionString());
-    session.Connection().Execute("INSERT INTO tblAddress (" + names + ") VALUES (" + values + ")");
+    cnn.Execute("INSERT INTO tblAddress (" + names + ") VALUES (" + values + ")");
     // AUTOINCREMENT: the row just inserted holds the highest ID.
     orvane::adodb::Recordset rst;
-    rst.Open("SELECT MAX(ID) FROM tblAddress", session.Connection());
+    rst.Open("SELECT MAX(ID) FROM tblAddress", cnn);
     const std::int32_t id = rst.GetRows(1).Array().At(0, 0).ToLong();
     rst.Close();
-    session.Commit();
     return id;
+}
+}  // namespace
+
+std::int32_t CDataSyncAddressTier::Add(const Fields& fields) const { return AddAll({fields}).front(); }
+
+std::vector<std::int32_t> CDataSyncAddressTier::AddAll(const std::vector<Fields>& addresses) const {
+    std::vector<std::int32_t> ids;
+    if (addresses.empty()) return ids;
+    DatabaseBackup::RefuseWritesIfDamaged();
+    ids.reserve(addresses.size());
+    WriteSession session(ConnectionString());
+    for (const Fields& fields : addresses) ids.push_back(Insert(session.Connection(), fields));
+    session.Commit();
+    return ids;
 }
 
 void CDataSyncAddressTier::Update(std::int32_t lngAddressID, const Fields& fields) const {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 // The address table of one database file as a sync run sees it: every
 // address with its seven fields, and one address added, changed or deleted
@@ -18,6 +19,9 @@ public:
     std::map<std::int32_t, Fields> ReadAll() const;
     // Inserts the address and returns the ID the table gave it.
     std::int32_t Add(const Fields& fields) const;
+    // Inserts the addresses in one transaction (a sync receiving a whole
+    // book); returns their IDs in the same order.
+    std::vector<std::int32_t> AddAll(const std::vector<Fields>& addresses) const;
     void Update(std::int32_t lngAddressID, const Fields& fields) const;
     // Deletes the address and the card it came from; its sync item no longer names it.
     void Delete(std::int32_t lngAddressID) const;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/TextFile.h"
 #include "transfer/TextTools.h"
 
 namespace orvane::sync {
@@ -99,6 +100,49 @@ std::string WithoutParameters(std::string_view head, const std::vector<std::stri
         if (dropped) continue;
         out += ';';
         out += piece;
+    }
+    return out;
+}
+
+namespace {
+// The length of the valid UTF-8 sequence at the start of bytes, or 0.
+std::size_t Utf8SequenceLength(std::string_view bytes) {
+    const auto at = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    const unsigned char lead = at(0);
+    if (lead < 0x80) return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (bytes.size() < length || at(1) < low || at(1) > high) return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if (at(i) < 0x80 || at(i) > 0xBF) return 0;
+    return length;
+}
+}  // namespace
+
+std::string AsUtf8(std::string_view value) {
+    std::string out;
+    out.reserve(value.size());
+    while (!value.empty()) {
+        const std::size_t length = Utf8SequenceLength(value);
+        if (length == 0) {
+            out += DecodeWindows1252(value.substr(0, 1));
+            value.remove_prefix(1);
+        } else {
+            out.append(value.substr(0, length));
+            value.remove_prefix(length);
+        }
     }
     return out;
 }

@@ -16,6 +16,12 @@ std::string EscapeCardText(std::string_view value, transfer::VCardVersion versio
 // Whether a value must go out quoted-printable in a 2.1 card (it holds a line break).
 bool NeedsQuotedPrintable(std::string_view value);
 
+// The value as UTF-8: each byte that starts no valid UTF-8 sequence (a
+// stray byte kept from a card) read as Windows-1252, as the vCard reader
+// reads a whole value that is not UTF-8. A value written as UTF-8 with such
+// bytes in it would be read in that other character set as a whole.
+std::string AsUtf8(std::string_view value);
+
 // Quoted-printable encoding of a whole value: every byte outside printable
 // ASCII, and '=', as =XX.
 std::string EncodeQuotedPrintable(std::string_view value);

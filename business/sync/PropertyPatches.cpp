@@ -13,13 +13,16 @@ using transfer::VCardVersion;
 namespace text = transfer::text;
 
 // A content line from a head and an escaped value; in 2.1 a value with a
-// line break goes out quoted-printable. A head that asked for
+// line break goes out quoted-printable as UTF-8 (stray bytes kept from the
+// card read as Windows-1252, see AsUtf8). A head that asked for
 // quoted-printable before loses that (the value is written anew).
 std::string Rebuild(std::string head, bool wasQuotedPrintable, VCardVersion version, const std::string& value) {
+    // A quote the card never closed would take in the parameters added here.
+    if (std::count(head.begin(), head.end(), '"') % 2 != 0) head += '"';
     const bool quoted = version == VCardVersion::V21 && NeedsQuotedPrintable(value);
     if (wasQuotedPrintable || quoted) head = WithoutParameters(head, {"ENCODING", "CHARSET", "QUOTED-PRINTABLE"});
     if (!quoted) return head + ":" + value;
-    return head + ";CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:" + EncodeQuotedPrintable(value);
+    return head + ";CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:" + EncodeQuotedPrintable(AsUtf8(value));
 }
 
 std::string Rebuild(std::string_view line, const VCardProperty& property, VCardVersion version,

@@ -81,8 +81,7 @@ ServerChangesRead ReadServerChanges(carddav::CardDavClient& client, const std::s
         return FullListingWithoutSyncCollection(client, bookUrl, records, pending);
     } else {
         // No token yet: ask the book whether it keeps tokens at all.
-        const std::vector<carddav::AddressBookInfo> books = client.FindAddressBooks();
-        if (books.empty() || !books.front().supportsSyncCollection)
+        if (!client.OffersSyncCollection(bookUrl))
             return FullListingWithoutSyncCollection(client, bookUrl, records, pending);
     }
     if (listAll) {

@@ -52,6 +52,31 @@ void SyncActions::Store(const SyncRecord& record) {
     if (record.addressId != 0 && !record.card.empty()) stores_.cards.KeepCard(record.addressId, record.card);
 }
 
+void SyncActions::StoreLocal(const std::vector<const SyncAction*>& actions) {
+    std::vector<CDataSyncAddressTier::Fields> fields;
+    fields.reserve(actions.size());
+    for (const SyncAction* action : actions) fields.push_back(action->fields);
+    const std::vector<std::int32_t> ids = stores_.addresses.AddAll(fields);
+    std::vector<SyncItem> items;
+    items.reserve(actions.size());
+    for (std::size_t i = 0; i < actions.size(); ++i) {
+        SyncRecord record = *actions[i]->record;
+        record.addressId = ids[i];
+        items.push_back(ItemOf(record));
+    }
+    stores_.state.UpsertItems(items);
+    std::size_t next = 0;
+    stores_.cards.KeepCards([&](std::int32_t& addressId, std::string& card) {
+        while (next < actions.size() && actions[next]->record->card.empty()) ++next;
+        if (next == actions.size()) return false;
+        addressId = ids[next];
+        card = actions[next]->record->card;
+        ++next;
+        return true;
+    });
+    result_.received += actions.size();
+}
+
 bool SyncActions::Execute(const SyncAction& action) {
     switch (action.kind) {
         case ActionKind::StoreLocal: {

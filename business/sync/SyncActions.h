@@ -32,6 +32,11 @@ public:
     // false: the server's card changed under this write (412, or it is gone);
     // the run reads it again and plans again. The pending write stays.
     bool Execute(const SyncAction& action);
+    // Several StoreLocal actions at once: their addresses in one transaction,
+    // then their records and kept cards in one each. An address stored
+    // without its record (a run cut short in between) is linked to its card
+    // by content on the next run, as both are new to it.
+    void StoreLocal(const std::vector<const SyncAction*>& actions);
 
     // The cards written without an ETag in the answer, by href.
     const std::map<std::string, SyncRecord>& WrittenWithoutEtag() const { return withoutEtag_; }

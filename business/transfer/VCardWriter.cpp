@@ -27,6 +27,7 @@ std::string FoldContentLine(std::string_view line) {
     while (line.size() > limit) {
         std::size_t cut = limit;
         while (cut > 0 && IsContinuationByte(line[cut])) --cut;
+        if (cut == 0) cut = limit;  // no character starts in reach (bytes that are not UTF-8): cut at the limit
         out.append(line.substr(0, cut));
         out += "\r\n ";
         line.remove_prefix(cut);

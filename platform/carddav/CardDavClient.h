@@ -35,6 +35,12 @@ public:
     // errnum::NoAddressBook when there is none (naming the ones found).
     AddressBookInfo Discover(const std::string& name = {});
 
+    // Whether the book offers sync-collection: its supported reports alone
+    // (Depth 0), cheaper on a big book than the properties FindAddressBooks
+    // asks for (a server may go over every card for a sync-token or ctag).
+    // False when the URL is no readable WebDAV resource.
+    bool OffersSyncCollection(const std::string& bookUrl);
+
     // sync-collection with a stored token (empty: everything), with the cards'
     // text. Repeats after a 507 until the answer is complete.
     SyncChanges SyncCollection(const std::string& bookUrl, const std::string& token);

@@ -101,6 +101,19 @@ std::vector<AddressBookInfo> CardDavClient::FindAddressBooks() {
     return books;
 }
 
+bool CardDavClient::OffersSyncCollection(const std::string& bookUrl) {
+    const HttpRequest request = detail::XmlRequest("PROPFIND", bookUrl, "0",
+                                                   requests::Propfind({Prop::ResourceType, Prop::SupportedReportSet}));
+    HttpResponse response = http_->Send(request);
+    if (response.status != 207) {
+        if (response.status >= 500) detail::Unexpected(request, response);
+        return false;
+    }
+    const Found found{response, ReadMultistatus(response.body)};
+    const DavResponse* self = Self(found);
+    return self && self->properties.supportsSyncCollection;
+}
+
 AddressBookInfo CardDavClient::Discover(const std::string& name) {
     const std::vector<AddressBookInfo> books = FindAddressBooks();
     if (books.empty()) throw Error(errnum::NoAddressBook, "The account has no address book on the server.");
