@@ -2,12 +2,16 @@
 
 #include "carddav/CardDavErrors.h"
 #include "carddav/CertificateError.h"
+#include "core/App.h"
 #include "core/Error.h"
 
-SyncOutcome RunSync(const std::string& password, orvane::toolkit::WorkProgress& progress) {
+std::string WindowDatabase() { return orvane::App::NativePath(orvane::App::Path() + "\\Database\\Addressbook.mdb"); }
+
+SyncOutcome RunSync(const std::string& database, const std::string& password, orvane::toolkit::WorkProgress& progress) {
     SyncOutcome outcome;
     try {
         orvane::sync::SyncOptions options;
+        options.database = database;
         options.password = password;
         options.progress = [&progress](std::size_t done, std::size_t total, const std::string& what) {
             progress.Report(done, total, what);

@@ -19,8 +19,11 @@ struct SyncOutcome {
     std::string fingerprint;  // an untrusted certificate's SHA-256
 };
 
+// The window's database file, as the sync engine opens it.
+std::string WindowDatabase();
+
 // Runs one sync of the window's database; never raises.
-SyncOutcome RunSync(const std::string& password, orvane::toolkit::WorkProgress& progress);
+SyncOutcome RunSync(const std::string& database, const std::string& password, orvane::toolkit::WorkProgress& progress);
 
 // A client error in the user's words: a refused password, an untrusted
 // certificate with its fingerprint, a server out of reach.

@@ -49,7 +49,7 @@ void frmOrvane::ConnectSyncCommands() {
 // What the menu and the clock know of the account, read again after every
 // change to it.
 void frmOrvane::NoteSyncAccount() {
-    const auto status = orvane::sync::SyncAccountService({}).Status();
+    const auto status = orvane::sync::SyncAccountService(WindowDatabase()).Status();
     msync->accountSetUp = status.has_value();
     msync->conflictsHeld = status ? status->conflictsHeld : 0;
 }
@@ -73,7 +73,7 @@ bool frmOrvane::SyncRunning() const { return msync->background.Running() || msyn
 // The account's password: from the keychain, else the one typed in this
 // session, else (when the user started the run) asked for.
 std::optional<std::string> frmOrvane::SyncPassword(bool mayAsk) {
-    const auto status = orvane::sync::SyncAccountService({}).Status();
+    const auto status = orvane::sync::SyncAccountService(WindowDatabase()).Status();
     if (!status) return std::nullopt;
     try {
         if (auto kept = orvane::Keychain().Read(orvane::CardDavPasswordKey(status->user, status->serverUrl)))
@@ -106,7 +106,9 @@ void frmOrvane::mnuSynchronize_Click() {
         const std::optional<std::string> password = SyncPassword(true);
         if (!password) return;
         msync->nextDue = Clock::now() + SyncSession::kEvery;
-        RunWithProgress("Synchronizing", [&](WorkProgress& progress) { outcome = RunSync(*password, progress); });
+        const std::string database = WindowDatabase();
+        RunWithProgress("Synchronizing",
+                        [&](WorkProgress& progress) { outcome = RunSync(database, *password, progress); });
     }
     SyncFinished(outcome, false);
 }
@@ -128,7 +130,9 @@ void frmOrvane::StartQuietSync() {
     const std::optional<std::string> password = SyncPassword(false);
     if (!password) return;  // asked for when the user synchronizes
     msync->background.Start(
-        [this, password = *password](WorkProgress& progress) { msync->quietOutcome = RunSync(password, progress); },
+        [this, database = WindowDatabase(), password = *password](WorkProgress& progress) {
+            msync->quietOutcome = RunSync(database, password, progress);
+        },
         [this] {
             if (!IsLoaded()) return;
             if (EditingAddress() || msync->busy > 0)

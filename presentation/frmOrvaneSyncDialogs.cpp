@@ -58,7 +58,7 @@ std::string Capitalized(std::string text) {
 // The account dialog, shown again with what was typed until the account
 // is set up, forgotten or the user cancels. True when it was set up.
 bool frmOrvane::ShowAccountDialog() {
-    const auto status = SyncAccountService({}).Status();
+    const auto status = SyncAccountService(WindowDatabase()).Status();
     AccountSetup typed{status ? status->serverUrl : "", status ? status->user : "", msync->typedPassword.value_or(""),
                        {}, {}};
     std::string book = status ? status->addressBookUrl : kNotChecked;
@@ -80,7 +80,7 @@ bool frmOrvane::ShowAccountDialog() {
             dialog.Value(kBook, problem ? *problem : found);
         });
         dialog.AddActionButton("Forget", [&] {
-            const auto current = SyncAccountService({}).Status();
+            const auto current = SyncAccountService(WindowDatabase()).Status();
             if (!current) {
                 MsgBox("No sync account is set up.", vbInformation, Functions::gstrAppTitle);
                 return;
@@ -89,7 +89,7 @@ bool frmOrvane::ShowAccountDialog() {
                            "? Every address stays here; the server is not changed.",
                        vbQuestion + vbYesNo, Functions::gstrAppTitle) == vbNo)
                 return;
-            SyncAccountService({}).Forget();
+            SyncAccountService(WindowDatabase()).Forget();
             try {
                 orvane::Keychain().Remove(orvane::CardDavPasswordKey(current->user, current->serverUrl));
             } catch (const orvane::Error&) {
@@ -108,14 +108,15 @@ bool frmOrvane::ShowAccountDialog() {
                    Functions::gstrAppTitle);
             continue;
         }
-        std::string bookUrl;
-        if (const auto problem =
-                WithServer("Setting Up the Account", [&] { bookUrl = SyncAccountService({}).Setup(typed); })) {
+        const SyncAccountService service(WindowDatabase());
+        if (const auto problem = WithServer("Setting Up the Account", [&] { service.Setup(typed); })) {
             book = *problem;
             MsgBox(*problem, vbExclamation, Functions::gstrAppTitle);
             continue;
         }
         msync->typedPassword = typed.password;
+        // The first run waits for the user's Synchronize or the clock's next turn.
+        msync->nextDue = std::chrono::steady_clock::now() + SyncSession::kEvery;
         try {
             orvane::Keychain().Store(orvane::CardDavPasswordKey(typed.user, typed.url), typed.password);
         } catch (const orvane::Error& e) {
@@ -132,7 +133,7 @@ bool frmOrvane::ShowAccountDialog() {
 // the user wants the choices synced now.
 bool frmOrvane::ResolveConflicts() {
     std::map<std::int32_t, std::vector<orvane::sync::ConflictLine>> byAddress;
-    for (orvane::sync::ConflictLine& line : SyncAccountService({}).Conflicts())
+    for (orvane::sync::ConflictLine& line : SyncAccountService(WindowDatabase()).Conflicts())
         byAddress[line.addressId].push_back(std::move(line));
     std::size_t resolved = 0;
     for (const auto& [lngAddressID, lines] : byAddress) {
@@ -148,7 +149,7 @@ bool frmOrvane::ResolveConflicts() {
         dialog.CloseButtons({"Keep This Computer's", "Take the Server's", "Decide Later"});
         const std::int32_t answer = dialog.Show();
         if (answer != 0 && answer != 1) continue;
-        SyncAccountService({}).Resolve(lngAddressID,
+        SyncAccountService(WindowDatabase()).Resolve(lngAddressID,
                                        answer == 0 ? orvane::sync::Side::Local : orvane::sync::Side::Server);
         ++resolved;
     }
