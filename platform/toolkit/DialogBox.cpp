@@ -88,6 +88,9 @@ void DialogBox::AddTextField(const std::string& caption, const std::string& text
 
 void DialogBox::AddValue(const std::string& caption, const std::string& value) {
     QLabel* shown = PlainLabel(value, &impl_->dialog);
+    // A value is often an address without blanks: it keeps to one line
+    // unless it has line ends of its own, and the dialog grows to fit it.
+    shown->setWordWrap(false);
     shown->setObjectName(Q(caption));
     auto* label = new QLabel(Q(caption + ":"), &impl_->dialog);
     label->setBuddy(shown);
@@ -167,6 +170,7 @@ void DialogBox::Value(const std::string& caption, const std::string& value) {
     const auto shown = impl_->values.find(caption);
     if (shown == impl_->values.end()) throw Error(5, "The dialog has no value " + caption);
     shown->second->setText(Q(value));
+    impl_->dialog.adjustSize();
 }
 
 }  // namespace orvane::toolkit

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -91,6 +92,10 @@ std::vector<std::vector<std::string>> OpenDialog::Table() const {
 
 bool OpenDialog::ButtonEnabled(const std::string& caption) const {
     return ButtonOf(DialogOf(dialog_), caption)->isEnabled();
+}
+
+void OpenDialog::SavePicture(const std::string& path) const {
+    DialogOf(dialog_)->grab().save(QString::fromStdString(path), "PNG");
 }
 
 void OpenDialog::Click(const std::string& caption) {

@@ -32,6 +32,8 @@ public:
     // A table's cells, header row first.
     std::vector<std::vector<std::string>> Table() const;
     bool ButtonEnabled(const std::string& caption) const;
+    // Saves the dialog as drawn to a PNG file (to look at it).
+    void SavePicture(const std::string& path) const;
     // Clicks the button with the mouse once the current step has returned
     // (a click may open a dialog of its own).
     void Click(const std::string& caption);

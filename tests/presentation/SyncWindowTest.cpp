@@ -246,7 +246,7 @@ TEST_F(SyncWindowTest, AHeldConflictShowsBothValuesSideBySideAndTakingTheServers
 }
 
 TEST_F(SyncWindowTest, CancellingALongRunLeavesBothSidesConsistentAndTheNextRunFinishes) {
-    constexpr int kCards = 400;
+    constexpr int kCards = 150;
     for (int i = 0; i < kCards; ++i)
         server.SeedCard("alice", "contacts", "c" + std::to_string(i) + ".vcf",
                         Card("uid-" + std::to_string(i), "Person", "N" + std::to_string(i)));
