@@ -308,4 +308,45 @@ TEST_F(SyncWindowTest, AfterItIsLoadedTheWindowSyncsByItselfAndSilently) {
     EXPECT_EQ(ServerCards().size(), 2u);
 }
 
+TEST_F(SyncWindowTest, NoRunStartsWhileAnAddressIsEditedAndForgetKeepsEveryAddress) {
+    server.SeedCard("alice", "contacts", "zed.vcf", Card("uid-zed", "Zed", "Zulu"));
+    folder.InsertAddress("Ann", "Lee");
+    frm().Show();
+    SetUpAccount();
+    messages.Forget();
+
+    sim::MouseClickRow(frm().lstAddress, 0);
+    sim::MouseClick(frm().cmdEdit);
+    sim::DialogScript script;
+    script.Then([](sim::OpenDialog& dialog) {
+        dialog.Click("Cancel");
+        return true;
+    });
+    sim::ChooseFromContextMenu(frm().lstAddress, 0, "Synchronize");
+    EXPECT_EQ(script.Remaining(), 1u);  // not even the password is asked for
+    EXPECT_EQ(Prompts(), std::vector<std::string>{"Save or cancel the address you are editing first."});
+    EXPECT_EQ(Names(), std::vector<std::string>{"Ann, Lee"});
+    EXPECT_EQ(Mode(), kEditMode);
+    sim::MouseClick(frm().cmdCancel);
+    messages.Forget();
+
+    Synchronize(0);
+    EXPECT_EQ(Names().size(), 2u);
+
+    // Forget, confirmed: the account goes, the addresses stay.
+    sim::DialogScript forget;
+    forget.Then([](sim::OpenDialog& dialog) {
+        EXPECT_EQ(dialog.Field("User name"), "alice");
+        dialog.Click("Forget");
+        return true;
+    });
+    sim::ChooseFromContextMenu(frm().lstAddress, 0, "Sync Account…");
+    EXPECT_EQ(forget.Remaining(), 0u);
+    ASSERT_EQ(Prompts().size(), 1u);
+    EXPECT_EQ(Prompts()[0], "Forget the sync account of alice? Every address stays here; the server is not changed.");
+    EXPECT_FALSE(orvane::sync::SyncAccountService(WindowDatabase()).Status());
+    EXPECT_FALSE(MenuEntryEnabled("Synchronize"));
+    EXPECT_EQ(Names().size(), 2u);
+}
+
 }  // namespace
