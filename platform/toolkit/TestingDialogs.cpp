@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPixmap>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -88,6 +89,11 @@ std::vector<std::vector<std::string>> OpenDialog::Table() const {
         cells.push_back(std::move(row));
     }
     return cells;
+}
+
+int OpenDialog::ProgressDone() const {
+    auto* bar = DialogOf(dialog_)->findChild<QProgressBar*>();
+    return bar && bar->maximum() > 0 ? bar->value() : -1;
 }
 
 bool OpenDialog::ButtonEnabled(const std::string& caption) const {

@@ -31,6 +31,8 @@ public:
     std::string Value(const std::string& caption) const;
     // A table's cells, header row first.
     std::vector<std::vector<std::string>> Table() const;
+    // A progress dialog's bar: steps done (-1 before the first report).
+    int ProgressDone() const;
     bool ButtonEnabled(const std::string& caption) const;
     // Saves the dialog as drawn to a PNG file (to look at it).
     void SavePicture(const std::string& path) const;
