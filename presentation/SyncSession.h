@@ -37,7 +37,6 @@ struct SyncSession {
     static constexpr std::int32_t kClockMs = 1000;
 
     orvane::toolkit::Timer clock;
-    orvane::toolkit::BackgroundWork background;
     std::chrono::steady_clock::time_point nextDue{};
     // A quiet run's outcome that waits for the user to leave edit mode.
     std::optional<SyncOutcome> waiting;
@@ -49,4 +48,7 @@ struct SyncSession {
     // While a dialog of the sync commands or a run with its progress dialog
     // is up, the clock starts nothing.
     int busy = 0;
+    // Last, so that it is gone first: its run writes to quietOutcome until
+    // it has stopped.
+    orvane::toolkit::BackgroundWork background;
 };
