@@ -317,13 +317,15 @@ TEST_F(SyncWindowTest, NoRunStartsWhileAnAddressIsEditedAndForgetKeepsEveryAddre
 
     sim::MouseClickRow(frm().lstAddress, 0);
     sim::MouseClick(frm().cmdEdit);
-    sim::DialogScript script;
-    script.Then([](sim::OpenDialog& dialog) {
-        dialog.Click("Cancel");
-        return true;
-    });
-    sim::ChooseFromContextMenu(frm().lstAddress, 0, "Synchronize");
-    EXPECT_EQ(script.Remaining(), 1u);  // not even the password is asked for
+    {
+        sim::DialogScript script;
+        script.Then([](sim::OpenDialog& dialog) {
+            dialog.Click("Cancel");
+            return true;
+        });
+        sim::ChooseFromContextMenu(frm().lstAddress, 0, "Synchronize");
+        EXPECT_EQ(script.Remaining(), 1u);  // not even the password is asked for
+    }
     EXPECT_EQ(Prompts(), std::vector<std::string>{"Save or cancel the address you are editing first."});
     EXPECT_EQ(Names(), std::vector<std::string>{"Ann, Lee"});
     EXPECT_EQ(Mode(), kEditMode);
