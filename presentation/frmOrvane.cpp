@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Functions.h"
+#include "SyncSession.h"
 #include "core/Variant.h"
 #include "frmDescription.h"
 #include "frmDiagram.h"
@@ -24,6 +25,7 @@ frmOrvane::frmOrvane() : Form("Form1", 8880, 4905) {
     Command1.Click = [this] { Command1_Click(); };
     Command2.Click = [this] { Command2_Click(); };
     ConnectTransferCommands();
+    ConnectSyncCommands();
 }
 
 frmOrvane::~frmOrvane() = default;

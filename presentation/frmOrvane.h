@@ -1,11 +1,15 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "CBusinessTier.h"
 #include "toolkit/Form.h"
+
+struct SyncSession;
+struct SyncOutcome;
 
 // The address-book window: the name list on the left, the details of the
 // selected address on the right, the editing buttons below them.
@@ -68,10 +72,34 @@ public:
     void mnuCopyAddress_Click();
     void lstAddress_FilesDropped(const std::vector<std::string>& files);
 
+    // Two-way sync with the CardDAV account kept in the database: from the
+    // name list's context menu, once after the window is loaded and every
+    // quarter of an hour while it is.
+    void mnuSynchronize_Click();
+    void mnuSyncAccount_Click();
+    void mnuSyncConflicts_Click();
+    void SyncClock_Tick();
+    // True while a sync runs (in the background or with its progress dialog).
+    bool SyncRunning() const;
+
 protected:
     void BuildLayout() override;
+    void Loaded() override;
+    void Unloading() override;
 
 private:
     void ConnectTransferCommands();
     void ImportAddressFiles(const std::vector<std::string>& files);
+
+    void ConnectSyncCommands();
+    void NoteSyncAccount();
+    bool EditingAddress() const;
+    std::optional<std::string> SyncPassword(bool mayAsk);
+    void StartQuietSync();
+    void SyncFinished(const SyncOutcome& outcome, bool quiet);
+    void ReloadKeepingSelection();
+    bool ShowAccountDialog();
+    bool ResolveConflicts();
+
+    std::unique_ptr<SyncSession> msync;
 };

@@ -91,6 +91,7 @@ void Form::Load() {
         TearDown();
         throw;
     }
+    Loaded();
 }
 
 void Form::Show() {
@@ -107,6 +108,7 @@ void Form::Show() {
 
 void Form::Unload() {
     if (!IsLoaded()) return;
+    Unloading();
     TearDown();
     if (Forms::LoadedCount() == 0) detail::LastWindowUnloaded();
 }

@@ -44,6 +44,10 @@ public:
     virtual void Form_Initialize() {}
     // Runs each time the window is loaded, before it is shown.
     virtual void Form_Load() {}
+    // Run by Load after a successful Form_Load, and by Unload before the
+    // window goes; not by a direct call of Form_Load.
+    virtual void Loaded() {}
+    virtual void Unloading() {}
 
     // Builds the window if it is not loaded (running Form_Load). When
     // Form_Load fails, the half-built window is removed again and the error

@@ -86,7 +86,10 @@ private:
         const std::vector<MenuEntry> entries = list_.Extras.contextMenu;
         QMenu menu(view_);
         std::vector<QAction*> actions;
-        for (const MenuEntry& entry : entries) actions.push_back(menu.addAction(QString::fromStdString(entry.caption)));
+        for (const MenuEntry& entry : entries) {
+            actions.push_back(menu.addAction(QString::fromStdString(entry.caption)));
+            if (entry.enabled) actions.back()->setEnabled(entry.enabled());
+        }
         QAction* chosen = nullptr;
         {
             ModalScope modal;

@@ -12,6 +12,8 @@ namespace orvane::toolkit {
 struct MenuEntry {
     std::string caption;
     EventHandler handler;
+    // Asked each time the menu opens; the entry is greyed while it says no.
+    std::function<bool()> enabled = {};
 };
 
 // What a list box offers beyond its entries: a context menu (right click

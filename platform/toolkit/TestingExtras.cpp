@@ -60,7 +60,8 @@ std::vector<std::string> ChooseFromContextMenu(ListBox& list, std::int32_t row, 
             captions->push_back(action->text().toStdString());
             if (action->text().toStdString() == caption) target = action;
         }
-        if (target) {
+        // A greyed entry cannot be chosen: the menu is dismissed instead.
+        if (target && target->isEnabled()) {
             menu->setActiveAction(target);
             QTest::keyClick(menu, Qt::Key_Return);
         } else {

@@ -11,7 +11,8 @@ using namespace orvane::toolkit;
 
 namespace {
 
-const std::vector<std::string> kMenu{"Import Addresses…", "Export Addresses…", "Copy Address"};
+const std::vector<std::string> kMenu{"Import Addresses…", "Export Addresses…", "Copy Address",
+                                     "Synchronize",       "Sync Account…",     "Sync Conflicts…"};
 
 class TransferTest : public AddressBookTest {
 protected:

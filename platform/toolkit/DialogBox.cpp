@@ -1,0 +1,176 @@
+#include "DialogBox.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <map>
+
+#include "core/Error.h"
+#include "detail/Runtime.h"
+
+namespace orvane::toolkit {
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+QLabel* PlainLabel(const std::string& text, QWidget* parent) {
+    auto* label = new QLabel(Q(text), parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    return label;
+}
+
+}  // namespace
+
+struct DialogBox::Impl {
+    QDialog dialog;
+    QVBoxLayout* layout = nullptr;
+    QFormLayout* form = nullptr;  // the current run of captioned rows
+    QHBoxLayout* actions = nullptr;
+    QHBoxLayout* closers = nullptr;
+    std::map<std::string, QLineEdit*> fields;
+    std::map<std::string, QLabel*> values;
+    std::vector<EventHandler> handlers;  // kept alive for the buttons
+
+    explicit Impl(QWidget* parent) : dialog(parent) {}
+};
+
+DialogBox::DialogBox(const std::string& title) : impl_(std::make_unique<Impl>(QApplication::activeWindow())) {
+    QDialog& dialog = impl_->dialog;
+    dialog.setObjectName(QStringLiteral("orvaneDialog"));
+    dialog.setWindowTitle(Q(title));
+    dialog.setWindowModality(Qt::ApplicationModal);
+    impl_->layout = new QVBoxLayout(&dialog);
+    impl_->layout->setSizeConstraint(QLayout::SetMinimumSize);
+    auto* bottom = new QHBoxLayout;
+    impl_->actions = new QHBoxLayout;
+    impl_->closers = new QHBoxLayout;
+    bottom->addLayout(impl_->actions);
+    bottom->addStretch();
+    bottom->addLayout(impl_->closers);
+    // The buttons stay last, whatever is added after this.
+    impl_->layout->addStretch();
+    impl_->layout->addLayout(bottom);
+}
+
+DialogBox::~DialogBox() = default;
+
+void DialogBox::AddText(const std::string& text) {
+    impl_->form = nullptr;
+    QLabel* label = PlainLabel(text, &impl_->dialog);
+    label->setMinimumWidth(360);
+    impl_->layout->insertWidget(impl_->layout->count() - 2, label);
+}
+
+void DialogBox::AddTextField(const std::string& caption, const std::string& text, bool secret) {
+    auto* edit = new QLineEdit(Q(text), &impl_->dialog);
+    edit->setObjectName(Q(caption));
+    edit->setMinimumWidth(280);
+    if (secret) edit->setEchoMode(QLineEdit::Password);
+    auto* label = new QLabel(Q(caption + ":"), &impl_->dialog);
+    label->setBuddy(edit);
+    if (!impl_->form) {
+        impl_->form = new QFormLayout;
+        impl_->form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+        impl_->layout->insertLayout(impl_->layout->count() - 2, impl_->form);
+    }
+    impl_->form->addRow(label, edit);
+    impl_->fields[caption] = edit;
+}
+
+void DialogBox::AddValue(const std::string& caption, const std::string& value) {
+    QLabel* shown = PlainLabel(value, &impl_->dialog);
+    // A value is often an address without blanks: it keeps to one line
+    // unless it has line ends of its own, and the dialog grows to fit it.
+    shown->setWordWrap(false);
+    shown->setObjectName(Q(caption));
+    auto* label = new QLabel(Q(caption + ":"), &impl_->dialog);
+    label->setBuddy(shown);
+    if (!impl_->form) {
+        impl_->form = new QFormLayout;
+        impl_->form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+        impl_->layout->insertLayout(impl_->layout->count() - 2, impl_->form);
+    }
+    impl_->form->addRow(label, shown);
+    impl_->values[caption] = shown;
+}
+
+void DialogBox::AddTable(const std::vector<std::string>& header, const std::vector<std::vector<std::string>>& rows) {
+    impl_->form = nullptr;
+    auto* grid = new QGridLayout;
+    grid->setObjectName(QStringLiteral("table"));
+    grid->setHorizontalSpacing(18);
+    for (std::size_t c = 0; c < header.size(); ++c) {
+        QLabel* cell = PlainLabel(header[c], &impl_->dialog);
+        QFont bold = cell->font();
+        bold.setBold(true);
+        cell->setFont(bold);
+        grid->addWidget(cell, 0, static_cast<int>(c));
+    }
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        for (std::size_t c = 0; c < rows[r].size(); ++c) {
+            QLabel* cell = PlainLabel(rows[r][c], &impl_->dialog);
+            cell->setMinimumWidth(c == 0 ? 90 : 160);
+            grid->addWidget(cell, static_cast<int>(r + 1), static_cast<int>(c));
+        }
+    impl_->layout->insertLayout(impl_->layout->count() - 2, grid);
+}
+
+void DialogBox::AddActionButton(const std::string& caption, EventHandler handler) {
+    auto* button = new QPushButton(Q(caption), &impl_->dialog);
+    button->setAutoDefault(false);
+    impl_->handlers.push_back(std::move(handler));
+    const std::size_t index = impl_->handlers.size() - 1;
+    QObject::connect(button, &QPushButton::clicked, &impl_->dialog, [this, index] {
+        const EventHandler action = impl_->handlers[index];
+        Events::Raise(action);
+    });
+    impl_->actions->addWidget(button);
+}
+
+void DialogBox::CloseButtons(const std::vector<std::string>& captions) {
+    for (std::size_t i = 0; i < captions.size(); ++i) {
+        auto* button = new QPushButton(Q(captions[i]), &impl_->dialog);
+        button->setDefault(i == 0);
+        button->setAutoDefault(i == 0);
+        QObject::connect(button, &QPushButton::clicked, &impl_->dialog,
+                         [this, i] { impl_->dialog.done(static_cast<int>(i) + 1); });
+        impl_->closers->addWidget(button);
+    }
+}
+
+std::int32_t DialogBox::Show() {
+    detail::ModalScope modal;
+    return impl_->dialog.exec() - 1;
+}
+
+void DialogBox::Close(std::int32_t answer) { impl_->dialog.done(answer + 1); }
+
+std::string DialogBox::Field(const std::string& caption) const {
+    const auto field = impl_->fields.find(caption);
+    if (field == impl_->fields.end()) throw Error(5, "The dialog has no field " + caption);
+    return field->second->text().toStdString();
+}
+
+void DialogBox::Field(const std::string& caption, const std::string& text) {
+    const auto field = impl_->fields.find(caption);
+    if (field == impl_->fields.end()) throw Error(5, "The dialog has no field " + caption);
+    field->second->setText(Q(text));
+}
+
+void DialogBox::Value(const std::string& caption, const std::string& value) {
+    const auto shown = impl_->values.find(caption);
+    if (shown == impl_->values.end()) throw Error(5, "The dialog has no value " + caption);
+    shown->second->setText(Q(value));
+    impl_->dialog.adjustSize();
+}
+
+}  // namespace orvane::toolkit

@@ -1,0 +1,354 @@
+// The window's sync, as the user drives it: the name list's context menu,
+// the account, password and conflict dialogs, the progress dialog, against
+// a real Radicale server. No keychain runs here, so the window asks for the
+// password at each Synchronize.
+
+#include <cstdlib>
+#include <map>
+
+#include "AddressBookFixture.h"
+#include "RadicaleServer.h"
+#include "SyncSession.h"
+#include "carddav/CardDavClient.h"
+#include "sync/SyncAccountService.h"
+#include "toolkit/Testing.h"
+#include "toolkit/TestingDialogs.h"
+#include "toolkit/TestingExtras.h"
+
+using namespace orvane::toolkit;
+
+namespace {
+
+std::string Card(const std::string& uid, const std::string& given, const std::string& family) {
+    return "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:" + uid + "\r\nFN:" + given + " " + family + "\r\nN:" + family + ";" +
+           given + ";;;\r\nEMAIL:" + uid + "@example.org\r\nEND:VCARD\r\n";
+}
+
+bool MenuEntryEnabled(const std::string& caption) {
+    for (const auto& [shown, enabled] : sim::ContextMenuEntries(frmOrvane::Instance().lstAddress, -1))
+        if (shown == caption) return enabled;
+    ADD_FAILURE() << caption << " is not on the menu";
+    return false;
+}
+
+class SyncWindowTest : public AddressBookTest {
+protected:
+    SyncWindowTest() {
+        unsetenv("DBUS_SESSION_BUS_ADDRESS");
+        server.SeedBook("alice", "contacts", "Contacts");
+    }
+
+    std::string BookUrl() const { return server.BaseUrl() + "alice/contacts/"; }
+
+    // Fills the account dialog, checks the connection, and takes OK; the
+    // dialog's texts after the check are kept in checkedTexts.
+    void SetUpAccount(const std::string& password = "alice-secret") {
+        sim::DialogScript script;
+        bool checking = false;
+        script.Then([&](sim::OpenDialog& dialog) {
+            if (!checking) {
+                dialog.Type("Server address", server.BaseUrl());
+                dialog.Type("User name", "alice");
+                dialog.Type("Password", password);
+                dialog.Click("Check Connection");
+                checking = true;
+                return false;
+            }
+            if (dialog.Value("Address book") == "(not checked yet)") return false;
+            checkedTexts = dialog.Texts();
+            dialog.Click("OK");
+            return true;
+        });
+        sim::ChooseFromContextMenu(frm().lstAddress, -1, "Sync Account…");
+        EXPECT_EQ(script.Remaining(), 0u);
+    }
+
+    // Synchronize from the menu over row (-1: none), typing the password
+    // the window asks for.
+    void Synchronize(std::int32_t row, const std::string& password = "alice-secret") {
+        sim::DialogScript script;
+        script.Then([&](sim::OpenDialog& dialog) {
+            dialog.Type("Password", password);
+            dialog.Click("OK");
+            return true;
+        });
+        sim::ChooseFromContextMenu(frm().lstAddress, row, "Synchronize");
+        EXPECT_EQ(script.Remaining(), 0u);
+    }
+
+    std::int32_t RowOf(const std::string& name) const {
+        const auto names = Names();
+        for (std::size_t i = 0; i < names.size(); ++i)
+            if (names[i] == name) return static_cast<std::int32_t>(i);
+        return -1;
+    }
+
+    std::map<std::string, orvane::carddav::RemoteCard> ServerCards() const {
+        orvane::carddav::ConnectionSettings settings;
+        settings.url = BookUrl();
+        settings.user = "alice";
+        settings.password = "alice-secret";
+        orvane::carddav::CardDavClient phone(settings);
+        std::map<std::string, orvane::carddav::RemoteCard> cards;
+        for (auto& card : phone.SyncCollection(BookUrl(), "").changed) cards[card.url] = card;
+        return cards;
+    }
+
+    orvane::test::RadicaleServer server;
+    std::vector<std::string> checkedTexts;
+};
+
+TEST_F(SyncWindowTest, SynchronizeIsGreyedUntilAnAccountIsSetUp) {
+    folder.InsertAddress("Ann", "Lee");
+    frm().Show();
+    EXPECT_FALSE(MenuEntryEnabled("Synchronize"));
+    EXPECT_TRUE(MenuEntryEnabled("Sync Account…"));
+    // A greyed entry cannot be chosen: nothing runs, nothing is asked.
+    sim::DialogScript script;
+    script.Then([](sim::OpenDialog&) { return true; });
+    sim::ChooseFromContextMenu(frm().lstAddress, 0, "Synchronize");
+    EXPECT_EQ(script.Remaining(), 1u);
+    EXPECT_TRUE(Prompts().empty());
+    EXPECT_FALSE(orvane::sync::SyncAccountService(WindowDatabase()).Status());
+}
+
+TEST_F(SyncWindowTest, TheAccountDialogFindsTheBookAndSynchronizeBringsInTheServersCardKeepingTheSelection) {
+    server.SeedCard("alice", "contacts", "zed.vcf", Card("uid-zed", "Zed", "Zulu"));
+    folder.InsertAddress("Ann", "Lee");
+    const int bob = folder.InsertAddress("Bob", "Baker");
+    frm().Show();
+
+    SetUpAccount();
+    // The dialog showed the book it found, under its caption.
+    const auto found = std::find(checkedTexts.begin(), checkedTexts.end(), "Address book:");
+    ASSERT_NE(found, checkedTexts.end());
+    ASSERT_NE(found + 1, checkedTexts.end());
+    EXPECT_EQ(*(found + 1), BookUrl());
+    // Without a keychain the window says the password is not kept.
+    ASSERT_EQ(messages.Shown().size(), 1u);
+    EXPECT_NE(messages.Shown()[0].prompt.find("the password is not kept"), std::string::npos);
+    EXPECT_EQ(messages.Shown()[0].title, "Address Book");
+    EXPECT_TRUE(MenuEntryEnabled("Synchronize"));
+    messages.Forget();
+
+    Synchronize(RowOf("Bob, Baker"));
+    EXPECT_EQ(Names().size(), 3u);
+    EXPECT_NE(RowOf("Zed, Zulu"), -1);
+    // The selection stays on Bob, whose details are shown.
+    ASSERT_GE(frm().lstAddress.ListIndex(), 0);
+    EXPECT_EQ(frm().lstAddress.ItemData(frm().lstAddress.ListIndex()), bob);
+    EXPECT_EQ(Fields()[0], "Bob");
+    EXPECT_EQ(Mode(), kBrowseMode);
+    // Nothing needed the user: no box.
+    EXPECT_TRUE(Prompts().empty());
+    EXPECT_EQ(ServerCards().size(), 3u);
+}
+
+TEST_F(SyncWindowTest, AWrongPasswordIsSaidInWordsInTheDialogAndAtSynchronize) {
+    folder.InsertAddress("Ann", "Lee");
+    frm().Show();
+
+    // Checked with a wrong password, the dialog says so; OK then refuses
+    // to set the account up and shows the dialog again, which is cancelled.
+    sim::DialogScript script;
+    bool checking = false;
+    std::string shownBook;
+    script.Then([&](sim::OpenDialog& dialog) {
+        if (!checking) {
+            dialog.Type("Server address", server.BaseUrl());
+            dialog.Type("User name", "alice");
+            dialog.Type("Password", "not-it");
+            dialog.Click("Check Connection");
+            checking = true;
+            return false;
+        }
+        if (dialog.Value("Address book") == "(not checked yet)") return false;
+        shownBook = dialog.Value("Address book");
+        dialog.Click("OK");
+        return true;
+    });
+    script.Then([&](sim::OpenDialog& dialog) {
+        EXPECT_EQ(dialog.Field("User name"), "alice");
+        dialog.Click("Cancel");
+        return true;
+    });
+    sim::ChooseFromContextMenu(frm().lstAddress, -1, "Sync Account…");
+    EXPECT_EQ(script.Remaining(), 0u);
+    EXPECT_NE(shownBook.find("refused the user name or the password"), std::string::npos) << shownBook;
+    ASSERT_EQ(Prompts().size(), 1u);
+    EXPECT_NE(Prompts()[0].find("refused the user name or the password"), std::string::npos);
+    EXPECT_FALSE(orvane::sync::SyncAccountService(WindowDatabase()).Status());
+    messages.Forget();
+
+    // Set up right, then a wrong password typed at Synchronize.
+    SetUpAccount();
+    messages.Forget();
+    Synchronize(0, "wrong");
+    ASSERT_EQ(messages.Shown().size(), 1u);
+    EXPECT_NE(messages.Shown()[0].prompt.find("refused the user name or the password"), std::string::npos);
+    EXPECT_EQ(messages.Shown()[0].title, "Address Book");
+    EXPECT_EQ(Names(), std::vector<std::string>{"Ann, Lee"});
+}
+
+TEST_F(SyncWindowTest, AHeldConflictShowsBothValuesSideBySideAndTakingTheServersUpdatesTheAddress) {
+    server.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee"));
+    frm().Show();
+    SetUpAccount();
+    Synchronize(-1);
+    ASSERT_EQ(Names(), std::vector<std::string>{"Ann, Lee"});
+    messages.Forget();
+
+    // The last name changed here, through the window...
+    sim::MouseClickRow(frm().lstAddress, 0);
+    sim::MouseClick(frm().cmdEdit);
+    frm().txtLastname.Text("");
+    sim::TypeText(frm().txtLastname, "Here");
+    sim::MouseClick(frm().cmdSave);
+    // ...and differently on the server, by a phone.
+    {
+        orvane::carddav::ConnectionSettings settings{};
+        settings.url = BookUrl();
+        settings.user = "alice";
+        settings.password = "alice-secret";
+        orvane::carddav::CardDavClient phone(settings);
+        const std::string href = BookUrl() + "ann.vcf";
+        ASSERT_EQ(phone.Update(href, ServerCards().at(href).etag, Card("uid-ann", "Ann", "There")).outcome,
+                  orvane::carddav::WriteOutcome::Updated);
+    }
+
+    messages.QueueAnswer(vbOK);  // the conflict is announced
+    messages.QueueAnswer(vbNo);  // no second sync now
+    std::vector<std::vector<std::string>> table;
+    sim::DialogScript script;
+    script.Then([](sim::OpenDialog& dialog) {
+        dialog.Type("Password", "alice-secret");
+        dialog.Click("OK");
+        return true;
+    });
+    script.Then([&](sim::OpenDialog& dialog) {
+        table = dialog.Table();
+        dialog.Click("Take the Server's");
+        return true;
+    });
+    sim::ChooseFromContextMenu(frm().lstAddress, 0, "Synchronize");
+    EXPECT_EQ(script.Remaining(), 0u);
+    EXPECT_EQ(script.Seen(), (std::vector<std::string>{"Sync Password", "Sync Conflict"}));
+    const std::vector<std::vector<std::string>> expected{{"Field", "On this computer", "On the server"},
+                                                         {"Last name", "Here", "There"}};
+    EXPECT_EQ(table, expected);
+    ASSERT_EQ(Prompts().size(), 2u);
+    EXPECT_NE(Prompts()[0].find("changed here and on the server"), std::string::npos);
+
+    EXPECT_EQ(Names(), std::vector<std::string>{"Ann, There"});
+    EXPECT_EQ(Fields()[1], "There");
+    EXPECT_TRUE(orvane::sync::SyncAccountService(WindowDatabase()).Conflicts().empty());
+    EXPECT_FALSE(MenuEntryEnabled("Sync Conflicts…"));
+}
+
+TEST_F(SyncWindowTest, CancellingALongRunLeavesBothSidesConsistentAndTheNextRunFinishes) {
+    constexpr int kCards = 150;
+    for (int i = 0; i < kCards; ++i)
+        server.SeedCard("alice", "contacts", "c" + std::to_string(i) + ".vcf",
+                        Card("uid-" + std::to_string(i), "Person", "N" + std::to_string(i)));
+    folder.InsertAddress("Ann", "Lee");
+    frm().Show();
+    SetUpAccount();
+    messages.Forget();
+
+    std::string progressSeen;
+    sim::DialogScript script;
+    script.Then([](sim::OpenDialog& dialog) {
+        dialog.Type("Password", "alice-secret");
+        dialog.Click("OK");
+        return true;
+    });
+    script.ThenProgress([&](sim::OpenDialog& dialog) {
+        // Cancelled once a few cards are stored.
+        if (dialog.ProgressDone() < 10) return false;
+        progressSeen = dialog.Texts().at(0);
+        dialog.Click("Cancel");
+        return true;
+    });
+    sim::ChooseFromContextMenu(frm().lstAddress, 0, "Synchronize");
+    EXPECT_EQ(script.Remaining(), 0u);
+    EXPECT_FALSE(progressSeen.empty());
+    EXPECT_FALSE(frm().SyncRunning());
+    // A cancel needs nothing of the user.
+    EXPECT_TRUE(Prompts().empty());
+    // The name list is what the database holds, each address once.
+    const std::size_t afterCancel = Names().size();
+    EXPECT_GE(afterCancel, 1u);
+    EXPECT_LE(afterCancel, static_cast<std::size_t>(kCards) + 1);
+
+    Synchronize(0);
+    std::vector<std::string> names = Names();
+    EXPECT_EQ(names.size(), static_cast<std::size_t>(kCards) + 1);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(std::adjacent_find(names.begin(), names.end()), names.end());
+    EXPECT_EQ(ServerCards().size(), static_cast<std::size_t>(kCards) + 1);
+    EXPECT_TRUE(Prompts().empty());
+}
+
+TEST_F(SyncWindowTest, AfterItIsLoadedTheWindowSyncsByItselfAndSilently) {
+    folder.InsertAddress("Ann", "Lee");
+    frm().Show();
+    SetUpAccount();
+    messages.Forget();
+    server.SeedCard("alice", "contacts", "zed.vcf", Card("uid-zed", "Zed", "Zulu"));
+
+    // Closed and opened again (the password typed this session is kept
+    // in memory only): the window syncs once on its own.
+    frm().Unload();
+    frm().Show();
+    EXPECT_EQ(Names(), std::vector<std::string>{"Ann, Lee"});
+    EXPECT_TRUE(sim::ProcessEventsUntil([] { return Names().size() == 2; }));
+    EXPECT_TRUE(sim::ProcessEventsUntil([] { return !frmOrvane::Instance().SyncRunning(); }));
+    EXPECT_NE(RowOf("Zed, Zulu"), -1);
+    EXPECT_TRUE(Prompts().empty());
+    EXPECT_EQ(ServerCards().size(), 2u);
+}
+
+TEST_F(SyncWindowTest, NoRunStartsWhileAnAddressIsEditedAndForgetKeepsEveryAddress) {
+    server.SeedCard("alice", "contacts", "zed.vcf", Card("uid-zed", "Zed", "Zulu"));
+    folder.InsertAddress("Ann", "Lee");
+    frm().Show();
+    SetUpAccount();
+    messages.Forget();
+
+    sim::MouseClickRow(frm().lstAddress, 0);
+    sim::MouseClick(frm().cmdEdit);
+    {
+        sim::DialogScript script;
+        script.Then([](sim::OpenDialog& dialog) {
+            dialog.Click("Cancel");
+            return true;
+        });
+        sim::ChooseFromContextMenu(frm().lstAddress, 0, "Synchronize");
+        EXPECT_EQ(script.Remaining(), 1u);  // not even the password is asked for
+    }
+    EXPECT_EQ(Prompts(), std::vector<std::string>{"Save or cancel the address you are editing first."});
+    EXPECT_EQ(Names(), std::vector<std::string>{"Ann, Lee"});
+    EXPECT_EQ(Mode(), kEditMode);
+    sim::MouseClick(frm().cmdCancel);
+    messages.Forget();
+
+    Synchronize(0);
+    EXPECT_EQ(Names().size(), 2u);
+
+    // Forget, confirmed: the account goes, the addresses stay.
+    sim::DialogScript forget;
+    forget.Then([](sim::OpenDialog& dialog) {
+        EXPECT_EQ(dialog.Field("User name"), "alice");
+        dialog.Click("Forget");
+        return true;
+    });
+    sim::ChooseFromContextMenu(frm().lstAddress, 0, "Sync Account…");
+    EXPECT_EQ(forget.Remaining(), 0u);
+    ASSERT_EQ(Prompts().size(), 1u);
+    EXPECT_EQ(Prompts()[0], "Forget the sync account of alice? Every address stays here; the server is not changed.");
+    EXPECT_FALSE(orvane::sync::SyncAccountService(WindowDatabase()).Status());
+    EXPECT_FALSE(MenuEntryEnabled("Synchronize"));
+    EXPECT_EQ(Names().size(), 2u);
+}
+
+}  // namespace
