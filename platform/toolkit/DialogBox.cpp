@@ -1,5 +1,7 @@
 #include "DialogBox.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -17,6 +19,13 @@
 
 namespace orvane::toolkit {
 namespace {
+
+// A value without blanks (an address) keeps to one line and the dialog
+// grows to fit it; a sentence (a message) wraps, so a long one never
+// pushes the dialog off the screen.
+constexpr int kFieldWidth = 280;
+
+bool WrapsValue(const std::string& value) { return value.find(' ') != std::string::npos; }
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
@@ -73,7 +82,7 @@ void DialogBox::AddText(const std::string& text) {
 void DialogBox::AddTextField(const std::string& caption, const std::string& text, bool secret) {
     auto* edit = new QLineEdit(Q(text), &impl_->dialog);
     edit->setObjectName(Q(caption));
-    edit->setMinimumWidth(280);
+    edit->setMinimumWidth(kFieldWidth);
     if (secret) edit->setEchoMode(QLineEdit::Password);
     auto* label = new QLabel(Q(caption + ":"), &impl_->dialog);
     label->setBuddy(edit);
@@ -88,9 +97,7 @@ void DialogBox::AddTextField(const std::string& caption, const std::string& text
 
 void DialogBox::AddValue(const std::string& caption, const std::string& value) {
     QLabel* shown = PlainLabel(value, &impl_->dialog);
-    // A value is often an address without blanks: it keeps to one line
-    // unless it has line ends of its own, and the dialog grows to fit it.
-    shown->setWordWrap(false);
+    shown->setWordWrap(WrapsValue(value));
     shown->setObjectName(Q(caption));
     auto* label = new QLabel(Q(caption + ":"), &impl_->dialog);
     label->setBuddy(shown);
@@ -170,7 +177,24 @@ void DialogBox::Value(const std::string& caption, const std::string& value) {
     const auto shown = impl_->values.find(caption);
     if (shown == impl_->values.end()) throw Error(5, "The dialog has no value " + caption);
     shown->second->setText(Q(value));
-    impl_->dialog.adjustSize();
+    shown->second->setWordWrap(WrapsValue(value));
+    if (!WrapsValue(value)) {
+        impl_->dialog.layout()->invalidate();
+        impl_->dialog.adjustSize();
+        // The layout may settle on the value's least width: widen by what it lacks.
+        impl_->dialog.layout()->activate();
+        const int lacking = shown->second->sizeHint().width() - shown->second->width();
+        if (lacking > 0) impl_->dialog.resize(impl_->dialog.width() + lacking, impl_->dialog.height());
+        return;
+    }
+    // A wrapped message keeps the dialog's width and takes the lines it
+    // needs, as wide as the fields beside it.
+    shown->second->setMinimumWidth(kFieldWidth);
+    QLayout* layout = impl_->dialog.layout();
+    layout->activate();
+    const int width = impl_->dialog.width();
+    const int height = layout->hasHeightForWidth() ? layout->totalHeightForWidth(width) : layout->totalSizeHint().height();
+    impl_->dialog.resize(width, std::max(impl_->dialog.height(), height));
 }
 
 }  // namespace orvane::toolkit
