@@ -18,6 +18,7 @@
 #include "AddressbookSchema.h"
 #include "CDataDBTier.h"
 #include "DatabaseBackup.h"
+#include "DataTestSupport.h"
 #include "TempAppFolder.h"
 #include "adodb/Connection.h"
 #include "adodb/Recordset.h"
@@ -32,27 +33,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-Variant Address(const std::string& first) {
-    VariantArray a(0, 7, 0, 0);
-    a.At(0, 0) = 0;
-    a.At(1, 0) = first;
-    for (std::int32_t i = 2; i <= 7; ++i) a.At(i, 0) = std::string("f") + std::to_string(i);
-    return Variant(std::move(a));
-}
-
-std::string ErrorText(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const orvane::Error& e) {
-        return e.Description();
-    }
-    return "(no error)";
-}
-
-std::string Bytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using orvane::test::AddressRecord;
+using orvane::test::ErrorText;
+using orvane::test::FileBytes;
 
 // The number of addresses in a database file, read directly.
 std::int32_t AddressesIn(const fs::path& file) {
@@ -250,14 +233,14 @@ TEST(DailyBackup, AFileTheStartUpCheckFindsDamagedTakesNoWrites) {
     folder.ExecSql("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
                    "INSERT INTO Notes SELECT randomblob(300) FROM n");
     DamageMiddlePage(folder.DatabaseFile());
-    const std::string damaged = Bytes(folder.DatabaseFile());
+    const std::string damaged = FileBytes(folder.DatabaseFile());
 
     const std::string check = DatabaseBackup::MakeDaily(year(2026) / 12 / 7);
     EXPECT_NE(check.find("is damaged"), std::string::npos) << check;
 
-    const std::string save = ErrorText([] { CDataDBTier().SaveAddress(Address("Eve")); });
+    const std::string save = ErrorText([] { CDataDBTier().SaveAddress(AddressRecord(0, "Eve")); });
     EXPECT_NE(save.find(folder.DatabaseFile().string() + "' is damaged"), std::string::npos) << save;
-    EXPECT_EQ(Bytes(folder.DatabaseFile()), damaged);
+    EXPECT_EQ(FileBytes(folder.DatabaseFile()), damaged);
 }
 
 TEST(DailyBackup, DamageFoundThroughALinkedFolderIsKnownUnderTheRealPath) {
@@ -273,7 +256,7 @@ TEST(DailyBackup, DamageFoundThroughALinkedFolderIsKnownUnderTheRealPath) {
     orvane::App::SetPath(link.string());
     EXPECT_NE(DatabaseBackup::MakeDaily(year(2026) / 12 / 7).find("is damaged"), std::string::npos);
     orvane::App::SetPath(folder.Path());
-    const std::string save = ErrorText([] { CDataDBTier().SaveAddress(Address("Eve")); });
+    const std::string save = ErrorText([] { CDataDBTier().SaveAddress(AddressRecord(0, "Eve")); });
     EXPECT_NE(save.find("is damaged"), std::string::npos) << save;
     fs::remove(link);
 }
@@ -286,7 +269,7 @@ TEST(DailyBackup, AQuoteInTheFolderNameDoesNotStopTheBackup) {
         fs::create_directories(root / "Database");
         orvane::App::SetPath(root.string());
         AddressbookSchema::CreateDatabase((root / "Database" / "Addressbook.mdb").string());
-        CDataDBTier().SaveAddress(Address("Zoe"));
+        CDataDBTier().SaveAddress(AddressRecord(0, "Zoe"));
 
         EXPECT_EQ(DatabaseBackup::MakeDaily(year(2026) / 12 / 7), "");
         EXPECT_EQ(AddressesIn(root / "Database" / "Backups" / "Addressbook-20261207.mdb"), 1);

@@ -11,6 +11,7 @@
 #include "CDataDBTier.h"
 #include "CDataTier.h"
 #include "DatabaseBackup.h"
+#include "DataTestSupport.h"
 #include "TempAppFolder.h"
 #include "adodb/Command.h"
 #include "adodb/WorkLimits.h"
@@ -24,48 +25,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-Variant Address(std::int32_t id, const std::string& first) {
-    VariantArray a(0, 7, 0, 0);
-    a.At(0, 0) = id;
-    a.At(1, 0) = first;
-    for (std::int32_t i = 2; i <= 7; ++i) a.At(i, 0) = std::string("f") + std::to_string(i);
-    return Variant(std::move(a));
-}
-
-std::string ErrorText(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const orvane::Error& e) {
-        return e.Description();
-    }
-    return "(no error)";
-}
-
-std::string Quote(const std::string& sql) {
-    std::string out = "'";
-    for (char c : sql) {
-        if (c == '\'') out += '\'';
-        out += c;
-    }
-    return out + "'";
-}
-
-std::string Bytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Lowers the work limits while it lives, so a test of them ends quickly.
-class LimitsFor {
-public:
-    explicit LimitsFor(orvane::adodb::WorkLimits limits) : saved_(orvane::adodb::CurrentWorkLimits()) {
-        orvane::adodb::SetWorkLimits(limits);
-    }
-    ~LimitsFor() { orvane::adodb::SetWorkLimits(saved_); }
-
-private:
-    orvane::adodb::WorkLimits saved_;
-};
+using orvane::test::AddressRecord;
+using orvane::test::ErrorText;
+using orvane::test::SqlQuoted;
+using orvane::test::FileBytes;
+using orvane::test::LimitsFor;
 
 class UntrustedDatabase : public ::testing::Test {
 protected:
@@ -74,7 +38,7 @@ protected:
         folder.InsertAddress("Alan", "Turing");
     }
     void SetQuery(const std::string& name, const std::string& sql) {
-        folder.ExecSql("UPDATE SavedQueries SET SqlText = " + Quote(sql) + " WHERE Name = '" + name + "'");
+        folder.ExecSql("UPDATE SavedQueries SET SqlText = " + SqlQuoted(sql) + " WHERE Name = '" + name + "'");
     }
     Variant List() { return tier.FillList(); }
 
@@ -90,10 +54,10 @@ TEST_F(UntrustedDatabase, AlteredSavedQueriesAreRefusedAndWriteNothing) {
     const std::string seven = "?1||?2||?3||?4||?5||?6||?7";
     const std::string columns = "tblAddress (FirstName, LastName, Address, PostalCode, State, Country, Phone)";
     const std::pair<std::string, std::string> cases[] = {
-        {"SaveAddress", "VACUUM INTO " + Quote(copy) + " || substr(" + seven + ",1,0)"},
+        {"SaveAddress", "VACUUM INTO " + SqlQuoted(copy) + " || substr(" + seven + ",1,0)"},
         {"SaveAddress", "DELETE FROM tblAddress WHERE (" + seven + ") IS NOT 0"},
         {"SaveAddress", "UPDATE tblAddress SET FirstName = ?1 WHERE (?2||?3||?4||?5||?6||?7) IS NOT 0"},
-        {"SaveAddress", "ATTACH " + Quote(copy) + " || substr(" + seven + ",1,0) AS other"},
+        {"SaveAddress", "ATTACH " + SqlQuoted(copy) + " || substr(" + seven + ",1,0) AS other"},
         {"SaveAddress", "INSERT INTO " + columns +
                             " VALUES (coalesce(hex(fts3_tokenizer('simple')), ?1), ?2, ?3, ?4, ?5, ?6, ?7)"},
         // A replacing insert deletes the row it collides with.
@@ -108,7 +72,7 @@ TEST_F(UntrustedDatabase, AlteredSavedQueriesAreRefusedAndWriteNothing) {
     for (const auto& [name, sql] : cases) {
         SCOPED_TRACE(sql);
         SetQuery(name, sql);
-        const std::string error = ErrorText([&] { tier.SaveAddress(Address(name == "SaveAddress" ? 0 : ada, "Eve")); });
+        const std::string error = ErrorText([&] { tier.SaveAddress(AddressRecord(name == "SaveAddress" ? 0 : ada, "Eve")); });
         EXPECT_NE(error.find("saved query '" + name + "'"), std::string::npos) << error;
         EXPECT_NE(error.find("has been altered"), std::string::npos) << error;
         EXPECT_NE(error.find(folder.DatabaseFile().string()), std::string::npos) << error;
@@ -120,7 +84,7 @@ TEST_F(UntrustedDatabase, AlteredSavedQueriesAreRefusedAndWriteNothing) {
 TEST_F(UntrustedDatabase, TheFilesViewsAndTriggersOnlyRead) {
     const Variant before = List();
     folder.ExecSql("CREATE TRIGGER wipe AFTER INSERT ON tblAddress BEGIN DELETE FROM tblAddress WHERE ID <> new.ID; END");
-    EXPECT_NE(ErrorText([&] { tier.SaveAddress(Address(0, "Eve")); }).find("trigger 'wipe' would delete"), std::string::npos);
+    EXPECT_NE(ErrorText([&] { tier.SaveAddress(AddressRecord(0, "Eve")); }).find("trigger 'wipe' would delete"), std::string::npos);
     folder.ExecSql("DROP TRIGGER wipe");
     folder.ExecSql("CREATE TRIGGER spread AFTER DELETE ON tblAddress BEGIN DELETE FROM tblAddress; END");
     EXPECT_NE(ErrorText([&] { tier.DeleteAddress(ada); }).find("'spread'"), std::string::npos);
@@ -149,7 +113,7 @@ TEST_F(UntrustedDatabase, EndlessQueriesAndViewsStopWithAnError) {
              "SELECT ?1, ?2, ?3, ?4, ?5, ?6, ?7 WHERE (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) "
              "SELECT max(x) FROM c) > 0");
     const Variant before = List();
-    const std::string endless = ErrorText([&] { tier.SaveAddress(Address(0, "Eve")); });
+    const std::string endless = ErrorText([&] { tier.SaveAddress(AddressRecord(0, "Eve")); });
     EXPECT_NE(endless.find("was stopped after 5 seconds"), std::string::npos) << endless;
     EXPECT_NE(endless.find(folder.DatabaseFile().string()), std::string::npos) << endless;
     EXPECT_EQ(List(), before);
@@ -185,13 +149,13 @@ TEST_F(UntrustedDatabase, ADamagedFileTakesNoMoreWritesAndNamesTheNewestBackup) 
         const std::string garbage(4096, '\xA5');
         file.write(garbage.data(), static_cast<std::streamsize>(garbage.size()));
     }
-    const std::string damaged = Bytes(folder.DatabaseFile());
+    const std::string damaged = FileBytes(folder.DatabaseFile());
 
     const std::string read = ErrorText([&] { List(); });
     EXPECT_NE(read.find("is damaged"), std::string::npos) << read;
     EXPECT_NE(read.find(newest), std::string::npos) << read;
-    for (const auto& write : std::vector<std::function<void()>>{[&] { tier.SaveAddress(Address(0, "Eve")); },
-                                                                 [&] { tier.SaveAddress(Address(ada, "Eve")); },
+    for (const auto& write : std::vector<std::function<void()>>{[&] { tier.SaveAddress(AddressRecord(0, "Eve")); },
+                                                                 [&] { tier.SaveAddress(AddressRecord(ada, "Eve")); },
                                                                  [&] { tier.DeleteAddress(ada); }}) {
         const std::string error = ErrorText(write);
         EXPECT_NE(error.find(folder.DatabaseFile().string() + "' is damaged"), std::string::npos) << error;
@@ -204,7 +168,7 @@ TEST_F(UntrustedDatabase, ADamagedFileTakesNoMoreWritesAndNamesTheNewestBackup) 
     const std::string below = ErrorText([&] { cmd.Execute({"a", "b", "c", "d", "e", "f", "g"}); });
     EXPECT_NE(below.find("is damaged"), std::string::npos) << below;
     EXPECT_NE(below.find(newest), std::string::npos) << below;
-    EXPECT_EQ(Bytes(folder.DatabaseFile()), damaged);
+    EXPECT_EQ(FileBytes(folder.DatabaseFile()), damaged);
 
     // No backup is made of a damaged file; the failure is told, not raised.
     const std::string backup = DatabaseBackup::MakeDaily(std::chrono::year_month_day(std::chrono::year(2026) / 12 / 2));
@@ -251,7 +215,7 @@ TEST(OddFolderNames, TheDataTierWorksInAnyFolder) {
         orvane::App::SetPath(root.string());
         AddressbookSchema::CreateDatabase((root / "Database" / "Addressbook.mdb").string());
         CDataDBTier tier;
-        ASSERT_NO_THROW(tier.SaveAddress(Address(0, "Zoe")));
+        ASSERT_NO_THROW(tier.SaveAddress(AddressRecord(0, "Zoe")));
         const Variant list = tier.FillList();
         ASSERT_FALSE(list.IsEmpty());
         EXPECT_EQ(list.Array().At(1, 0), Variant("Zoe, f2"));

@@ -8,6 +8,7 @@
 #include "AddressbookSchema.h"
 #include "CDataDBTier.h"
 #include "CDataTransferTier.h"
+#include "DataTestSupport.h"
 #include "TempAppFolder.h"
 #include "adodb/Command.h"
 #include "adodb/WorkLimits.h"
@@ -19,42 +20,10 @@ using orvane::test::TempAppFolder;
 
 namespace {
 
-Variant Address(std::int32_t id, const std::string& first) {
-    VariantArray a(0, 7, 0, 0);
-    a.At(0, 0) = id;
-    a.At(1, 0) = first;
-    for (std::int32_t i = 2; i <= 7; ++i) a.At(i, 0) = std::string("f") + std::to_string(i);
-    return Variant(std::move(a));
-}
-
-std::string ErrorText(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const orvane::Error& e) {
-        return e.Description();
-    }
-    return "(no error)";
-}
-
-std::string Quote(const std::string& sql) {
-    std::string out = "'";
-    for (char c : sql) {
-        if (c == '\'') out += '\'';
-        out += c;
-    }
-    return out + "'";
-}
-
-class LimitsFor {
-public:
-    explicit LimitsFor(orvane::adodb::WorkLimits limits) : saved_(orvane::adodb::CurrentWorkLimits()) {
-        orvane::adodb::SetWorkLimits(limits);
-    }
-    ~LimitsFor() { orvane::adodb::SetWorkLimits(saved_); }
-
-private:
-    orvane::adodb::WorkLimits saved_;
-};
+using orvane::test::AddressRecord;
+using orvane::test::ErrorText;
+using orvane::test::SqlQuoted;
+using orvane::test::LimitsFor;
 
 const std::string kColumns = "tblAddress (FirstName, LastName, Address, PostalCode, State, Country, Phone)";
 const std::string kValues = "?1, ?2, ?3, ?4, ?5, ?6, ?7";
@@ -67,7 +36,7 @@ protected:
         folder.InsertAddress("Alan", "Turing", "", "", "", "UK");
     }
     void SetQuery(const std::string& name, const std::string& sql) {
-        folder.ExecSql("UPDATE SavedQueries SET SqlText = " + Quote(sql) + " WHERE Name = '" + name + "'");
+        folder.ExecSql("UPDATE SavedQueries SET SqlText = " + SqlQuoted(sql) + " WHERE Name = '" + name + "'");
     }
 
     TempAppFolder folder;
@@ -105,7 +74,7 @@ TEST_F(WindowSave, ASaveThatStoresOtherThanOneRowIsRefusedAndLeavesTheTableAsItW
         if (!c.setUp.empty()) folder.ExecSql(c.setUp);
         SetQuery(c.query, c.sql);
         const std::string error =
-            ErrorText([&] { tier.SaveAddress(Address(c.query == "SaveAddress" ? 0 : ada, "Eve")); });
+            ErrorText([&] { tier.SaveAddress(AddressRecord(c.query == "SaveAddress" ? 0 : ada, "Eve")); });
         EXPECT_NE(error.find("saved query '" + c.query + "'"), std::string::npos) << error;
         EXPECT_NE(error.find("has been altered"), std::string::npos) << error;
         EXPECT_NE(error.find(folder.DatabaseFile().string()), std::string::npos) << error;
@@ -115,9 +84,9 @@ TEST_F(WindowSave, ASaveThatStoresOtherThanOneRowIsRefusedAndLeavesTheTableAsItW
     SetQuery("SaveAddress", "INSERT INTO " + kColumns + " VALUES (" + kValues + ")");
     SetQuery("UpdateAddress", update);
     // An ID that no row has any more is no error; a sound save stores one row.
-    EXPECT_EQ(ErrorText([&] { tier.SaveAddress(Address(99999, "Nobody")); }), "(no error)");
-    EXPECT_EQ(ErrorText([&] { tier.SaveAddress(Address(ada, "Ada")); }), "(no error)");
-    EXPECT_EQ(ErrorText([&] { tier.SaveAddress(Address(0, "Eve")); }), "(no error)");
+    EXPECT_EQ(ErrorText([&] { tier.SaveAddress(AddressRecord(99999, "Nobody")); }), "(no error)");
+    EXPECT_EQ(ErrorText([&] { tier.SaveAddress(AddressRecord(ada, "Ada")); }), "(no error)");
+    EXPECT_EQ(ErrorText([&] { tier.SaveAddress(AddressRecord(0, "Eve")); }), "(no error)");
     EXPECT_EQ(tier.FillList().Array().UBound(2), 2);
 }
 

@@ -10,6 +10,7 @@
 
 #include "AddressbookSchema.h"
 #include "CDataTransferTier.h"
+#include "DataTestSupport.h"
 #include "TempAppFolder.h"
 #include "adodb/WorkLimits.h"
 #include "core/Variant.h"
@@ -19,6 +20,9 @@ using orvane::test::TempAppFolder;
 using orvane::transfer::AddressImporter;
 
 namespace {
+
+using orvane::test::SqlQuoted;
+using orvane::test::LimitsFor;
 
 // count distinct vCards, all in the same country.
 std::string Cards(int count, const std::string& prefix = "Person") {
@@ -35,38 +39,17 @@ std::size_t RowCount(const std::string& database) {
     return rows;
 }
 
-std::string Quote(const std::string& sql) {
-    std::string out = "'";
-    for (char c : sql) {
-        if (c == '\'') out += '\'';
-        out += c;
-    }
-    return out + "'";
-}
-
 std::string AllProblems(const orvane::transfer::ImportSummary& summary) {
     std::string all;
     for (const std::string& line : summary.problems) all += line + "\n";
     return all;
 }
 
-// Lowers the work limits while it lives.
-class LimitsFor {
-public:
-    explicit LimitsFor(orvane::adodb::WorkLimits limits) : saved_(orvane::adodb::CurrentWorkLimits()) {
-        orvane::adodb::SetWorkLimits(limits);
-    }
-    ~LimitsFor() { orvane::adodb::SetWorkLimits(saved_); }
-
-private:
-    orvane::adodb::WorkLimits saved_;
-};
-
 class ImportIntoUntrustedDatabase : public ::testing::Test {
 protected:
     std::string Database() const { return folder.DatabaseFile().string(); }
     void SetSaveAddress(const std::string& sql) const {
-        folder.ExecSql("UPDATE SavedQueries SET SqlText = " + Quote(sql) + " WHERE Name = 'SaveAddress'");
+        folder.ExecSql("UPDATE SavedQueries SET SqlText = " + SqlQuoted(sql) + " WHERE Name = 'SaveAddress'");
     }
     orvane::transfer::ImportSummary Import(const std::string& text) const {
         AddressImporter importer(Database());
