@@ -17,11 +17,14 @@ namespace text = transfer::text;
 // card read as Windows-1252, see AsUtf8). A head that asked for
 // quoted-printable before loses that (the value is written anew).
 std::string Rebuild(std::string head, bool wasQuotedPrintable, VCardVersion version, const std::string& value) {
-    // A quote the card never closed would take in the parameters added here.
-    if (std::count(head.begin(), head.end(), '"') % 2 != 0) head += '"';
     const bool quoted = version == VCardVersion::V21 && NeedsQuotedPrintable(value);
     if (wasQuotedPrintable || quoted) head = WithoutParameters(head, {"ENCODING", "CHARSET", "QUOTED-PRINTABLE"});
+    // A head kept as it stands is read as the card had it: closing a quote
+    // it left open would change which parameters a reader sees (and so
+    // which property it takes).
     if (!quoted) return head + ":" + value;
+    // A quote the card never closed would take in the parameters added here.
+    if (std::count(head.begin(), head.end(), '"') % 2 != 0) head += '"';
     return head + ";CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:" + EncodeQuotedPrintable(AsUtf8(value));
 }
 

@@ -76,5 +76,20 @@ TEST(CardPatchOddBytes, AnUnclosedQuoteInTheParametersDoesNotSwallowTheNewValue)
     }
 }
 
+// A parameter with an unclosed quote on the address the reader takes: the
+// line keeps its head as it was, so the reader takes the same address from
+// the patched card and the new fields come back.
+TEST(CardPatchOddBytes, AnUnclosedQuoteOnTheTakenAddressKeepsItTaken) {
+    const std::string card =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lee;Ann;;;\r\nFN:Ann Lee\r\n"
+        "item1.ADR;TYPE=HOME:;Flat 4;Main St 1;Koeln;NRW;50667;Germany\r\n"
+        "ADR;TY\"E=WORK,PREF:;;Weg 1;;Bayern;80000;Deutschland\r\nEND:VCARD\r\n";
+    AddressFields fields = testing::ReadFields(card);
+    fields[transfer::kStreet] = "Weg 9, Hinterhaus";
+    fields[transfer::kPostalCode] = "12345";
+    const std::string patched = PatchCard(card, fields);
+    EXPECT_EQ(testing::ReadFields(patched), fields) << patched;
+}
+
 }  // namespace
 }  // namespace orvane::sync
