@@ -93,17 +93,27 @@ std::string FoldFor(const std::string& line, const std::string& lineEnd) {
     return out;
 }
 
-}  // namespace
+// How the changed lines are written. Kept: each changed property keeps its
+// group, parameters and the components the fields do not show. Plain: each
+// is written anew with only its preference, for a card whose own lines do
+// not read back as written once changed (odd quoting, stray bytes).
+enum class LineStyle { Kept, Plain };
 
-std::string PatchCard(std::string_view cardText, const AddressFields& fields) {
-    transfer::ImportedCard old;
-    transfer::VCardReader reader(cardText);
-    if (!reader.Next(old)) throw transfer::FileFormatError(1, "the text holds no card");
-    if (old.fields == fields) return std::string(cardText);
+// The head of a plain line: the name and the preference that makes the
+// reader take it in the same place.
+std::string PlainHead(std::string_view name, const VCardProperty& property) {
+    const int rank = property.PreferenceRank();
+    std::string head(name);
+    if (rank <= 100) head += ";PREF=" + std::to_string(rank);
+    return head;
+}
 
+std::string Patched(std::string_view cardText, const transfer::AddressFields& old, const AddressFields& fields,
+                    LineStyle style) {
     const std::vector<CardLine> lines = SplitCardLines(cardText);
     const CardBody body = FindFirstCard(lines);
     const VCardVersion version = VersionOf(body);
+    const bool plain = style == LineStyle::Plain;
     std::map<std::size_t, std::optional<std::string>> replaced;  // line index -> new line, or removed
     std::vector<std::string> added;
     auto propertyAt = [&](std::size_t i) -> const VCardProperty& { return body.properties[i].second; };
@@ -111,33 +121,36 @@ std::string PatchCard(std::string_view cardText, const AddressFields& fields) {
     auto indexOf = [&](std::size_t i) { return body.properties[i].first; };
 
     using transfer::kFirstName, transfer::kLastName, transfer::kPhone;
-    if (old.fields[kFirstName] != fields[kFirstName] || old.fields[kLastName] != fields[kLastName]) {
+    if (old[kFirstName] != fields[kFirstName] || old[kLastName] != fields[kLastName]) {
         const auto n = First(body, "N");
         NameParts parts;
-        if (n) {
-            const std::string line = PatchName(lineOf(*n), propertyAt(*n), version, fields, parts);
-            replaced[indexOf(*n)] = line;
-        } else if (!fields[kFirstName].empty() || !fields[kLastName].empty()) {
+        if (n && !plain) replaced[indexOf(*n)] = PatchName(lineOf(*n), propertyAt(*n), version, fields, parts);
+        else if (n) replaced[indexOf(*n)] = NewNameLine(version, fields);
+        else if (!fields[kFirstName].empty() || !fields[kLastName].empty())
             added.push_back(NewNameLine(version, fields));
-        }
         const std::string fullName = FullName(parts, fields);
-        if (const auto fn = First(body, "FN"))
-            replaced[indexOf(*fn)] = WithTextValue(lineOf(*fn), propertyAt(*fn), version, fullName);
-        else if (!fullName.empty())
-            added.push_back(WithTextValue("FN:", *VCardProperty::Parse("FN:", 0), version, fullName));
+        const auto fn = First(body, "FN");
+        if (fn && !plain) replaced[indexOf(*fn)] = WithTextValue(lineOf(*fn), propertyAt(*fn), version, fullName);
+        else if (fn || !fullName.empty()) {
+            const std::string line = WithTextValue("FN:", *VCardProperty::Parse("FN:", 0), version, fullName);
+            if (fn) replaced[indexOf(*fn)] = line;
+            else added.push_back(line);
+        }
     }
 
-    if (AddressChanged(old.fields, fields)) {
+    if (AddressChanged(old, fields)) {
         const auto adr = Preferred(body, "ADR");
         if (adr && IsAddressEmpty(fields) && Count(body, "ADR") == 1) replaced[indexOf(*adr)] = std::nullopt;
-        else if (adr) replaced[indexOf(*adr)] = PatchAddress(lineOf(*adr), propertyAt(*adr), version, fields);
+        else if (adr && !plain) replaced[indexOf(*adr)] = PatchAddress(lineOf(*adr), propertyAt(*adr), version, fields);
+        else if (adr) replaced[indexOf(*adr)] = NewAddressLine(version, fields, PlainHead("ADR", propertyAt(*adr)));
         else if (!IsAddressEmpty(fields)) added.push_back(NewAddressLine(version, fields));
     }
 
-    if (old.fields[kPhone] != fields[kPhone]) {
+    if (old[kPhone] != fields[kPhone]) {
         const auto tel = Preferred(body, "TEL");
         if (tel && fields[kPhone].empty() && Count(body, "TEL") == 1) replaced[indexOf(*tel)] = std::nullopt;
-        else if (tel) replaced[indexOf(*tel)] = PatchPhone(lineOf(*tel), propertyAt(*tel), version, fields[kPhone]);
+        else if (tel && !plain) replaced[indexOf(*tel)] = PatchPhone(lineOf(*tel), propertyAt(*tel), version, fields[kPhone]);
+        else if (tel) replaced[indexOf(*tel)] = NewPhoneLine(version, fields[kPhone], PlainHead("TEL", propertyAt(*tel)));
         else added.push_back(NewPhoneLine(version, fields[kPhone]));
     }
 
@@ -152,6 +165,31 @@ std::string PatchCard(std::string_view cardText, const AddressFields& fields) {
         else if (change->second) out += FoldFor(*change->second, lineEnd);
     }
     return out;
+}
+
+bool ReadsBackAs(std::string_view cardText, const AddressFields& fields) {
+    transfer::ImportedCard card;
+    transfer::VCardReader reader(cardText);
+    return reader.Next(card) && card.fields == fields;
+}
+
+}  // namespace
+
+std::string PatchCard(std::string_view cardText, const AddressFields& fields) {
+    transfer::ImportedCard old;
+    transfer::VCardReader reader(cardText);
+    if (!reader.Next(old)) throw transfer::FileFormatError(1, "the text holds no card");
+    if (old.fields == fields) return std::string(cardText);
+
+    // Each patched card is read back before it leaves: a server's card may
+    // be written in ways the line builders do not foresee, and a card that
+    // reads back other fields than were saved would change the address
+    // silently on every device that syncs it.
+    for (const LineStyle style : {LineStyle::Kept, LineStyle::Plain}) {
+        std::string patched = Patched(cardText, old.fields, fields, style);
+        if (ReadsBackAs(patched, fields)) return patched;
+    }
+    throw transfer::FileFormatError(1, "the card's lines cannot be changed so that it reads back as saved");
 }
 
 }  // namespace orvane::sync

@@ -19,7 +19,12 @@ namespace orvane::sync {
 // another in its stead; the only ADR (or TEL) is removed instead. A field
 // filled where the card had none adds the property before END:VCARD.
 //
-// Throws transfer::FileFormatError when the text holds no readable card.
+// The result is read back before it is returned. Where the card's own lines
+// do not read back as written once changed, the changed properties are
+// written anew (only their preference kept).
+//
+// Throws transfer::FileFormatError when the text holds no readable card, or
+// when no patch reads back as the fields.
 std::string PatchCard(std::string_view cardText, const transfer::AddressFields& fields);
 
 }  // namespace orvane::sync

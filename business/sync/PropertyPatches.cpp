@@ -1,6 +1,7 @@
 #include "sync/PropertyPatches.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "sync/CardValues.h"
 #include "transfer/TextTools.h"
@@ -180,8 +181,8 @@ std::string PatchAddress(std::string_view line, const VCardProperty& adr, VCardV
     return Rebuild(line, adr, version, JoinRawComponents(raw));
 }
 
-std::string NewAddressLine(VCardVersion version, const AddressFields& fields) {
-    return Rebuild("ADR", false, version,
+std::string NewAddressLine(VCardVersion version, const AddressFields& fields, std::string head) {
+    return Rebuild(std::move(head), false, version,
                    ";;" + Structured(fields[transfer::kStreet], version) + ";;" +
                        Structured(fields[transfer::kState], version) + ";" +
                        Structured(fields[transfer::kPostalCode], version) + ";" +
@@ -203,8 +204,9 @@ std::string PatchPhone(std::string_view line, const VCardProperty& tel, VCardVer
     return Rebuild(head, tel.IsQuotedPrintable(), version, EscapeCardText(phone, version, false));
 }
 
-std::string NewPhoneLine(VCardVersion version, const std::string& phone) {
-    return Rebuild(version == VCardVersion::V40 ? "TEL;VALUE=text" : "TEL", false, version,
+std::string NewPhoneLine(VCardVersion version, const std::string& phone, std::string head) {
+    if (version == VCardVersion::V40) head += ";VALUE=text";
+    return Rebuild(std::move(head), false, version,
                    EscapeCardText(phone, version, false));
 }
 

@@ -32,13 +32,15 @@ bool IsAddressEmpty(const transfer::AddressFields& fields);
 // country replaced.
 std::string PatchAddress(std::string_view line, const transfer::VCardProperty& adr, transfer::VCardVersion version,
                          const transfer::AddressFields& fields);
-std::string NewAddressLine(transfer::VCardVersion version, const transfer::AddressFields& fields);
+// head: the name and parameters to write ("ADR;PREF=1").
+std::string NewAddressLine(transfer::VCardVersion version, const transfer::AddressFields& fields,
+                           std::string head = "ADR");
 
 // TEL with a new number and its parameters kept; a tel: URI stays one when
 // the number can be written as one.
 std::string PatchPhone(std::string_view line, const transfer::VCardProperty& tel, transfer::VCardVersion version,
                        const std::string& phone);
-std::string NewPhoneLine(transfer::VCardVersion version, const std::string& phone);
+std::string NewPhoneLine(transfer::VCardVersion version, const std::string& phone, std::string head = "TEL");
 
 // A line of the card with a new text value (parameters kept).
 std::string WithTextValue(std::string_view line, const transfer::VCardProperty& property,

@@ -91,5 +91,21 @@ TEST(CardPatchOddBytes, AnUnclosedQuoteOnTheTakenAddressKeepsItTaken) {
     EXPECT_EQ(testing::ReadFields(patched), fields) << patched;
 }
 
+// An unclosed quote in the head of the taken address, and a new street with
+// a quote and a colon: kept as it stands, the head would swallow part of the
+// new value. The address is written anew instead; the other lines keep
+// their bytes.
+TEST(CardPatchOddBytes, AnUnclosedQuoteAndAQuotedNewValueWriteTheAddressAnew) {
+    const std::string head = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jo;;;\r\nFN:Jo Doe\r\n";
+    const std::string tail = "EMAIL;TYPE=\"home:jo@example.org\r\nEND:VCARD\r\n";
+    const std::string card = head + "ADR;TYPE=\"home:;;Old Street;;;;\r\n" + tail;
+    AddressFields fields = testing::ReadFields(card);
+    fields[transfer::kStreet] = "Hof \"Linde: Nord";
+    const std::string patched = PatchCard(card, fields);
+    EXPECT_EQ(testing::ReadFields(patched), fields) << patched;
+    EXPECT_TRUE(patched.starts_with(head)) << patched;
+    EXPECT_TRUE(patched.ends_with(tail)) << patched;
+}
+
 }  // namespace
 }  // namespace orvane::sync
