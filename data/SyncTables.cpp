@@ -142,7 +142,7 @@ State Inspect(orvane::adodb::Connection& cnn, const std::string& path) {
 void Ensure(orvane::adodb::Connection& cnn, const std::string& path) {
     const std::array<bool, kOurs.size()> found = FindOurs(cnn, path);
     for (std::size_t k = 0; k < kOurs.size(); ++k)
-        if (!found[k]) cnn.Execute(std::string(kOurs[k].sql));
+        if (!found[k]) cnn.CreateObject(std::string(kOurs[k].sql), std::string(kOurs[k].name));
 }
 
 }  // namespace SyncTables

@@ -41,6 +41,22 @@ bool IsForbiddenFunction(const char* name) noexcept {
     return false;
 }
 
+// Whether an action changes the structure of the database. Writes the
+// engine reports on the schema table are no such change by themselves: the
+// statements that make one come with their own action, and the defensive
+// setting keeps any statement from writing that table directly.
+bool ChangesSchema(int action) noexcept {
+    switch (action) {
+        case SQLITE_INSERT:
+        case SQLITE_UPDATE:
+        case SQLITE_DELETE:
+        case SQLITE_PRAGMA:
+        case SQLITE_TRANSACTION:
+        case SQLITE_SAVEPOINT: return false;
+        default: return true;  // CREATE_*, DROP_*, ALTER_TABLE, REINDEX, ANALYZE, virtual tables
+    }
+}
+
 std::string Quoted(const char* name) { return "'" + std::string(name ? name : "?") + "'"; }
 
 // What an action would do, in words for the refusal.
@@ -154,7 +170,10 @@ int AccessGuard::Decide(int action, const char* a, const char* b, const char* in
         case SQLITE_DETACH: break;
         default: {
             if (inner) break;  // views and triggers only read
-            if (source_ == StatementSource::Caller) return SQLITE_OK;
+            if (source_ == StatementSource::Caller) {
+                if (!ChangesSchema(action) || AllowsSchemaChange(action, a, b)) return SQLITE_OK;
+                break;
+            }
             const bool own = EqualsNoCase(a, kAddressTable) &&
                              ((action == SQLITE_INSERT && source_ != StatementSource::SavedUpdate) ||
                               (action == SQLITE_UPDATE && source_ != StatementSource::SavedInsert));
@@ -167,6 +186,20 @@ int AccessGuard::Decide(int action, const char* a, const char* b, const char* in
     }
     Refuse(Describe(action, a, b), inner);
     return SQLITE_DENY;
+}
+
+bool AccessGuard::AllowsSchemaChange(int action, const char* a, const char* b) const noexcept {
+    if (schemaObject_.empty()) return false;
+    if (action == SQLITE_CREATE_TABLE)
+        // The engine's own table of AUTOINCREMENT counters comes with the first such table.
+        return EqualsNoCase(a, schemaObject_) || EqualsNoCase(a, "sqlite_sequence");
+    // An index made on a table that has rows is filled by the engine at once.
+    if (action == SQLITE_REINDEX) return EqualsNoCase(a, schemaObject_);
+    if (action == SQLITE_CREATE_INDEX)
+        // b is the indexed table: a PRIMARY KEY or UNIQUE of text columns gets an index of the engine's.
+        return EqualsNoCase(a, schemaObject_) ||
+               (EqualsNoCase(b, schemaObject_) && sqlite3_strnicmp(a, "sqlite_autoindex_", 17) == 0);
+    return false;
 }
 
 void AccessGuard::Refuse(std::string what, const char* inner) {
@@ -221,6 +254,12 @@ void AccessGuard::SavedQueryScope::RefuseAltered(const std::string& what) const 
     throw Error(SQLITE_AUTH, "The saved query '" + guard_.queryName_ + "' was refused: the database file '" +
                                  guard_.path_ + "' has been altered: the query " + what + ". Nothing was written.");
 }
+
+AccessGuard::SchemaScope::SchemaScope(AccessGuard& guard, std::string objectName) : guard_(guard) {
+    guard_.schemaObject_ = std::move(objectName);
+}
+
+AccessGuard::SchemaScope::~SchemaScope() { guard_.schemaObject_.clear(); }
 
 std::string TakeGuardMessage() { return std::exchange(lastMessage, {}); }
 

@@ -79,6 +79,8 @@ private:
 //  - attaching other files and calling functions that reach outside the
 //    database (fts3_tokenizer, load_extension, ...);
 //  - anything but reading from inside a view or a trigger;
+//  - any change of the database's structure (CREATE, DROP, ALTER, ...)
+//    but the one a SchemaScope names;
 // and, for saved queries, any top-level write other than their own.
 class AccessGuard {
 public:
@@ -121,16 +123,32 @@ public:
         AccessGuard& guard_;
     };
 
+    // Lets one CREATE TABLE or CREATE INDEX that makes the named object
+    // through while it lives: the program's own tables beside the address
+    // table are the only structure it ever adds to a file.
+    class SchemaScope {
+    public:
+        SchemaScope(AccessGuard& guard, std::string objectName);
+        ~SchemaScope();
+        SchemaScope(const SchemaScope&) = delete;
+        SchemaScope& operator=(const SchemaScope&) = delete;
+
+    private:
+        AccessGuard& guard_;
+    };
+
 private:
     static int Authorize(void* self, int action, const char* a, const char* b, const char* database, const char* inner);
     static int Progress(void* self);
     int Decide(int action, const char* a, const char* b, const char* inner);
+    bool AllowsSchemaChange(int action, const char* a, const char* b) const noexcept;
     void Refuse(std::string what, const char* inner);
 
     sqlite3* db_;
     std::string path_;
     StatementSource source_ = StatementSource::Caller;
     std::string queryName_;
+    std::string schemaObject_;  // the object a SchemaScope lets be created
     bool sawOwnWrite_ = false;
     bool sawFileSql_ = false;
     std::shared_ptr<WorkClock> clock_;

@@ -152,6 +152,11 @@ void Connection::Execute(const std::string& commandText, const std::vector<std::
     if (rc != SQLITE_DONE) detail::ThrowEngineError(db, context);
 }
 
+void Connection::CreateObject(const std::string& statement, const std::string& objectName) {
+    const detail::AccessGuard::SchemaScope scope(Guard(), objectName);
+    Execute(statement);
+}
+
 void Connection::BeginTrans() {
     sqlite3* db = Handle();
     detail::WorkClock& clock = *Guard().Clock();

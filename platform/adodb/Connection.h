@@ -55,6 +55,11 @@ public:
     // part of the statement's text).
     void Execute(const std::string& commandText, const std::vector<std::string_view>& texts);
 
+    // Runs one CREATE TABLE or CREATE INDEX statement that makes the object
+    // named: the only change of the database's structure a connection lets
+    // through (Execute refuses CREATE, DROP, ALTER and the like).
+    void CreateObject(const std::string& statement, const std::string& objectName);
+
     // A transaction begun as the writer (no other connection writes until
     // it ends, and what is read inside it sees every write committed
     // before). Everything inside it is one operation for the time limit:

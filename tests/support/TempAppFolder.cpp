@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "AddressbookSchema.h"
+#include "FileSql.h"
 #include "adodb/Command.h"
 #include "adodb/Connection.h"
 #include "adodb/Recordset.h"
@@ -48,11 +49,7 @@ void TempAppFolder::WriteDefaultLists() const {
     WriteFile("Lists/Country.txt", "Canada\r\nMexico\r\nUnited States\r\n");
 }
 
-void TempAppFolder::ExecSql(const std::string& sql) const {
-    adodb::Connection connection;
-    connection.Open(ConnectionString());
-    connection.Execute(sql);
-}
+void TempAppFolder::ExecSql(const std::string& sql) const { RunSqlOnFile(DatabaseFile().string(), sql); }
 
 int TempAppFolder::InsertAddress(const std::string& first, const std::string& last, const std::string& address,
                                  const std::string& zip, const std::string& state, const std::string& country,

@@ -93,12 +93,8 @@ TEST_F(KeptCardImportTest, AFailingFileKeepsNoCard) {
 // into an altered table) takes back the cards already kept for that file.
 TEST_F(KeptCardImportTest, ADatabaseFailureMidFileKeepsNoCard) {
     // Only short last names fit: the third card's insert fails.
-    {
-        orvane::adodb::Connection cnn;
-        cnn.Open(folder.ConnectionString());
-        cnn.Execute("CREATE TRIGGER LimitName BEFORE INSERT ON tblAddress WHEN length(NEW.LastName) > 5 "
-                    "BEGIN SELECT RAISE(ABORT, 'too long'); END");
-    }
+    folder.ExecSql("CREATE TRIGGER LimitName BEFORE INSERT ON tblAddress WHEN length(NEW.LastName) > 5 "
+                   "BEGIN SELECT RAISE(ABORT, 'too long'); END");
     // Enough cards before the failing one that some are kept already.
     std::vector<std::string> lines;
     for (int i = 0; i < 600; ++i)
@@ -114,11 +110,7 @@ TEST_F(KeptCardImportTest, ADatabaseFailureMidFileKeepsNoCard) {
 // (nothing stored, the file named as altered); a CSV file, which keeps no
 // card, still goes in.
 TEST_F(KeptCardImportTest, AForeignCardTableRefusesTheVCardButNotTheCsv) {
-    {
-        orvane::adodb::Connection cnn;
-        cnn.Open(folder.ConnectionString());
-        cnn.Execute("CREATE TABLE OrvaneCards (AddressID INTEGER PRIMARY KEY, CardText TEXT)");
-    }
+    folder.ExecSql("CREATE TABLE OrvaneCards (AddressID INTEGER PRIMARY KEY, CardText TEXT)");
     const ImportSummary vcard = Import(CrLf({"BEGIN:VCARD", "VERSION:3.0", "N:Lee;Ann", "END:VCARD"}), "a.vcf");
     EXPECT_EQ(vcard.filesRefused, 1u);
     ASSERT_EQ(vcard.problems.size(), 1u);

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "FileSql.h"
 #include "adodb/Command.h"
 #include "adodb/Connection.h"
 #include "adodb/Recordset.h"
@@ -85,6 +86,9 @@ protected:
         CreateDatabaseFile(database_, kAddressSchema);
         connection_.Open(ConnectionStringFor(database_));
     }
+    // Changes the file's structure as another program would; the open
+    // connection sees the change at its next statement.
+    void AlterFile(const std::string& sql) const { orvane::test::RunSqlOnFile(database_, sql); }
 
     TempDir dir_;
     std::string database_ = dir_.File("Addressbook.mdb");

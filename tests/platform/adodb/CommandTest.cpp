@@ -66,7 +66,7 @@ TEST_F(CommandTest, ACommandNeedsAConnectionAndAnExistingQuery) {
     const auto missing = ErrorOf([&] { Run("DeleteAddress", {}); });
     EXPECT_EQ(missing.Description(), "The saved query 'DeleteAddress' does not exist.");
 
-    connection_.Execute("DROP TABLE SavedQueries");
+    AlterFile("DROP TABLE SavedQueries");
     const auto noTable = ErrorOf([&] { Run("SaveAddress", {"1", "2", "3", "4", "5", "6", "7"}); });
     EXPECT_NE(noTable.Description().find("no such table: SavedQueries"), std::string::npos) << noTable.Description();
     EXPECT_NE(noTable.Description().find("'SaveAddress'"), std::string::npos) << noTable.Description();

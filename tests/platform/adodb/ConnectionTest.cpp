@@ -146,3 +146,46 @@ TEST_F(ConnectionTest, OpenedForReadingItRefusesWritesClearly) {
     EXPECT_EQ(error.Number() & 0xff, kEngineReadOnly);
     EXPECT_NE(error.Description().find("readonly"), std::string::npos) << error.Description();
 }
+
+// The program never changes the structure of a file with its own statements;
+// the one way a connection lets through is CreateObject, and only for the
+// object it names. The file is left as it was by each refusal.
+TEST_F(ConnectionTest, StructureChangesAreRefusedButTheNamedObjectOfCreateObject) {
+    const auto schema = [&] { return ReadAll(connection_, "SELECT type, name, sql FROM sqlite_master ORDER BY name"); };
+    const Variant before = schema();
+    for (const char* statement :
+         {"CREATE TABLE tblOther (x TEXT)", "CREATE INDEX ixName ON tblAddress (LastName)",
+          "CREATE TRIGGER wipe AFTER INSERT ON tblAddress BEGIN DELETE FROM tblAddress; END",
+          "CREATE VIEW vAll AS SELECT * FROM tblAddress", "CREATE TEMP TABLE tmp (x)", "DROP TABLE SavedQueries",
+          "ALTER TABLE tblAddress ADD COLUMN Email TEXT", "ALTER TABLE tblAddress RENAME TO tblGone",
+          "CREATE VIRTUAL TABLE vt USING fts4(x)", "ANALYZE"}) {
+        const auto error = ErrorOf([&] { connection_.Execute(statement); });
+        EXPECT_EQ(error.Number(), 23) << statement;  // the engine's authorization error
+        EXPECT_NE(error.Description().find("change the structure of the database"), std::string::npos)
+            << statement << ": " << error.Description();
+    }
+    EXPECT_EQ(schema(), before);
+
+    // The named object, its engine-made index, the counter table of
+    // AUTOINCREMENT, and an index on a table that already has rows.
+    connection_.CreateObject("CREATE TABLE Notes (Key TEXT PRIMARY KEY, ID INTEGER)", "Notes");
+    connection_.CreateObject("CREATE TABLE Log (ID INTEGER PRIMARY KEY AUTOINCREMENT, Line TEXT)", "Log");
+    connection_.Execute("INSERT INTO Notes VALUES ('a', 1)");
+    connection_.CreateObject("CREATE INDEX NotesByID ON Notes (ID)", "NotesByID");
+    EXPECT_EQ(ReadAll(connection_, "SELECT name FROM sqlite_master WHERE name LIKE 'Notes%' OR name = 'Log' ORDER BY name"),
+              Rows(1, 3, {"Log", "Notes", "NotesByID"}));
+
+    // Anything else under that name, or another object, is refused.
+    const Variant after = schema();
+    for (const auto& [statement, name] : std::vector<std::pair<std::string, std::string>>{
+             {"CREATE TABLE Other (x)", "Notes2"},
+             {"CREATE TRIGGER Trap AFTER INSERT ON Notes BEGIN DELETE FROM tblAddress; END", "Trap"},
+             {"CREATE VIEW Peek AS SELECT * FROM tblAddress", "Peek"},
+             {"DROP TABLE Notes", "Notes"},
+             {"ALTER TABLE Notes ADD COLUMN y", "Notes"},
+             {"CREATE INDEX Sneak ON tblAddress (Phone)", "Notes"}})
+        EXPECT_EQ(ErrorOf([&] { connection_.CreateObject(statement, name); }).Number(), 23) << statement;
+    EXPECT_EQ(schema(), after);
+    // The scope ends with the call.
+    EXPECT_EQ(ErrorOf([&] { connection_.Execute("CREATE TABLE Notes2 (x)"); }).Number(), 23);
+}

@@ -34,7 +34,7 @@ TEST_F(RecordsetTest, TheProgramsStatementsRunAsBuilt) {
 
 TEST_F(RecordsetTest, PlusAddsNumbersAndJoinsTextInTablesMadeAfterTheSchemaWasRead) {
     EXPECT_TRUE(ReadAll(connection_, "SELECT FirstName+LastName FROM tblAddress").IsEmpty());  // schema read now
-    connection_.Execute("CREATE TABLE tblNumbers (A INTEGER, B INT, C NUMERIC, Nick VARCHAR(20))");
+    AlterFile("CREATE TABLE tblNumbers (A INTEGER, B INT, C NUMERIC, Nick VARCHAR(20))");
     connection_.Execute("INSERT INTO tblNumbers VALUES (2, 40, 1, '7')");
     EXPECT_EQ(ReadAll(connection_, "SELECT A+B, A + 1, C+C, [A]+[B], Nick+Nick, Nick+A FROM tblNumbers"),
               Rows(6, 1, {42, 3, 2, 42, "77", 9}));  // a text that reads as a number is added to one
@@ -52,7 +52,7 @@ TEST_F(RecordsetTest, TheDialectsOperatorsMeanWhatTheySayOnAnyOperands) {
               Rows(6, 1, {3, 3, "12", "5", 8, "FirstName"}));
     EXPECT_EQ(ReadAll(connection_, "SELECT Trim(FirstName)+Trim(Address) FROM tblAddress WHERE ID = 1"), Rows(1, 1, {"Ada7"}));
     // A view's columns have no type the translation can rely on.
-    connection_.Execute("CREATE VIEW vNames AS SELECT ID, FirstName, LastName FROM tblAddress");
+    AlterFile("CREATE VIEW vNames AS SELECT ID, FirstName, LastName FROM tblAddress");
     EXPECT_EQ(ReadAll(connection_, "SELECT FirstName+', '+LastName, ID+1 FROM vNames WHERE ID = 2"), Rows(2, 1, {kNull, 3}));
 
     const auto mismatch = ErrorOf([&] { ReadAll(connection_, "SELECT 'a'+2, Address+ID FROM tblAddress"); });
@@ -62,7 +62,7 @@ TEST_F(RecordsetTest, TheDialectsOperatorsMeanWhatTheySayOnAnyOperands) {
 }
 
 TEST_F(RecordsetTest, BracketedNamesAndLiteralsThatLookLikeStatements) {
-    connection_.Execute("CREATE TABLE [tbl Odd] ([First Name] TEXT, [n] INTEGER)");
+    AlterFile("CREATE TABLE [tbl Odd] ([First Name] TEXT, [n] INTEGER)");
     connection_.Execute("INSERT INTO [tbl Odd] VALUES ('Zoe', 1)");
     EXPECT_EQ(ReadAll(connection_, "SELECT [First Name]+'!', [n]+1, 'DELETE * FROM [tbl Odd]', 'it''s 1+1' FROM [tbl Odd]"),
               Rows(4, 1, {"Zoe!", 2, "DELETE * FROM [tbl Odd]", "it's 1+1"}));
