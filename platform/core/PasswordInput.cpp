@@ -2,10 +2,13 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
+#include <csignal>
+#include <utility>
 #include <cstdio>
 #include <cstring>
 
@@ -36,6 +39,21 @@ std::string OctalMode(mode_t mode) {
     return text.data();
 }
 
+// One line end at the very end is the shell's or the editor's, not the password's.
+std::string Finished(std::string password, const std::string& source) {
+    if (password.ends_with("\r\n")) {
+        password.resize(password.size() - 2);
+    } else if (password.ends_with('\n')) {
+        password.pop_back();
+    }
+    if (password.size() > kMaxPasswordBytes) {
+        throw Error(kPasswordRefused, "The password from " + source + " is longer than " +
+                                          std::to_string(kMaxPasswordBytes) + " bytes; it is not taken.");
+    }
+    if (password.empty()) throw Error(kPasswordRefused, "No password: " + source + " is empty.");
+    return password;
+}
+
 }  // namespace
 
 std::string ReadPassword(int fd, const std::string& source) {
@@ -52,17 +70,74 @@ std::string ReadPassword(int fd, const std::string& source) {
         // Room for the line end; past that the input cannot be a password.
         if (password.size() > kMaxPasswordBytes + 2) break;
     }
-    if (password.ends_with("\r\n")) {
-        password.resize(password.size() - 2);
-    } else if (password.ends_with('\n')) {
-        password.pop_back();
+    return Finished(std::move(password), source);
+}
+
+bool StandardInputIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
+
+namespace {
+
+// The terminal's settings while echo is off, for the signal handlers that
+// put them back when the program is stopped in the middle of the typing.
+struct termios savedTerminal {};
+
+extern "C" void RestoreTerminalAndRaise(int signal) {
+    ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &savedTerminal);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+// Echo off on the terminal of standard input while it lives; the settings
+// come back when it ends, or when an interrupt or hang-up ends the program.
+class EchoOff {
+public:
+    EchoOff() {
+        if (::tcgetattr(STDIN_FILENO, &savedTerminal) != 0)
+            throw Error(errnum::PathNotFound, std::string("Cannot set up the terminal: ") + std::strerror(errno));
+        struct sigaction handler {};
+        handler.sa_handler = RestoreTerminalAndRaise;
+        sigemptyset(&handler.sa_mask);
+        for (std::size_t i = 0; i < kSignals.size(); ++i) ::sigaction(kSignals[i], &handler, &previous_[i]);
+        struct termios quiet = savedTerminal;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHOE | ECHOK);
+        quiet.c_lflag |= ICANON;
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
     }
-    if (password.size() > kMaxPasswordBytes) {
-        throw Error(kPasswordRefused, "The password from " + source + " is longer than " +
-                                          std::to_string(kMaxPasswordBytes) + " bytes; it is not taken.");
+    ~EchoOff() {
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &savedTerminal);
+        for (std::size_t i = 0; i < kSignals.size(); ++i) ::sigaction(kSignals[i], &previous_[i], nullptr);
     }
-    if (password.empty()) throw Error(kPasswordRefused, "No password: " + source + " is empty.");
-    return password;
+    EchoOff(const EchoOff&) = delete;
+    EchoOff& operator=(const EchoOff&) = delete;
+
+private:
+    static constexpr std::array<int, 4> kSignals{SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+    std::array<struct sigaction, kSignals.size()> previous_{};
+};
+
+}  // namespace
+
+std::string ReadPasswordFromTerminal(const std::string& prompt) {
+    const std::string source = "the terminal";
+    std::string password;
+    {
+        const EchoOff quiet;
+        // Echo is off before the prompt shows: nothing typed after it is seen.
+        std::fputs(prompt.c_str(), stderr);
+        std::fflush(stderr);
+        char c = 0;
+        for (;;) {
+            const ssize_t n = ::read(STDIN_FILENO, &c, 1);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0)
+                throw Error(errnum::PathNotFound, "Cannot read the password from " + source + ": " + std::strerror(errno));
+            if (n == 0 || c == '\n') break;
+            // Past this the typing cannot be a password; the rest of the line is read and dropped.
+            if (password.size() <= kMaxPasswordBytes) password += c;
+        }
+    }
+    std::fputc('\n', stderr);  // the Enter the terminal did not show
+    return Finished(std::move(password), source);
 }
 
 std::string ReadPasswordFromStandardInput() {

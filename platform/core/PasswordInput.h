@@ -25,6 +25,15 @@ std::string ReadPassword(int fd, const std::string& source);
 // From standard input (e.g. `printf '%s' "$PW" | program --password-stdin`).
 std::string ReadPasswordFromStandardInput();
 
+// Whether standard input is a terminal (a person typing, not a pipe or file).
+bool StandardInputIsTerminal();
+
+// From the terminal on standard input, as a person types it: the prompt goes
+// to standard error, what is typed is not shown, and one line (ended by
+// Enter) is the password. The terminal's settings come back however the
+// reading ends, an interrupt included.
+std::string ReadPasswordFromTerminal(const std::string& prompt);
+
 // From a file, which must be a regular file that only its owner may read or
 // change: a file with any group or other permission bit is refused, with a
 // message that names it and says how to make it private.

@@ -1,6 +1,5 @@
 #include "SyncCommands.h"
 
-#include <unistd.h>
 
 #include <iostream>
 
@@ -19,19 +18,24 @@ using orvane::sync::SyncAccountService;
 constexpr int kSafetyStop = 5;
 constexpr int kConflictsHeld = 6;
 
+// Standard input as the password: typed at a prompt, unseen, on a terminal;
+// read to its end from a pipe or file.
+std::string PasswordFromStandardInput(const std::string& user) {
+    if (orvane::StandardInputIsTerminal())
+        return orvane::ReadPasswordFromTerminal(user.empty() ? "Password: " : "Password for " + user + ": ");
+    return orvane::ReadPasswordFromStandardInput();
+}
+
 // The password given on the command line's terms, if any.
 std::optional<std::string> GivenPassword(const SyncCommandLine& line) {
-    if (line.passwordStdin) return orvane::ReadPasswordFromStandardInput();
+    if (line.passwordStdin) return PasswordFromStandardInput(line.user);
     if (!line.passwordFile.empty()) return orvane::ReadPasswordFile(line.passwordFile);
     return std::nullopt;
 }
 
 int Setup(const SyncCommandLine& line) {
     std::optional<std::string> password = GivenPassword(line);
-    if (!password) {
-        if (isatty(STDIN_FILENO)) std::cerr << "Password for " << line.user << ": " << std::flush;
-        password = orvane::ReadPasswordFromStandardInput();
-    }
+    if (!password) password = PasswordFromStandardInput(line.user);
     orvane::sync::AccountSetup setup{line.url, line.user, *password, line.addressBook, line.caFile};
     const std::string book = SyncAccountService(line.database).Setup(setup);
     std::cout << "address book " << book << " set up for " << line.user << '\n';
@@ -62,8 +66,11 @@ int Sync(const SyncCommandLine& line) {
         try {
             kept = orvane::Keychain().Read(orvane::CardDavPasswordKey(status->user, status->serverUrl));
         } catch (const orvane::NoKeychainError& e) {
-            throw orvane::Error(e.Number(), e.Description() +
-                                                " Give the password with --password-stdin or --password-file.");
+            // A person at a terminal is asked; a script is told what to give.
+            if (!orvane::StandardInputIsTerminal())
+                throw orvane::Error(e.Number(), e.Description() +
+                                                    " Give the password with --password-stdin or --password-file.");
+            kept = PasswordFromStandardInput(status->user);
         }
         if (!kept)
             throw orvane::Error(orvane::keychainerr::Failed,
