@@ -11,19 +11,21 @@ void AddCards(ServerListing& listing, std::vector<carddav::RemoteCard>& cards) {
         listing.cards.push_back({std::move(card.url), std::move(card.etag), std::move(card.text)});
 }
 
-// Pending creates and updates whose href the listing did not bring with text.
-std::vector<std::string> UnreadPendingHrefs(const ServerListing& listing, const std::vector<PendingSend>& pending) {
-    std::set<std::string> read;
-    for (const ServerCard& card : listing.cards)
-        if (!card.card.empty()) read.insert(card.href);
-    const std::set<std::string> removed(listing.removed.begin(), listing.removed.end());
-    std::vector<std::string> hrefs;
-    std::set<std::string> seen;
-    for (const PendingSend& send : pending)
-        if (send.kind != PendingKind::Delete && !read.count(send.href) && !removed.count(send.href) &&
-            seen.insert(send.href).second)
-            hrefs.push_back(send.href);
-    return hrefs;
+// Cards read by a multiget, put in the places the listing gave them without
+// their text, or added after it.
+void FillIn(ServerListing& listing, std::vector<carddav::RemoteCard>& cards) {
+    std::map<std::string, std::size_t> place;
+    for (std::size_t i = 0; i < listing.cards.size(); ++i) place.emplace(listing.cards[i].href, i);
+    for (carddav::RemoteCard& card : cards) {
+        const auto at = place.find(card.url);
+        if (at == place.end()) {
+            listing.cards.push_back({std::move(card.url), std::move(card.etag), std::move(card.text)});
+            continue;
+        }
+        ServerCard& listed = listing.cards[at->second];
+        listed.etag = std::move(card.etag);
+        listed.card = std::move(card.text);
+    }
 }
 
 ServerChangesRead FullListingWithoutSyncCollection(carddav::CardDavClient& client, const std::string& bookUrl,
@@ -62,6 +64,25 @@ ServerChangesRead FullListingWithoutSyncCollection(carddav::CardDavClient& clien
 
 }  // namespace
 
+std::vector<std::string> HrefsToRead(const ServerListing& listing, const std::vector<PendingSend>& pending) {
+    std::vector<std::string> hrefs;
+    std::set<std::string> seen;
+    std::set<std::string> read;
+    for (const ServerCard& card : listing.cards) {
+        if (!card.card.empty()) read.insert(card.href);
+        else if (seen.insert(card.href).second) hrefs.push_back(card.href);
+    }
+    // A change listing leaves out a pending write that reached the server
+    // before the stored token was issued; a full one holds everything.
+    if (listing.complete) return hrefs;
+    const std::set<std::string> removed(listing.removed.begin(), listing.removed.end());
+    for (const PendingSend& send : pending)
+        if (send.kind != PendingKind::Delete && !read.count(send.href) && !removed.count(send.href) &&
+            seen.insert(send.href).second)
+            hrefs.push_back(send.href);
+    return hrefs;
+}
+
 ServerChangesRead ReadServerChanges(carddav::CardDavClient& client, const std::string& bookUrl,
                                     const std::string& storedToken, bool keepsNoTokens,
                                     const std::vector<SyncRecord>& records, const std::vector<PendingSend>& pending) {
@@ -90,13 +111,10 @@ ServerChangesRead ReadServerChanges(carddav::CardDavClient& client, const std::s
         AddCards(answer.listing, changes.changed);
         answer.newToken = std::move(changes.newToken);
     }
-    // A change listing leaves out a pending write that reached the server
-    // before the stored token was issued; a full one holds everything.
-    const std::vector<std::string> unread =
-        answer.listing.complete ? std::vector<std::string>{} : UnreadPendingHrefs(answer.listing, pending);
+    const std::vector<std::string> unread = HrefsToRead(answer.listing, pending);
     if (!unread.empty()) {
         carddav::MultigetResult result = client.Multiget(bookUrl, unread);
-        AddCards(answer.listing, result.cards);
+        FillIn(answer.listing, result.cards);
     }
     if (answer.newToken && answer.newToken->empty()) answer.newToken.reset();
     return answer;

@@ -13,13 +13,20 @@ namespace orvane::sync {
 // sync-collection with the stored token (the changed cards' text in the same
 // answer, so an unchanged book costs one request); an invalid token or none
 // lists everything with sync-collection; a server without it gets a listing
-// of ETags and a multiget of the cards whose ETag is new. The cards at the
-// hrefs of pending writes are read too. A failure raises; it is never an
+// of ETags and a multiget of the cards whose ETag is new. Cards listed
+// without their text, and those at the hrefs of pending writes, are read
+// with a multiget. A failure raises; it is never an
 // empty listing.
 struct ServerChangesRead {
     ServerListing listing;
     std::optional<std::string> newToken;  // none: the server keeps no tokens
 };
+
+// The hrefs whose cards must still be read after a sync-collection: each
+// card listed without its text (a server may leave address-data out of the
+// answer), and, when only changes were listed, each pending create or update
+// the listing did not bring (it reached the server before the stored token).
+std::vector<std::string> HrefsToRead(const ServerListing& listing, const std::vector<PendingSend>& pending);
 
 // keepsNoTokens: an earlier run found that the book gives no sync tokens,
 // so it is not asked again.
