@@ -352,4 +352,35 @@ TEST_F(SyncWindowTest, NoRunStartsWhileAnAddressIsEditedAndForgetKeepsEveryAddre
     EXPECT_EQ(Names().size(), 2u);
 }
 
+// The window's own run never changes the list under an address being
+// edited: a run that ends during the edit waits, the typed text stays, and
+// what it brought shows once the edit ends.
+TEST_F(SyncWindowTest, TheWindowsOwnRunThatEndsDuringAnEditWaitsForIt) {
+    folder.InsertAddress("Ann", "Lee");
+    frm().Show();
+    SetUpAccount();
+    messages.Forget();
+    // Enough cards that the run is still going when the edit starts.
+    for (int i = 0; i < 400; ++i)
+        server.SeedCard("alice", "contacts", "p" + std::to_string(i) + ".vcf",
+                        Card("uid-" + std::to_string(i), "Given" + std::to_string(i), "Family"));
+
+    frm().Unload();
+    frm().Show();
+    ASSERT_TRUE(sim::ProcessEventsUntil([] { return frmOrvane::Instance().SyncRunning(); }));
+    sim::MouseClickRow(frm().lstAddress, 0);
+    sim::MouseClick(frm().cmdEdit);
+    sim::TypeText(frm().txtFirstname, " Marie");
+    ASSERT_TRUE(frm().SyncRunning());
+    EXPECT_TRUE(sim::ProcessEventsUntil([] { return !frmOrvane::Instance().SyncRunning(); }));
+    EXPECT_EQ(Names(), std::vector<std::string>{"Ann, Lee"});
+    EXPECT_EQ(Mode(), kEditMode);
+    EXPECT_EQ(Fields()[0], "Ann Marie");
+
+    sim::MouseClick(frm().cmdSave);
+    EXPECT_TRUE(sim::ProcessEventsUntil([] { return Names().size() == 401; }));
+    EXPECT_NE(RowOf("Ann Marie, Lee"), -1);
+    EXPECT_TRUE(Prompts().empty());
+}
+
 }  // namespace
