@@ -104,6 +104,37 @@ TEST_F(SyncRunTest, ChangesTravelEachWayAndDifferentFieldsOfOneAddressAreBothKep
     EXPECT_EQ(ServerCards().size(), 1u);
 }
 
+// A server that rewrites the cards it stores (properties in another order,
+// its own PRODID and REV, other folding: a new ETag, the same fields) causes
+// no change here, nothing sent back, and no loop.
+TEST_F(SyncRunTest, AServerThatRewritesACardChangesNothingHereAndSendsNothing) {
+    server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee", "111", "EMAIL:ann@example.org\r\n"));
+    AddLocal(Person("Cy", "Dean", "333"));
+    SetUpAccount();
+    Sync();
+    Sync();
+    const auto before = ServerCards();
+    const std::string ann = Book() + "ann.vcf";
+    const std::map<std::int32_t, Fields> local = Local();
+
+    // Rewritten in the server's storage, as a server that normalises cards does.
+    server_.SeedCard("alice", "contacts", "ann.vcf",
+                     "BEGIN:VCARD\r\nVERSION:3.0\r\nPRODID:-//Server//Normaliser//EN\r\nN:Lee;Ann;;;\r\n"
+                     "FN:Ann Lee\r\nUID:uid-ann\r\nEMAIL:ann@exa\r\n mple.org\r\nTEL;TYPE=CELL:111\r\n"
+                     "REV:20261207T120000Z\r\nEND:VCARD\r\n");
+    ASSERT_NE(ServerCards().at(ann).etag, before.at(ann).etag);
+
+    const SyncResult rewritten = Sync();
+    EXPECT_EQ(rewritten.sent, 0u);
+    EXPECT_EQ(rewritten.conflictsHeld, 0u);
+    EXPECT_EQ(Local(), local);
+    const SyncResult after = Sync();
+    EXPECT_EQ(after.requests, 1u);
+    EXPECT_EQ(after.received + after.sent, 0u);
+    // The server's own text stays as it wrote it.
+    EXPECT_NE(ServerCards().at(ann).text.find("PRODID:-//Server//Normaliser//EN"), std::string::npos);
+}
+
 TEST_F(SyncRunTest, TheSameFieldChangedOnBothSidesIsHeldUntilASideIsTaken) {
     server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee"));
     server_.SeedCard("alice", "contacts", "bob.vcf", Card("uid-bob", "Bob", "Baker"));
