@@ -1,0 +1,143 @@
+// orvane-transfer sync and a second real CardDAV client (Debian's vdirsyncer,
+// keeping a folder of .vcf files as a phone or khard user does) changing the
+// same Radicale address book between our runs.
+#include <array>
+#include <map>
+#include <set>
+
+#include "CDataDBTier.h"
+#include "InteropCards.h"
+#include "SyncToolSupport.h"
+#include "VCardProperties.h"
+#include "VdirsyncerClient.h"
+
+namespace orvane::test {
+namespace {
+
+using Fields = std::array<std::string, 7>;
+enum Field { kFirst = 1, kLast, kStreet, kZip, kState, kCountry, kPhone };  // columns of the address record
+
+constexpr char kQuiet[] = "received 0, sent 0, deleted here 0, deleted there 0, conflicts held 0\n";
+
+::testing::AssertionResult Ran(const ToolOutcome& run) {
+    if (run.status == 0) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "exit status " << run.status << "\n" << run.out << run.err;
+}
+
+class SyncInteropTest : public SyncToolFixture {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(VdirsyncerClient::Program().empty())
+            << "vdirsyncer is not installed: the Debian package vdirsyncer is the other client of these tests "
+               "(scripts/deps.sh installs it)";
+    }
+
+    std::string Book() const { return server_.BaseUrl() + "alice/contacts/"; }
+
+    // Cards made as files in the other client's folder, sent by its first sync.
+    ::testing::AssertionResult OtherClientStartsWith(const std::map<std::string, std::string>& files) {
+        for (const auto& [file, text] : files) other_.WriteCard(file, text);
+        const ToolOutcome discover = other_.Discover();
+        if (discover.status != 0) return Ran(discover) << "(discover)";
+        return Ran(other_.Sync());
+    }
+
+    // Every address in the database by ID, read through the data tier.
+    std::map<std::int32_t, Fields> Stored() const {
+        std::map<std::int32_t, Fields> addresses;
+        CDataDBTier tier;
+        const Variant list = tier.FillList();
+        if (list.IsEmpty()) return addresses;
+        const VariantArray& rows = list.Array();
+        for (std::int32_t row = rows.LBound(2); row <= rows.UBound(2); ++row) {
+            const std::int32_t id = rows.At(rows.LBound(1), row).ToLong();
+            const Variant record = tier.GetAddressDetails(id);
+            Fields& fields = addresses[id];
+            for (int i = kFirst; i <= kPhone; ++i) fields[static_cast<std::size_t>(i - 1)] = record.Array().At(i, 0).JoinEmpty();
+        }
+        return addresses;
+    }
+    std::int32_t IdOfLastName(const std::string& last) const {
+        for (const auto& [id, fields] : Stored())
+            if (fields[kLast - 1] == last) return id;
+        return 0;
+    }
+    static std::string FieldOf(const Fields& fields, Field field) { return fields[static_cast<std::size_t>(field - 1)]; }
+
+    // An edit of one field here, saved through the data tier as the address form saves it.
+    void EditHere(std::int32_t id, Field field, const std::string& value) const {
+        CDataDBTier tier;
+        Variant record = tier.GetAddressDetails(id);
+        record.Array().At(field, 0) = Variant(value);
+        tier.SaveAddress(record);
+    }
+
+    // The card as Radicale holds it, by UID ("" when none has it).
+    std::string ServerCard(const std::string& uid) const {
+        for (const auto& entry : std::filesystem::directory_iterator(server_.BookFolder("alice", "contacts"))) {
+            if (entry.path().extension() != ".vcf") continue;
+            const std::string text = ReadWholeFile(entry.path());
+            if (LineStarting(text, "UID:") == "UID:" + uid) return text;
+        }
+        return {};
+    }
+
+    VdirsyncerClient other_{folder_.Root() / "other-client", Book(), "alice", "alice-secret"};
+};
+
+// The names of the properties of the lines (the part before ':' and ';', group kept).
+std::multiset<std::string> NamesOf(const std::vector<std::string>& lines) {
+    std::multiset<std::string> names;
+    for (const std::string& line : lines) names.insert(line.substr(0, line.find_first_of(";:")));
+    return names;
+}
+
+TEST_F(SyncInteropTest, RichCardsFromTheOtherClientComeInAndAnEditHereReachesItsFolderWithAllElseKept) {
+    const std::string bob = RichCard("uid-bob", "Bob", "Baker", "+1 555 0101", "12 Oak Lane");
+    const std::string ann = RichCard("uid-ann", "Ann", "Lee", "+1 555 0201", "3 Elm St");
+    ASSERT_TRUE(OtherClientStartsWith({{"bob.vcf", bob}, {"ann.vcf", ann}}));
+    ASSERT_EQ(ServerCardCount(), 2u);
+
+    ASSERT_EQ(Setup(Book()).status, 0);
+    const ToolOutcome first = Sync();
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(first.out, "received 2, sent 0, deleted here 0, deleted there 0, conflicts held 0\n");
+    const std::int32_t bobId = IdOfLastName("Baker");
+    ASSERT_NE(bobId, 0);
+    // The preferred ADR and TEL, not the first ones.
+    EXPECT_EQ(Stored()[bobId], (Fields{"Bob Q.", "Baker", "12 Oak Lane, Springfield", "K1A 0B1", "Ontario", "Canada",
+                                       "+1 555 0101"}));
+    EXPECT_EQ(FieldOf(Stored()[IdOfLastName("Lee")], kPhone), "+1 555 0201");
+
+    const std::string serverBefore = ServerCard("uid-bob");
+    EditHere(bobId, kLast, "Baxter");
+    EditHere(bobId, kPhone, "+1 555 0199");
+    const ToolOutcome sent = Sync();
+    ASSERT_EQ(sent.status, 0) << sent.err;
+    EXPECT_EQ(sent.out, "received 0, sent 1, deleted here 0, deleted there 0, conflicts held 0\n");
+
+    ASSERT_TRUE(Ran(other_.Sync()));
+    const std::string mine = other_.ReadCard("bob.vcf");
+    EXPECT_EQ(LineStarting(mine, "N:"), "N:Baxter;Bob;Q.;Dr.;Jr.");
+    EXPECT_EQ(LineStarting(mine, "TEL;TYPE=CELL,PREF:"), "TEL;TYPE=CELL,PREF:+1 555 0199");
+    // Against the card the patch was made from, only the name and the one
+    // phone differ, line for line; the other phones are untouched.
+    const auto removed = LinesOnlyIn(serverBefore, mine), added = LinesOnlyIn(mine, serverBefore);
+    EXPECT_EQ(NamesOf(removed), (std::multiset<std::string>{"FN", "N", "TEL"})) << ::testing::PrintToString(removed);
+    EXPECT_EQ(NamesOf(added), (std::multiset<std::string>{"FN", "N", "TEL"})) << ::testing::PrintToString(added);
+    EXPECT_NE(std::find(removed.begin(), removed.end(), "TEL;TYPE=CELL,PREF:+1 555 0101"), removed.end());
+    // Against what the other client first wrote, read property by property.
+    const std::set<std::string> changed{"N", "FN", "TEL"};
+    EXPECT_EQ(Without(ReadVCards(mine).at(0), changed), Without(ReadVCards(bob).at(0), changed));
+    // The card nobody changed is left as its client wrote it.
+    EXPECT_EQ(other_.ReadCard("ann.vcf"), ann);
+
+    // Settled: neither side has anything to send.
+    EXPECT_EQ(Sync().out, kQuiet);
+    ASSERT_TRUE(Ran(other_.Sync()));
+    EXPECT_EQ(other_.ReadCard("bob.vcf"), mine);
+    EXPECT_EQ(other_.CardFiles(), (std::vector<std::string>{"ann.vcf", "bob.vcf"}));
+}
+
+}  // namespace
+}  // namespace orvane::test
