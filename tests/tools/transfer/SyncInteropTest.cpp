@@ -139,5 +139,123 @@ TEST_F(SyncInteropTest, RichCardsFromTheOtherClientComeInAndAnEditHereReachesIts
     EXPECT_EQ(other_.CardFiles(), (std::vector<std::string>{"ann.vcf", "bob.vcf"}));
 }
 
+TEST_F(SyncInteropTest, DifferentFieldsEditedOnBothSidesAreBothKeptOnBothSidesWithoutAConflict) {
+    const std::string bob = RichCard("uid-bob", "Bob", "Baker", "+1 555 0101", "12 Oak Lane");
+    ASSERT_TRUE(OtherClientStartsWith({{"bob.vcf", bob}}));
+    ASSERT_EQ(Setup(Book()).status, 0);
+    ASSERT_TRUE(Ran(Sync()));
+    const std::int32_t bobId = IdOfLastName("Baker");
+    ASSERT_NE(bobId, 0);
+
+    // The other client moves Bob and gives him another e-mail address...
+    std::string edited = WithLine(bob, "ADR;TYPE=HOME,PREF:",
+                                  "ADR;TYPE=HOME,PREF:;;40 Birch Road;Springfield;Ontario;K1A 0B1;Canada");
+    edited = WithLine(edited, "EMAIL;TYPE=INTERNET:", "EMAIL;TYPE=INTERNET:bob.new@example.org");
+    other_.WriteCard("bob.vcf", edited);
+    ASSERT_TRUE(Ran(other_.Sync()));
+    // ...while his last name is corrected here.
+    EditHere(bobId, kLast, "Baxter");
+
+    const ToolOutcome merged = Sync();
+    ASSERT_EQ(merged.status, 0) << merged.out << merged.err;
+    EXPECT_EQ(merged.out, "received 1, sent 1, deleted here 0, deleted there 0, conflicts held 0\n");
+    EXPECT_EQ(Command({"conflicts"}).out, "no conflicts held\n");
+    EXPECT_EQ(Stored()[bobId], (Fields{"Bob Q.", "Baxter", "40 Birch Road, Springfield", "K1A 0B1", "Ontario",
+                                       "Canada", "+1 555 0101"}));
+
+    ASSERT_TRUE(Ran(other_.Sync()));
+    const std::string mine = other_.ReadCard("bob.vcf");
+    EXPECT_EQ(LineStarting(mine, "N:"), "N:Baxter;Bob;Q.;Dr.;Jr.");
+    EXPECT_EQ(LineStarting(mine, "ADR;TYPE=HOME,PREF:"),
+              "ADR;TYPE=HOME,PREF:;;40 Birch Road;Springfield;Ontario;K1A 0B1;Canada");
+    // The last name was patched into the card as the other client left it:
+    // its new e-mail address and all the rest stay.
+    const std::set<std::string> names{"N", "FN"};
+    EXPECT_EQ(Without(ReadVCards(mine).at(0), names), Without(ReadVCards(edited).at(0), names));
+
+    EXPECT_EQ(Sync().out, kQuiet);
+    ASSERT_TRUE(Ran(other_.Sync()));
+    EXPECT_EQ(other_.ReadCard("bob.vcf"), mine);
+}
+
+TEST_F(SyncInteropTest, TheSameFieldEditedOnBothSidesIsHeldUntilTheServersValueIsTaken) {
+    const std::string bob = RichCard("uid-bob", "Bob", "Baker", "+1 555 0101", "12 Oak Lane");
+    ASSERT_TRUE(OtherClientStartsWith({{"bob.vcf", bob}}));
+    ASSERT_EQ(Setup(Book()).status, 0);
+    ASSERT_TRUE(Ran(Sync()));
+    const std::int32_t bobId = IdOfLastName("Baker");
+    ASSERT_NE(bobId, 0);
+
+    other_.WriteCard("bob.vcf", WithLine(bob, "TEL;TYPE=CELL,PREF:", "TEL;TYPE=CELL,PREF:+1 555 0177"));
+    ASSERT_TRUE(Ran(other_.Sync()));
+    EditHere(bobId, kPhone, "+1 555 0188");
+    EditHere(bobId, kStreet, "7 Pine Ave, Springfield");
+
+    const ToolOutcome held = Sync();
+    EXPECT_EQ(held.status, 6) << held.out << held.err;
+    EXPECT_NE(held.out.find("conflicts held 1"), std::string::npos) << held.out;
+    const ToolOutcome conflicts = Command({"conflicts"});
+    EXPECT_EQ(conflicts.status, 0);
+    EXPECT_EQ(conflicts.out, std::to_string(bobId) + "\tphone\tours: +1 555 0188\tserver: +1 555 0177\n");
+    // Held: neither phone overwritten on either side.
+    EXPECT_EQ(FieldOf(Stored()[bobId], kPhone), "+1 555 0188");
+    EXPECT_EQ(LineStarting(ServerCard("uid-bob"), "TEL;TYPE=CELL,PREF:"), "TEL;TYPE=CELL,PREF:+1 555 0177");
+
+    const ToolOutcome resolve = Command({"resolve", std::to_string(bobId), "--take", "server"});
+    EXPECT_EQ(resolve.status, 0) << resolve.err;
+    const ToolOutcome settled = Sync();
+    EXPECT_EQ(settled.status, 0) << settled.out << settled.err;
+    EXPECT_EQ(Command({"conflicts"}).out, "no conflicts held\n");
+    EXPECT_EQ(Stored()[bobId], (Fields{"Bob Q.", "Baker", "7 Pine Ave, Springfield", "K1A 0B1", "Ontario", "Canada",
+                                       "+1 555 0177"}));
+
+    // The other client sees the settled card: its own phone, our street.
+    ASSERT_TRUE(Ran(other_.Sync()));
+    const std::string mine = other_.ReadCard("bob.vcf");
+    EXPECT_EQ(LineStarting(mine, "TEL;TYPE=CELL,PREF:"), "TEL;TYPE=CELL,PREF:+1 555 0177");
+    EXPECT_EQ(LineStarting(mine, "ADR;TYPE=HOME,PREF:"),
+              "ADR;TYPE=HOME,PREF:;;7 Pine Ave;Springfield;Ontario;K1A 0B1;Canada");
+    const std::set<std::string> changed{"ADR", "TEL"};
+    EXPECT_EQ(Without(ReadVCards(mine).at(0), changed), Without(ReadVCards(bob).at(0), changed));
+    EXPECT_EQ(Sync().out, kQuiet);
+}
+
+TEST_F(SyncInteropTest, ACardDeletedThereGoesHereAndACardAddedThereEqualToANewAddressHereIsLinked) {
+    ASSERT_TRUE(OtherClientStartsWith({{"bob.vcf", RichCard("uid-bob", "Bob", "Baker", "+1 555 0101", "12 Oak Lane")},
+                                       {"ann.vcf", RichCard("uid-ann", "Ann", "Lee", "+1 555 0201", "3 Elm St")},
+                                       {"cy.vcf", RichCard("uid-cy", "Cy", "Dean", "+1 555 0301", "1 Main St")}}));
+    ASSERT_EQ(Setup(Book()).status, 0);
+    ASSERT_TRUE(Ran(Sync()));
+    ASSERT_EQ(Stored().size(), 3u);
+
+    // Dee is typed in here, and the same Dee (the phone written otherwise,
+    // an e-mail address besides) on the other client; Ann is deleted there.
+    folder_.InsertAddress("Dee", "Ford", "5 Lake Rd", "K1A 0C2", "Ontario", "Canada", "+1 555 0400");
+    const std::string dee = FoldedCard({"BEGIN:VCARD", "VERSION:3.0", "UID:uid-dee", "N:Ford;Dee;;;", "FN:Dee Ford",
+                                        "TEL;TYPE=CELL:+1-555-0400", "EMAIL;TYPE=INTERNET:dee@example.org",
+                                        "ADR;TYPE=HOME:;;5 Lake Rd;;Ontario;K1A 0C2;Canada", "END:VCARD"});
+    other_.WriteCard("dee.vcf", dee);
+    other_.RemoveCard("ann.vcf");
+    ASSERT_TRUE(Ran(other_.Sync()));
+    ASSERT_EQ(ServerCardCount(), 3u);
+
+    const ToolOutcome sync = Sync();
+    ASSERT_EQ(sync.status, 0) << sync.out << sync.err;
+    EXPECT_NE(sync.out.find("sent 0, deleted here 1, deleted there 0, conflicts held 0"), std::string::npos)
+        << sync.out;
+    std::multiset<std::string> lastNames;
+    for (const auto& [id, fields] : Stored()) lastNames.insert(FieldOf(fields, kLast));
+    EXPECT_EQ(lastNames, (std::multiset<std::string>{"Baker", "Dean", "Ford"}));
+    // Linked, and the server's spelling of the phone taken.
+    EXPECT_EQ(FieldOf(Stored()[IdOfLastName("Ford")], kPhone), "+1-555-0400");
+    EXPECT_EQ(ServerCardCount(), 3u);
+    EXPECT_EQ(ServerCard("uid-ann"), "");
+
+    ASSERT_TRUE(Ran(other_.Sync()));
+    EXPECT_EQ(other_.CardFiles(), (std::vector<std::string>{"bob.vcf", "cy.vcf", "dee.vcf"}));
+    EXPECT_EQ(other_.ReadCard("dee.vcf"), dee);
+    EXPECT_EQ(Sync().out, kQuiet);
+}
+
 }  // namespace
 }  // namespace orvane::test
