@@ -257,5 +257,48 @@ TEST_F(SyncInteropTest, ACardDeletedThereGoesHereAndACardAddedThereEqualToANewAd
     EXPECT_EQ(Sync().out, kQuiet);
 }
 
+TEST_F(SyncInteropTest, APhoneEditedHereReachesAVersionFourCardAsATelUriWithEveryOtherLineKept) {
+    const std::string cy = FoldedCard({
+        "BEGIN:VCARD",
+        "VERSION:4.0",
+        "UID:urn:uuid:6b1c4c1e-5f1a-4c1e-8000-00000000c0de",
+        "KIND:individual",
+        "FN:Cy Dean",
+        "N:Dean;Cy;;;",
+        "TEL;VALUE=uri;TYPE=\"voice,home\":tel:+1-555-0300",
+        "TEL;VALUE=uri;TYPE=cell;PREF=1:tel:+1-555-0301",
+        "EMAIL;PREF=1:cy@example.org",
+        "EMAIL;TYPE=work:cy@work.example",
+        "ADR;TYPE=home;LABEL=\"1 Main St\\nSpringfield\":;;1 Main St;Springfield;;12345;USA",
+        "IMPP;PREF=1:xmpp:cy@jabber.example",
+        "X-SOCIALPROFILE;TYPE=twitter:https://x.example/cy",
+        "NOTE:Prefers e-mail\\, never calls",
+        "END:VCARD",
+    });
+    ASSERT_TRUE(OtherClientStartsWith({{"cy.vcf", cy}}));
+    ASSERT_EQ(Setup(Book()).status, 0);
+    ASSERT_TRUE(Ran(Sync()));
+    const std::int32_t cyId = IdOfLastName("Dean");
+    ASSERT_NE(cyId, 0);
+    EXPECT_EQ(Stored()[cyId], (Fields{"Cy", "Dean", "1 Main St, Springfield", "12345", "", "USA", "+1-555-0301"}));
+
+    const std::string serverBefore = ServerCard("urn:uuid:6b1c4c1e-5f1a-4c1e-8000-00000000c0de");
+    EditHere(cyId, kPhone, "+1-555-0399");
+    const ToolOutcome sent = Sync();
+    ASSERT_EQ(sent.status, 0) << sent.err;
+    EXPECT_EQ(sent.out, "received 0, sent 1, deleted here 0, deleted there 0, conflicts held 0\n");
+
+    ASSERT_TRUE(Ran(other_.Sync()));
+    const std::string mine = other_.ReadCard("cy.vcf");
+    const auto removed = LinesOnlyIn(serverBefore, mine), added = LinesOnlyIn(mine, serverBefore);
+    // The one phone line, its parameters and the tel: URI as they were, the number new.
+    ASSERT_EQ(removed.size(), 1u) << ::testing::PrintToString(removed);
+    std::string expected = removed[0];
+    ASSERT_NE(expected.find("tel:+1-555-0301"), std::string::npos) << expected;
+    expected.replace(expected.find("tel:+1-555-0301"), 15, "tel:+1-555-0399");
+    EXPECT_EQ(added, std::vector<std::string>{expected});
+    EXPECT_EQ(Sync().out, kQuiet);
+}
+
 }  // namespace
 }  // namespace orvane::test
