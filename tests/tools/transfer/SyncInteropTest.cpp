@@ -53,13 +53,14 @@ protected:
             const std::int32_t id = rows.At(rows.LBound(1), row).ToLong();
             const Variant record = tier.GetAddressDetails(id);
             Fields& fields = addresses[id];
-            for (int i = kFirst; i <= kPhone; ++i) fields[static_cast<std::size_t>(i - 1)] = record.Array().At(i, 0).JoinEmpty();
+            for (int i = kFirst; i <= kPhone; ++i)
+                fields[static_cast<std::size_t>(i - 1)] = record.Array().At(i, 0).JoinEmpty();
         }
         return addresses;
     }
     std::int32_t IdOfLastName(const std::string& last) const {
         for (const auto& [id, fields] : Stored())
-            if (fields[kLast - 1] == last) return id;
+            if (FieldOf(fields, kLast) == last) return id;
         return 0;
     }
     static std::string FieldOf(const Fields& fields, Field field) { return fields[static_cast<std::size_t>(field - 1)]; }
