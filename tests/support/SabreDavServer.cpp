@@ -149,6 +149,11 @@ void SabreDavServer::SeedCard(const std::string& user, const std::string& book, 
                      "UPDATE addressbooks SET ctag = ctag + 1 WHERE id = " + bookId + ";");
 }
 
+void SabreDavServer::DeleteCardAfterNextListing(const std::string& user, const std::string& book,
+                                                const std::string& fileName) const {
+    Write(folder_ / "delete-after-listing", PrincipalUri(user) + "\t" + book + "\t" + fileName + "\n");
+}
+
 std::vector<std::string> SabreDavServer::Requests() const {
     std::vector<std::string> lines;
     std::istringstream log(Read(folder_ / "requests.log"));

@@ -42,6 +42,12 @@ public:
     void SeedCard(const std::string& user, const std::string& book, const std::string& fileName,
                   const std::string& vcard) const;
 
+    // Deletes the card as another client would, right after the server has
+    // answered the next ETag listing (PROPFIND Depth 1) of any book: it is
+    // listed, and gone when it is read.
+    void DeleteCardAfterNextListing(const std::string& user, const std::string& book,
+                                    const std::string& fileName) const;
+
     // The requests the server has answered, oldest first, one line each:
     // "METHOD PATH DEPTH STATUS" ("-" without a Depth header), with a
     // REPORT's name before the status, e.g.

@@ -209,6 +209,39 @@ TEST_P(SabreSyncRunTest, ACardChangedUnderOurWriteIsReadAgainAndMerged) {
     EXPECT_EQ(ServerCards().size(), 1u);
 }
 
+// Another client deletes a card between our listing and our reading of it:
+// the server answers the whole multiget with 404. The run reads the cards
+// one by one, takes the gone one as deleted on the server, and stores the rest.
+TEST_P(SabreSyncRunTest, ACardDeletedBetweenListingAndReadingIsTakenAsGone) {
+    for (const char* name : {"ann", "bob", "cy", "dee"})
+        server_.SeedCard("alice", "contacts", std::string(name) + ".vcf", Card(std::string("uid-") + name, name, "Lee"));
+    SetUpAccount();
+    Sync();
+    auto phone = Phone();
+    auto cards = ServerCards();
+    for (const char* name : {"ann", "bob"})
+        phone.Update(Href(std::string(name) + ".vcf"), cards.at(Href(std::string(name) + ".vcf")).etag,
+                     Card(std::string("uid-") + name, name, "Changed"));
+    phone.Create(Href("eve.vcf"), Card("uid-eve", "eve", "New"));
+    server_.DeleteCardAfterNextListing("alice", "contacts", "bob.vcf");
+
+    std::vector<std::string> requests;
+    const SyncResult result = Sync(requests);
+    EXPECT_TRUE(result.problems.empty()) << result.problems.front();
+    EXPECT_EQ(result.received, 2u) << Joined(requests);  // ann changed, eve new
+    EXPECT_EQ(result.deletedHere, 1u);                   // bob
+    const auto local = Local();
+    EXPECT_EQ(local.size(), 4u);
+    EXPECT_EQ(CountWithLastName(local, "Changed"), 1u);
+    EXPECT_EQ(CountWithLastName(local, "New"), 1u);
+    for (const auto& [id, fields] : local) EXPECT_NE(fields[0], "bob");
+    EXPECT_EQ(ServerCards().size(), 4u);
+
+    std::vector<std::string> quiet;
+    EXPECT_EQ(Sync(quiet).SummaryLine(), "received 0, sent 0, deleted here 0, deleted there 0, conflicts held 0");
+    EXPECT_EQ(quiet, (std::vector<std::string>{"PROPFIND " + BookPath() + " 1 207"})) << Joined(quiet);
+}
+
 TEST_P(SabreSyncRunTest, PropertiesTheTableHasNoPlaceForSurviveAnEditHereByteForByte) {
     const std::string extra =
         "EMAIL;TYPE=INTERNET:ann@example.org\r\n"

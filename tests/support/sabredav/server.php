@@ -67,6 +67,20 @@ $pdo->setAttribute(PDO::ATTR_ERRMODE, PDO::ERRMODE_EXCEPTION);
 $principals = new Sabre\DAVACL\PrincipalBackend\PDO($pdo);
 $cards = $settings['etagOnPut'] ? new Sabre\CardDAV\Backend\PDO($pdo) : new CardsWithoutPutEtag($pdo);
 
+// Another client's delete, made right after the next ETag listing of a book
+// (PROPFIND Depth 1) is answered: "principal<TAB>book<TAB>card" in
+// delete-after-listing (SabreDavServer::DeleteCardAfterNextListing).
+register_shutdown_function(function () use ($pdo) {
+    $plan = __DIR__ . '/delete-after-listing';
+    if ($_SERVER['REQUEST_METHOD'] !== 'PROPFIND' || ($_SERVER['HTTP_DEPTH'] ?? '') !== '1' ||
+        http_response_code() !== 207 || !file_exists($plan)) return;
+    list($principal, $book, $card) = explode("\t", trim(file_get_contents($plan)));
+    unlink($plan);
+    $bookId = '(SELECT id FROM addressbooks WHERE principaluri = ? AND uri = ?)';
+    $pdo->prepare("DELETE FROM cards WHERE uri = ? AND addressbookid = $bookId")->execute(array($card, $principal, $book));
+    $pdo->prepare("UPDATE addressbooks SET ctag = ctag + 1 WHERE id = $bookId")->execute(array($principal, $book));
+});
+
 $server = new Sabre\DAV\Server(array(
     new Sabre\DAVACL\PrincipalCollection($principals),
     new Sabre\CardDAV\AddressBookRoot($principals, $cards),
