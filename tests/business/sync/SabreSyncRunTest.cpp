@@ -230,6 +230,8 @@ TEST_P(SabreSyncRunTest, ACardDeletedBetweenListingAndReadingIsTakenAsGone) {
     EXPECT_TRUE(result.problems.empty()) << result.problems.front();
     EXPECT_EQ(result.received, 2u) << Joined(requests);  // ann changed, eve new
     EXPECT_EQ(result.deletedHere, 1u);                   // bob
+    EXPECT_EQ(std::count(requests.begin(), requests.end(), "REPORT " + BookPath() + " 1 addressbook-multiget 404"), 1)
+        << Joined(requests);
     const auto local = Local();
     EXPECT_EQ(local.size(), 4u);
     EXPECT_EQ(CountWithLastName(local, "Changed"), 1u);
