@@ -141,12 +141,19 @@ void SabreDavServer::SeedBook(const std::string& user, const std::string& book, 
 
 void SabreDavServer::SeedCard(const std::string& user, const std::string& book, const std::string& fileName,
                               const std::string& vcard) const {
+    SeedCards(user, book, {{fileName, vcard}});
+}
+
+void SabreDavServer::SeedCards(const std::string& user, const std::string& book,
+                               const std::vector<std::pair<std::string, std::string>>& cards) const {
     const std::string bookId = "(SELECT id FROM addressbooks WHERE principaluri = " + SqlText(PrincipalUri(user)) +
                                " AND uri = " + SqlText(book) + ")";
-    RunSqlOnFile((folder_ / "db.sqlite").string(),
-                 "INSERT INTO cards (addressbookid, carddata, uri, lastmodified) VALUES (" + bookId + ", " +
-                     SqlText(vcard) + ", " + SqlText(fileName) + ", strftime('%s', 'now'));\n"
-                     "UPDATE addressbooks SET ctag = ctag + 1 WHERE id = " + bookId + ";");
+    std::string sql = "BEGIN;\n";
+    for (const auto& [fileName, vcard] : cards)
+        sql += "INSERT INTO cards (addressbookid, carddata, uri, lastmodified) VALUES (" + bookId + ", " +
+               SqlText(vcard) + ", " + SqlText(fileName) + ", strftime('%s', 'now'));\n";
+    sql += "UPDATE addressbooks SET ctag = ctag + 1 WHERE id = " + bookId + ";\nCOMMIT;";
+    RunSqlOnFile((folder_ / "db.sqlite").string(), sql);
 }
 
 void SabreDavServer::DeleteCardAfterNextListing(const std::string& user, const std::string& book,

@@ -41,6 +41,9 @@ public:
     void SeedBook(const std::string& user, const std::string& book, const std::string& displayName = {}) const;
     void SeedCard(const std::string& user, const std::string& book, const std::string& fileName,
                   const std::string& vcard) const;
+    // Many at once (one transaction): file name and card.
+    void SeedCards(const std::string& user, const std::string& book,
+                   const std::vector<std::pair<std::string, std::string>>& cards) const;
 
     // Deletes the card as another client would, right after the server has
     // answered the next ETag listing (PROPFIND Depth 1) of any book: it is

@@ -56,6 +56,28 @@ TEST_P(SabreSyncRunTest, WithoutSyncCollectionTheBookIsListedByEtagsAndReadWithM
     EXPECT_EQ(requests, (std::vector<std::string>{"PROPFIND " + BookPath() + " 1 207"})) << Joined(requests);
 }
 
+// More cards than one multiget asks for (250): read in two batches.
+TEST_P(SabreSyncRunTest, ABookOfManyCardsIsReadInBatches) {
+    std::vector<std::pair<std::string, std::string>> seeded;
+    for (int i = 0; i < 260; ++i)
+        seeded.emplace_back("card-" + std::to_string(i) + ".vcf",
+                            Card("uid-" + std::to_string(i), "Person", "Number" + std::to_string(i)));
+    server_.SeedCards("alice", "contacts", seeded);
+    SetUpAccount();
+    std::vector<std::string> requests;
+    const SyncResult first = Sync(requests);
+    EXPECT_EQ(first.received, 260u);
+    const std::string multiget = "REPORT " + BookPath() + " 1 addressbook-multiget 207";
+    EXPECT_EQ(requests, (std::vector<std::string>{"PROPFIND " + BookPath() + " 0 207", "PROPFIND " + BookPath() + " 1 207",
+                                                  multiget, multiget}))
+        << Joined(requests);
+    const auto local = Local();
+    EXPECT_EQ(local.size(), 260u);
+    EXPECT_EQ(CountWithLastName(local, "Number259"), 1u);
+    EXPECT_EQ(Sync(requests).SummaryLine(), "received 0, sent 0, deleted here 0, deleted there 0, conflicts held 0");
+    EXPECT_EQ(requests, (std::vector<std::string>{"PROPFIND " + BookPath() + " 1 207"})) << Joined(requests);
+}
+
 TEST_P(SabreSyncRunTest, FirstSyncLinksEqualAddressesAndSendsTheRestBothWays) {
     server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee", "+1 (555) 010-2000"));
     server_.SeedCard("alice", "contacts", "bob.vcf", Card("uid-bob", "Bob", "Baker"));
