@@ -21,19 +21,16 @@ require_once 'Sabre/autoload.php';
 
 $settings = json_decode(file_get_contents(__DIR__ . '/settings.json'), true);
 
-// Written once the answer is made, with its status.
-function logRequest() {
+// The request's line in requests.log, without its status.
+function requestLine() {
     $method = $_SERVER['REQUEST_METHOD'];
     $line = $method . ' ' . $_SERVER['REQUEST_URI'] . ' ' . ($_SERVER['HTTP_DEPTH'] ?? '-');
     if ($method === 'REPORT') {
         $body = preg_replace('/<\?.*?\?>|<!--.*?-->/s', '', file_get_contents('php://input'));
         if (preg_match('/<(?:[\w.-]+:)?([\w.-]+)/', $body, $root)) $line .= ' ' . $root[1];
     }
-    register_shutdown_function(function () use ($line) {
-        file_put_contents(__DIR__ . '/requests.log', $line . ' ' . http_response_code() . "\n", FILE_APPEND | LOCK_EX);
-    });
+    return $line;
 }
-logRequest();
 
 // HTTP Basic against the users in the settings.
 class SettingsBasicAuth extends Sabre\DAV\Auth\Backend\AbstractBasic {
@@ -70,7 +67,7 @@ $cards = $settings['etagOnPut'] ? new Sabre\CardDAV\Backend\PDO($pdo) : new Card
 // Another client's delete, made right after the next ETag listing of a book
 // (PROPFIND Depth 1) is answered: "principal<TAB>book<TAB>card" in
 // delete-after-listing (SabreDavServer::DeleteCardAfterNextListing).
-register_shutdown_function(function () use ($pdo) {
+function deleteAfterListing(PDO $pdo) {
     $plan = __DIR__ . '/delete-after-listing';
     if ($_SERVER['REQUEST_METHOD'] !== 'PROPFIND' || ($_SERVER['HTTP_DEPTH'] ?? '') !== '1' ||
         http_response_code() !== 207 || !file_exists($plan)) return;
@@ -79,7 +76,7 @@ register_shutdown_function(function () use ($pdo) {
     $bookId = '(SELECT id FROM addressbooks WHERE principaluri = ? AND uri = ?)';
     $pdo->prepare("DELETE FROM cards WHERE uri = ? AND addressbookid = $bookId")->execute(array($card, $principal, $book));
     $pdo->prepare("UPDATE addressbooks SET ctag = ctag + 1 WHERE id = $bookId")->execute(array($principal, $book));
-});
+}
 
 $server = new Sabre\DAV\Server(array(
     new Sabre\DAVACL\PrincipalCollection($principals),
@@ -89,4 +86,13 @@ $server->setBaseUri('/');
 $server->addPlugin(new Sabre\DAV\Auth\Plugin(new SettingsBasicAuth($settings['users']), 'SabreDAV'));
 $server->addPlugin(new Sabre\CardDAV\Plugin());
 $server->addPlugin(new Sabre\DAVACL\Plugin());
+
+// The answer is held back until its line is in the log, so a client that
+// has the answer finds the request logged.
+$line = requestLine();
+ob_start();
 $server->exec();
+file_put_contents(__DIR__ . '/requests.log', $line . ' ' . http_response_code() . "\n", FILE_APPEND | LOCK_EX);
+ob_end_flush();
+flush();
+deleteAfterListing($pdo);
