@@ -149,6 +149,18 @@ MultigetResult CardDavClient::Multiget(const std::string& bookUrl, const std::ve
         const HttpRequest request =
             detail::XmlRequest("REPORT", bookUrl, "1", requests::AddressBookMultiget(hrefs));
         const HttpResponse response = http_->Send(request);
+        if (response.status == 404) {
+            // Some servers (SabreDAV 1.8) refuse the whole batch when one card
+            // is gone, e.g. deleted by another client since it was listed:
+            // the batch is read one card at a time instead.
+            for (std::size_t i = begin; i < end; ++i) {
+                if (std::optional<RemoteCard> card = Get(cardUrls[i]))
+                    result.cards.push_back({cardUrls[i], std::move(card->etag), std::move(card->text)});
+                else
+                    result.missing.push_back(cardUrls[i]);
+            }
+            continue;
+        }
         const Multistatus answer = detail::ReadAnswer(request, response);
         for (const auto& r : answer.responses) {
             auto it = asked.find(url::PathKey(url::Resolve(response.url, r.href)));

@@ -46,7 +46,8 @@ public:
     SyncChanges SyncCollection(const std::string& bookUrl, const std::string& token);
     // Without sync-collection: every card's URL and ETag (PROPFIND Depth 1).
     std::vector<RemoteEtag> ListEtags(const std::string& bookUrl);
-    // The cards at these URLs, in batches (ConnectionSettings::multigetBatch).
+    // The cards at these URLs, in batches (ConnectionSettings::multigetBatch);
+    // a batch the server refuses whole with 404 is read card by card.
     MultigetResult Multiget(const std::string& bookUrl, const std::vector<std::string>& cardUrls);
     // One card; nullopt when it does not exist.
     std::optional<RemoteCard> Get(const std::string& cardUrl);

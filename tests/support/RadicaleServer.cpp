@@ -1,10 +1,6 @@
 #include "RadicaleServer.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "ServerProcess.h"
 
 #include <array>
 #include <atomic>
@@ -16,8 +12,6 @@
 #include <stdexcept>
 #include <string_view>
 #include <thread>
-
-extern char** environ;
 
 namespace orvane::test {
 namespace {
@@ -110,55 +104,21 @@ void RadicaleServer::Start() {
     Write(folder_ / "config", config);
 
     const std::string log = (folder_ / "log").string();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    const std::string configPath = (folder_ / "config").string();
-    std::vector<std::string> args{"radicale", "-C", configPath};
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const int rc = posix_spawnp(&pid_, "radicale", &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) {
-        pid_ = -1;
-        throw std::runtime_error("cannot start radicale (is it installed? scripts/deps.sh installs it)");
-    }
+    pid_ = SpawnServer({"radicale", "-C", (folder_ / "config").string()}, log,
+                       "is it installed? scripts/deps.sh installs it");
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (std::chrono::steady_clock::now() < deadline) {
         const std::string text = Read(log);
         if (port_ == 0) port_ = ListeningPort(text);
         if (port_ != 0 && text.find("Radicale server ready") != std::string::npos) return;
-        int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
-            throw std::runtime_error("radicale stopped at start:\n" + text);
-        }
+        if (ServerEnded(pid_)) throw std::runtime_error("radicale stopped at start:\n" + text);
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     throw std::runtime_error("radicale did not get ready:\n" + Read(log));
 }
 
 void RadicaleServer::Stop() {
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        int status = 0;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        bool gone = false;
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                gone = true;
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        if (!gone) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, &status, 0);
-        }
-        pid_ = -1;
-    }
+    StopServer(pid_);
     std::error_code ec;
     std::filesystem::remove_all(folder_, ec);
 }

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "SabreDavServer.h"
+#include "SyncRunSupport.h"
+
+namespace orvane::sync::test {
+
+// A real SabreDAV server with alice's book "contacts" (no sync-collection),
+// a real database file and a second client (a phone) that changes the book
+// between runs. Parameterised by whether the server answers a PUT with an ETag.
+class SabreSyncFixture : public ::testing::TestWithParam<bool> {
+protected:
+    SabreSyncFixture() : server_(orvane::test::SabreDavServer::Options{{{"alice", "alice-secret"}}, GetParam()}) {
+        server_.SeedBook("alice", "contacts", "Contacts");
+    }
+
+    std::string Database() const { return folder_.DatabaseFile().string(); }
+    std::string Book() const { return server_.BookUrl("alice", "contacts"); }
+    std::string BookPath() const { return "/addressbooks/alice/contacts/"; }
+
+    std::string SetUpAccount(const std::string& url) const {
+        return SyncAccountService(Database()).Setup({url, "alice", "alice-secret", {}, {}});
+    }
+    void SetUpAccount() const { SetUpAccount(server_.BaseUrl()); }
+
+    SyncResult Sync() const {
+        SyncOptions options;
+        options.database = Database();
+        options.password = "alice-secret";
+        return SyncRun(options).Run();
+    }
+    // A run, and the requests the server saw during it.
+    SyncResult Sync(std::vector<std::string>& requests) const {
+        const std::size_t before = server_.Requests().size();
+        SyncResult result = Sync();
+        const std::vector<std::string> all = server_.Requests();
+        requests.assign(all.begin() + static_cast<std::ptrdiff_t>(before), all.end());
+        return result;
+    }
+
+    carddav::CardDavClient Phone() const {
+        carddav::ConnectionSettings settings;
+        settings.url = Book();
+        settings.user = "alice";
+        settings.password = "alice-secret";
+        return carddav::CardDavClient(settings);
+    }
+    // Every card on the server, by URL, read as a client without sync-collection does.
+    std::map<std::string, carddav::RemoteCard> ServerCards() const {
+        auto phone = Phone();
+        std::vector<std::string> urls;
+        for (const auto& listed : phone.ListEtags(Book())) urls.push_back(listed.url);
+        std::map<std::string, carddav::RemoteCard> cards;
+        for (auto& card : phone.Multiget(Book(), urls).cards) cards[card.url] = card;
+        return cards;
+    }
+    std::string Href(const std::string& fileName) const { return Book() + fileName; }
+
+    std::map<std::int32_t, Fields> Local() const { return CDataSyncAddressTier(Database()).ReadAll(); }
+    std::int32_t AddLocal(const Fields& fields) const { return CDataSyncAddressTier(Database()).Add(fields); }
+    void UpdateLocal(std::int32_t id, const Fields& fields) const { CDataSyncAddressTier(Database()).Update(id, fields); }
+    std::int32_t IdOf(const std::string& first) const {
+        for (const auto& [id, fields] : Local())
+            if (fields[0] == first) return id;
+        ADD_FAILURE() << "no address named " << first;
+        return 0;
+    }
+
+    orvane::test::SabreDavServer server_;
+    orvane::test::TempAppFolder folder_;
+};
+
+inline std::size_t CountWithLastName(const std::map<std::int32_t, Fields>& local, const std::string& last) {
+    return static_cast<std::size_t>(
+        std::count_if(local.begin(), local.end(), [&](const auto& entry) { return entry.second[1] == last; }));
+}
+
+inline std::size_t CountWithText(const std::map<std::string, carddav::RemoteCard>& cards, const std::string& text) {
+    return static_cast<std::size_t>(std::count_if(cards.begin(), cards.end(), [&](const auto& entry) {
+        return entry.second.text.find(text) != std::string::npos;
+    }));
+}
+
+inline std::string EtagName(const ::testing::TestParamInfo<bool>& info) {
+    return info.param ? "EtagOnPut" : "NoEtagOnPut";
+}
+
+}  // namespace orvane::sync::test
