@@ -152,13 +152,18 @@ MultigetResult CardDavClient::Multiget(const std::string& bookUrl, const std::ve
         if (response.status == 404) {
             // Some servers (SabreDAV 1.8) refuse the whole batch when one card
             // is gone, e.g. deleted by another client since it was listed:
-            // the batch is read one card at a time instead.
+            // the batch is read one card at a time instead. When none of
+            // several is there, the book itself may be gone: that is an
+            // error, never a listing of deletions.
+            std::vector<std::string> missing;
             for (std::size_t i = begin; i < end; ++i) {
                 if (std::optional<RemoteCard> card = Get(cardUrls[i]))
                     result.cards.push_back({cardUrls[i], std::move(card->etag), std::move(card->text)});
                 else
-                    result.missing.push_back(cardUrls[i]);
+                    missing.push_back(cardUrls[i]);
             }
+            if (end - begin > 1 && missing.size() == end - begin) detail::ReadAnswer(request, response);
+            result.missing.insert(result.missing.end(), missing.begin(), missing.end());
             continue;
         }
         const Multistatus answer = detail::ReadAnswer(request, response);

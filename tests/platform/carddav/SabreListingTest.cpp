@@ -4,6 +4,7 @@
 
 #include "CardDavTestSupport.h"
 #include "SabreDavServer.h"
+#include "core/Error.h"
 
 // Listing and reading a book of SabreDAV 1.8, which offers no sync-collection
 // and answers a whole addressbook-multiget with 404 when one card asked for
@@ -63,6 +64,17 @@ TEST_F(SabreListing, AGoneCardIsMissingAndTheOthersAreRead) {
         EXPECT_NE(card.text.find("BEGIN:VCARD"), std::string::npos) << card.url;
     }
     EXPECT_EQ(result.missing, std::vector<std::string>{book_ + "gone.vcf"});
+}
+
+// When every card of a refused batch is gone, the book itself may be: that is
+// an error for the run, never a listing of deletions.
+TEST_F(SabreListing, ABatchWhoseCardsAreAllGoneIsAnError) {
+    ConnectionSettings settings = Settings();
+    settings.multigetBatch = 2;
+    CardDavClient client(settings);
+    EXPECT_THROW(client.Multiget(book_, {book_ + "gone1.vcf", book_ + "gone2.vcf"}), orvane::Error);
+    // One card asked for alone, and gone, is simply missing.
+    EXPECT_EQ(client.Multiget(book_, {book_ + "gone1.vcf"}).missing, std::vector<std::string>{book_ + "gone1.vcf"});
 }
 
 }  // namespace
