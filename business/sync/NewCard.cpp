@@ -4,6 +4,8 @@
 #include <random>
 #include <sstream>
 
+#include "sync/CardLines.h"
+#include "transfer/VCardProperty.h"
 #include "transfer/VCardWriter.h"
 
 namespace orvane::sync {
@@ -36,6 +38,24 @@ std::string NewCardText(const transfer::AddressFields& fields, const std::string
     const std::size_t at = card.find(stable);
     card.replace(at, stable.size(), transfer::FoldContentLine("UID:" + uid));
     return card;
+}
+
+std::string WithUid(const std::string& card, const std::string& uid) {
+    std::string out;
+    bool added = false;
+    for (const CardLine& line : SplitCardLines(card)) {
+        const auto property = transfer::VCardProperty::Parse(line.unfolded, 0);
+        const bool emptyUid = property && property->Name() == "UID" &&
+                              property->RawValue().find_first_not_of(" \t") == std::string::npos;
+        const bool end = property && property->Name() == "END";
+        if (!added && (emptyUid || end)) {
+            out += "UID:" + uid + LineEndOf(card);
+            added = true;
+            if (emptyUid) continue;
+        }
+        out.append(card, line.begin, line.end - line.begin);
+    }
+    return out;
 }
 
 }  // namespace orvane::sync

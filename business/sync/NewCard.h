@@ -14,4 +14,9 @@ std::string RandomUuid();
 // 3.0 (N, FN, ADR and TEL when they hold anything), with the UID given.
 std::string NewCardText(const transfer::AddressFields& fields, const std::string& uid);
 
+// The card with the UID given: an empty UID line of its own takes the value,
+// else a UID line goes right before END:VCARD, with the card's own line end.
+// Every other byte stays. For a card that has no UID.
+std::string WithUid(const std::string& card, const std::string& uid);
+
 }  // namespace orvane::sync

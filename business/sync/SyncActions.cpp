@@ -2,6 +2,7 @@
 
 #include "sync/CardLines.h"
 #include "sync/CardPatch.h"
+#include "sync/NewCard.h"
 #include "sync/SyncRun.h"
 #include "sync/SyncStateMapping.h"
 #include "transfer/FileFormatError.h"
@@ -10,22 +11,6 @@ namespace orvane::sync {
 namespace {
 
 bool IsAbsolute(const std::string& href) { return href.find("://") != std::string::npos; }
-
-// The UID line goes right before END:VCARD, with the card's own line end.
-std::string WithUid(const std::string& card, const std::string& uid) {
-    std::string out;
-    bool added = false;
-    for (const CardLine& line : SplitCardLines(card)) {
-        std::string upper = line.unfolded;
-        for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-        if (!added && upper.rfind("END:VCARD", 0) == 0) {
-            out += "UID:" + uid + LineEndOf(card);
-            added = true;
-        }
-        out.append(card, line.begin, line.end - line.begin);
-    }
-    return out;
-}
 
 }  // namespace
 

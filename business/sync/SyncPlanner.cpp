@@ -169,13 +169,24 @@ private:
             return;
         }
         now.base = merged.base;
-        if (toServer) now.card = CardWith(now.card, merged.server, now.uid);
+        if (toServer) now.card = CardToSend(now.card, merged.server, now.uid);
         // When both sides change, the first write leaves the record as it
         // was, so a run cut short between them merges again next time.
         if (toLocal) Add(Act(ActionKind::UpdateLocal, now.addressId, now.href, {}, merged.local, {},
                           toServer ? std::nullopt : std::optional(now)));
         if (toServer) Add(Act(ActionKind::UpdateOnServer, now.addressId, now.href, now.etag, merged.server, now.card, now));
         if (!toLocal && !toServer) KeepIfNew(now);
+    }
+
+    // The card to send, with the UID a card on a CardDAV server must carry:
+    // a server's card that came without one gets one here, once, so that
+    // the server does not make up another at every write.
+    std::string CardToSend(const std::string& kept, const AddressFields& fields, std::string& uid) {
+        if (kept.empty() && uid.empty()) uid = newUid_();
+        std::string card = CardWith(kept, fields, uid);
+        if (!CardUid(card).empty()) return card;
+        if (uid.empty()) uid = newUid_();
+        return WithUid(card, uid);
     }
 
     // A record that differs from the one stored (new ETag, card or base, or
@@ -191,14 +202,14 @@ private:
         SyncRecord now = record;
         now.etag.clear();
         now.base = fields;
-        now.card = CardWith(record.card, fields, record.uid);
+        now.card = CardToSend(record.card, fields, now.uid);
         Add(Act(ActionKind::CreateOnServer, record.addressId, record.href, {}, fields, now.card, now));
     }
 
     void CreateOnServer(std::int32_t id, const AddressFields& fields, std::string href, std::string uid,
                         const std::string& kept) {
         SyncRecord record{id, std::move(href), {}, std::move(uid), fields, {}};
-        record.card = CardWith(kept, fields, record.uid);
+        record.card = CardToSend(kept, fields, record.uid);
         Add(Act(ActionKind::CreateOnServer, id, record.href, {}, fields, record.card, record));
     }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "SyncBook.h"
+#include "sync/CardLines.h"
 
 namespace orvane::sync {
 namespace {
@@ -255,6 +256,27 @@ TEST(PlannerDeletes, ADamagedCardIsAProblemNotADeletion) {
     const SyncPlan plan = book.Plan();
     EXPECT_TRUE(plan.actions.empty());
     EXPECT_EQ(plan.problems.size(), 1u);
+}
+
+// --- A card without a UID ------------------------------------------------------------------
+
+// A card on a CardDAV server must carry a UID; one that came without gets one
+// when it is next sent, kept in the record so that every later write sends
+// the same, and otherwise the card's bytes stay.
+TEST(PlannerCardWithoutUid, GetsOneUidWhenItIsNextSent) {
+    const std::string card = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lee;Ann;;;\r\nFN:Ann Lee\r\nNOTE:kept\r\nEND:VCARD\r\n";
+    SyncBook book;
+    book.Linked(1, kAnn, card);
+    book.input.records.back().uid.clear();  // as a record of such a card holds it
+    book.EditHere(1, kLastName, "Okafor-Bello");
+    const SyncPlan plan = book.PlanChanges();
+    const auto sends = ActionsOf(plan, ActionKind::UpdateOnServer);
+    ASSERT_EQ(sends.size(), 1u);
+    EXPECT_EQ(CardUid(sends[0]->card), "new-uid-1");
+    EXPECT_NE(sends[0]->card.find("NOTE:kept\r\nUID:new-uid-1\r\nEND:VCARD\r\n"), std::string::npos) << sends[0]->card;
+    ASSERT_TRUE(sends[0]->record);
+    EXPECT_EQ(sends[0]->record->uid, "new-uid-1");
+    EXPECT_EQ(ReadFields(sends[0]->card)[kLastName], "Okafor-Bello");
 }
 
 // --- A server that rewrites a card ------------------------------------------------------------
