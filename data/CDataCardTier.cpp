@@ -5,29 +5,43 @@
 
 CDataCardTier::CDataCardTier(std::string strDatabase) : mstrDatabase(std::move(strDatabase)) {}
 
-std::string CDataCardTier::KeepCardStatement(std::int32_t lngAddressID, const std::string& strCard) {
-    return "INSERT INTO OrvaneCards (AddressID, CardText) VALUES (" + SqlLiteral::Number(lngAddressID) + ", " +
-           SqlLiteral::Text(strCard) + ") ON CONFLICT (AddressID) DO UPDATE SET CardText = excluded.CardText";
-}
-
 std::string CDataCardTier::KeepBoundCardsStatement(const std::vector<std::int32_t>& addressIDs) {
     std::string sql = "INSERT INTO OrvaneCards (AddressID, CardText) VALUES ";
     for (std::size_t i = 0; i < addressIDs.size(); ++i)
-        sql += (i ? ", (" : "(") + SqlLiteral::Number(addressIDs[i]) + ", ?" + std::to_string(i + 1) + ")";
+        // Plain "?" (the nth is the nth card): the engine looks up each
+        // numbered "?N" among all before it, which grows with the square of
+        // their count.
+        sql += (i ? ", (" : "(") + SqlLiteral::Number(addressIDs[i]) + ", ?)";
     return sql + " ON CONFLICT (AddressID) DO UPDATE SET CardText = excluded.CardText";
 }
 
 void CDataCardTier::KeepCard(std::int32_t lngAddressID, const std::string& strCard) const {
     StoreSession session(mstrDatabase);
-    session.Execute(KeepCardStatement(lngAddressID, strCard));
+    session.Execute(KeepBoundCardsStatement({lngAddressID}), {strCard});
     session.Commit();
 }
 
 void CDataCardTier::KeepCards(const std::function<bool(std::int32_t&, std::string&)>& next) const {
+    // Cards go in by hundreds, each bound: one short statement to prepare
+    // per chunk instead of one per card.
+    constexpr std::size_t kChunk = 500;
     StoreSession session(mstrDatabase);
+    std::vector<std::int32_t> ids;
+    std::vector<std::string> cards;
+    const auto flush = [&] {
+        if (ids.empty()) return;
+        session.Execute(KeepBoundCardsStatement(ids), std::vector<std::string_view>(cards.begin(), cards.end()));
+        ids.clear();
+        cards.clear();
+    };
     std::int32_t lngAddressID = 0;
     std::string strCard;
-    while (next(lngAddressID, strCard)) session.Execute(KeepCardStatement(lngAddressID, strCard));
+    while (next(lngAddressID, strCard)) {
+        ids.push_back(lngAddressID);
+        cards.push_back(std::move(strCard));
+        if (ids.size() == kChunk) flush();
+    }
+    flush();
     session.Commit();
 }
 

@@ -34,10 +34,9 @@ public:
     // (IDs are never reused, so such a card never belongs to a new address.)
     void AddressesDeletedElsewhere() const;
 
-    // The statement that keeps (or replaces) the card of an address, for a
-    // writer that runs it inside a transaction of its own with our tables there.
-    static std::string KeepCardStatement(std::int32_t lngAddressID, const std::string& strCard);
-    // The same for many addresses, the text of the nth card bound to ?n.
+    // The statement that keeps (or replaces) the cards of addresses, the
+    // text of the nth card bound to its nth parameter, for a writer that runs it inside a
+    // transaction of its own with our tables there.
     static std::string KeepBoundCardsStatement(const std::vector<std::int32_t>& addressIDs);
 
 private:

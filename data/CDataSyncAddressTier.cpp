@@ -4,8 +4,8 @@
 #include "CDataTransferTier.h"
 #include "DatabaseBackup.h"
 #include "SqlLiteral.h"
+#include "adodb/Command.h"
 #include "adodb/Connection.h"
-#include "adodb/Recordset.h"
 
 namespace {
 const char* const kColumns[] = {"FirstName", "LastName", "Address", "PostalCode", "State", "Country", "Phone"};
@@ -59,25 +59,6 @@ std::map<std::int32_t, CDataSyncAddressTier::Fields> CDataSyncAddressTier::ReadA
     return addresses;
 }
 
-namespace {
-// Inserts one address inside the session's transaction and returns its ID.
-std::int32_t Insert(orvane::adodb::Connection& cnn, const CDataSyncAddressTier::Fields& fields) {
-    std::string names;
-    std::string values;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        names += std::string(i ? ", " : "") + kColumns[i];
-        values += std::string(i ? ", " : "") + SqlLiteral::Text(fields[i]);
-    }
-    cnn.Execute("INSERT INTO tblAddress (" + names + ") VALUES (" + values + ")");
-    // AUTOINCREMENT: the row just inserted holds the highest ID.
-    orvane::adodb::Recordset rst;
-    rst.Open("SELECT MAX(ID) FROM tblAddress", cnn);
-    const std::int32_t id = rst.GetRows(1).Array().At(0, 0).ToLong();
-    rst.Close();
-    return id;
-}
-}  // namespace
-
 std::int32_t CDataSyncAddressTier::Add(const Fields& fields) const { return AddAll({fields}).front(); }
 
 std::vector<std::int32_t> CDataSyncAddressTier::AddAll(const std::vector<Fields>& addresses) const {
@@ -86,7 +67,19 @@ std::vector<std::int32_t> CDataSyncAddressTier::AddAll(const std::vector<Fields>
     DatabaseBackup::RefuseWritesIfDamaged();
     ids.reserve(addresses.size());
     WriteSession session(ConnectionString());
-    for (const Fields& fields : addresses) ids.push_back(Insert(session.Connection(), fields));
+    // "SaveAddress" prepared once for the whole batch, each new ID read back
+    // from the row the engine reports as inserted.
+    std::size_t given = 0;
+    orvane::adodb::ExecuteSavedQueryBatch(
+        session.Connection(), "SaveAddress",
+        [&](std::vector<orvane::Variant>& values) {
+            if (given == addresses.size()) return false;
+            const Fields& fields = addresses[given++];
+            values.clear();
+            for (const std::string& field : fields) values.emplace_back(field);
+            return true;
+        },
+        [&](std::int64_t id) { ids.push_back(static_cast<std::int32_t>(id)); });
     session.Commit();
     return ids;
 }

@@ -1,5 +1,7 @@
 #include "CDataSyncStateTier.h"
 
+#include <algorithm>
+
 #include "SqlLiteral.h"
 #include "StoreSession.h"
 
@@ -85,21 +87,49 @@ void CDataSyncStateTier::ClearAccount() const {
 }
 
 void CDataSyncStateTier::UpsertItems(const std::vector<SyncItem>& items) const {
+    // Items go in by hundreds in one statement each, their texts bound: a
+    // server's card is long, and one short statement per chunk is prepared
+    // instead of one per item.
+    constexpr std::size_t kChunk = 500;
     StoreSession session(mstrDatabase);
-    for (const SyncItem& item : items) {
-        std::string sql =
+    for (std::size_t first = 0; first < items.size(); first += kChunk) {
+        const std::size_t last = std::min(items.size(), first + kChunk);
+        std::vector<std::string_view> texts;
+        // Plain "?", numbered by their order: the engine looks up each
+        // numbered "?N" among all before it, which grows with the square
+        // of their count.
+        const auto bound = [&texts](std::string_view text) {
+            texts.push_back(text);
+            return std::string("?");
+        };
+        std::string rows;
+        for (std::size_t i = first; i < last; ++i) {
+            const SyncItem& item = items[i];
+            // One value at a time: the texts are bound in the order written.
+            rows += i > first ? ", (" : "(";
+            rows += bound(item.href);
+            rows += ", " + SqlLiteral::NumberOrNull(item.addressId) + ", ";
+            rows += bound(item.uid);
+            rows += ", ";
+            rows += item.etag ? bound(*item.etag) : std::string("NULL");
+            for (const std::string& field : item.base) {
+                rows += ", ";
+                rows += bound(field);
+            }
+            rows += ", ";
+            rows += bound(item.serverCard);
+            rows += ")";
+        }
+        session.Execute(
             "INSERT INTO OrvaneSyncItems (Href, AddressID, Uid, ETag, BaseFirstName, BaseLastName, BaseAddress, "
-            "BasePostalCode, BaseState, BaseCountry, BasePhone, ServerCard) VALUES (" +
-            SqlLiteral::Text(item.href) + ", " + SqlLiteral::NumberOrNull(item.addressId) + ", " +
-            SqlLiteral::Text(item.uid) + ", " + SqlLiteral::TextOrNull(item.etag);
-        for (const std::string& field : item.base) sql += ", " + SqlLiteral::Text(field);
-        sql += ", " + SqlLiteral::Text(item.serverCard) +
-               ") ON CONFLICT (Href) DO UPDATE SET AddressID = excluded.AddressID, Uid = excluded.Uid, "
-               "ETag = excluded.ETag, BaseFirstName = excluded.BaseFirstName, BaseLastName = excluded.BaseLastName, "
-               "BaseAddress = excluded.BaseAddress, BasePostalCode = excluded.BasePostalCode, "
-               "BaseState = excluded.BaseState, BaseCountry = excluded.BaseCountry, BasePhone = excluded.BasePhone, "
-               "ServerCard = excluded.ServerCard";
-        session.Execute(sql);
+            "BasePostalCode, BaseState, BaseCountry, BasePhone, ServerCard) VALUES " +
+                rows +
+                " ON CONFLICT (Href) DO UPDATE SET AddressID = excluded.AddressID, Uid = excluded.Uid, "
+                "ETag = excluded.ETag, BaseFirstName = excluded.BaseFirstName, BaseLastName = excluded.BaseLastName, "
+                "BaseAddress = excluded.BaseAddress, BasePostalCode = excluded.BasePostalCode, "
+                "BaseState = excluded.BaseState, BaseCountry = excluded.BaseCountry, BasePhone = excluded.BasePhone, "
+                "ServerCard = excluded.ServerCard",
+            texts);
     }
     session.Commit();
 }

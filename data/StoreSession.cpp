@@ -40,6 +40,8 @@ void StoreSession::CreateMissingTables() {
 
 void StoreSession::Execute(const std::string& sql) { cnn_.Execute(sql); }
 
+void StoreSession::Execute(const std::string& sql, const std::vector<std::string_view>& texts) { cnn_.Execute(sql, texts); }
+
 void StoreSession::ForEachRow(const std::string& sql,
                               const std::function<void(const orvane::VariantArray&, std::int32_t)>& onRow) {
     orvane::adodb::Recordset rst;

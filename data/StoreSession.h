@@ -2,6 +2,8 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "SyncTables.h"
 #include "adodb/Connection.h"
@@ -29,6 +31,9 @@ public:
     void CreateMissingTables();
 
     void Execute(const std::string& sql);
+    // The same with texts bound to ?1, ?2 ... (long values never become part
+    // of the statement's text, which keeps it short to translate and parse).
+    void Execute(const std::string& sql, const std::vector<std::string_view>& texts);
     // Calls onRow with every row of the statement (fields x rows array and
     // the row's index), a chunk of rows at a time.
     void ForEachRow(const std::string& sql,
