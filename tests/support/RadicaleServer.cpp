@@ -1,14 +1,13 @@
 #include "RadicaleServer.h"
 
+#include "FileBytes.h"
 #include "ServerProcess.h"
 
 #include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <stdexcept>
 #include <string_view>
 #include <thread>
@@ -21,20 +20,6 @@ std::filesystem::path UniqueFolder() {
     std::random_device rd;
     return std::filesystem::temp_directory_path() /
            ("orvane-radicale-" + std::to_string(rd()) + "-" + std::to_string(counter++));
-}
-
-void Write(const std::filesystem::path& path, const std::string& bytes) {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    if (!out) throw std::runtime_error("cannot write " + path.string());
-}
-
-std::string Read(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 }  // namespace
@@ -86,7 +71,7 @@ std::string RadicaleServer::BaseUrl() const {
 void RadicaleServer::Start() {
     std::string users;
     for (const auto& [name, password] : options_.users) users += name + ":" + password + "\n";
-    Write(folder_ / "users", users);
+    WriteFileBytes(folder_ / "users", users);
     std::string config = "[server]\nhosts = 127.0.0.1:0\n";
     if (options_.tls) {
         certificate_ = folder_ / "cert.pem";
@@ -101,20 +86,20 @@ void RadicaleServer::Start() {
               "[rights]\ntype = owner_only\n"
               "[storage]\nfilesystem_folder = " + (folder_ / "storage").string() + "\n"
               "[logging]\nlevel = info\n";
-    Write(folder_ / "config", config);
+    WriteFileBytes(folder_ / "config", config);
 
     const std::string log = (folder_ / "log").string();
     pid_ = SpawnServer({"radicale", "-C", (folder_ / "config").string()}, log,
                        "is it installed? scripts/deps.sh installs it");
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (std::chrono::steady_clock::now() < deadline) {
-        const std::string text = Read(log);
+        const std::string text = ReadFileBytes(log);
         if (port_ == 0) port_ = ListeningPort(text);
         if (port_ != 0 && text.find("Radicale server ready") != std::string::npos) return;
         if (ServerEnded(pid_)) throw std::runtime_error("radicale stopped at start:\n" + text);
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    throw std::runtime_error("radicale did not get ready:\n" + Read(log));
+    throw std::runtime_error("radicale did not get ready:\n" + ReadFileBytes(log));
 }
 
 void RadicaleServer::Stop() {
@@ -131,12 +116,12 @@ void RadicaleServer::SeedBook(const std::string& user, const std::string& book, 
     std::string props = R"({"tag": "VADDRESSBOOK")";
     if (!displayName.empty()) props += R"(, "D:displayname": ")" + displayName + "\"";
     props += "}";
-    Write(BookFolder(user, book) / ".Radicale.props", props);
+    WriteFileBytes(BookFolder(user, book) / ".Radicale.props", props);
 }
 
 void RadicaleServer::SeedCard(const std::string& user, const std::string& book, const std::string& fileName,
                               const std::string& vcard) const {
-    Write(BookFolder(user, book) / fileName, vcard);
+    WriteFileBytes(BookFolder(user, book) / fileName, vcard);
 }
 
 }  // namespace orvane::test

@@ -2,13 +2,13 @@
 
 #include <atomic>
 #include <chrono>
-#include <fstream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string_view>
 #include <thread>
 
+#include "FileBytes.h"
 #include "FileSql.h"
 #include "ServerProcess.h"
 
@@ -23,19 +23,6 @@ std::filesystem::path UniqueFolder() {
     std::random_device rd;
     return std::filesystem::temp_directory_path() /
            ("orvane-sabredav-" + std::to_string(rd()) + "-" + std::to_string(counter++));
-}
-
-void Write(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    if (!out) throw std::runtime_error("cannot write " + path.string());
-}
-
-std::string Read(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 std::string SqlText(const std::string& text) {
@@ -94,8 +81,8 @@ std::string SabreDavServer::BookUrl(const std::string& user, const std::string& 
 
 void SabreDavServer::CreateDatabase() const {
     const std::filesystem::path database = folder_ / "db.sqlite";
-    Write(database, "");  // SQLite takes an empty file for an empty database
-    std::string sql = Read(kFiles / "schema.sql");
+    WriteFileBytes(database, "");  // SQLite takes an empty file for an empty database
+    std::string sql = ReadFileBytes(kFiles / "schema.sql");
     for (const auto& [name, password] : options_.users)
         sql += "INSERT INTO principals (uri, email, displayname) VALUES (" + SqlText(PrincipalUri(name)) + ", " +
                SqlText(name + "@example.org") + ", " + SqlText(name) + ");\n";
@@ -108,7 +95,7 @@ void SabreDavServer::Start() {
     std::string users;
     for (const auto& [name, password] : options_.users)
         users += (users.empty() ? "" : ", ") + JsonText(name) + ": " + JsonText(password);
-    Write(folder_ / "settings.json", "{\"users\": {" + users + "}, \"etagOnPut\": " +
+    WriteFileBytes(folder_ / "settings.json", "{\"users\": {" + users + "}, \"etagOnPut\": " +
                                          (options_.etagOnPut ? "true" : "false") + "}\n");
 
     // Port 0: the system picks a free one, which php -S then names in its log.
@@ -118,13 +105,13 @@ void SabreDavServer::Start() {
                        log, "are php-cli, php-sqlite3 and php-sabre-dav installed? scripts/deps.sh installs them");
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (std::chrono::steady_clock::now() < deadline) {
-        const std::string text = Read(log);
+        const std::string text = ReadFileBytes(log);
         port_ = ListeningPort(text);
         if (port_ != 0) return;
         if (ServerEnded(pid_)) throw std::runtime_error("php -S stopped at start:\n" + text);
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    throw std::runtime_error("php -S did not get ready:\n" + Read(log));
+    throw std::runtime_error("php -S did not get ready:\n" + ReadFileBytes(log));
 }
 
 void SabreDavServer::Stop() {
@@ -158,12 +145,12 @@ void SabreDavServer::SeedCards(const std::string& user, const std::string& book,
 
 void SabreDavServer::DeleteCardAfterNextListing(const std::string& user, const std::string& book,
                                                 const std::string& fileName) const {
-    Write(folder_ / "delete-after-listing", PrincipalUri(user) + "\t" + book + "\t" + fileName + "\n");
+    WriteFileBytes(folder_ / "delete-after-listing", PrincipalUri(user) + "\t" + book + "\t" + fileName + "\n");
 }
 
 std::vector<std::string> SabreDavServer::Requests() const {
     std::vector<std::string> lines;
-    std::istringstream log(Read(folder_ / "requests.log"));
+    std::istringstream log(ReadFileBytes(folder_ / "requests.log"));
     for (std::string line; std::getline(log, line);) lines.push_back(line);
     return lines;
 }

@@ -42,8 +42,8 @@ inline std::string LowerCase(std::string s) {
     return s;
 }
 
-// The cards of the text, each a list of its properties (BEGIN and END left out).
-inline std::vector<std::vector<VProperty>> ReadVCards(const std::string& text) {
+// The content lines of the text, unfolded, exactly as written.
+inline std::vector<std::string> UnfoldedLines(const std::string& text) {
     std::vector<std::string> lines;
     std::size_t pos = 0;
     while (pos < text.size()) {
@@ -55,6 +55,12 @@ inline std::vector<std::vector<VProperty>> ReadVCards(const std::string& text) {
         else if (!line.empty()) lines.push_back(line);
         pos = end + 1;
     }
+    return lines;
+}
+
+// The cards of the text, each a list of its properties (BEGIN and END left out).
+inline std::vector<std::vector<VProperty>> ReadVCards(const std::string& text) {
+    const std::vector<std::string> lines = UnfoldedLines(text);
     std::vector<std::vector<VProperty>> cards;
     for (const std::string& line : lines) {
         const std::size_t colon = line.find(':');

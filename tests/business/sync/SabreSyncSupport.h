@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "PhoneClient.h"
 #include "SabreDavServer.h"
 #include "SyncRunSupport.h"
 
@@ -45,13 +46,7 @@ protected:
         return result;
     }
 
-    carddav::CardDavClient Phone() const {
-        carddav::ConnectionSettings settings;
-        settings.url = Book();
-        settings.user = "alice";
-        settings.password = "alice-secret";
-        return carddav::CardDavClient(settings);
-    }
+    carddav::CardDavClient Phone() const { return orvane::test::PhoneClient(Book()); }
     // Every card on the server, by URL, read as a client without sync-collection does.
     std::map<std::string, carddav::RemoteCard> ServerCards() const {
         auto phone = Phone();

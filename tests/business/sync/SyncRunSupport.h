@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "PhoneClient.h"
 #include "CDataCardTier.h"
 #include "CDataSyncAddressTier.h"
 #include "CDataSyncStateTier.h"
@@ -50,13 +51,7 @@ protected:
         return SyncRun(options).Run();
     }
 
-    carddav::CardDavClient Phone() const {
-        carddav::ConnectionSettings settings;
-        settings.url = Book();
-        settings.user = "alice";
-        settings.password = "alice-secret";
-        return carddav::CardDavClient(settings);
-    }
+    carddav::CardDavClient Phone() const { return orvane::test::PhoneClient(Book()); }
     // Every card on the server, by href.
     std::map<std::string, carddav::RemoteCard> ServerCards() {
         auto phone = Phone();

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "VCardProperties.h"
+
 // Cards as another client writes them, and their content lines compared as
 // they stand: unfolded, with nothing of case, escaping or order changed.
 namespace orvane::test {
@@ -68,22 +70,6 @@ inline std::string RichCard(const std::string& uid, const std::string& given, co
         "PHOTO;ENCODING=b;TYPE=JPEG:" + PhotoBase64(),
         "END:VCARD",
     });
-}
-
-// The content lines of the text, unfolded, exactly as written.
-inline std::vector<std::string> UnfoldedLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t end = text.find('\n', pos);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(pos, end - pos);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty() && (line[0] == ' ' || line[0] == '\t') && !lines.empty()) lines.back() += line.substr(1);
-        else if (!line.empty()) lines.push_back(line);
-        pos = end + 1;
-    }
-    return lines;
 }
 
 // The unfolded lines of a that b does not have (as many times as a has more), sorted.

@@ -8,6 +8,7 @@
 #include <set>
 #include <thread>
 
+#include "PhoneClient.h"
 #include "SyncToolSupport.h"
 #include "carddav/CardDavClient.h"
 
@@ -19,13 +20,7 @@ namespace {
 class SyncToolTest : public SyncToolFixture {
 protected:
     std::string Book() const { return server_.BaseUrl() + "alice/contacts/"; }
-    carddav::CardDavClient Phone() const {
-        carddav::ConnectionSettings settings;
-        settings.url = Book();
-        settings.user = "alice";
-        settings.password = "alice-secret";
-        return carddav::CardDavClient(settings);
-    }
+    carddav::CardDavClient Phone() const { return orvane::test::PhoneClient(Book()); }
     std::string EtagOf(const std::string& href) const {
         auto phone = Phone();
         for (const auto& card : phone.ListEtags(Book()))

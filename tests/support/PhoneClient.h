@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+#include "carddav/CardDavClient.h"
+
+namespace orvane::test {
+
+// Another client of the same book (a phone), as alice: for tests that
+// change the server's cards between runs or read what a run left there.
+inline carddav::CardDavClient PhoneClient(const std::string& bookUrl, const std::string& user = "alice",
+                                          const std::string& password = "alice-secret") {
+    carddav::ConnectionSettings settings;
+    settings.url = bookUrl;
+    settings.user = user;
+    settings.password = password;
+    return carddav::CardDavClient(settings);
+}
+
+}  // namespace orvane::test
