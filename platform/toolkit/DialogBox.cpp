@@ -50,6 +50,20 @@ struct DialogBox::Impl {
     std::vector<EventHandler> handlers;  // kept alive for the buttons
 
     explicit Impl(QWidget* parent) : dialog(parent) {}
+
+    // A row of the current run of captioned rows ("Caption:" and the
+    // widget), the run begun above the buttons when there is none yet.
+    void AddCaptionedRow(const std::string& caption, QWidget* widget) {
+        widget->setObjectName(Q(caption));
+        auto* label = new QLabel(Q(caption + ":"), &dialog);
+        label->setBuddy(widget);
+        if (!form) {
+            form = new QFormLayout;
+            form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+            layout->insertLayout(layout->count() - 2, form);
+        }
+        form->addRow(label, widget);
+    }
 };
 
 DialogBox::DialogBox(const std::string& title) : impl_(std::make_unique<Impl>(QApplication::activeWindow())) {
@@ -81,32 +95,16 @@ void DialogBox::AddText(const std::string& text) {
 
 void DialogBox::AddTextField(const std::string& caption, const std::string& text, bool secret) {
     auto* edit = new QLineEdit(Q(text), &impl_->dialog);
-    edit->setObjectName(Q(caption));
     edit->setMinimumWidth(kFieldWidth);
     if (secret) edit->setEchoMode(QLineEdit::Password);
-    auto* label = new QLabel(Q(caption + ":"), &impl_->dialog);
-    label->setBuddy(edit);
-    if (!impl_->form) {
-        impl_->form = new QFormLayout;
-        impl_->form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
-        impl_->layout->insertLayout(impl_->layout->count() - 2, impl_->form);
-    }
-    impl_->form->addRow(label, edit);
+    impl_->AddCaptionedRow(caption, edit);
     impl_->fields[caption] = edit;
 }
 
 void DialogBox::AddValue(const std::string& caption, const std::string& value) {
     QLabel* shown = PlainLabel(value, &impl_->dialog);
     shown->setWordWrap(WrapsValue(value));
-    shown->setObjectName(Q(caption));
-    auto* label = new QLabel(Q(caption + ":"), &impl_->dialog);
-    label->setBuddy(shown);
-    if (!impl_->form) {
-        impl_->form = new QFormLayout;
-        impl_->form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
-        impl_->layout->insertLayout(impl_->layout->count() - 2, impl_->form);
-    }
-    impl_->form->addRow(label, shown);
+    impl_->AddCaptionedRow(caption, shown);
     impl_->values[caption] = shown;
 }
 
