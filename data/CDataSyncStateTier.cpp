@@ -94,31 +94,23 @@ void CDataSyncStateTier::UpsertItems(const std::vector<SyncItem>& items) const {
     StoreSession session(mstrDatabase);
     for (std::size_t first = 0; first < items.size(); first += kChunk) {
         const std::size_t last = std::min(items.size(), first + kChunk);
+        // Plain "?", bound in the order written: the engine looks up each
+        // numbered "?N" among all before it, which grows with the square of
+        // their count.
         std::vector<std::string_view> texts;
-        // Plain "?", numbered by their order: the engine looks up each
-        // numbered "?N" among all before it, which grows with the square
-        // of their count.
-        const auto bound = [&texts](std::string_view text) {
-            texts.push_back(text);
-            return std::string("?");
-        };
         std::string rows;
         for (std::size_t i = first; i < last; ++i) {
             const SyncItem& item = items[i];
-            // One value at a time: the texts are bound in the order written.
-            rows += i > first ? ", (" : "(";
-            rows += bound(item.href);
-            rows += ", " + SqlLiteral::NumberOrNull(item.addressId) + ", ";
-            rows += bound(item.uid);
-            rows += ", ";
-            rows += item.etag ? bound(*item.etag) : std::string("NULL");
+            rows += std::string(i > first ? ", " : "") + "(?, " + SqlLiteral::NumberOrNull(item.addressId) + ", ?, ";
+            texts.insert(texts.end(), {item.href, item.uid});
+            rows += item.etag ? "?" : "NULL";
+            if (item.etag) texts.push_back(*item.etag);
             for (const std::string& field : item.base) {
-                rows += ", ";
-                rows += bound(field);
+                rows += ", ?";
+                texts.push_back(field);
             }
-            rows += ", ";
-            rows += bound(item.serverCard);
-            rows += ")";
+            rows += ", ?)";
+            texts.push_back(item.serverCard);
         }
         session.Execute(
             "INSERT INTO OrvaneSyncItems (Href, AddressID, Uid, ETag, BaseFirstName, BaseLastName, BaseAddress, "
