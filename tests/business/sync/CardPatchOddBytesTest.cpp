@@ -34,12 +34,6 @@ TEST(CardPatchOddBytes, PatchingANameWithBrokenBytesInItsParametersReadsBack) {
     EXPECT_EQ(testing::ReadFields(patched), fields) << patched;
 }
 
-}  // namespace
-}  // namespace orvane::sync
-
-namespace orvane::sync {
-namespace {
-
 // A 2.1 value with a line break goes out quoted-printable as UTF-8 together
 // with the components kept from the card; a kept component with bytes that
 // are not UTF-8 must not make the reader take the whole value for another
@@ -53,12 +47,6 @@ TEST(CardPatchOddBytes, KeptBytesThatAreNotUtf8DoNotChangeANewLineBrokenValue) {
     const std::string patched = PatchCard(card, fields);
     EXPECT_EQ(testing::ReadFields(patched), fields) << patched;
 }
-
-}  // namespace
-}  // namespace orvane::sync
-
-namespace orvane::sync {
-namespace {
 
 // A parameter whose quote is never closed (the reader then ends the head at
 // the first colon): the rewritten line closes it, so that the parameters the
