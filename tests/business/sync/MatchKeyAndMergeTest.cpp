@@ -32,6 +32,16 @@ TEST(MatchKey, DifferentPeopleDiffer) {
         other[field] += "9";
         EXPECT_NE(MatchKey(john), MatchKey(other)) << field;
     }
+    // Every digit counts in a phone, zeros too: only the formatting goes.
+    const struct {
+        const char *a, *b;
+    } phones[] = {{"555-0100", "555-1"}, {"555-0100", "555-01"}, {"0555 0100", "555 0100"}, {"555 0", "555"}};
+    for (const auto& [a, b] : phones) {
+        AddressFields withA = john, withB = john;
+        withA[kPhone] = a;
+        withB[kPhone] = b;
+        EXPECT_NE(MatchKey(withA), MatchKey(withB)) << a << " / " << b;
+    }
     // Values do not run into the next field.
     EXPECT_NE(MatchKey({"Ann", "Lee"}), MatchKey({"Ann Lee", ""}));
     EXPECT_NE(MatchKey({"Jon", "Smith"}), MatchKey({"John", "Smith"}));
