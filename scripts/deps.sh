@@ -14,6 +14,7 @@ ORVANE_PACKAGES=(
   dpkg-dev lintian appstream desktop-file-utils
   python3 python3-vobject
   qtkeychain-qt6-dev libsecret-1-0 gnome-keyring libsecret-tools dbus-daemon dbus-bin
+  strace
   libcurl4-openssl-dev libssl-dev libxml2-dev openssl radicale vdirsyncer python3-bcrypt php-cli php-sqlite3 php-sabre-dav
 )
 
