@@ -67,6 +67,7 @@ struct FileTally {
 std::string NotRead(const InputFileError& e, bool standardInput) {
     switch (e.Why()) {
         case InputFileError::Cause::System: return ": cannot read the file: " + e.Description();
+        case InputFileError::Cause::Closed:
         case InputFileError::Cause::NotAFile: return ": not read: " + e.Description() + "; nothing from it was stored";
         case InputFileError::Cause::TooLarge: break;
     }

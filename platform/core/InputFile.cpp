@@ -11,6 +11,9 @@
 namespace orvane {
 namespace {
 
+// Set once, at the start of main, before any other thread runs.
+bool standardInputClosedAtStart = false;
+
 [[noreturn]] void ThrowSystem(int err) { throw InputFileError(InputFileError::Cause::System, std::strerror(err)); }
 
 [[noreturn]] void ThrowNotAFile(const struct stat& info, const char* subject) {
@@ -64,7 +67,20 @@ std::string ReadRegularFile(const std::string& path, std::size_t maxBytes) {
     return bytes;
 }
 
+void HoldClosedStandardInput() {
+    if (::fcntl(STDIN_FILENO, F_GETFD) >= 0 || errno != EBADF) return;
+    standardInputClosedAtStart = true;
+    // The lowest free descriptor: 0.
+    const int held = ::open("/dev/null", O_RDONLY | O_NOCTTY);
+    if (held > STDIN_FILENO) ::close(held);
+}
+
+bool StandardInputClosed() {
+    return standardInputClosedAtStart || (::fcntl(STDIN_FILENO, F_GETFD) < 0 && errno == EBADF);
+}
+
 std::string ReadStandardInput(std::size_t maxBytes) {
+    if (StandardInputClosed()) throw InputFileError(InputFileError::Cause::Closed, "standard input is closed");
     struct stat info {};
     if (::fstat(STDIN_FILENO, &info) != 0) ThrowSystem(errno);
     if (S_ISDIR(info.st_mode)) ThrowNotAFile(info, "standard input");

@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "core/Error.h"
+#include "core/InputFile.h"
 
 namespace orvane {
 
@@ -141,6 +142,7 @@ std::string ReadPasswordFromTerminal(const std::string& prompt) {
 }
 
 std::string ReadPasswordFromStandardInput() {
+    if (StandardInputClosed()) throw Error(kPasswordRefused, "No password: standard input is closed.");
     return ReadPassword(STDIN_FILENO, "standard input");
 }
 

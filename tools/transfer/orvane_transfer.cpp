@@ -11,6 +11,7 @@
 #include "SyncCommands.h"
 #include "TransferCommandLine.h"
 #include "core/Error.h"
+#include "core/InputFile.h"
 #include "core/SafeFileWriter.h"
 #include "transfer/AddressExporter.h"
 #include "transfer/AddressImporter.h"
@@ -77,6 +78,7 @@ int SyncMain(const std::vector<std::string>& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    orvane::HoldClosedStandardInput();
     std::ios::sync_with_stdio(false);
     if (argc > 1 && std::string(argv[1]) == "sync") return SyncMain(std::vector<std::string>(argv + 2, argv + argc));
     TransferCommandLine line;

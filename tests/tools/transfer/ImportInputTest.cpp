@@ -1,13 +1,14 @@
 // What orvane-transfer import does with inputs that are not ordinary
-// files: pipes, folders, devices, and standard input that never ends. The
-// program runs as a user runs it, under a shell; `timeout` and a memory
-// limit only keep a faulty program from hanging or filling the machine.
+// files: pipes, folders, devices, and standard input that never ends or is
+// closed. The program runs as a user runs it, under a shell; `timeout` and a
+// memory limit only keep a faulty program from hanging or filling the machine.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -94,6 +95,33 @@ TEST_F(ImportInputTest, AFolderOnStandardInputIsNamedInWords) {
     EXPECT_EQ(outcome.err, "-: not read: standard input is a folder, not a file; nothing from it was stored\n");
     EXPECT_EQ(outcome.out, "imported 0 addresses from 0 files, skipped 0 duplicates, 0 cards with problems, "
                            "1 file refused\n");
+}
+
+TEST_F(ImportInputTest, AClosedStandardInputIsNamedAsClosed) {
+    folder.WriteFile("a.csv", "First Name\nAnn\n");
+    const std::string refused = "-: not read: standard input is closed; nothing from it was stored\n";
+    const Outcome alone = Import("- <&-");
+    EXPECT_EQ(alone.status, 1);
+    EXPECT_EQ(alone.err, refused);
+    // The database, opened for the first file, must not take standard
+    // input's place and be read as it.
+    const Outcome after = Import(orvane::test::ShellQuote((folder.Root() / "a.csv").string()) + " - <&-");
+    EXPECT_EQ(after.status, 1);
+    EXPECT_EQ(after.err, refused);
+    EXPECT_EQ(after.out, "imported 1 address from 1 file, skipped 0 duplicates, 0 cards with problems, "
+                         "1 file refused\n");
+}
+
+// The same for sync's password, read before any server is asked.
+TEST_F(ImportInputTest, AClosedStandardInputGivesNoPasswordToSync) {
+    const fs::path err = folder.Root() / "stderr";
+    const std::string command = orvane::test::ShellQuote(ORVANE_TRANSFER) +
+                                " sync setup http://127.0.0.1:9/ --user ann --password-stdin --database " +
+                                orvane::test::ShellQuote(folder.DatabaseFile().string()) + " <&- 2>" +
+                                orvane::test::ShellQuote(err.string());
+    const int status = std::system(("sh -c " + orvane::test::ShellQuote(command)).c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_EQ(orvane::test::ReadWholeFile(err), "orvane-transfer: No password: standard input is closed.\n");
 }
 
 }  // namespace
