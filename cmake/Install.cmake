@@ -19,8 +19,6 @@
 # ORVANE_RELOCATABLE chooses which one a plain `cmake --install` lays out;
 # the other stays at hand with `--component relocatable` or `--component system`.
 
-# The reverse-DNS name of the desktop entry, icon and AppStream metadata.
-set(ORVANE_APP_ID org.orvane.Orvane)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 

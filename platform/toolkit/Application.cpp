@@ -29,6 +29,9 @@ struct Application::Impl {
 };
 
 Application::Application(int& argc, char** argv) : impl_(std::make_unique<Impl>()) {
+    // The base name of the installed desktop entry: on Wayland the
+    // application id, by which docks and task bars find its icon and name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(ORVANE_APP_ID));
     impl_->app = std::make_unique<QApplication>(argc, argv);
     // The program ends when its last window is unloaded, not when the last
     // visible window (perhaps a message box) closes.
