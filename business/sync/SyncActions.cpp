@@ -44,7 +44,12 @@ void SyncActions::Store(const SyncRecord& record) {
     if (record.addressId != 0 && !record.card.empty()) stores_.cards.KeepCard(record.addressId, record.card);
 }
 
-void SyncActions::StoreLocal(const std::vector<const SyncAction*>& actions) {
+void SyncActions::StoreLocal(const std::vector<const SyncAction*>& planned) {
+    // A card linked this run to the address whose UID it holds is not stored as another.
+    std::vector<const SyncAction*> actions;
+    for (const SyncAction* action : planned)
+        if (!linkedHrefs_.count(action->href)) actions.push_back(action);
+    if (actions.empty()) return;
     std::vector<CDataSyncAddressTier::Fields> fields;
     fields.reserve(actions.size());
     for (const SyncAction* action : actions) fields.push_back(action->fields);
@@ -72,6 +77,7 @@ void SyncActions::StoreLocal(const std::vector<const SyncAction*>& actions) {
 bool SyncActions::Execute(const SyncAction& action) {
     switch (action.kind) {
         case ActionKind::StoreLocal: {
+            if (linkedHrefs_.count(action.href)) return true;
             SyncRecord record = *action.record;
             record.addressId = stores_.addresses.Add(action.fields);
             Store(record);
@@ -171,6 +177,7 @@ bool SyncActions::LinkToExisting(const SyncAction& action, const std::string& ur
     if (plan.actions.empty()) return false;
     result_.problems.insert(result_.problems.end(), plan.problems.begin(), plan.problems.end());
     linkConflicts_.insert(linkConflicts_.end(), plan.conflicts.begin(), plan.conflicts.end());
+    linkedHrefs_.insert(url);
     done = true;
     for (const SyncAction& step : plan.actions)
         if (!Execute(step)) {

@@ -80,6 +80,7 @@ private:
     std::set<std::size_t> concerned_;  // indexes into refusals_
     bool retryRefused_ = false;
     std::vector<HeldConflict> linkConflicts_;
+    std::set<std::string> linkedHrefs_;  // cards linked by LinkToExisting this run
 };
 
 // The card a new address goes up with: the card it was imported from,

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "RadicaleProxy.h"
 #include "SyncToolSupport.h"
 
 extern char** environ;
@@ -21,10 +22,11 @@ constexpr int kAnotherRun = 7;
 
 class SyncConcurrencyToolTest : public SyncToolFixture {
 protected:
-    // Starts `orvane-transfer sync` without waiting for it; its output goes to files in the folder.
-    pid_t StartSync(const std::string& tag) const {
+    // Starts `orvane-transfer sync` on the database without waiting for it;
+    // its output goes to files named after the tag.
+    pid_t StartSync(const std::string& database, const std::string& tag) const {
         std::vector<std::string> arguments{ORVANE_TRANSFER, "sync", "--password-file", PasswordFile(), "--database",
-                                           Database()};
+                                           database};
         std::vector<char*> argv;
         for (std::string& argument : arguments) argv.push_back(argument.data());
         argv.push_back(nullptr);
@@ -46,8 +48,8 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     std::string Output(const std::string& file) const { return ReadWholeFile(folder_.Root() / file); }
-    std::size_t AddressCount() const {
-        const std::string csv = Run({"export", "-", "--database", Database(), "--format", "csv"}).out;
+    std::size_t AddressCount(const std::string& database) const {
+        const std::string csv = Run({"export", "-", "--database", database, "--format", "csv"}).out;
         return static_cast<std::size_t>(std::count(csv.begin(), csv.end(), '\n')) - 1;
     }
 };
@@ -57,30 +59,33 @@ TEST_F(SyncConcurrencyToolTest, TwoRunsStartedTogetherStoreEveryCardOnce) {
     for (std::size_t i = 0; i < kCards; ++i)
         server_.SeedCard("alice", "contacts", "c" + std::to_string(i) + ".vcf",
                          VCard("uid-" + std::to_string(i), "Person", "N" + std::to_string(i)));
-    ASSERT_EQ(Setup(server_.BaseUrl()).status, 0);
+    // Two runs that both list the book get their listings at the same
+    // moment, as when both are started together on a fast server.
+    const RadicaleProxy together(RadicaleProxy::Behaviour::AnswerReportsTogether, server_.Port(),
+                                 server_.BookFolder("alice", "contacts"), "/alice/contacts/");
+    ASSERT_EQ(Setup(together.BaseUrl()).status, 0);
 
-    const pid_t one = StartSync("one");
-    const pid_t two = StartSync("two");
-    const int statusOne = ExitStatus(one);
-    const int statusTwo = ExitStatus(two);
+    const pid_t one = StartSync(Database(), "one");
+    const pid_t two = StartSync(Database(), "two");
+    const std::vector<std::pair<int, std::string>> runs{{ExitStatus(one), "one"}, {ExitStatus(two), "two"}};
     // One stored the cards; the other found it running and said so, or
     // started only after it and found nothing to do.
-    for (const auto& [status, tag] : {std::pair{statusOne, "one"}, std::pair{statusTwo, "two"}}) {
+    for (const auto& [status, tag] : runs) {
         SCOPED_TRACE(tag);
-        EXPECT_TRUE(status == 0 || status == kAnotherRun) << status << Output(std::string(tag) + ".err");
+        const std::string err = Output(tag + ".err");
+        EXPECT_TRUE(status == 0 || status == kAnotherRun) << status << err;
         if (status == kAnotherRun) {
-            EXPECT_EQ(Output(std::string(tag) + ".err"),
-                      "orvane-transfer: Another sync of this address book is running; try again when it has ended.\n");
+            EXPECT_EQ(err, "orvane-transfer: Another sync of this address book is running; try again when it has ended.\n");
         }
     }
-    EXPECT_TRUE(statusOne == 0 || statusTwo == 0);
-    EXPECT_EQ(AddressCount(), kCards);
+    EXPECT_TRUE(runs[0].first == 0 || runs[1].first == 0);
+    EXPECT_EQ(AddressCount(Database()), kCards);
 
     const ToolOutcome later = Sync();
     EXPECT_EQ(later.status, 0) << later.err;
     EXPECT_EQ(later.out, "received 0, sent 0, deleted here 0, deleted there 0, conflicts held 0\n");
     EXPECT_EQ(later.err, "");
-    EXPECT_EQ(AddressCount(), kCards);
+    EXPECT_EQ(AddressCount(Database()), kCards);
     EXPECT_EQ(ServerCardCount(), kCards);
 }
 
