@@ -217,9 +217,38 @@ void CDataSyncStateTier::RemoveConflicts(const std::vector<std::int32_t>& ids) c
     session.Commit();
 }
 
+void CDataSyncStateTier::AddRefusal(const RefusedWrite& r) const {
+    StoreSession session(mstrDatabase);
+    std::string same = "Href = ?";
+    if (r.addressId) same += " OR AddressID = " + SqlLiteral::Number(*r.addressId);
+    session.Execute("DELETE FROM OrvaneSyncRefused WHERE " + same, {r.href});
+    session.Execute("INSERT INTO OrvaneSyncRefused (Href, AddressID, CardHash, Reason) VALUES (?, " +
+                        SqlLiteral::NumberOrNull(r.addressId) + ", ?, ?)",
+                    {r.href, r.cardHash, r.reason});
+    session.Commit();
+}
+
+std::vector<RefusedWrite> CDataSyncStateTier::ReadRefusals() const {
+    StoreSession session(mstrDatabase);
+    std::vector<RefusedWrite> refusals;
+    session.ForEachRow("SELECT Href, AddressID, CardHash, Reason FROM OrvaneSyncRefused ORDER BY AddressID, Href",
+                       [&](const VariantArray& r, std::int32_t j) {
+                           refusals.push_back(RefusedWrite{r.At(0, j).JoinEmpty(), NumberOrNone(r.At(1, j)),
+                                                           r.At(2, j).JoinEmpty(), r.At(3, j).JoinEmpty()});
+                       });
+    session.Commit();
+    return refusals;
+}
+
+void CDataSyncStateTier::RemoveRefusals(const std::vector<std::string>& hrefs) const {
+    StoreSession session(mstrDatabase);
+    for (const std::string& href : hrefs) session.Execute("DELETE FROM OrvaneSyncRefused WHERE Href = ?", {href});
+    session.Commit();
+}
+
 void CDataSyncStateTier::Forget() const {
     StoreSession session(mstrDatabase);
-    for (const char* table : {SyncTables::kConflicts, SyncTables::kPending, SyncTables::kItems, SyncTables::kAccount})
+    for (const char* table : {SyncTables::kRefused, SyncTables::kConflicts, SyncTables::kPending, SyncTables::kItems, SyncTables::kAccount})
         session.Execute(std::string("DELETE FROM ") + table);
     session.Commit();
 }

@@ -8,7 +8,7 @@
 
 // The state of the sync with a CardDAV server, kept in the database file
 // beside tblAddress: the account, the linked address/card pairs, the writes
-// under way and the held conflicts. Each call is one transaction.
+// under way, the held conflicts and the writes the server refused. Each call is one transaction.
 class CDataSyncStateTier {
 public:
     // strDatabase: the database file; empty for the window's database.
@@ -36,6 +36,11 @@ public:
     void AddConflicts(const std::vector<HeldConflict>& conflicts) const;
     std::vector<HeldConflict> ListConflicts() const;
     void RemoveConflicts(const std::vector<std::int32_t>& ids) const;
+
+    // Stores a refusal in place of any kept for the same href or address.
+    void AddRefusal(const RefusedWrite& refusal) const;
+    std::vector<RefusedWrite> ReadRefusals() const;
+    void RemoveRefusals(const std::vector<std::string>& hrefs) const;
 
     // Drops the account and all sync state; every address and card stays.
     void Forget() const;

@@ -61,3 +61,14 @@ struct HeldConflict {
 
     bool operator==(const HeldConflict&) const = default;
 };
+
+// A write the server refused, kept so that the same card is not sent again
+// on every run: it goes again once the card to send differs.
+struct RefusedWrite {
+    std::string href;                       // where it was sent (the key)
+    std::optional<std::int32_t> addressId;  // none for a card deleted here
+    std::string cardHash;                   // of the card refused (see the sync's CardHash)
+    std::string reason;                     // the server's, as reported
+
+    bool operator==(const RefusedWrite&) const = default;
+};

@@ -18,7 +18,7 @@ struct Entry {
 
 // The statements are created in this order; an entry is ours only when its
 // type, name and SQL text are these exactly.
-constexpr std::array<Entry, 6> kOurs{{
+constexpr std::array<Entry, 7> kOurs{{
     {"table", "OrvaneCards",
      "CREATE TABLE OrvaneCards (\n"
      "    AddressID INTEGER PRIMARY KEY,\n"
@@ -68,6 +68,13 @@ constexpr std::array<Entry, 6> kOurs{{
      "    ServerValue TEXT NOT NULL,\n"
      "    Href        TEXT,\n"
      "    UNIQUE (AddressID, FieldIndex)\n"
+     ")"},
+    {"table", "OrvaneSyncRefused",
+     "CREATE TABLE OrvaneSyncRefused (\n"
+     "    Href      TEXT PRIMARY KEY NOT NULL,\n"
+     "    AddressID INTEGER,\n"
+     "    CardHash  TEXT NOT NULL,\n"
+     "    Reason    TEXT NOT NULL\n"
      ")"},
 }};
 

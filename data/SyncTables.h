@@ -18,6 +18,7 @@ inline constexpr const char* kAccount = "OrvaneSyncAccount";
 inline constexpr const char* kItems = "OrvaneSyncItems";
 inline constexpr const char* kPending = "OrvaneSyncPending";
 inline constexpr const char* kConflicts = "OrvaneSyncConflicts";
+inline constexpr const char* kRefused = "OrvaneSyncRefused";
 
 // The number of every "has been altered" refusal of the database layer (the
 // engine's authorization error).

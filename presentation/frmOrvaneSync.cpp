@@ -34,6 +34,20 @@ std::string Plural(std::size_t n, const std::string& one, const std::string& man
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
+// The addresses whose cards the server refused; the window's own runs
+// show only those refused just now, not those held back from before.
+void ShowRefused(const orvane::sync::SyncResult& result, bool quiet) {
+    std::vector<std::string> lines;
+    for (const orvane::sync::RefusedCard& refused : result.refused)
+        if (!quiet || !refused.earlier) lines.push_back(refused.Text());
+    if (lines.empty() || result.cancelled) return;
+    std::string text = "The server refused " + Plural(lines.size(), "address", "addresses") + ":";
+    for (std::size_t i = 0; i < lines.size() && i < 10; ++i) text += "\n" + lines[i];
+    if (lines.size() > 10) text += "\n… and " + std::to_string(lines.size() - 10) + " more";
+    text += "\n\nWhat was refused is not on the server; each is sent again once the address is changed here.";
+    MsgBox(text, vbExclamation, Functions::gstrAppTitle);
+}
+
 }  // namespace
 
 void frmOrvane::ConnectSyncCommands() {
@@ -165,6 +179,8 @@ void frmOrvane::SyncFinished(const SyncOutcome& outcome, bool quiet) {
     ReloadKeepingSelection();
     const orvane::sync::SyncResult& result = outcome.result;
     if (outcome.failed) {
+        // The window's own run leaves the book to a run already under way.
+        if (quiet && outcome.errorNumber == orvane::sync::syncerr::AnotherRun) return;
         if (outcome.errorNumber == orvane::carddav::errnum::Authentication) msync->typedPassword.reset();
         MsgBox("The sync did not finish. " + SyncErrorText(outcome.errorNumber, outcome.error, outcome.fingerprint),
                vbExclamation, Functions::gstrAppTitle);
@@ -181,6 +197,7 @@ void frmOrvane::SyncFinished(const SyncOutcome& outcome, bool quiet) {
         for (std::size_t i = 0; i < result.problems.size() && i < 10; ++i) text += "\n" + result.problems[i];
         MsgBox(text, vbExclamation, Functions::gstrAppTitle);
     }
+    ShowRefused(result, quiet);
     if (result.conflictsHeld > 0 && !result.cancelled) {
         MsgBox(Plural(result.conflictsHeld, "field was", "fields were") +
                    " changed here and on the server in different ways. Neither side was overwritten: choose "

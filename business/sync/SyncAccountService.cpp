@@ -7,12 +7,23 @@
 
 #include "CDataSyncAddressTier.h"
 #include "CDataSyncStateTier.h"
+#include "SyncRunLock.h"
 #include "carddav/CardDavClient.h"
 #include "carddav/CardDavErrors.h"
 #include "core/Error.h"
+#include "sync/Refusal.h"
 #include "sync/SyncRun.h"
 
 namespace orvane::sync {
+namespace {
+
+// The sync state is changed outside a run only while no run is under way.
+void RaiseUnlessHeld(const SyncRunLock& lock) {
+    if (!lock.Held())
+        throw Error(syncerr::AnotherRun, "A sync of this address book is running; try again when it has ended.");
+}
+
+}  // namespace
 
 const char* FieldName(std::size_t field) {
     static const char* const names[] = {"first name", "last name", "street address", "postal code",
@@ -40,6 +51,8 @@ std::string SyncAccountService::Setup(const AccountSetup& setup) const {
     // refused password ends here (errnum::Authentication).
     const carddav::AddressBookInfo book = client.Discover(setup.addressBook);
 
+    const SyncRunLock lock(database_);
+    RaiseUnlessHeld(lock);
     const CDataSyncStateTier state(database_);
     const std::optional<SyncAccount> old = state.GetAccount();
     if (old && (old->addressBookUrl != book.url || old->userName != setup.user)) state.Forget();
@@ -60,20 +73,32 @@ std::optional<AccountStatus> SyncAccountService::Status() const {
     const CDataSyncStateTier state(database_);
     const std::optional<SyncAccount> account = state.GetAccount();
     if (!account) return std::nullopt;
-    AccountStatus status{account->serverUrl, account->userName, account->addressBookUrl, account->lastSyncTime};
+    AccountStatus status{account->serverUrl, account->userName, account->addressBookUrl, account->lastSyncTime, 0, 0, {}};
     const std::map<std::int32_t, CDataSyncAddressTier::Fields> local = CDataSyncAddressTier(database_).ReadAll();
+    // A refused write is listed as such, not as a change waiting.
+    std::set<std::int32_t> refusedIds;
+    std::set<std::string> refusedHrefs;
+    for (const ::RefusedWrite& refusal : state.ReadRefusals()) {
+        RefusedCard line{refusal.addressId.value_or(0), {}, refusal.href, refusal.reason, true};
+        const auto address = refusal.addressId ? local.find(*refusal.addressId) : local.end();
+        if (address != local.end()) line.name = DisplayText(address->second);
+        status.refused.push_back(line.Text());
+        if (refusal.addressId) refusedIds.insert(*refusal.addressId);
+        refusedHrefs.insert(refusal.href);
+    }
     std::set<std::int32_t> linked;
     for (const SyncItem& item : state.ReadItems()) {
         if (!item.addressId) {
-            ++status.localChangesWaiting;  // deleted here
+            if (!refusedHrefs.count(item.href)) ++status.localChangesWaiting;  // deleted here
             continue;
         }
         linked.insert(*item.addressId);
         const auto address = local.find(*item.addressId);
-        if (address == local.end() || address->second != item.base) ++status.localChangesWaiting;
+        if ((address == local.end() || address->second != item.base) && !refusedIds.count(*item.addressId))
+            ++status.localChangesWaiting;
     }
     for (const auto& [id, fields] : local)
-        if (!linked.count(id)) ++status.localChangesWaiting;
+        if (!linked.count(id) && !refusedIds.count(id)) ++status.localChangesWaiting;
     status.conflictsHeld = state.ListConflicts().size();
     return status;
 }
@@ -87,6 +112,8 @@ std::vector<ConflictLine> SyncAccountService::Conflicts() const {
 }
 
 std::size_t SyncAccountService::Resolve(std::int32_t addressId, Side take) const {
+    const SyncRunLock lock(database_);
+    RaiseUnlessHeld(lock);
     const CDataSyncStateTier state(database_);
     std::vector<::HeldConflict> chosen;
     for (const ::HeldConflict& held : state.ListConflicts())
@@ -124,6 +151,8 @@ std::size_t SyncAccountService::Resolve(std::int32_t addressId, Side take) const
 }
 
 std::optional<std::pair<std::string, std::string>> SyncAccountService::Forget() const {
+    const SyncRunLock lock(database_);
+    RaiseUnlessHeld(lock);
     const CDataSyncStateTier state(database_);
     const std::optional<SyncAccount> account = state.GetAccount();
     state.Forget();

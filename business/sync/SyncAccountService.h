@@ -31,6 +31,9 @@ struct AccountStatus {
     std::optional<std::string> lastSync;  // UTC, ISO 8601
     std::size_t localChangesWaiting = 0;  // addresses added, changed or deleted since the last run
     std::size_t conflictsHeld = 0;
+    // The writes the server refused, one line each ("Zoe, Other (ID 1):
+    // no-uid-conflict (HTTP 409)"); not counted as changes waiting.
+    std::vector<std::string> refused;
 };
 
 struct ConflictLine {
@@ -43,6 +46,8 @@ struct ConflictLine {
 // The name of a field as the program prints it ("last name").
 const char* FieldName(std::size_t field);
 
+// Setup, Resolve and Forget change the sync state only while no run holds
+// the database's sync lock; else they raise syncerr::AnotherRun.
 class SyncAccountService {
 public:
     // database: the database file; empty for the window's database.

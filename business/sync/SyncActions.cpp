@@ -3,6 +3,8 @@
 #include "sync/CardLines.h"
 #include "sync/CardPatch.h"
 #include "sync/NewCard.h"
+#include "sync/Refusal.h"
+#include "sync/SyncPlanner.h"
 #include "sync/SyncRun.h"
 #include "sync/SyncStateMapping.h"
 #include "transfer/FileFormatError.h"
@@ -11,6 +13,11 @@ namespace orvane::sync {
 namespace {
 
 bool IsAbsolute(const std::string& href) { return href.find("://") != std::string::npos; }
+
+// The address a write concerns, as the list shows it; none for a delete.
+std::string NameOf(const SyncAction& action) {
+    return action.kind == ActionKind::DeleteOnServer ? std::string() : DisplayText(action.fields);
+}
 
 }  // namespace
 
@@ -37,7 +44,12 @@ void SyncActions::Store(const SyncRecord& record) {
     if (record.addressId != 0 && !record.card.empty()) stores_.cards.KeepCard(record.addressId, record.card);
 }
 
-void SyncActions::StoreLocal(const std::vector<const SyncAction*>& actions) {
+void SyncActions::StoreLocal(const std::vector<const SyncAction*>& planned) {
+    // A card linked this run to the address whose UID it holds is not stored as another.
+    std::vector<const SyncAction*> actions;
+    for (const SyncAction* action : planned)
+        if (!linkedHrefs_.count(action->href)) actions.push_back(action);
+    if (actions.empty()) return;
     std::vector<CDataSyncAddressTier::Fields> fields;
     fields.reserve(actions.size());
     for (const SyncAction* action : actions) fields.push_back(action->fields);
@@ -65,6 +77,7 @@ void SyncActions::StoreLocal(const std::vector<const SyncAction*>& actions) {
 bool SyncActions::Execute(const SyncAction& action) {
     switch (action.kind) {
         case ActionKind::StoreLocal: {
+            if (linkedHrefs_.count(action.href)) return true;
             SyncRecord record = *action.record;
             record.addressId = stores_.addresses.Add(action.fields);
             Store(record);
@@ -102,10 +115,76 @@ void SyncActions::Written(SyncRecord record, const carddav::WriteResult& answer,
     ++result_.sent;
 }
 
-void SyncActions::Refused(const std::string& href, const carddav::WriteResult& answer, std::int32_t pendingId) {
-    result_.problems.push_back(href + ": the server refused the change (" + std::to_string(answer.status) +
-                               (answer.message.empty() ? "" : ", " + answer.message) + "); nothing was changed here");
+void SyncActions::HoldRefused(std::vector<::RefusedWrite> stored, bool retry) {
+    refusals_ = std::move(stored);
+    concerned_.clear();
+    retryRefused_ = retry;
+}
+
+std::vector<std::string> SyncActions::UnconcernedRefusals() const {
+    std::vector<std::string> hrefs;
+    for (std::size_t i = 0; i < refusals_.size(); ++i)
+        if (!concerned_.count(i)) hrefs.push_back(refusals_[i].href);
+    return hrefs;
+}
+
+const ::RefusedWrite* SyncActions::StoredRefusal(std::int32_t addressId, const std::string& href) {
+    for (std::size_t i = 0; i < refusals_.size(); ++i) {
+        const ::RefusedWrite& refusal = refusals_[i];
+        if ((addressId != 0 && refusal.addressId == addressId) || refusal.href == href) {
+            concerned_.insert(i);
+            return &refusal;
+        }
+    }
+    return nullptr;
+}
+
+bool SyncActions::HeldBack(const SyncAction& action, const std::string& href, const std::string& card) {
+    // Planned again in a later round of this run: refused or held back once is enough.
+    for (const RefusedCard& seen : result_.refused)
+        if ((action.addressId != 0 && seen.addressId == action.addressId) || seen.href == href) return true;
+    const ::RefusedWrite* stored = StoredRefusal(action.addressId, href);
+    if (!stored || retryRefused_ || stored->cardHash != CardHash(card)) return false;
+    result_.refused.push_back({action.addressId, NameOf(action), stored->href, stored->reason, true});
+    return true;
+}
+
+void SyncActions::Refused(const SyncAction& action, const std::string& href, const std::string& card,
+                          const carddav::WriteResult& answer, std::int32_t pendingId) {
+    const std::string reason =
+        (answer.reason.empty() ? std::string("no reason given") : answer.reason) + " (HTTP " +
+        std::to_string(answer.status) + ")";
+    result_.refused.push_back({action.addressId, NameOf(action), href, reason, false});
+    ::RefusedWrite stored{href, std::nullopt, CardHash(card), reason};
+    if (action.addressId != 0) stored.addressId = action.addressId;
+    stores_.state.AddRefusal(stored);
+    concerned_.insert(refusals_.size());
+    refusals_.push_back(std::move(stored));
     stores_.state.RemovePending({pendingId});
+}
+
+void SyncActions::Accepted(std::int32_t addressId, const std::string& href) {
+    if (const ::RefusedWrite* stored = StoredRefusal(addressId, href)) stores_.state.RemoveRefusals({stored->href});
+}
+
+bool SyncActions::LinkToExisting(const SyncAction& action, const std::string& url, bool& done) {
+    // A card linked to another address here is not this one's to take.
+    for (const SyncItem& item : stores_.state.ReadItems())
+        if (item.href == url) return false;
+    const std::optional<carddav::RemoteCard> card = client_.Get(url);
+    if (!card) return false;
+    const SyncPlan plan = SyncPlanner().PlanLink(action.addressId, action.fields, {url, card->etag, card->text});
+    if (plan.actions.empty()) return false;
+    result_.problems.insert(result_.problems.end(), plan.problems.begin(), plan.problems.end());
+    linkConflicts_.insert(linkConflicts_.end(), plan.conflicts.begin(), plan.conflicts.end());
+    linkedHrefs_.insert(url);
+    done = true;
+    for (const SyncAction& step : plan.actions)
+        if (!Execute(step)) {
+            done = false;
+            break;
+        }
+    return true;
 }
 
 bool SyncActions::Create(const SyncAction& action) {
@@ -118,33 +197,54 @@ bool SyncActions::Create(const SyncAction& action) {
         record.href = send.href;
         record.card = send.card;
     }
+    if (HeldBack(action, send.href, send.card)) return true;
     const std::int32_t pendingId =
         stores_.state.AddPending({OperationOf(send, PendingOperation::Kind::Create)}).front().id;
     const carddav::WriteResult answer = client_.Create(send.href, send.card);
     switch (answer.outcome) {
         case carddav::WriteOutcome::Created:
-        case carddav::WriteOutcome::Updated: Written(record, answer, pendingId); return true;
+        case carddav::WriteOutcome::Updated:
+            Written(record, answer, pendingId);
+            Accepted(action.addressId, send.href);
+            return true;
         // Already there (an earlier run's create that did arrive): read it and link.
         case carddav::WriteOutcome::PreconditionFailed: return false;
-        default: Refused(send.href, answer, pendingId); return true;
+        case carddav::WriteOutcome::Conflict:
+            if (answer.existingUrl) {
+                // Nothing was created: the pending write goes whatever follows.
+                stores_.state.RemovePending({pendingId});
+                bool done = true;
+                if (LinkToExisting(send, *answer.existingUrl, done)) {
+                    Accepted(action.addressId, send.href);
+                    return done;
+                }
+            }
+            Refused(send, send.href, send.card, answer, pendingId);
+            return true;
+        default: Refused(send, send.href, send.card, answer, pendingId); return true;
     }
 }
 
 bool SyncActions::Update(const SyncAction& action) {
+    if (HeldBack(action, action.href, action.card)) return true;
     const std::int32_t pendingId =
         stores_.state.AddPending({OperationOf(action, PendingOperation::Kind::Update)}).front().id;
     const carddav::WriteResult answer = client_.Update(action.href, action.ifMatch, action.card);
     switch (answer.outcome) {
         case carddav::WriteOutcome::Created:
-        case carddav::WriteOutcome::Updated: Written(*action.record, answer, pendingId); return true;
+        case carddav::WriteOutcome::Updated:
+            Written(*action.record, answer, pendingId);
+            Accepted(action.addressId, action.href);
+            return true;
         // Changed or deleted on the server meanwhile: read again and merge.
         case carddav::WriteOutcome::PreconditionFailed:
         case carddav::WriteOutcome::NotFound: return false;
-        default: Refused(action.href, answer, pendingId); return true;
+        default: Refused(action, action.href, action.card, answer, pendingId); return true;
     }
 }
 
 bool SyncActions::Delete(const SyncAction& action) {
+    if (HeldBack(action, action.href, {})) return true;
     const std::int32_t pendingId =
         stores_.state.AddPending({OperationOf(action, PendingOperation::Kind::Delete)}).front().id;
     const carddav::WriteResult answer = client_.Delete(action.href, action.ifMatch);
@@ -155,10 +255,11 @@ bool SyncActions::Delete(const SyncAction& action) {
         case carddav::WriteOutcome::NotFound:
             stores_.state.DeleteItems({action.href});
             stores_.state.RemovePending({pendingId});
+            Accepted(action.addressId, action.href);
             return true;
         // Edited on the server meanwhile: the edit beats the delete.
         case carddav::WriteOutcome::PreconditionFailed: return false;
-        default: Refused(action.href, answer, pendingId); return true;
+        default: Refused(action, action.href, {}, answer, pendingId); return true;
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,17 @@ public:
     // The cards written without an ETag in the answer, by href.
     const std::map<std::string, SyncRecord>& WrittenWithoutEtag() const { return withoutEtag_; }
 
+    // The writes the server refused on earlier runs: the same card for the
+    // same address (or href) is reported again, not sent, unless retry.
+    void HoldRefused(std::vector<::RefusedWrite> stored, bool retry);
+    // Those of the stored refusals that no write of this run concerned: what
+    // was refused is no longer to be sent (address deleted, merged anew).
+    std::vector<std::string> UnconcernedRefusals() const;
+    // Conflicts found on linking an address to the card the server said
+    // holds its UID; a new round of planning finds them again itself.
+    const std::vector<HeldConflict>& LinkConflicts() const { return linkConflicts_; }
+    void NewRound() { linkConflicts_.clear(); }
+
 private:
     bool Create(const SyncAction& action);
     bool Update(const SyncAction& action);
@@ -48,13 +60,27 @@ private:
     void Store(const SyncRecord& record);
     // The record after a write the server took, with the ETag it answered.
     void Written(SyncRecord record, const carddav::WriteResult& answer, std::int32_t pendingId);
-    void Refused(const std::string& href, const carddav::WriteResult& answer, std::int32_t pendingId);
+    // The stored refusal of this address (else href), if any.
+    const ::RefusedWrite* StoredRefusal(std::int32_t addressId, const std::string& href);
+    // true: refused before with the same card; reported, not sent.
+    bool HeldBack(const SyncAction& action, const std::string& href, const std::string& card);
+    void Refused(const SyncAction& action, const std::string& href, const std::string& card,
+                 const carddav::WriteResult& answer, std::int32_t pendingId);
+    void Accepted(std::int32_t addressId, const std::string& href);
+    // A 409 naming the card that holds the UID sent: that card is the same
+    // person, linked and merged. false: not linked (the caller refuses).
+    bool LinkToExisting(const SyncAction& action, const std::string& url, bool& done);
 
     carddav::CardDavClient& client_;
     std::string bookUrl_;
     SyncStores& stores_;
     SyncResult& result_;
     std::map<std::string, SyncRecord> withoutEtag_;
+    std::vector<::RefusedWrite> refusals_;
+    std::set<std::size_t> concerned_;  // indexes into refusals_
+    bool retryRefused_ = false;
+    std::vector<HeldConflict> linkConflicts_;
+    std::set<std::string> linkedHrefs_;  // cards linked by LinkToExisting this run
 };
 
 // The card a new address goes up with: the card it was imported from,

@@ -283,4 +283,20 @@ SyncPlan SyncPlanner::Plan(const SyncInput& input) const {
     return plan;
 }
 
+SyncPlan SyncPlanner::PlanLink(std::int32_t addressId, const AddressFields& fields, const ServerCard& card) const {
+    std::vector<std::string> problems;
+    if (!FieldsOfCard(card.href, card.card, problems)) {
+        SyncPlan plan;
+        plan.problems = std::move(problems);
+        return plan;
+    }
+    // A record with nothing agreed and the card as kept: the rules merge the
+    // two like any linked pair. The listing names no card, so none is gone.
+    SyncInput input;
+    input.local[addressId] = fields;
+    input.records.push_back({addressId, card.href, card.etag, CardUid(card.card), AddressFields{}, card.card});
+    input.server.complete = false;
+    return Plan(input);
+}
+
 }  // namespace orvane::sync

@@ -37,6 +37,14 @@ public:
 
     SyncPlan Plan(const SyncInput& input) const;
 
+    // An address whose new card the server refused because `card` holds
+    // its UID already (a 409 naming that card): the same person. They are
+    // linked and merged as if nothing had been agreed on yet: equal fields
+    // are linked, a field filled on one side only is taken by the other,
+    // fields that differ are held as conflicts. No actions when the card
+    // cannot be read (or the address holds nothing).
+    SyncPlan PlanLink(std::int32_t addressId, const transfer::AddressFields& fields, const ServerCard& card) const;
+
 private:
     UidSource newUid_;
 };

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <map>
 
+#include "SyncRunLock.h"
 #include "carddav/CardDavClient.h"
 #include "core/Error.h"
 #include "sync/ServerChanges.h"
@@ -60,15 +61,28 @@ bool Cancelled(const SyncOptions& options) { return options.cancel && options.ca
 
 }  // namespace
 
+std::string RefusedCard::Text() const {
+    const std::string what = name.empty() ? href : name + " (ID " + std::to_string(addressId) + ")";
+    return what + ": " + reason;
+}
+
 std::string SyncResult::SummaryLine() const {
-    return "received " + std::to_string(received) + ", sent " + std::to_string(sent) + ", deleted here " +
-           std::to_string(deletedHere) + ", deleted there " + std::to_string(deletedThere) + ", conflicts held " +
-           std::to_string(conflictsHeld);
+    std::string line = "received " + std::to_string(received) + ", sent " + std::to_string(sent) +
+                       ", deleted here " + std::to_string(deletedHere) + ", deleted there " +
+                       std::to_string(deletedThere) + ", conflicts held " + std::to_string(conflictsHeld);
+    // Only when there are any, so that a line without refusals reads as before.
+    if (!refused.empty()) line += ", refused " + std::to_string(refused.size());
+    return line;
 }
 
 SyncRun::SyncRun(SyncOptions options) : options_(std::move(options)) {}
 
 SyncResult SyncRun::Run() {
+    // Before anything is read: two runs planning from the same state would
+    // each store every new card once.
+    const SyncRunLock lock(options_.database);
+    if (!lock.Held())
+        throw Error(syncerr::AnotherRun, "Another sync of this address book is running; try again when it has ended.");
     SyncStores stores{CDataSyncStateTier(options_.database), CDataCardTier(options_.database),
                       CDataSyncAddressTier(options_.database)};
     const std::optional<SyncAccount> account = stores.state.GetAccount();
@@ -92,8 +106,10 @@ SyncResult SyncRun::Run() {
     std::optional<std::string> newToken;
     SyncPlan plan;
     SyncActions actions(client, account->addressBookUrl, stores, result);
+    if (!options_.dryRun) actions.HoldRefused(stores.state.ReadRefusals(), options_.retryRefused);
     bool finished = false;
     for (int round = 0; round < kMaxRounds && !finished; ++round) {
+        actions.NewRound();
         const std::vector<SyncRecord> records = RecordsOf(stores.state.ReadItems());
         const std::vector<PendingOperation> operations = stores.state.ReadPending();
         const std::vector<PendingSend> pending = PendingOf(operations);
@@ -188,8 +204,10 @@ SyncResult SyncRun::Run() {
     std::vector<std::int32_t> oldIds;
     for (const ::HeldConflict& held : stores.state.ListConflicts()) oldIds.push_back(held.id);
     stores.state.RemoveConflicts(oldIds);
+    std::vector<HeldConflict> conflicts = plan.conflicts;
+    conflicts.insert(conflicts.end(), actions.LinkConflicts().begin(), actions.LinkConflicts().end());
     std::vector<::HeldConflict> held;
-    for (const HeldConflict& conflict : plan.conflicts) {
+    for (const HeldConflict& conflict : conflicts) {
         ::HeldConflict row;
         row.addressId = conflict.addressId;
         row.fieldIndex = static_cast<std::int32_t>(conflict.field) + 1;
@@ -199,7 +217,9 @@ SyncResult SyncRun::Run() {
         held.push_back(std::move(row));
     }
     stores.state.AddConflicts(held);
-    result.conflictsHeld = plan.conflicts.size();
+    result.conflictsHeld = conflicts.size();
+    // A refusal no write of this run concerned has nothing left to hold back.
+    stores.state.RemoveRefusals(actions.UnconcernedRefusals());
 
     stores.state.SetSyncToken(newToken, NowUtc());
     result.requests = client.RequestCount();

@@ -14,6 +14,7 @@ namespace orvane::sync {
 namespace syncerr {
 inline constexpr std::int32_t NoAccount = 7101;  // no account is set up in this database
 inline constexpr std::int32_t Cancelled = 7102;  // not raised: see SyncResult::cancelled
+inline constexpr std::int32_t AnotherRun = 7104;  // another sync of the same database is running
 }  // namespace syncerr
 
 struct SyncOptions {
@@ -21,10 +22,24 @@ struct SyncOptions {
     std::string password;  // never stored, logged or shown
     bool dryRun = false;       // plan and report; change nothing on either side
     bool forceDelete = false;  // go on past the safety stop
+    bool retryRefused = false; // send again the cards the server refused, changed or not
     // Called before each step: steps done, steps planned, what comes next.
     std::function<void(std::size_t done, std::size_t total, const std::string& what)> progress;
     // Set from another thread to stop between two steps; what was done is kept.
     const std::atomic<bool>* cancel = nullptr;
+};
+
+// A card the server refused this run, or refused on an earlier run and not
+// sent again because it has not changed since.
+struct RefusedCard {
+    std::int32_t addressId = 0;  // 0: a card whose address was deleted here
+    std::string name;            // the address as the list shows it; empty for a delete
+    std::string href;
+    std::string reason;          // "no-uid-conflict (HTTP 409)": what the server named, and its status
+    bool earlier = false;        // refused by an earlier run, not sent again
+
+    // "Zoe, Other (ID 1): no-uid-conflict (HTTP 409)"
+    std::string Text() const;
 };
 
 struct SyncResult {
@@ -38,12 +53,15 @@ struct SyncResult {
     bool stoppedForSafety = false;      // nothing was changed; see problems
     bool cancelled = false;             // stopped between two steps; the next run goes on
     std::size_t requests = 0;           // HTTP requests made
+    std::vector<RefusedCard> refused;   // never counted as sent
 
-    // "received 2, sent 1, deleted here 0, deleted there 0, conflicts held 1"
+    // "received 2, sent 1, deleted here 0, deleted there 0, conflicts held 1",
+    // followed by ", refused 2" when the server refused cards.
     std::string SummaryLine() const;
 };
 
-// A run: reads what changed on the server, plans with SyncPlanner and
+// A run: takes the database's sync lock (another run holding it raises
+// syncerr::AnotherRun before anything is read), reads what changed on the server, plans with SyncPlanner and
 // carries the plan out, recording every write before it is sent so that a
 // run cut short at any moment is finished by the next without duplicates.
 // A failure (network, authentication, certificate) raises orvane::Error

@@ -24,6 +24,23 @@ std::optional<std::string> EtagOf(const HttpResponse& response) {
     return etag;
 }
 
+// Why the server refused a write, in a line fit for a report: the
+// precondition its DAV:error names, else the first line of its answer's
+// text (printable characters only, at most 200).
+std::string RefusalReason(const HttpResponse& response) {
+    const std::vector<std::string> conditions = ReadDavErrorConditions(response.body);
+    if (!conditions.empty()) return conditions.front();
+    std::string line;
+    std::size_t at = response.body.find_first_not_of(" \t\r\n");
+    for (; at != std::string::npos && at < response.body.size() && line.size() < 200; ++at) {
+        const unsigned char c = static_cast<unsigned char>(response.body[at]);
+        if (c == '\r' || c == '\n') break;
+        if (c >= 0x20 && c != 0x7f) line += static_cast<char>(c);
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    return line;
+}
+
 // The answer to a PUT or DELETE as a value the sync decides on.
 WriteResult WriteOutcomeOf(const HttpRequest& request, const HttpResponse& response, WriteOutcome success) {
     WriteResult result;
@@ -37,12 +54,16 @@ WriteResult WriteOutcomeOf(const HttpRequest& request, const HttpResponse& respo
     } else if (response.status == 409) {
         result.outcome = WriteOutcome::Conflict;
         result.message = "The server refused the card as conflicting (409)";
+        result.reason = RefusalReason(response);
+        if (const auto href = ReadDavErrorHref(response.body, "no-uid-conflict"))
+            result.existingUrl = url::Resolve(request.url, *href);
     } else if (response.status == 404 || response.status == 410) {
         result.outcome = WriteOutcome::NotFound;
     } else if (response.status >= 400 && response.status <= 499) {
         result.outcome = WriteOutcome::Rejected;
         result.message = "The server refused " + request.method + " " + response.url + " (" +
                          std::to_string(response.status) + ")";
+        result.reason = RefusalReason(response);
     } else {
         detail::Unexpected(request, response);
     }

@@ -70,6 +70,12 @@ struct WriteResult {
     std::optional<std::string> etag;  // only when the server sent one
     long status = 0;
     std::string message;  // for Rejected: the server's status line and a short reason
+    // For a refusal (Conflict, Rejected): the precondition the server named
+    // (e.g. "no-uid-conflict"), else the first line of its answer.
+    std::string reason;
+    // For a 409 no-uid-conflict that names the card already holding the UID:
+    // that card's URL.
+    std::optional<std::string> existingUrl;
 };
 
 }  // namespace orvane::carddav

@@ -46,6 +46,11 @@ Multistatus ReadMultistatus(std::string_view xml);
 // e.g. "valid-sync-token". Empty when the body is not such a document.
 std::vector<std::string> ReadDavErrorConditions(std::string_view xml);
 
+// The DAV:href inside the named precondition of a DAV:error body, as the
+// server sent it: e.g. the card that already holds a UID (no-uid-conflict,
+// RFC 6352 6.3.2.1). None when the body names none.
+std::optional<std::string> ReadDavErrorHref(std::string_view xml, std::string_view condition);
+
 // The number in an HTTP status line such as "HTTP/1.1 404 Not Found"; 0 when none.
 int StatusFromLine(std::string_view line);
 

@@ -174,4 +174,17 @@ std::vector<std::string> ReadDavErrorConditions(std::string_view xml) {
     return ConditionsIn(root);
 }
 
+std::optional<std::string> ReadDavErrorHref(std::string_view xml, std::string_view condition) {
+    DocPtr doc = Parse(xml);
+    if (!doc) return std::nullopt;
+    const xmlNode* root = xmlDocGetRootElement(doc.get());
+    if (!Is(root, kDav, "error")) return std::nullopt;
+    std::optional<std::string> href;
+    ForEachElement(root, [&](const xmlNode* child) {
+        if (!href && condition == reinterpret_cast<const char*>(child->name)) href = HrefIn(child);
+    });
+    if (href && href->empty()) return std::nullopt;
+    return href;
+}
+
 }  // namespace orvane::carddav

@@ -104,7 +104,8 @@ TEST_F(CardStore, TablesAppearInAnOlderFileWithoutTouchingItsAddressesOrQueries)
     EXPECT_EQ(Read(folder, "SELECT * FROM tblAddress ORDER BY ID"), addressesBefore);
     EXPECT_EQ(Read(folder, "SELECT * FROM SavedQueries ORDER BY Name"), queriesBefore);
     for (const char* table :
-         {"OrvaneCards", "OrvaneSyncAccount", "OrvaneSyncItems", "OrvaneSyncPending", "OrvaneSyncConflicts"})
+         {"OrvaneCards", "OrvaneSyncAccount", "OrvaneSyncItems", "OrvaneSyncPending", "OrvaneSyncConflicts",
+          "OrvaneSyncRefused"})
         EXPECT_EQ(Read(folder, std::string("SELECT name FROM sqlite_master WHERE type = 'table' AND name = '") +
                                    table + "'")
                       .size(),

@@ -7,7 +7,9 @@
 #include <map>
 
 #include "AddressBookFixture.h"
+#include "CDataCardTier.h"
 #include "RadicaleServer.h"
+#include "SyncRunLock.h"
 #include "SyncSession.h"
 #include "carddav/CardDavClient.h"
 #include "sync/SyncAccountService.h"
@@ -380,6 +382,71 @@ TEST_F(SyncWindowTest, TheWindowsOwnRunThatEndsDuringAnEditWaitsForIt) {
     sim::MouseClick(frm().cmdSave);
     EXPECT_TRUE(sim::ProcessEventsUntil([] { return Names().size() == 401; }));
     EXPECT_NE(RowOf("Ann Marie, Lee"), -1);
+    EXPECT_TRUE(Prompts().empty());
+}
+
+// A card the server refuses (its UID is another card's there) is named in
+// the run's box; the window's own runs say it once, not at every run.
+TEST_F(SyncWindowTest, ARefusedAddressIsNamedInTheBoxAndTheWindowsOwnRunsDoNotRepeatIt) {
+    server.SeedCard("alice", "contacts", "ann.vcf", Card("uid-shared", "Ann", "Lee"));
+    const int zoe = folder.InsertAddress("Zoe", "Other");
+    CDataCardTier(WindowDatabase()).KeepCard(zoe, Card("uid-shared", "Zoe", "Other"));
+    frm().Show();
+    SetUpAccount();
+    messages.Forget();
+
+    Synchronize(-1);
+    ASSERT_EQ(Prompts().size(), 1u);
+    EXPECT_NE(Prompts()[0].find("The server refused 1 address:\nZoe, Other (ID " + std::to_string(zoe) +
+                                "): no-uid-conflict (HTTP 409)"),
+              std::string::npos)
+        << Prompts()[0];
+    EXPECT_EQ(ServerCards().size(), 1u);
+    messages.Forget();
+
+    // The window's own run holds it back without a word; it is over once
+    // the list shows what it sent beside it.
+    const std::size_t puts = server.RequestsLogged("PUT");
+    frm().Unload();
+    frm().Show();
+    folder.InsertAddress("Bea", "Side");
+    EXPECT_TRUE(sim::ProcessEventsUntil(
+        [] { return Names().size() == 3 && !frmOrvane::Instance().SyncRunning(); }));
+    EXPECT_TRUE(Prompts().empty());
+    EXPECT_EQ(server.RequestsLogged("PUT"), puts + 1);
+    EXPECT_EQ(ServerCards().size(), 2u);
+}
+
+// While another program syncs the same database, the window's own run
+// leaves it be without a word; one the user asks for says why it did not run.
+TEST_F(SyncWindowTest, WhileAnotherRunHoldsTheBookTheWindowsOwnRunSkipsQuietly) {
+    folder.InsertAddress("Ann", "Lee");
+    frm().Show();
+    SetUpAccount();
+    messages.Forget();
+    server.SeedCard("alice", "contacts", "zed.vcf", Card("uid-zed", "Zed", "Zulu"));
+    {
+        const SyncRunLock other(WindowDatabase());
+        ASSERT_TRUE(other.Held());
+        frm().Unload();
+        frm().Show();
+        // Every run, even one that did nothing, shows the list as the
+        // database holds it when it ends.
+        folder.InsertAddress("Bea", "Side");
+        EXPECT_TRUE(sim::ProcessEventsUntil(
+            [] { return Names().size() == 2 && !frmOrvane::Instance().SyncRunning(); }));
+        EXPECT_TRUE(Prompts().empty());
+        EXPECT_EQ(RowOf("Zed, Zulu"), -1);
+
+        Synchronize(0);
+        ASSERT_EQ(Prompts().size(), 1u);
+        EXPECT_NE(Prompts()[0].find("Another sync of this address book is running"), std::string::npos)
+            << Prompts()[0];
+        messages.Forget();
+    }
+    Synchronize(0);
+    EXPECT_EQ(Names().size(), 3u);
+    EXPECT_NE(RowOf("Zed, Zulu"), -1);
     EXPECT_TRUE(Prompts().empty());
 }
 

@@ -73,6 +73,7 @@ void RadicaleServer::Start() {
     for (const auto& [name, password] : options_.users) users += name + ":" + password + "\n";
     WriteFileBytes(folder_ / "users", users);
     std::string config = "[server]\nhosts = 127.0.0.1:0\n";
+    if (options_.maxContentLength > 0) config += "max_content_length = " + std::to_string(options_.maxContentLength) + "\n";
     if (options_.tls) {
         certificate_ = folder_ / "cert.pem";
         const auto key = folder_ / "key.pem";
@@ -106,6 +107,15 @@ void RadicaleServer::Stop() {
     StopServer(pid_);
     std::error_code ec;
     std::filesystem::remove_all(folder_, ec);
+}
+
+std::size_t RadicaleServer::RequestsLogged(const std::string& method) const {
+    // Radicale logs each request at level info: "PUT request for '/alice/...' received from ...".
+    const std::string log = ReadFileBytes(folder_ / "log");
+    const std::string line = "] " + method + " request for ";
+    std::size_t count = 0;
+    for (std::size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) ++count;
+    return count;
 }
 
 std::filesystem::path RadicaleServer::BookFolder(const std::string& user, const std::string& book) const {

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -18,6 +19,9 @@ public:
     struct Options {
         bool tls = false;
         std::vector<std::pair<std::string, std::string>> users{{"alice", "alice-secret"}};
+        // The largest request body it takes (0: Radicale's own limit); a
+        // larger one is refused with 413.
+        std::size_t maxContentLength = 0;
     };
 
     RadicaleServer();
@@ -32,6 +36,8 @@ public:
     // The server's certificate (PEM), with TLS.
     const std::filesystem::path& CertificateFile() const { return certificate_; }
     const std::filesystem::path& Folder() const { return folder_; }
+    // How many requests of that method (e.g. "PUT") its log shows so far.
+    std::size_t RequestsLogged(const std::string& method) const;
 
     // Seeds storage directly (as a phone's earlier sync would have): an
     // address book folder, and card files in it.

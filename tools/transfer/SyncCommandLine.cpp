@@ -9,19 +9,22 @@ const char* const kSyncUsage =
     "usage: orvane-transfer sync setup URL --user NAME [--password-stdin | --password-file FILE]\n"
     "                            [--addressbook NAME] [--ca-file FILE] [--database PATH]\n"
     "       orvane-transfer sync [--password-stdin | --password-file FILE] [--database PATH]\n"
-    "                            [--dry-run] [--force-delete]\n"
+    "                            [--dry-run] [--force-delete] [--retry-refused]\n"
     "       orvane-transfer sync status|conflicts|forget [--database PATH]\n"
     "       orvane-transfer sync resolve ID --take local|server [--database PATH]\n"
     "\n"
     "sync setup      finds the address book on a CardDAV server, checks the password,\n"
     "                and keeps the account (the password in the desktop's keychain)\n"
-    "sync            two-way sync of every address with the account's address book\n"
+    "sync            two-way sync of every address with the account's address book;\n"
+    "                a card the server refused is sent again once it changed, or\n"
+    "                with --retry-refused\n"
     "sync status     the account, its book, the last sync, changes waiting, conflicts\n"
     "sync conflicts  each field changed differently on both sides: ID, field, ours, theirs\n"
     "sync resolve    takes one side for the address's conflicts (the next sync sends ours)\n"
     "sync forget     drops the account and all sync state; every address stays\n"
-    "Sync exit status: 0 done, 1 error, 2 wrong usage, 3 user name or password refused,\n"
-    "4 the server's certificate is not trusted, 5 stopped for safety, 6 done with conflicts held.\n";
+    "Sync exit status: 0 done, 1 error or cards refused by the server, 2 wrong usage,\n"
+    "3 user name or password refused, 4 the server's certificate is not trusted,\n"
+    "5 stopped for safety, 6 done with conflicts held, 7 another sync of the database is running.\n";
 
 namespace {
 
@@ -32,7 +35,7 @@ const std::set<std::string>& OptionsOf(Action action) {
     static const std::set<std::string> setup{"--user", "--password-stdin", "--password-file", "--addressbook",
                                              "--ca-file", "--database"};
     static const std::set<std::string> sync{"--password-stdin", "--password-file", "--database", "--dry-run",
-                                            "--force-delete"};
+                                            "--force-delete", "--retry-refused"};
     static const std::set<std::string> resolve{"--take", "--database"};
     static const std::set<std::string> plain{"--database"};
     switch (action) {
@@ -44,7 +47,8 @@ const std::set<std::string>& OptionsOf(Action action) {
 }
 
 bool TakesValue(const std::string& option) {
-    return option != "--password-stdin" && option != "--dry-run" && option != "--force-delete";
+    return option != "--password-stdin" && option != "--dry-run" && option != "--force-delete" &&
+           option != "--retry-refused";
 }
 
 std::int32_t AddressId(const std::string& text) {
@@ -85,7 +89,8 @@ SyncCommandLine SyncCommandLine::Parse(const std::vector<std::string>& arguments
         const std::string option = argument.substr(0, equals);
         if (!OptionsOf(line.action).count(option)) {
             if (option == "--password-stdin" || option == "--password-file" || option == "--database" ||
-                option == "--dry-run" || option == "--force-delete" || option == "--user" || option == "--take" ||
+                option == "--dry-run" || option == "--force-delete" || option == "--retry-refused" ||
+                option == "--user" || option == "--take" ||
                 option == "--addressbook" || option == "--ca-file")
                 throw UsageError{option + " does not belong to " + name};
             throw UsageError{"unknown option '" + option + "'"};
@@ -108,6 +113,7 @@ SyncCommandLine SyncCommandLine::Parse(const std::vector<std::string>& arguments
         else if (option == "--database") line.database = value;
         else if (option == "--dry-run") line.dryRun = true;
         else if (option == "--force-delete") line.forceDelete = true;
+        else if (option == "--retry-refused") line.retryRefused = true;
         else if (option == "--take") {
             if (value != "local" && value != "server") throw UsageError{"--take is local or server"};
             line.takeLocal = value == "local";

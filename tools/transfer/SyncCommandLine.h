@@ -9,6 +9,7 @@
 //   sync setup URL --user NAME [--password-stdin | --password-file FILE]
 //              [--addressbook NAME] [--ca-file FILE] [--database PATH]
 //   sync [--password-stdin | --password-file FILE] [--database PATH] [--dry-run] [--force-delete]
+//        [--retry-refused]
 //   sync status [--database PATH]
 //   sync conflicts [--database PATH]
 //   sync resolve ID --take local|server [--database PATH]
@@ -27,6 +28,7 @@ struct SyncCommandLine {
     std::string passwordFile;
     bool dryRun = false;
     bool forceDelete = false;
+    bool retryRefused = false;
     std::int32_t addressId = 0;
     bool takeLocal = true;
 

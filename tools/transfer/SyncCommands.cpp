@@ -15,8 +15,10 @@ namespace {
 
 using orvane::sync::SyncAccountService;
 
+constexpr int kRefused = 1;
 constexpr int kSafetyStop = 5;
 constexpr int kConflictsHeld = 6;
+constexpr int kAnotherRun = 7;
 
 // Standard input as the password: typed at a prompt, unseen, on a terminal;
 // read to its end from a pipe or file.
@@ -55,6 +57,7 @@ int Sync(const SyncCommandLine& line) {
     options.database = line.database;
     options.dryRun = line.dryRun;
     options.forceDelete = line.forceDelete;
+    options.retryRefused = line.retryRefused;
     if (std::optional<std::string> given = GivenPassword(line)) {
         options.password = std::move(*given);
     } else {
@@ -81,8 +84,14 @@ int Sync(const SyncCommandLine& line) {
     const orvane::sync::SyncResult result = orvane::sync::SyncRun(options).Run();
     for (const std::string& step : result.planned) std::cout << "would " << step << '\n';
     std::cout << (line.dryRun ? "dry run: " : "") << result.SummaryLine() << '\n';
+    for (const orvane::sync::RefusedCard& refused : result.refused)
+        std::cout << "refused: " << refused.Text()
+                  << (refused.earlier ? ", refused before; sent again once it changes, or with --retry-refused" : "")
+                  << '\n';
     for (const std::string& problem : result.problems) std::cerr << problem << '\n';
     if (result.stoppedForSafety) return kSafetyStop;
+    // A refusal is no success, whatever else was done.
+    if (!result.refused.empty()) return kRefused;
     if (result.conflictsHeld > 0) return kConflictsHeld;
     return 0;
 }
@@ -98,6 +107,10 @@ int Status(const SyncCommandLine& line) {
               << "last sync: " << status->lastSync.value_or("never") << '\n'
               << "local changes waiting: " << status->localChangesWaiting << '\n'
               << "conflicts held: " << status->conflictsHeld << '\n';
+    if (!status->refused.empty()) {
+        std::cout << "refused by the server: " << status->refused.size() << '\n';
+        for (const std::string& refused : status->refused) std::cout << "  " << refused << '\n';
+    }
     return 0;
 }
 
@@ -153,6 +166,7 @@ int RunSyncCommand(const SyncCommandLine& line) {
         return orvane::carddav::errnum::ExitStatusFor(e.Number());
     } catch (const orvane::Error& e) {
         std::cerr << "orvane-transfer: " << e.Description() << '\n';
+        if (e.Number() == orvane::sync::syncerr::AnotherRun) return kAnotherRun;
         return orvane::carddav::errnum::ExitStatusFor(e.Number());
     }
     return 1;

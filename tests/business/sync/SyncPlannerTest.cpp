@@ -490,5 +490,60 @@ TEST(PlannerNewCards, NewUidsComeFromARandomVersion4Uuid) {
     EXPECT_EQ(plan.actions[0].href, uid + ".vcf");
 }
 
+// --- The card the server says holds an address's UID -----------------------------------------
+
+// Linked as on a first sync without a MatchKey: each field on its own.
+TEST(PlannerLinkToExisting, EqualFieldsAreLinkedOneSidedOnesTakenDifferingOnesHeld) {
+    const AddressFields theirs{"Ann", "Lee", "", "1000", "VD", "CH", "+41 21 555 0100"};
+    const ServerCard card{"https://dav.example/book/ann.vcf", "\"e7\"", NewCardText(theirs, "uid-ann")};
+    struct Case {
+        const char* what;
+        AddressFields ours;
+        std::vector<std::size_t> conflicts;
+        std::vector<ActionKind> kinds;
+    };
+    const Case cases[] = {
+        {"all equal: linked as it is", theirs, {}, {ActionKind::KeepRecord}},
+        {"a street only here goes to the server, a blank phone here takes the server's",
+         {"Ann", "Lee", "1 Main St", "1000", "VD", "CH", ""},
+         {},
+         {ActionKind::UpdateLocal, ActionKind::UpdateOnServer}},
+        {"different last names are held; the rest is linked",
+         {"Ann", "Okafor", "", "1000", "VD", "CH", "+41 21 555 0100"},
+         {kLastName},
+         {ActionKind::KeepRecord}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const SyncPlan plan = SyncPlanner().PlanLink(7, c.ours, card);
+        std::vector<ActionKind> kinds;
+        for (const SyncAction& action : plan.actions) {
+            kinds.push_back(action.kind);
+            EXPECT_EQ(action.addressId, 7);
+            EXPECT_EQ(action.href, card.href);
+        }
+        EXPECT_EQ(kinds, c.kinds);
+        std::vector<std::size_t> held;
+        for (const HeldConflict& conflict : plan.conflicts) held.push_back(conflict.field);
+        EXPECT_EQ(held, c.conflicts);
+        // The last action stores the link, with the server's ETag and UID.
+        ASSERT_FALSE(plan.actions.empty());
+        const std::optional<SyncRecord>& record = plan.actions.back().record;
+        ASSERT_TRUE(record);
+        EXPECT_EQ(record->uid, "uid-ann");
+        if (c.kinds.back() == ActionKind::UpdateOnServer) {
+            EXPECT_EQ(plan.actions.back().ifMatch, "\"e7\"");
+            EXPECT_EQ(ReadFields(plan.actions.back().card)[kStreet], "1 Main St");
+            EXPECT_EQ(plan.actions.front().fields[kPhone], "+41 21 555 0100");
+        } else {
+            EXPECT_EQ(record->etag, "\"e7\"");
+        }
+        // A field held keeps nothing agreed, so the next run finds it again.
+        for (const std::size_t field : c.conflicts) EXPECT_EQ(record->base[field], "");
+    }
+    // A card that cannot be read links nothing.
+    EXPECT_TRUE(SyncPlanner().PlanLink(7, theirs, {card.href, "\"e8\"", "not a card"}).actions.empty());
+}
+
 }  // namespace
 }  // namespace orvane::sync

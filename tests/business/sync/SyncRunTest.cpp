@@ -294,8 +294,11 @@ TEST_F(SyncRunTest, ACardTheServerRefusesIsReportedAndTheRestGoesOn) {
     AddLocal(Person("Cy", "Dean"));
     SetUpAccount();
     const SyncResult result = Sync();
-    ASSERT_EQ(result.problems.size(), 1u);
-    EXPECT_NE(result.problems[0].find("409"), std::string::npos) << result.problems[0];
+    ASSERT_EQ(result.refused.size(), 1u);
+    EXPECT_EQ(result.refused[0].addressId, clash);
+    EXPECT_EQ(result.refused[0].reason, "no-uid-conflict (HTTP 409)");
+    EXPECT_FALSE(result.refused[0].earlier);
+    EXPECT_TRUE(result.problems.empty()) << result.problems.front();
     EXPECT_EQ(result.sent, 1u);
     EXPECT_EQ(result.received, 1u);
     EXPECT_EQ(Local().size(), 3u);

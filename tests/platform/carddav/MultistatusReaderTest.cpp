@@ -135,6 +135,19 @@ TEST(MultistatusReader, ReadsPreconditionsOfAnErrorBody) {
     EXPECT_TRUE(ReadDavErrorConditions("<error xmlns=\"urn:other\"><valid-sync-token/></error>").empty());
 }
 
+TEST(MultistatusReader, ReadsTheHrefAPreconditionNames) {
+    const char* named = "<d:error xmlns:d=\"DAV:\" xmlns:c=\"urn:ietf:params:xml:ns:carddav\">"
+                        "<c:no-uid-conflict><d:href> /u/book/ann.vcf </d:href></c:no-uid-conflict></d:error>";
+    EXPECT_EQ(ReadDavErrorHref(named, "no-uid-conflict"), "/u/book/ann.vcf");
+    EXPECT_EQ(ReadDavErrorHref(named, "valid-sync-token"), std::nullopt);
+    // Radicale names the condition alone.
+    EXPECT_EQ(ReadDavErrorHref("<error xmlns=\"DAV:\" xmlns:CR=\"urn:ietf:params:xml:ns:carddav\">"
+                               "<CR:no-uid-conflict /></error>",
+                               "no-uid-conflict"),
+              std::nullopt);
+    EXPECT_EQ(ReadDavErrorHref("Conflict", "no-uid-conflict"), std::nullopt);
+}
+
 TEST(MultistatusReader, ReadsStatusLines) {
     EXPECT_EQ(StatusFromLine("HTTP/1.1 404 Not Found"), 404);
     EXPECT_EQ(StatusFromLine("HTTP/1.1 200"), 200);

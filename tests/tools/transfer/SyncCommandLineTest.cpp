@@ -29,14 +29,16 @@ TEST(SyncCommandLine, EachCommandWithItsOptions) {
     EXPECT_EQ(setup.caFile, "ca.pem");
     EXPECT_EQ(setup.database, "db.mdb");
 
-    const SyncCommandLine sync = SyncCommandLine::Parse({"--password-stdin", "--dry-run", "--force-delete"});
+    const SyncCommandLine sync =
+        SyncCommandLine::Parse({"--password-stdin", "--dry-run", "--force-delete", "--retry-refused"});
     EXPECT_EQ(sync.action, Action::Sync);
     EXPECT_TRUE(sync.passwordStdin);
     EXPECT_TRUE(sync.dryRun);
     EXPECT_TRUE(sync.forceDelete);
+    EXPECT_TRUE(sync.retryRefused);
     const SyncCommandLine plain = SyncCommandLine::Parse({});
     EXPECT_EQ(plain.action, Action::Sync);
-    EXPECT_FALSE(plain.dryRun || plain.forceDelete || plain.passwordStdin);
+    EXPECT_FALSE(plain.dryRun || plain.forceDelete || plain.passwordStdin || plain.retryRefused);
 
     EXPECT_EQ(SyncCommandLine::Parse({"status", "--database", "x"}).action, Action::Status);
     EXPECT_EQ(SyncCommandLine::Parse({"conflicts"}).action, Action::Conflicts);

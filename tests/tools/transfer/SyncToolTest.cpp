@@ -168,6 +168,8 @@ TEST_F(SyncToolTest, ARunKilledDuringUploadsIsFinishedByTheNextWithoutDuplicates
     int status = 0;
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status)) << "the run ended before it could be killed";
+    // Its lock file stays behind; the lock went with the process.
+    EXPECT_TRUE(std::filesystem::exists(Database() + ".sync-lock"));
     const std::size_t uploaded = ServerCardCount();
     EXPECT_GE(uploaded, 3u);
     EXPECT_LT(uploaded, static_cast<std::size_t>(kAddresses));
