@@ -51,13 +51,12 @@ std::vector<AddressBookInfo> CardDavClient::FindAddressBooks() {
     // Depth 0 on a URL; nullopt when it is no WebDAV resource we may read.
     auto propfind = [&](const std::string& target, std::vector<Prop> props) -> std::optional<Found> {
         const HttpRequest request = detail::XmlRequest("PROPFIND", target, "0", requests::Propfind(props));
-        HttpResponse response = http_->Send(request);
-        if (response.status != 207) {
-            if (response.status >= 500) detail::Unexpected(request, response);
+        detail::DavAnswer reply = detail::SendDav(*http_, request);
+        if (reply.http.status != 207) {
+            if (reply.http.status >= 500) detail::Unexpected(request, reply.http);
             return std::nullopt;
         }
-        Multistatus answer = ReadMultistatus(response.body);
-        return Found{std::move(response), std::move(answer)};
+        return Found{std::move(reply.http), std::move(reply.multistatus)};
     };
 
     const std::string start = url::Normalize(settings_.url);
@@ -93,25 +92,27 @@ std::vector<AddressBookInfo> CardDavClient::FindAddressBooks() {
                                                " (the server names no principal or address book home).");
 
     const HttpRequest request = detail::XmlRequest("PROPFIND", *homeSet, "1", requests::Propfind(kBookProps));
-    const HttpResponse response = http_->Send(request);
-    const Multistatus answer = detail::ReadAnswer(request, response);
+    detail::DavAnswer reply = detail::SendDav(*http_, request);
+    const Multistatus answer = detail::ReadAnswer(request, reply);
     std::vector<AddressBookInfo> books;
     for (const auto& r : answer.responses)
-        if (r.properties.isAddressBook) books.push_back(BookFrom(response.url, r));
+        if (r.properties.isAddressBook) books.push_back(BookFrom(reply.http.url, r));
     return books;
 }
 
 bool CardDavClient::OffersSyncCollection(const std::string& bookUrl) {
     const HttpRequest request = detail::XmlRequest("PROPFIND", bookUrl, "0",
                                                    requests::Propfind({Prop::ResourceType, Prop::SupportedReportSet}));
-    HttpResponse response = http_->Send(request);
-    if (response.status != 207) {
-        if (response.status >= 500) detail::Unexpected(request, response);
+    detail::DavAnswer reply = detail::SendDav(*http_, request);
+    if (reply.http.status != 207) {
+        if (reply.http.status >= 500) detail::Unexpected(request, reply.http);
         return false;
     }
-    const Found found{response, ReadMultistatus(response.body)};
+    const Found found{std::move(reply.http), std::move(reply.multistatus)};
     const DavResponse* self = Self(found);
-    return self && self->properties.supportsSyncCollection;
+    if (!self) return false;
+    // A book that does not say which reports it offers is tried once.
+    return self->properties.supportsSyncCollection || (self->properties.isAddressBook && !self->properties.listsReports);
 }
 
 AddressBookInfo CardDavClient::Discover(const std::string& name) {
