@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "CardDavErrors.h"
 #include "ClientSupport.h"
@@ -85,28 +86,20 @@ SyncChanges CardDavClient::SyncCollection(const std::string& bookUrl, const std:
     // Later rounds (after a 507) win over earlier ones for the same card.
     std::map<std::string, RemoteCard> changed;
     std::map<std::string, bool> removed;
-    std::vector<std::string> withoutData;
+    std::set<std::string> withoutData;
     std::string current = token;
     for (;;) {
         const HttpRequest request =
             detail::XmlRequest("REPORT", bookUrl, "0", requests::SyncCollection(current, true));
-        detail::DavAnswer reply = detail::SendDav(*http_, request);
-        const HttpResponse& response = reply.http;
-        if (response.status >= 400 && response.status <= 499 &&
-            Names(ReadDavErrorConditions(response.body), "valid-sync-token")) {
-            changes.tokenInvalid = true;
-            return changes;
-        }
-        Multistatus answer = detail::ReadAnswer(request, reply);
-        ++changes.rounds;
         bool truncated = false;
-        for (auto& r : answer.responses) {
-            const std::string cardUrl = url::Resolve(response.url, r.href);
-            if (url::SamePath(cardUrl, response.url) || url::SamePath(cardUrl, bookUrl)) {
+        // Each response is taken as it is read: only the cards are kept.
+        auto take = [&](DavResponse&& r, const std::string& base) {
+            const std::string cardUrl = url::Resolve(base, r.href);
+            if (url::SamePath(cardUrl, base) || url::SamePath(cardUrl, bookUrl)) {
                 truncated = truncated || r.status == 507;
-                continue;
+                return;
             }
-            if (!Within(bookUrl, cardUrl)) continue;
+            if (!Within(bookUrl, cardUrl)) return;
             if (r.status == 404 || r.status == 410) {
                 changed.erase(cardUrl);
                 removed[cardUrl] = true;
@@ -116,10 +109,19 @@ SyncChanges CardDavClient::SyncCollection(const std::string& bookUrl, const std:
                     changed[cardUrl] = RemoteCard{cardUrl, *r.properties.etag, std::move(*r.properties.addressData)};
                 } else {
                     changed.erase(cardUrl);
-                    withoutData.push_back(cardUrl);
+                    withoutData.insert(cardUrl);
                 }
             }
+        };
+        detail::DavAnswer reply = detail::SendDav(*http_, request, take);
+        const HttpResponse& response = reply.http;
+        if (response.status >= 400 && response.status <= 499 &&
+            Names(ReadDavErrorConditions(response.body), "valid-sync-token")) {
+            changes.tokenInvalid = true;
+            return changes;
         }
+        Multistatus answer = detail::ReadAnswer(request, reply);
+        ++changes.rounds;
         if (answer.syncToken.empty())
             throw Error(errnum::ServerError, "The server's sync-collection answer carries no sync-token.");
         if (answer.syncToken.size() > settings_.maxTokenBytes) {
@@ -141,7 +143,7 @@ SyncChanges CardDavClient::SyncCollection(const std::string& bookUrl, const std:
     // A server that leaves out address-data: fetch those cards in one go.
     std::erase_if(withoutData, [&](const std::string& u) { return changed.count(u) || removed.count(u); });
     if (!withoutData.empty()) {
-        MultigetResult fetched = Multiget(bookUrl, withoutData);
+        MultigetResult fetched = Multiget(bookUrl, {withoutData.begin(), withoutData.end()});
         for (auto& card : fetched.cards) changed[card.url] = std::move(card);
         for (auto& gone : fetched.missing) removed[gone] = true;
     }
@@ -154,15 +156,18 @@ SyncChanges CardDavClient::SyncCollection(const std::string& bookUrl, const std:
 std::vector<RemoteEtag> CardDavClient::ListEtags(const std::string& bookUrl) {
     const HttpRequest request =
         detail::XmlRequest("PROPFIND", bookUrl, "1", requests::Propfind({Prop::ResourceType, Prop::GetEtag}));
-    detail::DavAnswer reply = detail::SendDav(*http_, request);
-    const Multistatus answer = detail::ReadAnswer(request, reply);
+    std::map<std::string, std::string> etags;  // each card once, however often it is named
+    auto take = [&](DavResponse&& r, const std::string& base) {
+        const std::string cardUrl = url::Resolve(base, r.href);
+        if (r.properties.isCollection || !r.properties.etag || url::SamePath(cardUrl, base)) return;
+        if (!Within(bookUrl, cardUrl)) return;
+        etags[cardUrl] = std::move(*r.properties.etag);
+    };
+    detail::DavAnswer reply = detail::SendDav(*http_, request, take);
+    detail::ReadAnswer(request, reply);
     std::vector<RemoteEtag> cards;
-    for (const auto& r : answer.responses) {
-        const std::string cardUrl = url::Resolve(reply.http.url, r.href);
-        if (r.properties.isCollection || !r.properties.etag || url::SamePath(cardUrl, reply.http.url)) continue;
-        if (!Within(bookUrl, cardUrl)) continue;
-        cards.push_back({cardUrl, *r.properties.etag});
-    }
+    cards.reserve(etags.size());
+    for (auto& [cardUrl, etag] : etags) cards.push_back({cardUrl, std::move(etag)});
     return cards;
 }
 
@@ -182,7 +187,14 @@ MultigetResult CardDavClient::Multiget(const std::string& bookUrl, const std::ve
         }
         const HttpRequest request =
             detail::XmlRequest("REPORT", bookUrl, "1", requests::AddressBookMultiget(hrefs));
-        detail::DavAnswer reply = detail::SendDav(*http_, request);
+        std::vector<RemoteCard> cards;
+        auto take = [&](DavResponse&& r, const std::string& base) {
+            auto it = asked.find(url::PathKey(url::Resolve(base, r.href)));
+            if (it == asked.end() || !r.properties.addressData) return;  // not one asked for, or no card
+            cards.push_back({it->second, r.properties.etag.value_or(""), std::move(*r.properties.addressData)});
+            asked.erase(it);
+        };
+        detail::DavAnswer reply = detail::SendDav(*http_, request, take);
         const HttpResponse& response = reply.http;
         if (response.status == 404) {
             // Some servers (SabreDAV 1.8) refuse the whole batch when one card
@@ -201,15 +213,8 @@ MultigetResult CardDavClient::Multiget(const std::string& bookUrl, const std::ve
             result.missing.insert(result.missing.end(), missing.begin(), missing.end());
             continue;
         }
-        Multistatus answer = detail::ReadAnswer(request, reply);
-        for (auto& r : answer.responses) {
-            auto it = asked.find(url::PathKey(url::Resolve(response.url, r.href)));
-            if (it == asked.end()) continue;  // not one we asked for
-            if (r.properties.addressData) {
-                result.cards.push_back({it->second, r.properties.etag.value_or(""), std::move(*r.properties.addressData)});
-                asked.erase(it);
-            }
-        }
+        detail::ReadAnswer(request, reply);
+        for (RemoteCard& card : cards) result.cards.push_back(std::move(card));
         // Whatever did not come back with data (404 or left out) is missing.
         for (const auto& [path, original] : asked) result.missing.push_back(original);
     }

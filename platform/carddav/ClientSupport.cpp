@@ -18,9 +18,15 @@ void Unexpected(const HttpRequest& request, const HttpResponse& response) {
     throw Error(errnum::ServerError, what);
 }
 
-DavAnswer SendDav(HttpSession& http, HttpRequest request) {
-    MultistatusParser parser;
-    request.onMultistatus = [&parser](std::string_view piece) { parser.Feed(piece); };
+DavAnswer SendDav(HttpSession& http, HttpRequest request, const EachResponse& each) {
+    std::string base;
+    MultistatusParser parser(each ? std::function<void(DavResponse&&)>(
+                                        [&](DavResponse&& response) { each(std::move(response), base); })
+                                  : nullptr);
+    request.onMultistatus = [&](std::string_view piece, const std::string& url) {
+        base = url;
+        parser.Feed(piece);
+    };
     DavAnswer answer{http.Send(request), {}};
     if (answer.http.status == 207) answer.multistatus = parser.Finish();
     return answer;

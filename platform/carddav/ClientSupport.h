@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "DavRequests.h"
@@ -23,8 +24,11 @@ struct DavAnswer {
     Multistatus multistatus;    // only after a 207
 };
 
-// Sends a request answered with a multistatus.
-DavAnswer SendDav(HttpSession& http, HttpRequest request);
+// Sends a request answered with a multistatus. With `each`, every response
+// is handed over as it is read, with the URL its href is relative to, and
+// the answer's multistatus holds no responses.
+using EachResponse = std::function<void(DavResponse&& response, const std::string& base)>;
+DavAnswer SendDav(HttpSession& http, HttpRequest request, const EachResponse& each = {});
 
 // The multistatus of a 207 answer, or throws through Unexpected.
 Multistatus ReadAnswer(const HttpRequest& request, DavAnswer& answer);

@@ -35,7 +35,8 @@ struct Received {
     std::size_t bytes = 0;
     std::size_t limit = 0;
     bool tooBig = false;
-    const std::function<void(std::string_view)>* multistatus = nullptr;
+    const std::function<void(std::string_view, const std::string&)>* multistatus = nullptr;
+    const std::string* url = nullptr;
     std::exception_ptr failure;  // thrown by the multistatus reader
 };
 
@@ -49,7 +50,7 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
     }
     if (received->status == 207 && received->multistatus && *received->multistatus) {
         try {
-            (*received->multistatus)(std::string_view(data, bytes));
+            (*received->multistatus)(std::string_view(data, bytes), *received->url);
         } catch (...) {
             received->failure = std::current_exception();
             return 0;
@@ -131,6 +132,7 @@ HttpResponse HttpSession::Impl::Perform(const HttpRequest& request, const std::s
     Received received;
     received.limit = settings.maxAnswerBytes;
     received.multistatus = &request.onMultistatus;
+    received.url = &target;
     Progress progress{settings.noProgressTimeout};
     errorText[0] = '\0';
     trust.Reset(url::Host(target));

@@ -21,10 +21,10 @@ struct HttpRequest {
     std::string url;
     std::vector<std::string> headers;  // "Name: value"
     std::string body;
-    // When set, the body of a 207 answer is handed here as it arrives instead
-    // of being kept in HttpResponse::body. What it throws ends the transfer
-    // and is thrown by Send.
-    std::function<void(std::string_view)> onMultistatus;
+    // When set, the body of a 207 answer is handed here as it arrives, with
+    // the URL it came from (after redirects), instead of being kept in
+    // HttpResponse::body. What it throws ends the transfer and is thrown by Send.
+    std::function<void(std::string_view piece, const std::string& url)> onMultistatus;
 };
 
 struct HttpResponse {

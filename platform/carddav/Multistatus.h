@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,7 +46,10 @@ struct Multistatus {
 // needed here, and the way to entity expansion). libxml2 prints nothing.
 class MultistatusParser {
 public:
-    MultistatusParser();
+    // With onResponse, each response is handed over as soon as it is read
+    // (what it throws is thrown by Feed) and Finish's responses stay empty:
+    // the caller keeps only what it needs of a long answer.
+    explicit MultistatusParser(std::function<void(DavResponse&&)> onResponse = {});
     ~MultistatusParser();
     MultistatusParser(const MultistatusParser&) = delete;
     MultistatusParser& operator=(const MultistatusParser&) = delete;

@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <exception>
 #include <limits>
 
 #include "CardDavErrors.h"
@@ -74,7 +75,7 @@ void Merge(const Propstat& from, DavProperties& to) {
 }  // namespace
 
 struct MultistatusParser::Impl {
-    Impl();
+    explicit Impl(std::function<void(DavResponse&&)> each);
     ~Impl() { xmlFreeParserCtxt(ctxt); }
 
     void Start(const xmlChar* localName, const xmlChar* uri);
@@ -94,6 +95,8 @@ struct MultistatusParser::Impl {
     const Element* At(std::size_t depth) const { return depth && depth <= stack.size() ? &stack[depth - 1] : nullptr; }
     bool InProp() const { return stack.size() >= 5 && stack[3].Is(kDav, "prop") && stack[2].Is(kDav, "propstat"); }
 
+    std::function<void(DavResponse&&)> onResponse;
+    std::exception_ptr handedOverFailure;  // thrown by onResponse, rethrown by Feed
     xmlParserCtxtPtr ctxt = nullptr;
     std::vector<Element> stack;
     std::size_t capture = 0;  // depth whose text is being collected; 0: none
@@ -130,7 +133,7 @@ void OnError(void* user, xmlErrorPtr error) {
 
 }  // namespace
 
-MultistatusParser::Impl::Impl() {
+MultistatusParser::Impl::Impl(std::function<void(DavResponse&&)> each) : onResponse(std::move(each)) {
     xmlSAXHandler sax;
     std::memset(&sax, 0, sizeof sax);
     sax.initialized = XML_SAX2_MAGIC;
@@ -205,7 +208,17 @@ void MultistatusParser::Impl::End() {
     const bool captureEnds = capture == depth;
     if (captureEnds) capture = 0;
     if (depth == 2 && e.Is(kDav, "response")) {
-        result.responses.push_back(std::move(response));
+        if (!onResponse) {
+            result.responses.push_back(std::move(response));
+        } else {
+            // Never thrown through libxml2's frames.
+            try {
+                onResponse(std::move(response));
+            } catch (...) {
+                handedOverFailure = std::current_exception();
+                xmlStopParser(ctxt);
+            }
+        }
         response = DavResponse{};
     } else if (depth == 2 && captureEnds) {
         result.syncToken = Trimmed(captured);
@@ -234,7 +247,8 @@ void MultistatusParser::Impl::End() {
     }
 }
 
-MultistatusParser::MultistatusParser() : impl_(std::make_unique<Impl>()) {}
+MultistatusParser::MultistatusParser(std::function<void(DavResponse&&)> onResponse)
+    : impl_(std::make_unique<Impl>(std::move(onResponse))) {}
 MultistatusParser::~MultistatusParser() = default;
 
 namespace {
@@ -250,6 +264,7 @@ void MultistatusParser::Feed(std::string_view chunk) {
     while (!chunk.empty()) {
         const std::size_t size = std::min(chunk.size(), kSlice);
         const int code = xmlParseChunk(p.ctxt, chunk.data(), static_cast<int>(size), 0);
+        if (p.handedOverFailure) std::rethrow_exception(p.handedOverFailure);
         if (!p.failure.empty()) Unreadable(p.failure);
         if (code != 0 || !p.ctxt->wellFormed)
             Unreadable("it is not well-formed XML" + (p.xmlError.empty() ? std::string{} : " (" + p.xmlError + ")"));
@@ -269,7 +284,9 @@ bool Complete(MultistatusParser::Impl& p) {
 
 Multistatus MultistatusParser::Finish() {
     Impl& p = *impl_;
-    if (!Complete(p)) {
+    const bool complete = Complete(p);
+    if (p.handedOverFailure) std::rethrow_exception(p.handedOverFailure);
+    if (!complete) {
         if (!p.failure.empty()) Unreadable(p.failure);
         Unreadable("it is not a complete, well-formed XML document");
     }
