@@ -3,6 +3,9 @@
 #include <map>
 #include <set>
 
+#include "carddav/CardDavErrors.h"
+#include "core/Error.h"
+
 namespace orvane::sync {
 namespace {
 
@@ -83,13 +86,23 @@ std::vector<std::string> HrefsToRead(const ServerListing& listing, const std::ve
     return hrefs;
 }
 
-ServerChangesRead ReadServerChanges(carddav::CardDavClient& client, const std::string& bookUrl,
-                                    const std::string& storedToken, bool keepsNoTokens,
-                                    const std::vector<SyncRecord>& records, const std::vector<PendingSend>& pending) {
+namespace {
+
+ServerChangesRead Read(carddav::CardDavClient& client, const std::string& bookUrl, const std::string& storedToken,
+                       bool keepsNoTokens, const std::vector<SyncRecord>& records,
+                       const std::vector<PendingSend>& pending) {
     ServerChangesRead answer;
+    auto tokenRefused = [&] {
+        ServerChangesRead full = FullListingWithoutSyncCollection(client, bookUrl, records, pending);
+        full.problems.push_back("the server's sync token is too long to keep; the book was listed in full and "
+                                "will be each time");
+        return full;
+    };
     bool listAll = storedToken.empty();
+    bool tryOnce = false;  // a book that may not offer sync-collection
     if (!storedToken.empty()) {
         carddav::SyncChanges changes = client.SyncCollection(bookUrl, storedToken);
+        if (changes.tokenRefused) return tokenRefused();
         if (changes.tokenInvalid) {
             listAll = true;
         } else {
@@ -104,9 +117,18 @@ ServerChangesRead ReadServerChanges(carddav::CardDavClient& client, const std::s
         // No token yet: ask the book whether it keeps tokens at all.
         if (!client.OffersSyncCollection(bookUrl))
             return FullListingWithoutSyncCollection(client, bookUrl, records, pending);
+        tryOnce = true;
     }
     if (listAll) {
-        carddav::SyncChanges changes = client.SyncCollection(bookUrl, {});
+        carddav::SyncChanges changes;
+        try {
+            changes = client.SyncCollection(bookUrl, {});
+        } catch (const Error& e) {
+            if (!tryOnce || (e.Number() != carddav::errnum::Forbidden && e.Number() != carddav::errnum::ServerError))
+                throw;
+            return FullListingWithoutSyncCollection(client, bookUrl, records, pending);
+        }
+        if (changes.tokenRefused) return tokenRefused();
         answer.listing.complete = true;
         AddCards(answer.listing, changes.changed);
         answer.newToken = std::move(changes.newToken);
@@ -117,6 +139,17 @@ ServerChangesRead ReadServerChanges(carddav::CardDavClient& client, const std::s
         FillIn(answer.listing, result.cards);
     }
     if (answer.newToken && answer.newToken->empty()) answer.newToken.reset();
+    return answer;
+}
+
+}  // namespace
+
+ServerChangesRead ReadServerChanges(carddav::CardDavClient& client, const std::string& bookUrl,
+                                    const std::string& storedToken, bool keepsNoTokens,
+                                    const std::vector<SyncRecord>& records, const std::vector<PendingSend>& pending) {
+    ServerChangesRead answer = Read(client, bookUrl, storedToken, keepsNoTokens, records, pending);
+    for (const std::string& href : client.SkippedHrefs())
+        answer.problems.push_back(href + ": listed by the server but outside the address book; skipped");
     return answer;
 }
 

@@ -15,11 +15,17 @@ namespace orvane::sync {
 // lists everything with sync-collection; a server without it gets a listing
 // of ETags and a multiget of the cards whose ETag is new. Cards listed
 // without their text, and those at the hrefs of pending writes, are read
-// with a multiget. A failure raises; it is never an
+// with a multiget. A book that does not say whether it offers
+// sync-collection is asked once; a refusal (403, 501 or another error
+// answer) lists it without. A token too long to keep lists the book without
+// sync-collection, and none is kept. A failure raises; it is never an
 // empty listing.
 struct ServerChangesRead {
     ServerListing listing;
     std::optional<std::string> newToken;  // none: the server keeps no tokens
+    // One line each: hrefs the server listed outside the book (skipped),
+    // a token refused for its size.
+    std::vector<std::string> problems;
 };
 
 // The hrefs whose cards must still be read after a sync-collection: each

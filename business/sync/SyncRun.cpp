@@ -95,6 +95,7 @@ SyncResult SyncRun::Run() {
     settings.user = account->userName;
     settings.password = options_.password;
     settings.caFile = trusted.Path();
+    settings.addressBook = account->addressBookUrl;  // cards elsewhere are never read, written or deleted
     carddav::CardDavClient client(settings);
 
     // Addresses another program deleted lose their kept cards; their records
@@ -125,6 +126,7 @@ SyncResult SyncRun::Run() {
         input.firstSync = !account->lastSyncTime;
         input.forceDelete = options_.forceDelete;
         plan = SyncPlanner().Plan(input);
+        plan.problems.insert(plan.problems.begin(), read.problems.begin(), read.problems.end());
 
         if (plan.stoppedForSafety) {
             result.stoppedForSafety = true;

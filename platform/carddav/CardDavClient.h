@@ -35,15 +35,19 @@ public:
     // errnum::NoAddressBook when there is none (naming the ones found).
     AddressBookInfo Discover(const std::string& name = {});
 
-    // Whether the book offers sync-collection: its supported reports alone
+    // Whether to ask the book for sync-collection: its supported reports alone
     // (Depth 0), cheaper on a big book than the properties FindAddressBooks
     // asks for (a server may go over every card for a sync-token or ctag).
-    // False when the URL is no readable WebDAV resource.
+    // True when it lists the report (with or without the report wrapper
+    // around it), and for an address book that lists no reports at all (one
+    // try tells). False when the URL is no readable WebDAV resource.
     bool OffersSyncCollection(const std::string& bookUrl);
 
     // sync-collection with a stored token (empty: everything), with the cards'
-    // text. Repeats after a 507 until the answer is complete.
+    // text. Repeats after a 507 until the answer is complete, at most
+    // ConnectionSettings::maxSyncRounds times (then ServerError).
     SyncChanges SyncCollection(const std::string& bookUrl, const std::string& token);
+    // Listings and multigets skip hrefs outside the book (SkippedHrefs).
     // Without sync-collection: every card's URL and ETag (PROPFIND Depth 1).
     std::vector<RemoteEtag> ListEtags(const std::string& bookUrl);
     // The cards at these URLs, in batches (ConnectionSettings::multigetBatch);
@@ -68,9 +72,21 @@ public:
     // HTTP requests made so far (each redirect hop counted).
     std::size_t RequestCount() const;
 
+    // hrefs that answers named outside the book listed (another collection,
+    // server or scheme) and card URLs outside ConnectionSettings::addressBook
+    // that were asked for: each skipped, never sent a request. Each once, in
+    // the order met.
+    const std::vector<std::string>& SkippedHrefs() const { return skipped_; }
+
 private:
+    // Whether the card lies inside the book (always, for an empty book URL);
+    // notes it among the skipped when not.
+    bool Within(const std::string& bookUrl, const std::string& cardUrl);
+    WriteResult NotSent(const std::string& method, const std::string& cardUrl);
+
     ConnectionSettings settings_;
     std::unique_ptr<HttpSession> http_;
+    std::vector<std::string> skipped_;
 };
 
 }  // namespace orvane::carddav

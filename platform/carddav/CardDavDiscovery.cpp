@@ -42,22 +42,34 @@ const DavResponse* Self(const Found& found) {
     return found.answer.responses.size() == 1 ? &found.answer.responses.front() : nullptr;
 }
 
+// PROPFIND Depth 0 on a URL; nullopt when it is no WebDAV resource we may read.
+std::optional<Found> PropfindSelf(HttpSession& http, const std::string& target, const std::vector<Prop>& props) {
+    const HttpRequest request = detail::XmlRequest("PROPFIND", target, "0", requests::Propfind(props));
+    // Only what Self looks at is kept, however long the answer.
+    std::vector<DavResponse> kept;
+    std::size_t count = 0;
+    auto take = [&](DavResponse&& r, const std::string& base) {
+        if (++count == 1 || url::SamePath(url::Resolve(base, r.href), base)) kept.push_back(std::move(r));
+    };
+    detail::DavAnswer reply = detail::SendDav(http, request, take);
+    if (reply.http.status != 207) {
+        if (reply.http.status >= 500) detail::Unexpected(request, reply.http);
+        return std::nullopt;
+    }
+    if (count > 1 && !kept.empty() && !url::SamePath(url::Resolve(reply.http.url, kept.front().href), reply.http.url))
+        kept.erase(kept.begin());  // the first was kept only in case it was the one
+    reply.multistatus.responses = std::move(kept);
+    return Found{std::move(reply.http), std::move(reply.multistatus)};
+}
+
 const std::vector<Prop> kBookProps = {Prop::ResourceType, Prop::DisplayName, Prop::SupportedReportSet,
                                       Prop::SyncToken, Prop::GetCtag};
 
 }  // namespace
 
 std::vector<AddressBookInfo> CardDavClient::FindAddressBooks() {
-    // Depth 0 on a URL; nullopt when it is no WebDAV resource we may read.
-    auto propfind = [&](const std::string& target, std::vector<Prop> props) -> std::optional<Found> {
-        const HttpRequest request = detail::XmlRequest("PROPFIND", target, "0", requests::Propfind(props));
-        HttpResponse response = http_->Send(request);
-        if (response.status != 207) {
-            if (response.status >= 500) detail::Unexpected(request, response);
-            return std::nullopt;
-        }
-        Multistatus answer = ReadMultistatus(response.body);
-        return Found{std::move(response), std::move(answer)};
+    auto propfind = [&](const std::string& target, const std::vector<Prop>& props) {
+        return PropfindSelf(*http_, target, props);
     };
 
     const std::string start = url::Normalize(settings_.url);
@@ -93,25 +105,22 @@ std::vector<AddressBookInfo> CardDavClient::FindAddressBooks() {
                                                " (the server names no principal or address book home).");
 
     const HttpRequest request = detail::XmlRequest("PROPFIND", *homeSet, "1", requests::Propfind(kBookProps));
-    const HttpResponse response = http_->Send(request);
-    const Multistatus answer = detail::ReadAnswer(request, response);
     std::vector<AddressBookInfo> books;
-    for (const auto& r : answer.responses)
-        if (r.properties.isAddressBook) books.push_back(BookFrom(response.url, r));
+    auto take = [&](DavResponse&& r, const std::string& base) {
+        if (r.properties.isAddressBook) books.push_back(BookFrom(base, r));
+    };
+    detail::DavAnswer reply = detail::SendDav(*http_, request, take);
+    detail::ReadAnswer(request, reply);
     return books;
 }
 
 bool CardDavClient::OffersSyncCollection(const std::string& bookUrl) {
-    const HttpRequest request = detail::XmlRequest("PROPFIND", bookUrl, "0",
-                                                   requests::Propfind({Prop::ResourceType, Prop::SupportedReportSet}));
-    HttpResponse response = http_->Send(request);
-    if (response.status != 207) {
-        if (response.status >= 500) detail::Unexpected(request, response);
-        return false;
-    }
-    const Found found{response, ReadMultistatus(response.body)};
-    const DavResponse* self = Self(found);
-    return self && self->properties.supportsSyncCollection;
+    const std::optional<Found> found = PropfindSelf(*http_, bookUrl, {Prop::ResourceType, Prop::SupportedReportSet});
+    if (!found) return false;
+    const DavResponse* self = Self(*found);
+    if (!self) return false;
+    // A book that does not say which reports it offers is tried once.
+    return self->properties.supportsSyncCollection || (self->properties.isAddressBook && !self->properties.listsReports);
 }
 
 AddressBookInfo CardDavClient::Discover(const std::string& name) {

@@ -17,7 +17,22 @@ struct ConnectionSettings {
     std::string caFile;    // optional: one more certificate (PEM) trusted for this account only
     std::chrono::seconds connectTimeout{15};
     std::chrono::seconds totalTimeout{1200};  // first listings of big books take minutes
+    // A request that receives and sends not a byte for this long is given up;
+    // a slow answer that keeps moving goes on.
+    std::chrono::seconds noProgressTimeout{60};
     std::size_t multigetBatch = 250;
+    // An answer body growing past this is stopped (an endless answer, or one
+    // no address book needs); far above 10,000 cards with photos.
+    std::size_t maxAnswerBytes = std::size_t{256} << 20;
+    // sync-collection answers read in one listing (a server cutting each one
+    // short with 507 and a new token would otherwise be asked forever).
+    std::size_t maxSyncRounds = 100;
+    // A sync token longer than this is not kept (SyncChanges::tokenRefused).
+    std::size_t maxTokenBytes = 64 * 1024;
+    // The book cards are read from, written to and deleted in. When set, a
+    // card URL outside it (another collection, server or scheme) is never
+    // sent a request. Listings skip such hrefs whether or not it is set.
+    std::string addressBook;
 };
 
 struct AddressBookInfo {
@@ -46,6 +61,10 @@ struct SyncChanges {
     std::vector<RemoteCard> changed;   // new or changed since the token, with their text
     std::vector<std::string> removed;  // URLs gone since the token
     std::string newToken;
+    // The server's token was longer than ConnectionSettings::maxTokenBytes:
+    // newToken is empty and, when the answer was cut short (507), the
+    // listing is incomplete; list the book another way.
+    bool tokenRefused = false;
     std::size_t rounds = 0;            // answers read (more than one after 507 truncation)
 };
 

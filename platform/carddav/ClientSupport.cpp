@@ -6,7 +6,7 @@
 namespace orvane::carddav::detail {
 
 HttpRequest XmlRequest(const std::string& method, const std::string& url, const std::string& depth, std::string body) {
-    HttpRequest request{method, url, {kXmlType}, std::move(body)};
+    HttpRequest request{method, url, {kXmlType}, std::move(body), {}};
     if (!depth.empty()) request.headers.push_back("Depth: " + depth);
     return request;
 }
@@ -18,9 +18,23 @@ void Unexpected(const HttpRequest& request, const HttpResponse& response) {
     throw Error(errnum::ServerError, what);
 }
 
-Multistatus ReadAnswer(const HttpRequest& request, const HttpResponse& response) {
-    if (response.status != 207) Unexpected(request, response);
-    return ReadMultistatus(response.body);
+DavAnswer SendDav(HttpSession& http, HttpRequest request, const EachResponse& each) {
+    std::string base;
+    MultistatusParser parser(each ? std::function<void(DavResponse&&)>(
+                                        [&](DavResponse&& response) { each(std::move(response), base); })
+                                  : nullptr);
+    request.onMultistatus = [&](std::string_view piece, const std::string& url) {
+        base = url;
+        parser.Feed(piece);
+    };
+    DavAnswer answer{http.Send(request), {}};
+    if (answer.http.status == 207) answer.multistatus = parser.Finish();
+    return answer;
+}
+
+Multistatus ReadAnswer(const HttpRequest& request, DavAnswer& answer) {
+    if (answer.http.status != 207) Unexpected(request, answer.http);
+    return std::move(answer.multistatus);
 }
 
 }  // namespace orvane::carddav::detail

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <exception>
 #include <mutex>
 
 #include "CardDavErrors.h"
@@ -16,8 +18,6 @@ namespace orvane::carddav {
 namespace {
 
 constexpr int kMaxRedirects = 5;
-// An answer bigger than this is not an address book listing.
-constexpr std::size_t kMaxBodyBytes = std::size_t{1} << 30;
 
 void GlobalInit() {
     static std::once_flag once;
@@ -31,18 +31,55 @@ struct SlistFree {
 struct Received {
     std::string body;
     std::map<std::string, std::string> headers;
+    long status = 0;  // of the response whose headers came last
+    std::size_t bytes = 0;
+    std::size_t limit = 0;
     bool tooBig = false;
+    const std::function<void(std::string_view, const std::string&)>* multistatus = nullptr;
+    const std::string* url = nullptr;
+    std::exception_ptr failure;  // thrown by the multistatus reader
 };
 
 std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) {
     auto* received = static_cast<Received*>(user);
     const std::size_t bytes = size * count;
-    if (received->body.size() + bytes > kMaxBodyBytes) {
+    received->bytes += bytes;
+    if (received->bytes > received->limit) {
         received->tooBig = true;
         return 0;  // aborts the transfer
     }
+    if (received->status == 207 && received->multistatus && *received->multistatus) {
+        try {
+            (*received->multistatus)(std::string_view(data, bytes), *received->url);
+        } catch (...) {
+            received->failure = std::current_exception();
+            return 0;
+        }
+        return bytes;
+    }
     received->body.append(data, bytes);
     return bytes;
+}
+
+// Gives up when nothing has been received or sent for the limit.
+struct Progress {
+    std::chrono::seconds limit;
+    curl_off_t moved = -1;
+    std::chrono::steady_clock::time_point since = std::chrono::steady_clock::now();
+    bool stalled = false;
+};
+
+int OnProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off_t sent) {
+    auto* progress = static_cast<Progress*>(user);
+    const auto now = std::chrono::steady_clock::now();
+    if (received + sent != progress->moved) {
+        progress->moved = received + sent;
+        progress->since = now;
+        return 0;
+    }
+    if (now - progress->since < progress->limit) return 0;
+    progress->stalled = true;
+    return 1;  // aborts the transfer
 }
 
 std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user) {
@@ -51,6 +88,10 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user
     std::string line(data, bytes);
     if (line.rfind("HTTP/", 0) == 0) {
         received->headers.clear();  // a new response (after 100 Continue)
+        received->status = 0;
+        const auto space = line.find(' ');
+        if (space != std::string::npos)
+            std::from_chars(line.data() + space + 1, line.data() + line.size(), received->status);
         return bytes;
     }
     const auto colon = line.find(':');
@@ -89,8 +130,12 @@ struct HttpSession::Impl {
 HttpResponse HttpSession::Impl::Perform(const HttpRequest& request, const std::string& target) {
     curl_easy_reset(curl);  // keeps the connection cache
     Received received;
+    received.limit = settings.maxAnswerBytes;
+    received.multistatus = &request.onMultistatus;
+    received.url = &target;
+    Progress progress{settings.noProgressTimeout};
     errorText[0] = '\0';
-    trust.Reset();
+    trust.Reset(url::Host(target));
 
     curl_easy_setopt(curl, CURLOPT_URL, target.c_str());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -98,6 +143,9 @@ HttpResponse HttpSession::Impl::Perform(const HttpRequest& request, const std::s
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);  // followed in Send, keeping the method
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(settings.connectTimeout.count()));
     curl_easy_setopt(curl, CURLOPT_TIMEOUT, static_cast<long>(settings.totalTimeout.count()));
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &OnProgress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &progress);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
@@ -135,7 +183,16 @@ HttpResponse HttpSession::Impl::Perform(const HttpRequest& request, const std::s
 
     ++requests;
     const CURLcode code = curl_easy_perform(curl);
-    if (code == CURLE_PEER_FAILED_VERIFICATION || (code == CURLE_SSL_CONNECT_ERROR && !trust.ServerFingerprint().empty())) {
+    const std::string server = url::ServerName(target);
+    const bool certificateFailed =
+        code == CURLE_PEER_FAILED_VERIFICATION || (code == CURLE_SSL_CONNECT_ERROR && !trust.ServerFingerprint().empty());
+    if (certificateFailed && !trust.NamesHost()) {
+        // Trusting it would not help: the address must use a name it holds.
+        throw CertificateError("The server's certificate is for " + trust.ServerNames() + ", not for " +
+                                   url::Host(target) + ". Use an address with the name the certificate holds.",
+                               trust.ServerFingerprint(), true);
+    }
+    if (certificateFailed) {
         const std::string& fingerprint = trust.ServerFingerprint();
         std::string reason = errorText[0] ? errorText : curl_easy_strerror(code);
         throw CertificateError("The server's certificate is not trusted (" + reason + "). Its SHA-256 fingerprint is " +
@@ -145,11 +202,18 @@ HttpResponse HttpSession::Impl::Perform(const HttpRequest& request, const std::s
     }
     if (code == CURLE_SSL_CACERT_BADFILE)
         throw Error(errnum::CaFile, std::string("The certificate authorities cannot be loaded: ") + errorText);
+    if (received.failure) std::rethrow_exception(received.failure);
     if (code == CURLE_WRITE_ERROR && received.tooBig)
-        throw Error(errnum::BadAnswer, "The server's answer is too big to be an address book listing.");
+        throw Error(errnum::BadAnswer, "The answer of the server " + server + " to " + request.method + " " + target +
+                                           " grew past " + std::to_string(settings.maxAnswerBytes >> 20) +
+                                           " MB; it was stopped there, as no address book needs that much.");
+    if (code == CURLE_ABORTED_BY_CALLBACK && progress.stalled)
+        throw Error(errnum::Network, "The server " + server + " sent nothing for " +
+                                         std::to_string(settings.noProgressTimeout.count()) + " s while answering " +
+                                         request.method + " " + target + "; gave up. Try again later.");
     if (code != CURLE_OK) {
         std::string reason = errorText[0] ? errorText : curl_easy_strerror(code);
-        throw Error(errnum::Network, "The request to the server failed: " + reason + ".");
+        throw Error(errnum::Network, "The request to the server " + server + " failed: " + reason + ".");
     }
     HttpResponse response;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
@@ -173,6 +237,13 @@ HttpResponse HttpSession::Send(const HttpRequest& request) {
     std::string target = url::Normalize(request.url);
     for (int hop = 0;; ++hop) {
         url::RequireSafe(target);  // before any connection, also for every redirect target
+        // The password goes to the server set up and nowhere else.
+        if (url::Origin(target) != impl_->settings.origin)
+            throw Error(errnum::OtherServer,
+                        (hop ? "The server redirected to " : "The server named the address ") + target +
+                            ", on another server than the one set up (" + impl_->settings.origin +
+                            "); it was not contacted. If the address book has moved there, set the account up "
+                            "again with that address.");
         HttpResponse response = impl_->Perform(request, target);
         if (response.status == 401)
             throw Error(errnum::Authentication, "The server refused the user name or password (401 Unauthorized).");

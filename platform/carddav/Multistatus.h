@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +22,7 @@ struct DavProperties {
     std::optional<std::string> currentUserPrincipal;  // href
     std::optional<std::string> addressBookHomeSet;    // first href
     bool supportsSyncCollection = false;
+    bool listsReports = false;  // a supported-report-set was given (with or without sync-collection)
     std::optional<std::string> syncToken;
     std::optional<std::string> ctag;
 };
@@ -37,9 +40,32 @@ struct Multistatus {
     std::vector<std::string> errorConditions;  // local names of DAV:error elements, e.g. "number-of-matches-within-limits"
 };
 
-// Reads a multistatus document. Throws orvane::Error (errnum::BadAnswer) when
-// it is not well-formed XML, is not a DAV:multistatus, is too big, or
-// declares a DTD (never needed here, and the way to entity expansion).
+// Reads a multistatus document as it arrives, a piece at a time, without
+// holding the document. Throws orvane::Error (errnum::BadAnswer) when it is
+// not well-formed XML, is not a DAV:multistatus, or declares a DTD (never
+// needed here, and the way to entity expansion). libxml2 prints nothing.
+class MultistatusParser {
+public:
+    // With onResponse, each response is handed over as soon as it is read
+    // (what it throws is thrown by Feed) and Finish's responses stay empty:
+    // the caller keeps only what it needs of a long answer.
+    explicit MultistatusParser(std::function<void(DavResponse&&)> onResponse = {});
+    ~MultistatusParser();
+    MultistatusParser(const MultistatusParser&) = delete;
+    MultistatusParser& operator=(const MultistatusParser&) = delete;
+
+    void Feed(std::string_view piece);
+    // After the last piece.
+    Multistatus Finish();
+
+    struct Impl;
+
+private:
+    friend std::vector<std::string> ReadDavErrorConditions(std::string_view xml);
+    std::unique_ptr<Impl> impl_;
+};
+
+// The whole document at once, through MultistatusParser.
 Multistatus ReadMultistatus(std::string_view xml);
 
 // The local names of the preconditions in a DAV:error body (RFC 4918 16),

@@ -4,7 +4,9 @@
 #include <openssl/err.h>
 #include <openssl/pem.h>
 #include <openssl/ssl.h>
+#include <arpa/inet.h>
 #include <openssl/x509.h>
+#include <openssl/x509v3.h>
 
 #include <fstream>
 #include <iterator>
@@ -35,6 +37,42 @@ std::string Sha256Fingerprint(X509* cert) {
         text += hex[digest[i] & 0xF];
     }
     return text;
+}
+
+// The DNS names and IP addresses of the certificate's subjectAltName, or its
+// common name when it has none.
+std::string NamesOf(X509* cert) {
+    std::string names;
+    auto add = [&](const std::string& name) { names += (names.empty() ? "" : ", ") + name; };
+    auto* alt = static_cast<GENERAL_NAMES*>(X509_get_ext_d2i(cert, NID_subject_alt_name, nullptr, nullptr));
+    for (int i = 0; alt && i < sk_GENERAL_NAME_num(alt); ++i) {
+        const GENERAL_NAME* name = sk_GENERAL_NAME_value(alt, i);
+        if (name->type == GEN_DNS) {
+            const ASN1_STRING* text = name->d.dNSName;
+            add(std::string(reinterpret_cast<const char*>(ASN1_STRING_get0_data(text)),
+                            static_cast<std::size_t>(ASN1_STRING_length(text))));
+        } else if (name->type == GEN_IPADD) {
+            const ASN1_OCTET_STRING* ip = name->d.iPAddress;
+            char text[INET6_ADDRSTRLEN] = {};
+            const int family = ASN1_STRING_length(ip) == 16 ? AF_INET6 : AF_INET;
+            if (inet_ntop(family, ASN1_STRING_get0_data(ip), text, sizeof text)) add(text);
+        }
+    }
+    GENERAL_NAMES_free(alt);
+    if (names.empty()) {
+        char common[256] = {};
+        if (X509_NAME_get_text_by_NID(X509_get_subject_name(cert), NID_commonName, common, sizeof common) > 0)
+            add(common);
+    }
+    return names.empty() ? "no name" : names;
+}
+
+bool HoldsHost(X509* cert, const std::string& host) {
+    if (host.empty()) return true;
+    in6_addr ip{};
+    if (inet_pton(AF_INET, host.c_str(), &ip) == 1 || inet_pton(AF_INET6, host.c_str(), &ip) == 1)
+        return X509_check_ip_asc(cert, host.c_str(), 0) == 1;
+    return X509_check_host(cert, host.c_str(), host.size(), 0, nullptr) == 1;
 }
 
 struct BioFree {
@@ -83,8 +121,12 @@ int TlsTrust::Verify(int preverifyOk, void* storeContext) {
     auto* ssl = static_cast<SSL*>(X509_STORE_CTX_get_ex_data(store, SSL_get_ex_data_X509_STORE_CTX_idx()));
     auto* trust = ssl ? static_cast<TlsTrust*>(SSL_CTX_get_ex_data(SSL_get_SSL_CTX(ssl), ContextIndex())) : nullptr;
     // The leaf is the certificate being verified, whatever depth failed.
-    if (trust) {
-        if (X509* leaf = X509_STORE_CTX_get0_cert(store)) trust->fingerprint_ = Sha256Fingerprint(leaf);
+    if (trust && trust->fingerprint_.empty()) {
+        if (X509* leaf = X509_STORE_CTX_get0_cert(store)) {
+            trust->fingerprint_ = Sha256Fingerprint(leaf);
+            trust->names_ = NamesOf(leaf);
+            trust->namesHost_ = HoldsHost(leaf, trust->host_);
+        }
     }
     return preverifyOk;  // the decision stays OpenSSL's and libcurl's
 }

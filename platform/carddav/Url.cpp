@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <memory>
+#include <string_view>
 
 #include "CardDavErrors.h"
 #include "core/Error.h"
@@ -132,5 +133,42 @@ std::string PathKey(const std::string& absolute) {
 }
 
 bool SamePath(const std::string& a, const std::string& b) { return PathKey(a) == PathKey(b); }
+
+std::string Origin(const std::string& absolute) {
+    UrlPtr u = ParseOrThrow(absolute);
+    std::string origin = Part(u.get(), CURLUPART_SCHEME) + "://" + Part(u.get(), CURLUPART_HOST) + ":" +
+                         Part(u.get(), CURLUPART_PORT, CURLU_DEFAULT_PORT);
+    std::transform(origin.begin(), origin.end(), origin.begin(), [](unsigned char c) { return std::tolower(c); });
+    return origin;
+}
+
+std::string Host(const std::string& absolute) {
+    std::string host = Part(ParseOrThrow(absolute).get(), CURLUPART_HOST);
+    std::transform(host.begin(), host.end(), host.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (host.size() >= 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+    return host;
+}
+
+std::string ServerName(const std::string& absolute) {
+    UrlPtr u = ParseOrThrow(absolute);
+    const std::string port = Part(u.get(), CURLUPART_PORT);
+    return Part(u.get(), CURLUPART_HOST) + (port.empty() ? "" : ":" + port);
+}
+
+bool IsInside(const std::string& collection, const std::string& member) {
+    if (Origin(collection) != Origin(member)) return false;
+    std::string base = Decode(Part(ParseOrThrow(collection).get(), CURLUPART_PATH));
+    if (base.empty() || base.back() != '/') base += '/';
+    const std::string path = Decode(Part(ParseOrThrow(member).get(), CURLUPART_PATH));
+    if (path.size() <= base.size() || path.compare(0, base.size(), base) != 0) return false;
+    std::size_t start = base.size();
+    while (start <= path.size()) {
+        const std::size_t end = std::min(path.find('/', start), path.size());
+        const std::string_view segment(path.data() + start, end - start);
+        if (segment == "." || segment == "..") return false;
+        start = end + 1;
+    }
+    return true;
+}
 
 }  // namespace orvane::carddav::url

@@ -36,4 +36,19 @@ bool SamePath(const std::string& a, const std::string& b);
 // The key SamePath compares: the decoded path without a trailing slash.
 std::string PathKey(const std::string& absolute);
 
+// "scheme://host:port" with the scheme's default port filled in and the
+// host in lower case: where credentials may go.
+std::string Origin(const std::string& absolute);
+
+// The host in lower case, an IPv6 address without its brackets.
+std::string Host(const std::string& absolute);
+
+// The host, with the port when the URL names one: for messages.
+std::string ServerName(const std::string& absolute);
+
+// Whether `member` lies inside the collection: the same origin, and below
+// its path once percent-encoding is decoded, with no "." or ".." segment
+// (encoded or not: a server may resolve those after decoding).
+bool IsInside(const std::string& collection, const std::string& member);
+
 }  // namespace orvane::carddav::url

@@ -161,8 +161,12 @@ int RunSyncCommand(const SyncCommandLine& line) {
             case SyncCommandLine::Action::Forget: return Forget(line);
         }
     } catch (const orvane::carddav::CertificateError& e) {
-        // The description names the certificate's SHA-256 fingerprint.
-        std::cerr << "orvane-transfer: " << e.Description() << " To trust it: sync setup ... --ca-file FILE\n";
+        // The description names the certificate's SHA-256 fingerprint, or
+        // the names it is for when it is for another one (trusting it would
+        // not help then).
+        std::cerr << "orvane-transfer: " << e.Description();
+        if (!e.ForAnotherName()) std::cerr << " To trust it: sync setup ... --ca-file FILE";
+        std::cerr << '\n';
         return orvane::carddav::errnum::ExitStatusFor(e.Number());
     } catch (const orvane::Error& e) {
         std::cerr << "orvane-transfer: " << e.Description() << '\n';

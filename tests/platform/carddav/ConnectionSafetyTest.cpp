@@ -107,6 +107,23 @@ TEST_F(TlsServer, RefusedWithoutItNamingTheCertificatesFingerprint) {
     }
 }
 
+// The certificate is made out to 127.0.0.1 only: reached as localhost it is
+// refused even though it is trusted, and the refusal names its name.
+TEST_F(TlsServer, RefusedWhenItIsForAnotherNameSayingWhichName) {
+    ConnectionSettings settings = Settings(server_);
+    settings.url = "https://localhost:" + std::to_string(server_.Port()) + "/";
+    settings.caFile = server_.CertificateFile().string();
+    CardDavClient client(settings);
+    try {
+        client.Discover();
+        FAIL() << "a certificate for another name was accepted";
+    } catch (const CertificateError& e) {
+        EXPECT_TRUE(e.ForAnotherName());
+        EXPECT_NE(e.Description().find("for 127.0.0.1"), std::string::npos) << e.Description();
+        EXPECT_NE(e.Description().find("not for localhost"), std::string::npos) << e.Description();
+    }
+}
+
 TEST_F(TlsServer, ACertificateFileWithoutACertificateIsRefused) {
     const auto notPem = server_.Folder() / "not-a-certificate.pem";
     RunCommand("echo hello > '" + notPem.string() + "'");

@@ -2,21 +2,19 @@
 
 #include <functional>
 
-#include "CardDavTestSupport.h"
-#include "RedirectServer.h"
+#include "MisbehavingServer.h"
+#include "carddav/CardDavClient.h"
 #include "carddav/CardDavErrors.h"
 #include "core/Error.h"
 
 namespace orvane::carddav {
 namespace {
 
-using orvane::test::RadicaleServer;
-using orvane::test::RedirectServer;
-using test::Card;
+using orvane::test::MisbehavingServer;
 
-ConnectionSettings Through(const RedirectServer& redirect, const std::string& path) {
+ConnectionSettings SettingsFor(const MisbehavingServer& server, const std::string& path) {
     ConnectionSettings settings;
-    settings.url = redirect.BaseUrl() + path;
+    settings.url = server.BaseUrl() + path;
     settings.user = "alice";
     settings.password = "alice-secret";
     return settings;
@@ -31,37 +29,53 @@ std::int32_t ErrorNumberOf(const std::function<void()>& action) {
     return 0;
 }
 
-TEST(Redirects, KeepTheMethodAndBodyOfEveryRequest) {
-    RadicaleServer server;
-    server.SeedBook("alice", "book", "Book");
+// Redirects on the server set up keep the method, the body and the password.
+TEST(Redirects, OnTheSameServerKeepsMethodBodyAndPassword) {
     for (int status : {301, 302, 307, 308}) {
         SCOPED_TRACE(status);
-        RedirectServer moved(status, server.BaseUrl());
-        CardDavClient client(Through(moved, "alice/book/"));
-        const AddressBookInfo book = client.Discover();
-        EXPECT_EQ(book.url, server.BaseUrl() + "alice/book/") << "hrefs resolve against where the answer came from";
-        EXPECT_EQ(client.RequestCount(), 2u);
-
-        const std::string name = "moved-" + std::to_string(status) + ".vcf";
-        const WriteResult created =
-            client.Create(moved.BaseUrl() + "alice/book/" + name, Card("uid-" + std::to_string(status), "Ann", "A"));
-        EXPECT_EQ(created.outcome, WriteOutcome::Created);
-        const auto stored = client.Get(server.BaseUrl() + "alice/book/" + name);
-        ASSERT_TRUE(stored);
-        EXPECT_NE(stored->text.find("UID:uid-" + std::to_string(status)), std::string::npos);
+        MisbehavingServer server("same-origin-redirect", {}, status);
+        CardDavClient client(SettingsFor(server, "old/u/book/"));
+        EXPECT_EQ(client.Discover().url, server.BookUrl());
+        EXPECT_EQ(client.Create(server.BaseUrl() + "old/u/book/n.vcf", "BEGIN:VCARD\r\nEND:VCARD\r\n").outcome,
+                  WriteOutcome::Created);
+        const auto requests = server.Requests();
+        ASSERT_EQ(requests.size(), 4u);
+        EXPECT_EQ(requests[1].method + " " + requests[1].path + " " + requests[1].body, "PROPFIND /u/book/ propfind");
+        EXPECT_EQ(requests[3].method + " " + requests[3].path, "PUT /u/book/n.vcf");
+        for (const auto& request : requests) EXPECT_TRUE(request.withPassword) << request.path;
     }
 }
 
+// The password goes only to the server set up: a redirect to another
+// origin (here the same host at another port) is refused, naming it.
+TEST(Redirects, ToAnotherServerIsRefusedWithoutThePassword) {
+    MisbehavingServer other("normal");
+    for (const char* path : {"u/book/", ".well-known/carddav"}) {
+        SCOPED_TRACE(path);
+        MisbehavingServer moved("redirect", other.BaseUrl(), 307);
+        ConnectionSettings settings = SettingsFor(moved, path);
+        CardDavClient client(settings);
+        try {
+            client.Discover();
+            ADD_FAILURE() << "followed";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.Number(), errnum::OtherServer);
+            EXPECT_NE(e.Description().find(other.BaseUrl()), std::string::npos) << e.Description();
+        }
+    }
+    EXPECT_TRUE(other.Requests().empty());
+}
+
 TEST(Redirects, NeverToPlainHttpOnAnotherComputer) {
-    RedirectServer moved(301, "http://192.0.2.1/");
-    CardDavClient client(Through(moved, "alice/"));
+    MisbehavingServer moved("redirect", "http://192.0.2.1/", 301);
+    CardDavClient client(SettingsFor(moved, "alice/"));
     EXPECT_EQ(ErrorNumberOf([&] { client.Discover(); }), errnum::InsecureUrl);
     EXPECT_EQ(client.RequestCount(), 1u) << "the redirect target was never contacted";
 }
 
 TEST(Redirects, ALoopEndsAfterAFewHops) {
-    RedirectServer loop(307, "");
-    CardDavClient client(Through(loop, "alice/"));
+    MisbehavingServer loop("redirect", "", 307);
+    CardDavClient client(SettingsFor(loop, "alice/"));
     EXPECT_EQ(ErrorNumberOf([&] { client.Get(loop.BaseUrl() + "alice/x.vcf"); }), errnum::TooManyRedirects);
     EXPECT_EQ(client.RequestCount(), 6u);
 }

@@ -218,5 +218,15 @@ TEST_F(SyncToolTlsTest, AnUntrustedCertificateIsRefusedWithItsFingerprintAndTrus
     EXPECT_NE(sync.out.find("received 1"), std::string::npos);
 }
 
+// Trusted, but made out to 127.0.0.1 and reached as localhost: the advice is
+// about the name, not about trusting the certificate.
+TEST_F(SyncToolTlsTest, ACertificateForAnotherNameIsRefusedNamingItsName) {
+    const ToolOutcome refused = Setup("https://localhost:" + std::to_string(server_.Port()) + "/",
+                                      {"--ca-file", server_.CertificateFile().string()});
+    EXPECT_EQ(refused.status, 4) << refused.err;
+    EXPECT_NE(refused.err.find("for 127.0.0.1"), std::string::npos) << refused.err;
+    EXPECT_EQ(refused.err.find("--ca-file"), std::string::npos) << refused.err;
+}
+
 }  // namespace
 }  // namespace orvane::test
