@@ -51,11 +51,12 @@ std::optional<SyncAccount> CDataSyncStateTier::GetAccount() const {
     StoreSession session(mstrDatabase);
     std::optional<SyncAccount> account;
     session.ForEachRow(
-        "SELECT ServerUrl, UserName, AddressBookUrl, TrustedCertificate, SyncToken, LastSyncTime "
+        "SELECT ServerUrl, UserName, AddressBookUrl, TrustedCertificate, SyncToken, LastSyncTime, AddressBookName "
         "FROM OrvaneSyncAccount WHERE ID = 1",
         [&](const VariantArray& r, std::int32_t j) {
             account = SyncAccount{r.At(0, j).JoinEmpty(), r.At(1, j).JoinEmpty(), r.At(2, j).JoinEmpty(),
-                                  TextOrNone(r.At(3, j)),  TextOrNone(r.At(4, j)),  TextOrNone(r.At(5, j))};
+                                  TextOrNone(r.At(3, j)),  TextOrNone(r.At(4, j)),  TextOrNone(r.At(5, j)),
+                                  TextOrNone(r.At(6, j))};
         });
     session.Commit();
     return account;
@@ -66,10 +67,10 @@ void CDataSyncStateTier::SetAccount(const SyncAccount& a) const {
     session.Execute("DELETE FROM OrvaneSyncAccount");
     session.Execute(
         "INSERT INTO OrvaneSyncAccount (ID, ServerUrl, UserName, AddressBookUrl, TrustedCertificate, SyncToken, "
-        "LastSyncTime) VALUES (1, " +
+        "LastSyncTime, AddressBookName) VALUES (1, " +
         SqlLiteral::Text(a.serverUrl) + ", " + SqlLiteral::Text(a.userName) + ", " + SqlLiteral::Text(a.addressBookUrl) +
         ", " + SqlLiteral::TextOrNull(a.trustedCertificate) + ", " + SqlLiteral::TextOrNull(a.syncToken) + ", " +
-        SqlLiteral::TextOrNull(a.lastSyncTime) + ")");
+        SqlLiteral::TextOrNull(a.lastSyncTime) + ", " + SqlLiteral::TextOrNull(a.addressBookName) + ")");
     session.Commit();
 }
 

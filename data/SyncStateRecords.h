@@ -16,6 +16,7 @@ struct SyncAccount {
     std::optional<std::string> trustedCertificate;  // PEM text of one more certificate to trust
     std::optional<std::string> syncToken;
     std::optional<std::string> lastSyncTime;        // of the last successful sync (UTC, ISO 8601)
+    std::optional<std::string> addressBookName;     // the book's display name when it has one
 
     bool operator==(const SyncAccount&) const = default;
 };

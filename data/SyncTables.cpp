@@ -24,6 +24,8 @@ constexpr std::array<Entry, 7> kOurs{{
      "    AddressID INTEGER PRIMARY KEY,\n"
      "    CardText  TEXT NOT NULL\n"
      ")"},
+    // AddressBookName came later: the text is what the engine keeps after
+    // adding it to the earlier table (kEarlier), so both ways give one text.
     {"table", "OrvaneSyncAccount",
      "CREATE TABLE OrvaneSyncAccount (\n"
      "    ID                 INTEGER PRIMARY KEY CHECK (ID = 1),\n"
@@ -33,7 +35,7 @@ constexpr std::array<Entry, 7> kOurs{{
      "    TrustedCertificate TEXT,\n"
      "    SyncToken          TEXT,\n"
      "    LastSyncTime       TEXT\n"
-     ")"},
+     ", AddressBookName TEXT)"},
     {"table", "OrvaneSyncItems",
      "CREATE TABLE OrvaneSyncItems (\n"
      "    Href           TEXT PRIMARY KEY NOT NULL,\n"
@@ -78,6 +80,31 @@ constexpr std::array<Entry, 7> kOurs{{
      ")"},
 }};
 
+// Tables as earlier versions of the program made them, each with the
+// statement that brings it to its form above.
+struct Earlier {
+    std::string_view name;
+    std::string_view sql;
+    std::string_view upgrade;
+};
+
+constexpr std::array<Earlier, 1> kEarlier{{
+    {"OrvaneSyncAccount",
+     "CREATE TABLE OrvaneSyncAccount (\n"
+     "    ID                 INTEGER PRIMARY KEY CHECK (ID = 1),\n"
+     "    ServerUrl          TEXT NOT NULL,\n"
+     "    UserName           TEXT NOT NULL,\n"
+     "    AddressBookUrl     TEXT NOT NULL,\n"
+     "    TrustedCertificate TEXT,\n"
+     "    SyncToken          TEXT,\n"
+     "    LastSyncTime       TEXT\n"
+     ")",
+     "ALTER TABLE OrvaneSyncAccount ADD COLUMN AddressBookName TEXT"},
+}};
+
+// What the file holds of one of our entries.
+enum class Form { Absent, Earlier, Current };
+
 std::string Lower(std::string_view s) {
     std::string out(s);
     for (char& c : out)
@@ -99,6 +126,13 @@ bool IsOurEntry(std::string_view type, std::string_view name, std::string_view s
     return false;
 }
 
+const Earlier* EarlierForm(std::string_view type, std::string_view name, std::string_view sql) {
+    if (type != "table") return nullptr;
+    for (const Earlier& e : kEarlier)
+        if (e.name == name && e.sql == sql) return &e;
+    return nullptr;
+}
+
 // The index the engine makes itself for a PRIMARY KEY or UNIQUE of text
 // columns: no SQL of its own, and a name only the engine may give.
 bool IsEngineIndex(std::string_view type, std::string_view name, bool hasSql) {
@@ -111,10 +145,10 @@ bool IsEngineIndex(std::string_view type, std::string_view name, bool hasSql) {
                                             "' is not one the program keeps beside tblAddress. Nothing was written.");
 }
 
-// Which of our entries the file holds, after checking every entry that
-// bears one of our names or sits on one of our tables.
-std::array<bool, kOurs.size()> FindOurs(orvane::adodb::Connection& cnn, const std::string& path) {
-    std::array<bool, kOurs.size()> found{};
+// Which of our entries the file holds, and in which form, after checking
+// every entry that bears one of our names or sits on one of our tables.
+std::array<Form, kOurs.size()> FindOurs(orvane::adodb::Connection& cnn, const std::string& path) {
+    std::array<Form, kOurs.size()> found{};
     orvane::adodb::Recordset rst;
     rst.Open("SELECT type, name, tbl_name, sql FROM sqlite_master", cnn);
     while (!rst.Eof()) {
@@ -128,9 +162,10 @@ std::array<bool, kOurs.size()> FindOurs(orvane::adodb::Connection& cnn, const st
             const std::string sql = r.At(3, j).JoinEmpty();
             if (!IsOurName(name) && !IsOurName(table)) continue;
             if (IsEngineIndex(type, name, hasSql)) continue;
-            if (!hasSql || !IsOurEntry(type, name, sql)) RefuseAltered(path, type, name);
+            const bool earlier = hasSql && EarlierForm(type, name, sql) != nullptr;
+            if (!hasSql || (!earlier && !IsOurEntry(type, name, sql))) RefuseAltered(path, type, name);
             for (std::size_t k = 0; k < kOurs.size(); ++k)
-                if (kOurs[k].name == name) found[k] = true;
+                if (kOurs[k].name == name) found[k] = earlier ? Form::Earlier : Form::Current;
         }
     }
     return found;
@@ -139,17 +174,25 @@ std::array<bool, kOurs.size()> FindOurs(orvane::adodb::Connection& cnn, const st
 }  // namespace
 
 State Inspect(orvane::adodb::Connection& cnn, const std::string& path) {
-    const std::array<bool, kOurs.size()> found = FindOurs(cnn, path);
-    std::size_t count = 0;
-    for (bool f : found) count += f ? 1 : 0;
-    if (count == 0) return State::Missing;
-    return count == kOurs.size() ? State::Present : State::Partial;
+    const std::array<Form, kOurs.size()> found = FindOurs(cnn, path);
+    std::size_t current = 0;
+    std::size_t any = 0;
+    for (Form f : found) {
+        current += f == Form::Current ? 1 : 0;
+        any += f != Form::Absent ? 1 : 0;
+    }
+    if (any == 0) return State::Missing;
+    return current == kOurs.size() ? State::Present : State::Partial;
 }
 
 void Ensure(orvane::adodb::Connection& cnn, const std::string& path) {
-    const std::array<bool, kOurs.size()> found = FindOurs(cnn, path);
-    for (std::size_t k = 0; k < kOurs.size(); ++k)
-        if (!found[k]) cnn.CreateObject(std::string(kOurs[k].sql), std::string(kOurs[k].name));
+    const std::array<Form, kOurs.size()> found = FindOurs(cnn, path);
+    for (std::size_t k = 0; k < kOurs.size(); ++k) {
+        if (found[k] == Form::Absent) cnn.CreateObject(std::string(kOurs[k].sql), std::string(kOurs[k].name));
+        if (found[k] != Form::Earlier) continue;
+        for (const Earlier& e : kEarlier)
+            if (e.name == kOurs[k].name) cnn.CreateObject(std::string(e.upgrade), std::string(e.name));
+    }
 }
 
 }  // namespace SyncTables

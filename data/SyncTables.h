@@ -28,10 +28,13 @@ enum class State { Missing, Partial, Present };
 
 // Checks the file's entries of our names against our own statements; raises
 // the altered refusal for any other. Missing when none of our tables and
-// indexes exists yet, Present when all do. Call inside a transaction.
+// indexes exists yet, Present when all do in their current form (Partial
+// also when one is in the form an earlier version made). Call inside a
+// transaction.
 State Inspect(orvane::adodb::Connection& cnn, const std::string& path);
 
-// Creates the tables that are missing after the same check. Call inside a
+// Creates the tables that are missing, and brings one an earlier version
+// made to its current form, after the same check. Call inside a
 // transaction, so that they come all at once. tblAddress and SavedQueries
 // are never touched.
 void Ensure(orvane::adodb::Connection& cnn, const std::string& path);

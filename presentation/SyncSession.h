@@ -25,9 +25,15 @@ std::string WindowDatabase();
 // Runs one sync of the window's database; never raises.
 SyncOutcome RunSync(const std::string& database, const std::string& password, orvane::toolkit::WorkProgress& progress);
 
+// Where a sync error is shown, which decides what the user can do next:
+// in the account dialog itself, or after a run whose password came from
+// the keychain or was typed at Synchronize.
+enum class SyncErrorPlace { AccountDialog, RunWithKeptPassword, RunWithTypedPassword };
+
 // A client error in the user's words: a refused password, an untrusted
-// certificate with its fingerprint, a server out of reach.
-std::string SyncErrorText(std::int32_t number, const std::string& description, const std::string& fingerprint);
+// certificate with its fingerprint, a server out of reach; and what to do.
+std::string SyncErrorText(std::int32_t number, const std::string& description, const std::string& fingerprint,
+                          SyncErrorPlace place = SyncErrorPlace::RunWithTypedPassword);
 
 // The address-book window's sync bookkeeping: the clock of the automatic
 // runs, the run in the background, and what the window knows of the
@@ -43,6 +49,8 @@ struct SyncSession {
     SyncOutcome quietOutcome;
     // The password typed in this session when no keychain keeps it; never stored.
     std::optional<std::string> typedPassword;
+    // The last run's password came from the keychain.
+    bool passwordKept = false;
     bool accountSetUp = false;
     std::size_t conflictsHeld = 0;
     // While a dialog of the sync commands or a run with its progress dialog

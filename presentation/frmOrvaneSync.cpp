@@ -89,9 +89,12 @@ bool frmOrvane::SyncRunning() const { return msync->background.Running() || msyn
 std::optional<std::string> frmOrvane::SyncPassword(bool mayAsk) {
     const auto status = orvane::sync::SyncAccountService(WindowDatabase()).Status();
     if (!status) return std::nullopt;
+    msync->passwordKept = false;
     try {
-        if (auto kept = orvane::Keychain().Read(orvane::CardDavPasswordKey(status->user, status->serverUrl)))
+        if (auto kept = orvane::Keychain().Read(orvane::CardDavPasswordKey(status->user, status->serverUrl))) {
+            msync->passwordKept = true;
             return kept;
+        }
     } catch (const orvane::Error&) {
         // No keychain, or one that fails: the password is asked for instead.
     }
@@ -182,7 +185,9 @@ void frmOrvane::SyncFinished(const SyncOutcome& outcome, bool quiet) {
         // The window's own run leaves the book to a run already under way.
         if (quiet && outcome.errorNumber == orvane::sync::syncerr::AnotherRun) return;
         if (outcome.errorNumber == orvane::carddav::errnum::Authentication) msync->typedPassword.reset();
-        MsgBox("The sync did not finish. " + SyncErrorText(outcome.errorNumber, outcome.error, outcome.fingerprint),
+        MsgBox("The sync did not finish. " + SyncErrorText(outcome.errorNumber, outcome.error, outcome.fingerprint,
+                                                             msync->passwordKept ? SyncErrorPlace::RunWithKeptPassword
+                                                                                 : SyncErrorPlace::RunWithTypedPassword),
                vbExclamation, Functions::gstrAppTitle);
         return;
     }

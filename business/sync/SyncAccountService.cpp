@@ -10,9 +10,12 @@
 #include "SyncRunLock.h"
 #include "carddav/CardDavClient.h"
 #include "carddav/CardDavErrors.h"
+#include "carddav/CertificateFingerprint.h"
+#include "carddav/Url.h"
 #include "core/Error.h"
 #include "sync/Refusal.h"
 #include "sync/SyncRun.h"
+#include "sync/TrustedCertificateFile.h"
 
 namespace orvane::sync {
 namespace {
@@ -33,34 +36,69 @@ const char* FieldName(std::size_t field) {
 
 SyncAccountService::SyncAccountService(std::string database) : database_(std::move(database)) {}
 
-std::string SyncAccountService::Setup(const AccountSetup& setup) const {
-    std::optional<std::string> certificate;
-    if (!setup.caFile.empty()) {
-        std::ifstream in(setup.caFile, std::ios::binary);
-        if (!in)
-            throw Error(carddav::errnum::CaFile, "The certificate file '" + setup.caFile + "' cannot be read.");
-        certificate = std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+namespace {
+
+// The certificate the setup trusts: its file's text, else the one stored
+// with the account when it is kept, else none.
+std::optional<std::string> TrustedPem(const AccountSetup& setup, const std::optional<SyncAccount>& stored) {
+    if (setup.caFile.empty()) return setup.keepCertificate && stored ? stored->trustedCertificate : std::nullopt;
+    std::ifstream in(setup.caFile, std::ios::binary);
+    if (!in) throw Error(carddav::errnum::CaFile, "The certificate file '" + setup.caFile + "' cannot be read.");
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+carddav::ConnectionSettings Settings(const AccountSetup& setup, const TrustedCertificateFile& certificate) {
     carddav::ConnectionSettings settings;
     settings.url = setup.url;
     settings.user = setup.user;
     settings.password = setup.password;
-    settings.caFile = setup.caFile;
-    carddav::CardDavClient client(settings);
-    // Discovery asks the principal and the home set with the password, so a
-    // refused password ends here (errnum::Authentication).
-    const carddav::AddressBookInfo book = client.Discover(setup.addressBook);
+    settings.caFile = certificate.Path();
+    return settings;
+}
 
+std::string ShownName(const carddav::AddressBookInfo& book) {
+    return book.displayName.empty() ? carddav::url::LastSegment(book.url) : book.displayName;
+}
+
+// The book chosen by its URL among those found, else by its name.
+carddav::AddressBookInfo ChosenBook(carddav::CardDavClient& client, const AccountSetup& setup) {
+    if (setup.addressBookUrl.empty()) return client.Discover(setup.addressBook);
+    for (const carddav::AddressBookInfo& book : client.FindAddressBooks())
+        if (carddav::url::SamePath(book.url, setup.addressBookUrl)) return book;
+    throw Error(carddav::errnum::NoAddressBook,
+                "The address book " + setup.addressBookUrl + " is no longer on the server.");
+}
+
+}  // namespace
+
+std::vector<FoundBook> SyncAccountService::FindBooks(const AccountSetup& setup) const {
+    const TrustedCertificateFile certificate(TrustedPem(setup, CDataSyncStateTier(database_).GetAccount()));
+    carddav::CardDavClient client(Settings(setup, certificate));
+    std::vector<FoundBook> books;
+    for (const carddav::AddressBookInfo& book : client.FindAddressBooks()) books.push_back({book.url, ShownName(book)});
+    if (books.empty()) throw Error(carddav::errnum::NoAddressBook, "The account has no address book on the server.");
+    return books;
+}
+
+std::string SyncAccountService::Setup(const AccountSetup& setup) const {
     const SyncRunLock lock(database_);
     RaiseUnlessHeld(lock);
     const CDataSyncStateTier state(database_);
     const std::optional<SyncAccount> old = state.GetAccount();
+    const std::optional<std::string> pem = TrustedPem(setup, old);
+    const TrustedCertificateFile certificate(pem);
+    carddav::CardDavClient client(Settings(setup, certificate));
+    // Discovery asks the principal and the home set with the password, so a
+    // refused password ends here (errnum::Authentication).
+    const carddav::AddressBookInfo book = ChosenBook(client, setup);
+
     if (old && (old->addressBookUrl != book.url || old->userName != setup.user)) state.Forget();
     SyncAccount account;
     account.serverUrl = setup.url;
     account.userName = setup.user;
     account.addressBookUrl = book.url;
-    account.trustedCertificate = certificate;
+    account.trustedCertificate = pem;
+    if (!book.displayName.empty()) account.addressBookName = book.displayName;
     if (old && old->addressBookUrl == book.url && old->userName == setup.user) {
         account.syncToken = old->syncToken;
         account.lastSyncTime = old->lastSyncTime;
@@ -73,7 +111,15 @@ std::optional<AccountStatus> SyncAccountService::Status() const {
     const CDataSyncStateTier state(database_);
     const std::optional<SyncAccount> account = state.GetAccount();
     if (!account) return std::nullopt;
-    AccountStatus status{account->serverUrl, account->userName, account->addressBookUrl, account->lastSyncTime, 0, 0, {}};
+    AccountStatus status{account->serverUrl,
+                         account->userName,
+                         account->addressBookUrl,
+                         account->addressBookName.value_or(""),
+                         account->trustedCertificate ? carddav::CertificateFingerprint(*account->trustedCertificate) : "",
+                         account->lastSyncTime,
+                         0,
+                         0,
+                         {}};
     const std::map<std::int32_t, CDataSyncAddressTier::Fields> local = CDataSyncAddressTier(database_).ReadAll();
     // A refused write is listed as such, not as a change waiting.
     std::set<std::int32_t> refusedIds;

@@ -22,12 +22,22 @@ struct AccountSetup {
     std::string password;     // checked with the server, never stored
     std::string addressBook;  // the book's name; empty: the first found
     std::string caFile;       // one more certificate (PEM) trusted for this account only
+    std::string addressBookUrl;    // the book chosen among those found; wins over addressBook
+    bool keepCertificate = false;  // with no caFile: the certificate stored with the account stays trusted
+};
+
+// An address book found on the server, as the user chooses among them.
+struct FoundBook {
+    std::string url;
+    std::string name;  // its display name, else the last segment of its URL
 };
 
 struct AccountStatus {
     std::string serverUrl;
     std::string user;
     std::string addressBookUrl;
+    std::string addressBookName;          // display name when the server gave one, else empty
+    std::string certificateFingerprint;   // SHA-256 of the trusted certificate kept; empty: none
     std::optional<std::string> lastSync;  // UTC, ISO 8601
     std::size_t localChangesWaiting = 0;  // addresses added, changed or deleted since the last run
     std::size_t conflictsHeld = 0;
@@ -57,6 +67,9 @@ public:
     // the account (a different account's sync state is dropped first).
     // Returns the book's URL. Client errors raise as they are.
     std::string Setup(const AccountSetup& setup) const;
+    // The address books the setup reaches, the password checked with the
+    // server; nothing is stored. Client errors raise as they are.
+    std::vector<FoundBook> FindBooks(const AccountSetup& setup) const;
     // None when no account is set up.
     std::optional<AccountStatus> Status() const;
     std::vector<ConflictLine> Conflicts() const;

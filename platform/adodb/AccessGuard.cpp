@@ -195,6 +195,8 @@ bool AccessGuard::AllowsSchemaChange(int action, const char* a, const char* b) c
         return EqualsNoCase(a, schemaObject_) || EqualsNoCase(a, "sqlite_sequence");
     // An index made on a table that has rows is filled by the engine at once.
     if (action == SQLITE_REINDEX) return EqualsNoCase(a, schemaObject_);
+    // A column added to the table (b) that an earlier version made.
+    if (action == SQLITE_ALTER_TABLE) return EqualsNoCase(b, schemaObject_);
     if (action == SQLITE_CREATE_INDEX)
         // b is the indexed table: a PRIMARY KEY or UNIQUE of text columns gets an index of the engine's.
         return EqualsNoCase(a, schemaObject_) ||

@@ -56,8 +56,9 @@ public:
     void Execute(const std::string& commandText, const std::vector<std::string_view>& texts);
 
     // Runs one CREATE TABLE or CREATE INDEX statement that makes the object
-    // named: the only change of the database's structure a connection lets
-    // through (Execute refuses CREATE, DROP, ALTER and the like).
+    // named, or an ALTER TABLE of that table: the only change of the
+    // database's structure a connection lets through (Execute refuses
+    // CREATE, DROP, ALTER and the like).
     void CreateObject(const std::string& statement, const std::string& objectName);
 
     // A transaction begun as the writer (no other connection writes until

@@ -1,7 +1,13 @@
 #include "keychain/Keychain.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QEventLoop>
+#include <QMap>
 #include <QString>
 #include <QTimer>
 #include <qt6keychain/keychain.h>
@@ -85,16 +91,55 @@ void RequireStorable(const std::string& password) {
         throw Error(keychainerr::NotStorable, "The password is not UTF-8 text, which the keychain needs.");
 }
 
+// Qt's keychain library labels every entry with the service name alone; on
+// a Secret Service keychain the entry it wrote (found by the attributes the
+// library gives it) is labelled for a person instead. Only a label: when
+// the keychain cannot be asked, the entry keeps the service name.
+void Label(const std::string& service, const std::string& key, const std::string& label) {
+    using Attributes = QMap<QString, QString>;
+    qDBusRegisterMetaType<Attributes>();
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const QString secrets = QStringLiteral("org.freedesktop.secrets");
+    QDBusMessage search = QDBusMessage::createMethodCall(secrets, QStringLiteral("/org/freedesktop/secrets"),
+                                                         QStringLiteral("org.freedesktop.Secret.Service"),
+                                                         QStringLiteral("SearchItems"));
+    const Attributes attributes{{QStringLiteral("user"), QString::fromStdString(key)},
+                                {QStringLiteral("server"), QString::fromStdString(service)}};
+    search << QVariant::fromValue(attributes);
+    const QDBusMessage found = bus.call(search);
+    if (found.type() != QDBusMessage::ReplyMessage || found.arguments().isEmpty()) return;
+    const auto items = qdbus_cast<QList<QDBusObjectPath>>(found.arguments().at(0));
+    for (const QDBusObjectPath& item : items) {
+        QDBusMessage set = QDBusMessage::createMethodCall(secrets, item.path(),
+                                                          QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                          QStringLiteral("Set"));
+        set << QStringLiteral("org.freedesktop.Secret.Item") << QStringLiteral("Label")
+            << QVariant::fromValue(QDBusVariant(QString::fromStdString(label)));
+        bus.call(set);
+    }
+}
+
+// The host of a URL: between "://" (and any user part) and the port or path.
+std::string HostOf(const std::string& url) {
+    std::string rest = url;
+    if (const auto scheme = rest.find("://"); scheme != std::string::npos) rest = rest.substr(scheme + 3);
+    rest = rest.substr(0, rest.find_first_of("/?#"));
+    if (const auto at = rest.rfind('@'); at != std::string::npos) rest = rest.substr(at + 1);
+    if (!rest.empty() && rest.front() == '[') return rest.substr(0, rest.find(']') + 1);
+    return rest.substr(0, rest.find(':'));
+}
+
 }  // namespace
 
 Keychain::Keychain(std::string service) : service_(std::move(service)) {}
 Keychain::~Keychain() = default;
 
-void Keychain::Store(const std::string& key, const std::string& password) {
+void Keychain::Store(const std::string& key, const std::string& password, const std::string& label) {
     RequireStorable(password);
     const JobResult result = Run<QKeychain::WritePasswordJob>(
         service_, key, [&password](QKeychain::WritePasswordJob& job) { job.setTextData(QString::fromStdString(password)); });
     if (result.error != QKeychain::NoError) Fail("store", key, result);
+    if (!label.empty()) Label(service_, key, label);
 }
 
 std::optional<std::string> Keychain::Read(const std::string& key) {
@@ -111,6 +156,10 @@ void Keychain::Remove(const std::string& key) {
 
 std::string CardDavPasswordKey(const std::string& user, const std::string& url) {
     return "carddav:" + user + "@" + url;
+}
+
+std::string CardDavPasswordLabel(const std::string& user, const std::string& url) {
+    return "Orvane: " + user + " at " + HostOf(url);
 }
 
 }  // namespace orvane

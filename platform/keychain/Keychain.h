@@ -46,7 +46,9 @@ public:
 
     // Stores the password under key, replacing any earlier one. The password
     // must be non-empty UTF-8 text without NUL characters (errnum NotStorable).
-    void Store(const std::string& key, const std::string& password);
+    // A label, when given, is what the desktop's keychain manager shows for
+    // the entry (Secret Service keychains; others show the service name).
+    void Store(const std::string& key, const std::string& password, const std::string& label = {});
     // The password stored under key, or nothing when there is none.
     std::optional<std::string> Read(const std::string& key);
     // Removes the password stored under key; no error when there is none.
@@ -58,5 +60,7 @@ private:
 
 // The key under which a CardDAV account's password is kept: "carddav:USER@URL".
 std::string CardDavPasswordKey(const std::string& user, const std::string& url);
+// The label a person sees for it in the keychain manager: "Orvane: USER at HOST".
+std::string CardDavPasswordLabel(const std::string& user, const std::string& url);
 
 }  // namespace orvane

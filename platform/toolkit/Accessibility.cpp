@@ -82,7 +82,9 @@ QAccessibleInterface* Factory(const QString& className, QObject* object) {
     auto* widget = static_cast<QWidget*>(object);
     if (className == QLatin1String("QComboBox")) {
         auto* box = static_cast<QComboBox*>(widget);
-        if (box->isEditable()) return new ComboBoxAccessible(box);
+        // Also a fixed list given a name of its own (a dialog's), which Qt on
+        // Linux would name by its current entry as well.
+        if (box->isEditable() || !box->accessibleName().isEmpty()) return new ComboBoxAccessible(box);
     } else if (className == QLatin1String("QWidget") && dynamic_cast<FrameWidget*>(widget)) {
         return new QAccessibleWidget(widget, QAccessible::Grouping);
     } else if (className == QLatin1String("QFrame") && dynamic_cast<PictureWidget*>(widget)) {

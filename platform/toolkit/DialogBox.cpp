@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -47,22 +48,39 @@ struct DialogBox::Impl {
     QHBoxLayout* closers = nullptr;
     std::map<std::string, QLineEdit*> fields;
     std::map<std::string, QLabel*> values;
+    std::map<std::string, QComboBox*> choices;
     std::vector<EventHandler> handlers;  // kept alive for the buttons
 
     explicit Impl(QWidget* parent) : dialog(parent) {}
 
     // A row of the current run of captioned rows ("Caption:" and the
     // widget), the run begun above the buttons when there is none yet.
-    void AddCaptionedRow(const std::string& caption, QWidget* widget) {
-        widget->setObjectName(Q(caption));
+    void AddCaptionedRow(const std::string& caption, QWidget* widget, QWidget* buddy = nullptr) {
+        if (!buddy) {
+            buddy = widget;
+            widget->setObjectName(Q(caption));
+        }
         auto* label = new QLabel(Q(caption + ":"), &dialog);
-        label->setBuddy(widget);
+        label->setBuddy(buddy);
         if (!form) {
             form = new QFormLayout;
             form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
             layout->insertLayout(layout->count() - 2, form);
         }
         form->addRow(label, widget);
+    }
+
+    // A button that runs handler through the event layer and leaves the dialog open.
+    QPushButton* ActionButton(const std::string& caption, EventHandler handler) {
+        auto* button = new QPushButton(Q(caption), &dialog);
+        button->setAutoDefault(false);
+        handlers.push_back(std::move(handler));
+        const std::size_t index = handlers.size() - 1;
+        QObject::connect(button, &QPushButton::clicked, &dialog, [this, index] {
+            const EventHandler action = handlers[index];
+            Events::Raise(action);
+        });
+        return button;
     }
 };
 
@@ -101,6 +119,47 @@ void DialogBox::AddTextField(const std::string& caption, const std::string& text
     impl_->fields[caption] = edit;
 }
 
+void DialogBox::AddTextField(const std::string& caption, const std::string& text, const std::string& button,
+                             EventHandler handler) {
+    auto* row = new QWidget(&impl_->dialog);
+    auto* line = new QHBoxLayout(row);
+    line->setContentsMargins(0, 0, 0, 0);
+    auto* edit = new QLineEdit(Q(text), row);
+    edit->setObjectName(Q(caption));
+    edit->setMinimumWidth(kFieldWidth);
+    line->addWidget(edit);
+    line->addWidget(impl_->ActionButton(button, std::move(handler)));
+    impl_->AddCaptionedRow(caption, row, edit);
+    impl_->fields[caption] = edit;
+}
+
+void DialogBox::AddChoice(const std::string& caption, const std::vector<std::string>& entries, std::int32_t selected,
+                          const std::string& value, EventHandler onChange) {
+    auto* cell = new QWidget(&impl_->dialog);
+    auto* column = new QVBoxLayout(cell);
+    column->setContentsMargins(0, 0, 0, 0);
+    auto* box = new QComboBox(cell);
+    box->setObjectName(Q(caption));
+    box->setAccessibleName(Q(caption));
+    column->addWidget(box);
+    QLabel* shown = PlainLabel(value, cell);
+    shown->setObjectName(Q(caption));
+    shown->setWordWrap(WrapsValue(value));
+    column->addWidget(shown);
+    impl_->AddCaptionedRow(caption, cell, box);
+    impl_->choices[caption] = box;
+    impl_->values[caption] = shown;
+    shown->setAccessibleName(Q(caption + ": " + value));
+    Choices(caption, entries, selected);
+    impl_->handlers.push_back(std::move(onChange));
+    const std::size_t index = impl_->handlers.size() - 1;
+    // Only the user's choice runs the handler, not the program's own Choices.
+    QObject::connect(box, &QComboBox::activated, &impl_->dialog, [this, index](int) {
+        const EventHandler action = impl_->handlers[index];
+        Events::Raise(action);
+    });
+}
+
 void DialogBox::AddValue(const std::string& caption, const std::string& value) {
     QLabel* shown = PlainLabel(value, &impl_->dialog);
     shown->setWordWrap(WrapsValue(value));
@@ -130,15 +189,7 @@ void DialogBox::AddTable(const std::vector<std::string>& header, const std::vect
 }
 
 void DialogBox::AddActionButton(const std::string& caption, EventHandler handler) {
-    auto* button = new QPushButton(Q(caption), &impl_->dialog);
-    button->setAutoDefault(false);
-    impl_->handlers.push_back(std::move(handler));
-    const std::size_t index = impl_->handlers.size() - 1;
-    QObject::connect(button, &QPushButton::clicked, &impl_->dialog, [this, index] {
-        const EventHandler action = impl_->handlers[index];
-        Events::Raise(action);
-    });
-    impl_->actions->addWidget(button);
+    impl_->actions->addWidget(impl_->ActionButton(caption, std::move(handler)));
 }
 
 void DialogBox::CloseButtons(const std::vector<std::string>& captions) {
@@ -176,6 +227,8 @@ void DialogBox::Value(const std::string& caption, const std::string& value) {
     if (shown == impl_->values.end()) throw Error(5, "The dialog has no value " + caption);
     shown->second->setText(Q(value));
     shown->second->setWordWrap(WrapsValue(value));
+    // The value under a choice list is read under the list's caption.
+    if (impl_->choices.count(caption)) shown->second->setAccessibleName(Q(caption + ": " + value));
     if (!WrapsValue(value)) {
         impl_->dialog.layout()->invalidate();
         impl_->dialog.adjustSize();
@@ -193,6 +246,27 @@ void DialogBox::Value(const std::string& caption, const std::string& value) {
     const int width = impl_->dialog.width();
     const int height = layout->hasHeightForWidth() ? layout->totalHeightForWidth(width) : layout->totalSizeHint().height();
     impl_->dialog.resize(width, std::max(impl_->dialog.height(), height));
+}
+
+void DialogBox::Placeholder(const std::string& caption, const std::string& hint) {
+    const auto field = impl_->fields.find(caption);
+    if (field == impl_->fields.end()) throw Error(5, "The dialog has no field " + caption);
+    field->second->setPlaceholderText(Q(hint));
+}
+
+std::int32_t DialogBox::Choice(const std::string& caption) const {
+    const auto box = impl_->choices.find(caption);
+    if (box == impl_->choices.end()) throw Error(5, "The dialog has no choice list " + caption);
+    return box->second->currentIndex();
+}
+
+void DialogBox::Choices(const std::string& caption, const std::vector<std::string>& entries, std::int32_t selected) {
+    const auto box = impl_->choices.find(caption);
+    if (box == impl_->choices.end()) throw Error(5, "The dialog has no choice list " + caption);
+    box->second->clear();
+    for (const std::string& entry : entries) box->second->addItem(Q(entry));
+    box->second->setCurrentIndex(selected);
+    box->second->setEnabled(entries.size() > 1);
 }
 
 }  // namespace orvane::toolkit

@@ -24,8 +24,17 @@ public:
     void AddText(const std::string& text);
     // A text box with its caption on the left; secret hides what is typed.
     void AddTextField(const std::string& caption, const std::string& text, bool secret = false);
+    // The same with a button right of the text box; its click runs handler
+    // and leaves the dialog open.
+    void AddTextField(const std::string& caption, const std::string& text, const std::string& button,
+                      EventHandler handler);
     // A value to read (and copy), with its caption on the left.
     void AddValue(const std::string& caption, const std::string& value);
+    // A choice list with its caption on the left and, under the list, a
+    // value (set with Value) that a screen reader reads under the same
+    // caption. onChange runs when the user picks another entry.
+    void AddChoice(const std::string& caption, const std::vector<std::string>& entries, std::int32_t selected,
+                   const std::string& value, EventHandler onChange);
     // A table of read-only cells, the header row in bold.
     void AddTable(const std::vector<std::string>& header, const std::vector<std::vector<std::string>>& rows);
     // A button at the bottom left; its click runs handler and leaves the dialog open.
@@ -43,6 +52,11 @@ public:
     std::string Field(const std::string& caption) const;
     void Field(const std::string& caption, const std::string& text);
     void Value(const std::string& caption, const std::string& value);
+    // A grey hint inside an empty text box.
+    void Placeholder(const std::string& caption, const std::string& hint);
+    // A choice list's entry chosen (-1: none), and its entries replaced.
+    std::int32_t Choice(const std::string& caption) const;
+    void Choices(const std::string& caption, const std::vector<std::string>& entries, std::int32_t selected);
 
 private:
     struct Impl;

@@ -1,7 +1,9 @@
 #include "TestingDialogs.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDeadlineTimer>
 #include <QDialog>
@@ -73,6 +75,55 @@ std::string OpenDialog::Value(const std::string& caption) const {
     auto* label = DialogOf(dialog_)->findChild<QLabel*>(QString::fromStdString(caption));
     if (!label) throw Error(5, "The dialog has no value " + caption);
     return label->text().toStdString();
+}
+
+std::string OpenDialog::Placeholder(const std::string& caption) const {
+    auto* edit = DialogOf(dialog_)->findChild<QLineEdit*>(QString::fromStdString(caption));
+    if (!edit) throw Error(5, "The dialog has no field " + caption);
+    return edit->placeholderText().toStdString();
+}
+
+namespace {
+
+QComboBox* ChoiceOf(QDialog* dialog, const std::string& caption) {
+    auto* box = dialog->findChild<QComboBox*>(QString::fromStdString(caption));
+    if (!box) throw Error(5, "The dialog has no choice list " + caption);
+    return box;
+}
+
+}  // namespace
+
+std::vector<std::string> OpenDialog::Entries(const std::string& caption) const {
+    QComboBox* box = ChoiceOf(DialogOf(dialog_), caption);
+    std::vector<std::string> entries;
+    for (int i = 0; i < box->count(); ++i) entries.push_back(box->itemText(i).toStdString());
+    return entries;
+}
+
+std::string OpenDialog::Chosen(const std::string& caption) const {
+    return ChoiceOf(DialogOf(dialog_), caption)->currentText().toStdString();
+}
+
+void OpenDialog::Choose(const std::string& caption, const std::string& entry) {
+    QComboBox* box = ChoiceOf(DialogOf(dialog_), caption);
+    const int wanted = box->findText(QString::fromStdString(entry));
+    if (wanted < 0) throw Error(5, "The choice list " + caption + " has no entry " + entry);
+    box->setFocus();
+    while (box->currentIndex() != wanted) {
+        const int before = box->currentIndex();
+        QTest::keyClick(box, box->currentIndex() < wanted ? Qt::Key_Down : Qt::Key_Up);
+        if (box->currentIndex() == before) throw Error(5, "The choice list " + caption + " does not move");
+    }
+}
+
+std::vector<std::string> OpenDialog::AccessibleNames(const std::string& caption) const {
+    std::vector<std::string> names;
+    for (QWidget* widget : InReadingOrder<QWidget>(DialogOf(dialog_))) {
+        if (widget->objectName() != QString::fromStdString(caption)) continue;
+        if (QAccessibleInterface* shown = QAccessible::queryAccessibleInterface(widget))
+            names.push_back(shown->text(QAccessible::Name).toStdString());
+    }
+    return names;
 }
 
 std::vector<std::vector<std::string>> OpenDialog::Table() const {

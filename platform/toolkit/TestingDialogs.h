@@ -29,6 +29,16 @@ public:
     void Type(const std::string& caption, const std::string& text);
     // A value by its caption.
     std::string Value(const std::string& caption) const;
+    // A text box's grey hint.
+    std::string Placeholder(const std::string& caption) const;
+    // A choice list's entries and the one chosen; Choose picks an entry with
+    // the arrow keys, as the user does.
+    std::vector<std::string> Entries(const std::string& caption) const;
+    std::string Chosen(const std::string& caption) const;
+    void Choose(const std::string& caption, const std::string& entry);
+    // What a screen reader names each control of that caption (a choice
+    // list and the value under it), top to bottom.
+    std::vector<std::string> AccessibleNames(const std::string& caption) const;
     // A table's cells, header row first.
     std::vector<std::vector<std::string>> Table() const;
     // A progress dialog's bar: steps done (-1 before the first report).

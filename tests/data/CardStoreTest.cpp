@@ -234,7 +234,7 @@ TEST_F(CardStore, ForgetKeepsEveryAddressAndCard) {
     cards.KeepCard(ada, PhoneCard("u-ada"));
     CDataSyncStateTier state(folder.DatabaseFile().string());
     state.SetAccount({"https://dav.example.org", "ada", "https://dav.example.org/ada/book/", std::nullopt, "tok-1",
-                      "2026-12-07T10:00:00Z"});
+                      "2026-12-07T10:00:00Z", std::nullopt});
     state.UpsertItems({{"/book/ada.vcf", ada, "u-ada", "\"e1\"", {"Ada", "Lovelace", "", "", "", "", ""}, "card"}});
     state.AddPending({{0, PendingOperation::Kind::Update, "/book/ada.vcf", ada, "card", "\"e1\""}});
     state.AddConflicts({{0, ada, 2, "Lovelace", "King", "/book/ada.vcf"}});
@@ -313,6 +313,34 @@ TEST_F(AlteredFile, AnIndexOfItsOwnOnOurTableIsRefused) {
     folder.ExecSql(OurSql(folder, "OrvaneSyncPending"));
     folder.ExecSql("CREATE INDEX PendingByCard ON OrvaneSyncPending (CardText)");
     ExpectRefusedUntouched("PendingByCard");
+}
+
+// The account table as the program made it before it kept the book's
+// display name: its account is read as it was, and the table gains the
+// column, ending as the text a new file has.
+TEST_F(AlteredFile, TheAccountTableOfAnEarlierVersionIsReadAndBroughtUpToDate) {
+    folder.ExecSql(
+        "CREATE TABLE OrvaneSyncAccount (\n"
+        "    ID                 INTEGER PRIMARY KEY CHECK (ID = 1),\n"
+        "    ServerUrl          TEXT NOT NULL,\n"
+        "    UserName           TEXT NOT NULL,\n"
+        "    AddressBookUrl     TEXT NOT NULL,\n"
+        "    TrustedCertificate TEXT,\n"
+        "    SyncToken          TEXT,\n"
+        "    LastSyncTime       TEXT\n"
+        ")");
+    folder.ExecSql("INSERT INTO OrvaneSyncAccount VALUES (1, 'https://dav.example.org/', 'ann', "
+                   "'https://dav.example.org/ann/book/', NULL, 'token-1', '2026-12-01T10:00:00Z')");
+    const CDataSyncStateTier state(folder.DatabaseFile().string());
+    const SyncAccount earlier{"https://dav.example.org/", "ann", "https://dav.example.org/ann/book/", std::nullopt,
+                              std::string("token-1"), std::string("2026-12-01T10:00:00Z"), std::nullopt};
+    EXPECT_EQ(state.GetAccount(), earlier);
+    EXPECT_EQ(Read(folder, "SELECT sql FROM sqlite_master WHERE name = 'OrvaneSyncAccount'")[0][0],
+              OurSql(folder, "OrvaneSyncAccount"));
+    SyncAccount named = earlier;
+    named.addressBookName = "Family";
+    state.SetAccount(named);
+    EXPECT_EQ(state.GetAccount(), named);
 }
 
 TEST_F(AlteredFile, OurOwnTableMadeEarlierIsTakenAndTheRestAdded) {

@@ -35,7 +35,7 @@ TEST_F(SyncState, TheAccountIsKeptAsGivenAndHasNoPassword) {
     EXPECT_EQ(state.GetAccount(), std::nullopt);
     const SyncAccount account{"dav.example.org:8443/", "ada@example.org", "https://dav.example.org:8443/ada/book/",
                               std::string("-----BEGIN CERTIFICATE-----\nMIIB\n-----END CERTIFICATE-----\n"),
-                              std::nullopt, std::nullopt};
+                              std::nullopt, std::nullopt, std::string("Book")};
     state.SetAccount(account);
     EXPECT_EQ(CDataSyncStateTier(folder.DatabaseFile().string()).GetAccount(), account);
 
@@ -47,7 +47,7 @@ TEST_F(SyncState, TheAccountIsKeptAsGivenAndHasNoPassword) {
 
     // Another account replaces the first; no certificate is none.
     SyncAccount other{"http://127.0.0.1:5232/", "bob", "http://127.0.0.1:5232/bob/c/", std::nullopt, std::nullopt,
-                      std::nullopt};
+                      std::nullopt, std::nullopt};
     state.SetAccount(other);
     EXPECT_EQ(state.GetAccount(), other);
 

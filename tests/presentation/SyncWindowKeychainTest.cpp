@@ -90,3 +90,66 @@ TEST_F(SyncWindowKeychainTest, TheTypedPasswordIsKeptAndALaterSessionSyncsWithou
 }
 
 }  // namespace
+
+namespace {
+
+// What the keychain holds for the program, as secret-tool shows it: each
+// entry's label and key.
+std::string KeychainEntries() {
+    return orvane::test::RunCommand("secret-tool search --all server orvane 2>&1 | grep -E '^(label|attribute.user) ' || true");
+}
+
+// A changed server address takes the old password out of the keychain, and
+// the entry kept is labelled for a person; opened again, the dialog says the
+// password is kept and OK needs it typed only for another server.
+TEST_F(SyncWindowKeychainTest, ChangingTheServerRemovesTheOldPasswordAndTheEntryIsLabelled) {
+    frm().Show();
+    const std::string oldUrl = server.BaseUrl();
+    const std::string newUrl = server.BaseUrl() + "alice/";
+    sim::DialogScript setup;
+    setup.Then([&](sim::OpenDialog& dialog) {
+        dialog.Type("Server address", oldUrl);
+        dialog.Type("User name", "alice");
+        dialog.Type("Password", "alice-secret");
+        dialog.Click("OK");
+        return true;
+    });
+    sim::ChooseFromContextMenu(frm().lstAddress, -1, "Sync Account…");
+    ASSERT_EQ(setup.Remaining(), 0u);
+    EXPECT_EQ(KeptPassword(), "alice-secret");
+
+    std::string hint;
+    sim::DialogScript change;
+    change.Then([&](sim::OpenDialog& dialog) {
+        hint = dialog.Placeholder("Password");
+        dialog.Type("Server address", newUrl);
+        dialog.Click("OK");  // the kept password is not sent to another address
+        return true;
+    });
+    change.Then([&](sim::OpenDialog& dialog) {
+        EXPECT_EQ(dialog.Field("Server address"), newUrl);
+        dialog.Type("Password", "alice-secret");
+        dialog.Click("OK");
+        return true;
+    });
+    sim::ChooseFromContextMenu(frm().lstAddress, -1, "Sync Account…");
+    ASSERT_EQ(change.Remaining(), 0u);
+    EXPECT_EQ(hint, "kept in the keychain");
+    ASSERT_EQ(Prompts().size(), 1u);
+    EXPECT_NE(Prompts()[0].find("Type the password for this account."), std::string::npos) << Prompts()[0];
+    EXPECT_EQ(KeychainEntries(), "label = Orvane: alice at 127.0.0.1\nattribute.user = " +
+                                     orvane::CardDavPasswordKey("alice", newUrl) + "\n");
+
+    // Forget leaves nothing of the account in the keychain.
+    sim::DialogScript forget;
+    forget.Then([](sim::OpenDialog& dialog) {
+        dialog.Click("Forget");
+        return true;
+    });
+    messages.QueueAnswer(vbYes);
+    sim::ChooseFromContextMenu(frm().lstAddress, -1, "Sync Account…");
+    EXPECT_EQ(forget.Remaining(), 0u);
+    EXPECT_EQ(KeychainEntries(), "");
+}
+
+}  // namespace

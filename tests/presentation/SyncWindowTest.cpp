@@ -12,8 +12,10 @@
 #include "SyncRunLock.h"
 #include "SyncSession.h"
 #include "carddav/CardDavClient.h"
+#include "carddav/CardDavErrors.h"
 #include "sync/SyncAccountService.h"
 #include "toolkit/Testing.h"
+#include "toolkit/FileDialog.h"
 #include "toolkit/TestingDialogs.h"
 #include "toolkit/TestingExtras.h"
 
@@ -448,6 +450,170 @@ TEST_F(SyncWindowTest, WhileAnotherRunHoldsTheBookTheWindowsOwnRunSkipsQuietly) 
     EXPECT_EQ(Names().size(), 3u);
     EXPECT_NE(RowOf("Zed, Zulu"), -1);
     EXPECT_TRUE(Prompts().empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Two books on the server: the check shows both by their display names,
+// the one chosen is stored with the account and shown chosen again, and the
+// dialog opened again keeps what is stored (the password of this session)
+// without anything typed.
+TEST_F(SyncWindowTest, TheBookChosenAmongThoseFoundIsKeptAndReopeningNeedsNothingTyped) {
+    server.SeedBook("alice", "work", "Work");
+    frm().Show();
+    const std::string workUrl = server.BaseUrl() + "alice/work/";
+    std::vector<std::string> entries;
+    std::vector<std::string> spoken;
+    sim::DialogScript script;
+    bool checking = false;
+    script.Then([&](sim::OpenDialog& dialog) {
+        if (!checking) {
+            dialog.Type("Server address", server.BaseUrl());
+            dialog.Type("User name", "alice");
+            dialog.Type("Password", "alice-secret");
+            dialog.Click("Check Connection");
+            checking = true;
+            return false;
+        }
+        if (dialog.Value("Address book") == "(not checked yet)") return false;
+        entries = dialog.Entries("Address book");
+        dialog.Choose("Address book", "Work");
+        spoken = dialog.AccessibleNames("Address book");
+        dialog.Click("OK");
+        return true;
+    });
+    sim::ChooseFromContextMenu(frm().lstAddress, -1, "Sync Account…");
+    ASSERT_EQ(script.Remaining(), 0u);
+    EXPECT_EQ(entries, (std::vector<std::string>{"Contacts", "Work"}));
+    // The list and the URL under it are both read under the caption.
+    EXPECT_EQ(spoken, (std::vector<std::string>{"Address book", "Address book: " + workUrl}));
+    auto status = orvane::sync::SyncAccountService(WindowDatabase()).Status();
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->addressBookUrl, workUrl);
+    EXPECT_EQ(status->addressBookName, "Work");
+    messages.Forget();
+
+    // Opened again: the book is shown chosen, the password is kept; OK
+    // with nothing typed keeps the account, and a check uses the kept password.
+    sim::DialogScript again;
+    std::string chosen, shownUrl, hint, checked;
+    checking = false;
+    again.Then([&](sim::OpenDialog& dialog) {
+        if (!checking) {
+            chosen = dialog.Chosen("Address book");
+            shownUrl = dialog.Value("Address book");
+            hint = dialog.Placeholder("Password");
+            EXPECT_EQ(dialog.Field("Password"), "");
+            dialog.Click("Check Connection");
+            checking = true;
+            return false;
+        }
+        if (dialog.Entries("Address book").size() < 2) return false;
+        checked = dialog.Chosen("Address book");
+        dialog.Click("OK");
+        return true;
+    });
+    sim::ChooseFromContextMenu(frm().lstAddress, -1, "Sync Account…");
+    ASSERT_EQ(again.Remaining(), 0u);
+    EXPECT_EQ(chosen, "Work");
+    EXPECT_EQ(shownUrl, workUrl);
+    EXPECT_EQ(hint, "kept until Orvane closes");
+    EXPECT_EQ(checked, "Work");
+    status = orvane::sync::SyncAccountService(WindowDatabase()).Status();
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->addressBookUrl, workUrl);
+    // Only the note that no keychain keeps the password.
+    ASSERT_EQ(Prompts().size(), 1u);
+    EXPECT_NE(Prompts()[0].find("the password is not kept"), std::string::npos);
+}
+
+// A server with a certificate of its own: the file chosen with Choose… is
+// kept with the account, shown by its fingerprint when the dialog is opened
+// again, and stays trusted when OK is taken with the field left empty.
+class SyncWindowTlsTest : public AddressBookTest {
+protected:
+    SyncWindowTlsTest() {
+        unsetenv("DBUS_SESSION_BUS_ADDRESS");
+        server.SeedBook("alice", "contacts", "Contacts");
+    }
+    orvane::test::RadicaleServer server{orvane::test::RadicaleServer::Options{.tls = true}};
+    FileDialogTester files;
+};
+
+TEST_F(SyncWindowTlsTest, TheKeptCertificateIsShownByItsFingerprintAndStaysTrusted) {
+    frm().Show();
+    files.QueueOpen({server.CertificateFile().string()});
+    sim::DialogScript setup;
+    bool chosen = false;
+    setup.Then([&](sim::OpenDialog& dialog) {
+        if (!chosen) {
+            dialog.Type("Server address", server.BaseUrl());
+            dialog.Type("User name", "alice");
+            dialog.Type("Password", "alice-secret");
+            dialog.Click("Choose…");
+            chosen = true;
+            return false;
+        }
+        if (dialog.Field("Trusted certificate file").empty()) return false;
+        EXPECT_EQ(dialog.Field("Trusted certificate file"), server.CertificateFile().string());
+        dialog.Click("OK");
+        return true;
+    });
+    sim::ChooseFromContextMenu(frm().lstAddress, -1, "Sync Account…");
+    ASSERT_EQ(setup.Remaining(), 0u);
+    ASSERT_TRUE(orvane::sync::SyncAccountService(WindowDatabase()).Status());
+    messages.Forget();
+
+    std::string fingerprint = orvane::test::RunCommand("openssl x509 -noout -fingerprint -sha256 -in '" +
+                                                       server.CertificateFile().string() + "'");
+    fingerprint = fingerprint.substr(fingerprint.find('=') + 1);
+    fingerprint.erase(fingerprint.find_last_not_of("\n") + 1);
+    std::string shown, hint;
+    sim::DialogScript again;
+    again.Then([&](sim::OpenDialog& dialog) {
+        shown = dialog.Value("Certificate kept");
+        hint = dialog.Placeholder("Trusted certificate file");
+        EXPECT_EQ(dialog.Field("Trusted certificate file"), "");
+        dialog.Click("OK");
+        return true;
+    });
+    sim::ChooseFromContextMenu(frm().lstAddress, -1, "Sync Account…");
+    ASSERT_EQ(again.Remaining(), 0u);
+    EXPECT_EQ(shown, "SHA-256 " + fingerprint);
+    EXPECT_EQ(hint, "the kept certificate stays");
+    // Set up again without a word about the certificate, which is still kept.
+    for (const std::string& prompt : Prompts()) EXPECT_EQ(prompt.find("not trusted"), std::string::npos) << prompt;
+    EXPECT_EQ(orvane::sync::SyncAccountService(WindowDatabase()).Status()->certificateFingerprint, fingerprint);
+}
+
+// Each error says what to do where it is shown: the account dialog never
+// sends the user to itself, and a password typed at Synchronize is not
+// corrected in the account dialog, which does not keep it.
+TEST(SyncErrorWords, EachPlaceSaysWhatCanBeDoneThere) {
+    namespace errnum = orvane::carddav::errnum;
+    struct Case {
+        std::int32_t number;
+        SyncErrorPlace place;
+        const char* says;
+    };
+    const Case cases[] = {
+        {errnum::Authentication, SyncErrorPlace::AccountDialog, "Correct them and check the connection again."},
+        {errnum::Authentication, SyncErrorPlace::RunWithKeptPassword, "type the new one under Sync Account."},
+        {errnum::Authentication, SyncErrorPlace::RunWithTypedPassword, "Synchronize again to type the password"},
+        {errnum::Certificate, SyncErrorPlace::AccountDialog, "choose its file beside \"Trusted certificate file\""},
+        {errnum::Certificate, SyncErrorPlace::RunWithTypedPassword, "choose its file under Sync Account."},
+        {errnum::Network, SyncErrorPlace::AccountDialog, "then check again."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.says);
+        const std::string text = SyncErrorText(c.number, "Refused.", "AB:CD", c.place);
+        EXPECT_NE(text.find(c.says), std::string::npos) << text;
+        if (c.place == SyncErrorPlace::AccountDialog) {
+            EXPECT_EQ(text.find("Sync Account"), std::string::npos) << text;
+        }
+    }
 }
 
 }  // namespace

@@ -38,11 +38,27 @@ std::optional<std::string> GivenPassword(const SyncCommandLine& line) {
 int Setup(const SyncCommandLine& line) {
     std::optional<std::string> password = GivenPassword(line);
     if (!password) password = PasswordFromStandardInput(line.user);
-    orvane::sync::AccountSetup setup{line.url, line.user, *password, line.addressBook, line.caFile};
-    const std::string book = SyncAccountService(line.database).Setup(setup);
+    orvane::sync::AccountSetup setup;
+    setup.url = line.url;
+    setup.user = line.user;
+    setup.password = *password;
+    setup.addressBook = line.addressBook;
+    setup.caFile = line.caFile;
+    const SyncAccountService service(line.database);
+    const auto before = service.Status();
+    const std::string book = service.Setup(setup);
     std::cout << "address book " << book << " set up for " << line.user << '\n';
+    const std::string key = orvane::CardDavPasswordKey(line.user, line.url);
+    // The password of the account replaced (another server or user) goes with it.
+    if (before && orvane::CardDavPasswordKey(before->user, before->serverUrl) != key) {
+        try {
+            orvane::Keychain().Remove(orvane::CardDavPasswordKey(before->user, before->serverUrl));
+        } catch (const orvane::Error&) {
+            // Without a keychain none was kept; a failing one is reported below.
+        }
+    }
     try {
-        orvane::Keychain().Store(orvane::CardDavPasswordKey(line.user, line.url), *password);
+        orvane::Keychain().Store(key, *password, orvane::CardDavPasswordLabel(line.user, line.url));
         std::cout << "the password is kept in the desktop's keychain\n";
     } catch (const orvane::Error& e) {
         // Still set up: each sync is then given the password.

@@ -25,10 +25,10 @@ TEST_P(SabreSyncRunTest, TheBookIsFoundFromTheRootThePrincipalTheHomeAndItself) 
     for (const std::string& url : {server_.BaseUrl(), "http://127.0.0.1:" + std::to_string(server_.Port()),
                                    server_.PrincipalUrl("alice"), server_.BaseUrl() + "addressbooks/alice/", Book()})
         EXPECT_EQ(SetUpAccount(url), Book()) << url;
-    EXPECT_EQ(SyncAccountService(Database()).Setup({server_.BaseUrl(), "alice", "alice-secret", "work", {}}),
+    EXPECT_EQ(SyncAccountService(Database()).Setup({server_.BaseUrl(), "alice", "alice-secret", "work", {}, {}, false}),
               server_.BookUrl("alice", "work"));
     try {
-        SyncAccountService(Database()).Setup({server_.BaseUrl(), "alice", "wrong", {}, {}});
+        SyncAccountService(Database()).Setup({server_.BaseUrl(), "alice", "wrong", {}, {}, {}, false});
         ADD_FAILURE() << "a refused password raises";
     } catch (const orvane::Error& e) {
         EXPECT_EQ(e.Number(), carddav::errnum::Authentication);

@@ -27,7 +27,7 @@ protected:
     std::string BookPath() const { return "/addressbooks/alice/contacts/"; }
 
     std::string SetUpAccount(const std::string& url) const {
-        return SyncAccountService(Database()).Setup({url, "alice", "alice-secret", {}, {}});
+        return SyncAccountService(Database()).Setup({url, "alice", "alice-secret", {}, {}, {}, false});
     }
     void SetUpAccount() const { SetUpAccount(server_.BaseUrl()); }
 

@@ -39,7 +39,7 @@ protected:
     std::string Book() const { return server_.BaseUrl() + "alice/contacts/"; }
 
     void SetUpAccount() {
-        SyncAccountService(Database()).Setup({server_.BaseUrl(), "alice", "alice-secret", {}, {}});
+        SyncAccountService(Database()).Setup({server_.BaseUrl(), "alice", "alice-secret", {}, {}, {}, false});
     }
 
     SyncResult Sync(bool forceDelete = false, bool dryRun = false) {

@@ -20,6 +20,33 @@ std::size_t CountWithText(const std::map<std::string, carddav::RemoteCard>& card
 
 class SyncRunTest : public SyncFixture {};
 
+// The books found are named for the user; the one chosen by its URL is
+// the one stored, with its display name; a URL no longer on the server is
+// refused without touching the account stored.
+TEST_F(SyncRunTest, TheBookChosenByItsUrlIsStoredWithItsName) {
+    server_.SeedBook("alice", "work", "Work");
+    server_.SeedBook("alice", "unnamed");
+    AccountSetup setup{server_.BaseUrl(), "alice", "alice-secret", {}, {}, {}, false};
+    const std::vector<FoundBook> found = SyncAccountService(Database()).FindBooks(setup);
+    std::vector<std::string> names;
+    for (const FoundBook& book : found) names.push_back(book.name);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Contacts", "Work", "unnamed"}));
+
+    setup.addressBookUrl = server_.BaseUrl() + "alice/work/";
+    EXPECT_EQ(SyncAccountService(Database()).Setup(setup), setup.addressBookUrl);
+    EXPECT_EQ(SyncAccountService(Database()).Status()->addressBookName, "Work");
+
+    setup.addressBookUrl = server_.BaseUrl() + "alice/gone/";
+    try {
+        SyncAccountService(Database()).Setup(setup);
+        ADD_FAILURE() << "a book not on the server was taken";
+    } catch (const orvane::Error& e) {
+        EXPECT_EQ(e.Number(), carddav::errnum::NoAddressBook);
+    }
+    EXPECT_EQ(SyncAccountService(Database()).Status()->addressBookUrl, server_.BaseUrl() + "alice/work/");
+}
+
 TEST_F(SyncRunTest, FirstSyncLinksEqualAddressesAndSendsTheRestBothWays) {
     server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee", "+1 (555) 010-2000"));
     server_.SeedCard("alice", "contacts", "bob.vcf", Card("uid-bob", "Bob", "Baker"));

@@ -20,9 +20,16 @@ TEST_F(SyncKeychainToolTest, SetupKeepsThePasswordInTheKeychainSyncTakesItAndFor
     EXPECT_EQ(sync.status, 0) << sync.err;
     EXPECT_EQ(sync.out, "received 1, sent 0, deleted here 0, deleted there 0, conflicts held 0\n");
 
+    // Set up again at another address of the server: the old entry goes.
+    const std::string otherUrl = server_.BaseUrl() + "alice/";
+    ASSERT_EQ(Setup(otherUrl).status, 0);
+    EXPECT_EQ(Keychain().Read(key), std::nullopt);
+    const std::string otherKey = CardDavPasswordKey("alice", otherUrl);
+    EXPECT_EQ(Keychain().Read(otherKey), std::optional<std::string>("alice-secret"));
+
     const ToolOutcome forget = Run({"sync", "forget", "--database", Database()});
     EXPECT_EQ(forget.status, 0) << forget.err;
-    EXPECT_EQ(Keychain().Read(key), std::nullopt);
+    EXPECT_EQ(Keychain().Read(otherKey), std::nullopt);
     EXPECT_NE(Run({"export", "-", "--database", Database(), "--format", "csv"}).out.find("Ann"), std::string::npos);
 }
 
