@@ -30,6 +30,7 @@ AddressBookInfo BookFrom(const std::string& base, const DavResponse& response) {
     const auto& p = response.properties;
     book.displayName = p.displayName.value_or("");
     book.supportsSyncCollection = p.supportsSyncCollection;
+    book.takesVCard4 = p.takesVCard4;
     book.syncToken = p.syncToken.value_or("");
     book.ctag = p.ctag.value_or("");
     return book;
@@ -43,7 +44,7 @@ const DavResponse* Self(const Found& found) {
 }
 
 const std::vector<Prop> kBookProps = {Prop::ResourceType, Prop::DisplayName, Prop::SupportedReportSet,
-                                      Prop::SyncToken, Prop::GetCtag};
+                                      Prop::SyncToken, Prop::GetCtag, Prop::SupportedAddressData};
 
 }  // namespace
 
@@ -112,6 +113,19 @@ bool CardDavClient::OffersSyncCollection(const std::string& bookUrl) {
     const Found found{response, ReadMultistatus(response.body)};
     const DavResponse* self = Self(found);
     return self && self->properties.supportsSyncCollection;
+}
+
+bool CardDavClient::TakesVCard4(const std::string& bookUrl) {
+    const HttpRequest request = detail::XmlRequest("PROPFIND", bookUrl, "0",
+                                                   requests::Propfind({Prop::ResourceType, Prop::SupportedAddressData}));
+    HttpResponse response = http_->Send(request);
+    if (response.status != 207) {
+        if (response.status >= 500) detail::Unexpected(request, response);
+        return false;
+    }
+    const Found found{response, ReadMultistatus(response.body)};
+    const DavResponse* self = Self(found);
+    return self && self->properties.takesVCard4;
 }
 
 AddressBookInfo CardDavClient::Discover(const std::string& name) {

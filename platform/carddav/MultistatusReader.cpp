@@ -73,6 +73,20 @@ bool ReportsSyncCollection(const xmlNode* set) {
     return found;
 }
 
+bool ListsVCard4(const xmlNode* set) {
+    bool found = false;
+    ForEachElement(set, [&](const xmlNode* type) {
+        if (!Is(type, kCardDav, "address-data-type")) return;
+        xmlChar* contentType = xmlGetProp(type, reinterpret_cast<const xmlChar*>("content-type"));
+        xmlChar* version = xmlGetProp(type, reinterpret_cast<const xmlChar*>("version"));
+        const bool vcard = contentType && std::string_view(reinterpret_cast<const char*>(contentType)) == "text/vcard";
+        if (vcard && version && std::string_view(reinterpret_cast<const char*>(version)) == "4.0") found = true;
+        xmlFree(contentType);
+        xmlFree(version);
+    });
+    return found;
+}
+
 void ReadProperty(const xmlNode* prop, DavProperties& out) {
     if (Is(prop, kDav, "getetag")) {
         out.etag = Trimmed(Text(prop));
@@ -89,6 +103,8 @@ void ReadProperty(const xmlNode* prop, DavProperties& out) {
         out.addressBookHomeSet = HrefIn(prop);
     } else if (Is(prop, kDav, "supported-report-set")) {
         out.supportsSyncCollection = ReportsSyncCollection(prop);
+    } else if (Is(prop, kCardDav, "supported-address-data")) {
+        out.takesVCard4 = ListsVCard4(prop);
     } else if (Is(prop, kDav, "sync-token")) {
         out.syncToken = Trimmed(Text(prop));
     } else if (Is(prop, kCalendarServer, "getctag")) {
