@@ -89,12 +89,14 @@ bool IsVisualNumber(std::string_view number) {
         const char c = number[i];
         if (c >= '0' && c <= '9') digit = true;
         else if (c == '+' && i == 0) continue;
-        else if (c != '-' && c != '.' && c != '(' && c != ')' && c != ' ') return false;
+        else if (c != '-' && c != '.' && c != '(' && c != ')') return false;
     }
     return digit;
 }
 
-// "+1 555-0100 ext. 12" -> "tel:+1-555-0100;ext=12"; nothing when the text is no plain number.
+// "+1-555-0100 ext. 12" -> "tel:+1-555-0100;ext=12"; nothing when the text
+// is no number a tel: URI holds as it is (a blank is no visual separator
+// there, and the number read back from the URI must be the text written).
 std::optional<std::string> UriOfPhone(std::string_view phone) {
     phone = text::Trim(phone);
     std::string_view extension;
@@ -105,7 +107,7 @@ std::optional<std::string> UriOfPhone(std::string_view phone) {
     }
     if (!IsVisualNumber(phone)) return std::nullopt;
     std::string uri = "tel:";
-    for (const char c : phone) uri += c == ' ' ? '-' : c;
+    uri += phone;
     if (!extension.empty()) uri += ";ext=" + std::string(extension);
     return uri;
 }
