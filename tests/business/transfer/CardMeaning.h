@@ -141,6 +141,9 @@ inline std::vector<std::string> Meaning(std::string_view cardText) {
         } else {
             value = UnescapeVCardText(property.raw, VCardVersion::V30);
         }
+        // A server may drop an ORG's empty last units (Radicale does).
+        if (name == "ORG")
+            while (value.ends_with(";")) value.pop_back();
         if (name == "ADR" && std::all_of(value.begin(), value.end(), [](char c) { return c == ';' || c == ','; }))
             continue;
         if (name == "LABEL") params = [&] {
