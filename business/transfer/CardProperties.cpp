@@ -97,6 +97,13 @@ std::string MediaTypeOf(std::string_view name, std::string_view type) {
 
 bool IsBinaryName(std::string_view name) { return NameIn(name, {"PHOTO", "LOGO", "SOUND", "KEY"}); }
 
+// Letters, digits and '-': what every version allows in a name.
+bool IsName(std::string_view name) {
+    return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+    });
+}
+
 // Parameters in the form every version is written from: ENCODING and
 // CHARSET gone, 2.1 bare values and comma lists as one TYPE value each.
 std::vector<VCardParameter> Normalized(const std::vector<VCardParameter>& parameters) {
@@ -104,6 +111,7 @@ std::vector<VCardParameter> Normalized(const std::vector<VCardParameter>& parame
     std::vector<std::string> types;
     for (const VCardParameter& parameter : parameters) {
         if (parameter.name == "ENCODING" || parameter.name == "CHARSET") continue;
+        if (!parameter.name.empty() && !IsName(parameter.name)) continue;
         if (parameter.name.empty() || parameter.name == "TYPE") {
             for (const std::string& value : parameter.values) {
                 for (const std::string& piece : SplitEscaped(value, ',')) {
@@ -223,8 +231,10 @@ KeptCardProperties ReadCardProperties(std::string_view cardText) {
 
     ImportedCard notes;  // problems of decoding: the import reported them when the card came in
     for (const VCardProperty& line : parsed) {
+        // A name no version allows (blanks, punctuation) is no property but damage.
+        if (!IsName(line.Name())) continue;
         CardProperty property;
-        property.group = line.Group();
+        if (IsName(line.Group())) property.group = line.Group();
         property.name = line.Name();
         property.parameters = Normalized(line.Parameters());
         const std::string value = line.DecodedValue(notes);
@@ -236,10 +246,10 @@ KeptCardProperties ReadCardProperties(std::string_view cardText) {
                 property.mediaType = MediaTypeOf(property.name, types.front());
                 property.RemoveType(types.front());
             }
-        } else if (card.version == VCardVersion::V40 && IsBinaryName(property.name) &&
+        } else if (IsBinaryName(property.name) &&
                    text::StartsWithNoCase(text::Trim(value), "data:") &&
                    text::Lower(value.substr(0, value.find(','))).ends_with(";base64")) {
-            // A 4.0 data: URI: the data and its media type.
+            // A data: URI (4.0's binary form): the data and its media type.
             const std::string_view uri = text::Trim(value);
             const std::size_t comma = uri.find(',');
             const std::string_view head = uri.substr(5, comma - 5);

@@ -55,13 +55,21 @@ inline std::vector<std::string> FormatProblems(std::string_view card, transfer::
         if (const std::size_t dot = name.rfind('.'); dot != std::string::npos) name.erase(0, dot + 1);
         if (name != Upper(name) || name.empty()) problem("a name not in upper case: " + line);
         ++seen[name];
-        // The head: up to the first colon outside quotes.
+        // The parameters: up to the first colon outside quotes, each NAME=value.
         const std::size_t colon = transfer::text::FindOutsideQuotes(line, ":", nameEnd);
-        const std::string head = Upper(line.substr(0, colon));
-        for (const char* banned : {"CHARSET", "QUOTED-PRINTABLE", "BASE64"})
-            if (head.find(banned) != std::string::npos) problem(std::string(banned) + " in " + line);
-        if (version == transfer::VCardVersion::V40 && head.find("ENCODING=") != std::string::npos)
-            problem("ENCODING in a 4.0 card: " + line);
+        if (colon == std::string::npos) problem("no colon outside quotes: " + line);
+        for (std::size_t at = nameEnd; at < colon && line[at] == ';';) {
+            const std::size_t next = std::min(transfer::text::FindOutsideQuotes(line, ";:", at + 1), colon);
+            const std::string parameter = line.substr(at + 1, next - at - 1);
+            const std::size_t equals = parameter.find('=');
+            const std::string key = Upper(parameter.substr(0, equals));
+            const std::string value = equals == std::string::npos ? "" : Upper(parameter.substr(equals + 1));
+            if (equals == std::string::npos || key.empty()) problem("a bare parameter: " + line);
+            if (key == "CHARSET") problem("CHARSET in " + line);
+            if (key == "ENCODING" && (version == transfer::VCardVersion::V40 || value != "B"))
+                problem("ENCODING=" + value + " in " + line);
+            at = next;
+        }
         if (name == "VERSION" || name == "BEGIN" || name == "END") problem("a second " + name + ": " + line);
         if (version == transfer::VCardVersion::V40 && (name == "PROFILE" || name == "NAME" || name == "MAILER"))
             problem(name + " in a 4.0 card");
