@@ -26,7 +26,7 @@ constexpr Rename kRenames[] = {{"KIND", "X-ADDRESSBOOKSERVER-KIND"},
                                {"MEMBER", "X-MEMBER"},
                                {"CALADRURI", "X-CALADRURI"}};
 // 3.0 properties that 4.0 has not, kept under X- names.
-constexpr Rename kKept30[] = {{"X-CLASS", "CLASS"}, {"X-AGENT", "AGENT"}};
+constexpr Rename kKept30[] = {{"X-CLASS", "CLASS"}, {"X-AGENT", "AGENT"}, {"X-SORT-STRING", "SORT-STRING"}};
 
 bool IsDigits(std::string_view s) {
     return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -158,7 +158,7 @@ void PreferenceTo30(CardProperty& property) {
 std::vector<CardProperty> To40(std::vector<CardProperty> in) {
     std::vector<CardProperty> out;
     std::vector<CardProperty> labels;
-    std::string sortString;
+    std::optional<CardProperty> sortString;
     for (CardProperty& property : in) {
         const std::string name = property.name;
         if (name == "PROFILE" || name == "NAME" || name == "MAILER") continue;
@@ -166,8 +166,8 @@ std::vector<CardProperty> To40(std::vector<CardProperty> in) {
             labels.push_back(std::move(property));
             continue;
         }
-        if (name == "SORT-STRING" && sortString.empty()) {
-            sortString = property.JoinedText();
+        if (name == "SORT-STRING" && !sortString) {
+            sortString = std::move(property);
             continue;
         }
         if (name == "AGENT" && text::EqualsNoCase(property.Parameter("VALUE"), "uri")) {
@@ -183,9 +183,15 @@ std::vector<CardProperty> To40(std::vector<CardProperty> in) {
         PreferenceTo40(property);
         out.push_back(std::move(property));
     }
-    if (!sortString.empty()) {
+    if (sortString) {
+        // The SORT-AS of N; kept as X-SORT-STRING where N has one already.
         const auto n = std::find_if(out.begin(), out.end(), [](const CardProperty& p) { return p.name == "N"; });
-        if (n != out.end() && !n->HasParameter("SORT-AS")) n->parameters.push_back({"SORT-AS", {sortString}});
+        if (n != out.end() && !n->HasParameter("SORT-AS") && !sortString->JoinedText().empty()) {
+            n->parameters.push_back({"SORT-AS", {sortString->JoinedText()}});
+        } else {
+            sortString->name = "X-SORT-STRING";
+            out.push_back(std::move(*sortString));
+        }
     }
     for (CardProperty& label : labels) {
         // The ADR of the same type without a label yet; else an empty one of that type.
@@ -223,7 +229,9 @@ std::vector<CardProperty> To30(std::vector<CardProperty> in) {
         PreferenceTo30(property);
         std::string sortAs;
         if (name == "N" && property.HasParameter("SORT-AS")) {
-            sortAs = property.Parameter("SORT-AS");
+            for (const VCardParameter& parameter : property.parameters)
+                if (parameter.name == "SORT-AS")
+                    for (const std::string& value : parameter.values) sortAs += (sortAs.empty() ? "" : ",") + value;
             property.RemoveParameter("SORT-AS");
         }
         std::string label;

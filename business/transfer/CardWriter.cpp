@@ -62,9 +62,12 @@ std::string ParameterValue(std::string_view value) {
     return quote ? "\"" + out + "\"" : out;
 }
 
-std::string MediaSubtype(std::string_view mediaType) {
-    const std::size_t slash = mediaType.find('/');
-    return text::Upper(slash == std::string_view::npos ? mediaType : mediaType.substr(slash + 1));
+// 3.0's TYPE for a media type: "JPEG" for a PHOTO's image/jpeg, the whole
+// media type where the kind is not the one the property implies.
+std::string MediaTypeParameter(std::string_view name, std::string_view mediaType) {
+    const std::string_view kind = name == "SOUND" ? "audio/" : name == "KEY" ? "application/" : "image/";
+    if (!mediaType.starts_with(kind) || mediaType.size() == kind.size()) return std::string(mediaType);
+    return text::Upper(mediaType.substr(kind.size()));
 }
 
 std::string Line(const CardProperty& property, VCardVersion to) {
@@ -88,7 +91,7 @@ std::string Line(const CardProperty& property, VCardVersion to) {
                     if (type == parameters.end()) parameters.insert(parameters.begin() + 1, {"TYPE", {}});
                     type = std::find_if(parameters.begin(), parameters.end(),
                                         [](const VCardParameter& p) { return p.name == "TYPE"; });
-                    type->values.insert(type->values.begin(), MediaSubtype(property.mediaType));
+                    type->values.insert(type->values.begin(), MediaTypeParameter(property.name, property.mediaType));
                 }
                 value = property.raw;
             }

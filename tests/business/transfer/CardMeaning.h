@@ -91,7 +91,7 @@ inline std::vector<std::string> Meaning(std::string_view cardText) {
         {"X-ADDRESSBOOKSERVER-KIND", "KIND"}, {"X-GENDER", "GENDER"},   {"X-ANNIVERSARY", "ANNIVERSARY"},
         {"X-LANG", "LANG"},                   {"X-CLIENTPIDMAP", "CLIENTPIDMAP"}, {"X-XML", "XML"},
         {"X-RELATED", "RELATED"},             {"X-MEMBER", "MEMBER"},   {"X-CALADRURI", "CALADRURI"},
-        {"X-CLASS", "CLASS"},                 {"X-AGENT", "AGENT"}};
+        {"X-CLASS", "CLASS"},                 {"X-AGENT", "AGENT"}, {"X-SORT-STRING", "SORT-STRING"}};
     auto digits = [](std::string_view s) {
         std::string out;
         for (const char c : s)
@@ -117,7 +117,7 @@ inline std::vector<std::string> Meaning(std::string_view cardText) {
             } else if (parameter.name == "LABEL" && name == "ADR") {
                 label = parameter.values.empty() ? "" : parameter.values.front();
             } else if (parameter.name == "SORT-AS" && name == "N") {
-                sortAs = parameter.values.empty() ? "" : parameter.values.front();
+                for (const std::string& value : parameter.values) sortAs += (sortAs.empty() ? "" : ",") + value;
             } else if (parameter.name != "VALUE" && parameter.name != "X-APPLE-OMIT-YEAR") {
                 others[parameter.name] = parameter.values;
             }
@@ -134,7 +134,7 @@ inline std::vector<std::string> Meaning(std::string_view cardText) {
             for (const std::string& type : types) typeParams += ";TYPE=" + type;
             entries.push_back(group + "LABEL" + typeParams + ":" + label);
         }
-        if (!sortAs.empty()) entries.push_back(".SORT-STRING:" + sortAs);
+        if (!sortAs.empty()) entries.push_back("SORT-STRING:" + sortAs);
         std::string value;
         if (property.kind == ValueKind::Binary) {
             value = "binary " + property.mediaType + " " + property.raw;
@@ -148,12 +148,24 @@ inline std::vector<std::string> Meaning(std::string_view cardText) {
             value = property.JoinedText();
         } else {
             value = UnescapeVCardText(property.raw, VCardVersion::V30);
+            // Binary data of a property no version names as binary goes into 4.0 as a data: URI.
+            const std::size_t base64 = value.find(";base64,");
+            if (value.starts_with("data:") && base64 != std::string::npos) {
+                std::string media = text::Lower(value.substr(5, base64 - 5));
+                if (media == "application/octet-stream") media.clear();
+                value = "binary " + media + " " + value.substr(base64 + 8);
+            }
         }
         // A server may drop an ORG's empty last units (Radicale does).
         if (name == "ORG")
             while (value.ends_with(";")) value.pop_back();
         if (name == "ADR" && std::all_of(value.begin(), value.end(), [](char c) { return c == ';' || c == ','; }))
             continue;
+        // SORT-STRING is N's SORT-AS in 4.0: its value alone is compared.
+        if (name == "SORT-STRING") {
+            entries.push_back("SORT-STRING:" + value);
+            continue;
+        }
         if (name == "LABEL") params = [&] {
             std::string onlyTypes;
             for (const std::string& type : types) onlyTypes += ";TYPE=" + type;
