@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${ORVANE_FUZZ_SECONDS:-20}
 dir=build-fuzz
-targets=(fuzz_connection_string fuzz_sql_dialect fuzz_text_lines fuzz_database_file fuzz_vcard fuzz_csv fuzz_rtf fuzz_multistatus fuzz_card_patch)
+targets=(fuzz_connection_string fuzz_sql_dialect fuzz_text_lines fuzz_database_file fuzz_vcard fuzz_csv fuzz_rtf fuzz_multistatus fuzz_card_patch fuzz_card_writer)
 
 if [[ ! -f $dir/CMakeCache.txt ]]; then
   CC=clang CXX=clang++ cmake -S . -B $dir -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

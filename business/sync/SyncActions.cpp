@@ -4,10 +4,12 @@
 #include "sync/CardPatch.h"
 #include "sync/NewCard.h"
 #include "sync/Refusal.h"
+#include "sync/SendableCard.h"
 #include "sync/SyncPlanner.h"
 #include "sync/SyncRun.h"
 #include "sync/SyncStateMapping.h"
 #include "transfer/FileFormatError.h"
+#include "transfer/VCardWriter.h"
 
 namespace orvane::sync {
 namespace {
@@ -22,18 +24,16 @@ std::string NameOf(const SyncAction& action) {
 }  // namespace
 
 std::string CardForNewAddress(const std::optional<std::string>& kept, const transfer::AddressFields& fields,
-                              const std::string& card, std::string& uid) {
+                              const std::string& card, std::string& uid, std::int32_t addressId) {
     if (!kept) return card;
-    std::string patched;
-    try {
-        patched = PatchCard(*kept, fields);
-    } catch (const transfer::FileFormatError&) {
-        return card;  // a kept card that cannot be read: the plain one keeps the fields
-    }
-    const std::string own = CardUid(patched);
-    if (own.empty()) return WithUid(patched, uid);
-    uid = own;
-    return patched;
+    // An imported card goes up as 3.0: the server's own 4.0 cards alone are
+    // known to be taken back as 4.0. A card kept without a UID (by an older
+    // version) takes the one an export gives the address.
+    const std::string own = CardUid(*kept);
+    const std::string cardUid = own.empty() ? transfer::StableUid(addressId) : own;
+    const std::string sent = SendableCard(*kept, fields, cardUid, false);
+    uid = CardUid(sent);
+    return sent;
 }
 
 SyncActions::SyncActions(carddav::CardDavClient& client, std::string bookUrl, SyncStores& stores, SyncResult& result)
@@ -193,7 +193,8 @@ bool SyncActions::Create(const SyncAction& action) {
     if (!IsAbsolute(send.href)) {
         // A card new on the server: an imported address takes its own card up.
         send.href = carddav::CardDavClient::CardUrl(bookUrl_, send.href);
-        send.card = CardForNewAddress(stores_.cards.ReadCard(action.addressId), action.fields, action.card, record.uid);
+        send.card = CardForNewAddress(stores_.cards.ReadCard(action.addressId), action.fields, action.card, record.uid,
+                                      action.addressId);
         record.href = send.href;
         record.card = send.card;
     }

@@ -84,9 +84,10 @@ private:
 };
 
 // The card a new address goes up with: the card it was imported from,
-// patched with its fields and given a UID when it has none, else `card`.
-// The UID of the card sent is put in uid.
+// patched with its fields and written as vCard 3.0 (see SendableCard),
+// else `card`. A kept card without a UID takes transfer::StableUid of the
+// address, as an export of it does. The UID of the card sent is put in uid.
 std::string CardForNewAddress(const std::optional<std::string>& kept, const transfer::AddressFields& fields,
-                              const std::string& card, std::string& uid);
+                              const std::string& card, std::string& uid, std::int32_t addressId);
 
 }  // namespace orvane::sync

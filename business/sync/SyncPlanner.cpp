@@ -4,6 +4,7 @@
 
 #include "sync/CardLines.h"
 #include "sync/CardPatch.h"
+#include "sync/SendableCard.h"
 #include "sync/FieldMerge.h"
 #include "sync/MatchKey.h"
 #include "sync/NewCard.h"
@@ -13,18 +14,6 @@
 namespace orvane::sync {
 namespace {
 using transfer::AddressFields;
-
-// The kept card with new fields, or a plain new card when none is kept.
-std::string CardWith(const std::string& kept, const AddressFields& fields, const std::string& uid) {
-    if (!kept.empty()) {
-        try {
-            return PatchCard(kept, fields);
-        } catch (const transfer::FileFormatError&) {
-            // A kept card that cannot be read: a plain card keeps at least the fields.
-        }
-    }
-    return NewCardText(fields, uid);
-}
 
 SyncAction Act(ActionKind kind, std::int32_t id, const std::string& href, const std::string& ifMatch = {},
                const AddressFields& fields = {}, const std::string& card = {},
@@ -182,11 +171,8 @@ private:
     // a server's card that came without one gets one here, once, so that
     // the server does not make up another at every write.
     std::string CardToSend(const std::string& kept, const AddressFields& fields, std::string& uid) {
-        if (kept.empty() && uid.empty()) uid = newUid_();
-        std::string card = CardWith(kept, fields, uid);
-        if (!CardUid(card).empty()) return card;
-        if (uid.empty()) uid = newUid_();
-        return WithUid(card, uid);
+        if (uid.empty() && (kept.empty() || CardUid(kept).empty())) uid = newUid_();
+        return SendableCard(kept, fields, uid, in_.serverTakesVCard4);
     }
 
     // A record that differs from the one stored (new ETag, card or base, or

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <ctime>
 #include <map>
+#include <optional>
 
 #include "SyncRunLock.h"
 #include "carddav/CardDavClient.h"
@@ -12,6 +13,7 @@
 #include "sync/SyncPlanner.h"
 #include "sync/SyncStateMapping.h"
 #include "sync/TrustedCertificateFile.h"
+#include "transfer/TextTools.h"
 
 namespace orvane::sync {
 namespace {
@@ -58,6 +60,23 @@ std::string Describe(const SyncAction& action, const std::map<std::int32_t, tran
 }
 
 bool Cancelled(const SyncOptions& options) { return options.cancel && options.cancel->load(); }
+
+// Whether a card kept from the server or listed by it says VERSION:4.0.
+bool SaysVCard4(const std::string& card) {
+    for (std::size_t at = card.find(':'); at != std::string::npos; at = card.find(':', at + 1))
+        if (at >= 7 && transfer::text::EqualsNoCase(std::string_view(card).substr(at - 7, 7), "VERSION") &&
+            transfer::text::Trim(std::string_view(card).substr(at + 1, card.find_first_of("\r\n", at) - at - 1)) == "4.0")
+            return true;
+    return false;
+}
+
+bool HoldsVCard4(const SyncInput& input) {
+    for (const SyncRecord& record : input.records)
+        if (SaysVCard4(record.card)) return true;
+    for (const ServerCard& card : input.server.cards)
+        if (SaysVCard4(card.card)) return true;
+    return false;
+}
 
 }  // namespace
 
@@ -109,6 +128,7 @@ SyncResult SyncRun::Run() {
     SyncActions actions(client, account->addressBookUrl, stores, result);
     if (!options_.dryRun) actions.HoldRefused(stores.state.ReadRefusals(), options_.retryRefused);
     bool finished = false;
+    std::optional<bool> takesVCard4;
     for (int round = 0; round < kMaxRounds && !finished; ++round) {
         actions.NewRound();
         const std::vector<SyncRecord> records = RecordsOf(stores.state.ReadItems());
@@ -125,6 +145,10 @@ SyncResult SyncRun::Run() {
         input.server = std::move(read.listing);
         input.firstSync = !account->lastSyncTime;
         input.forceDelete = options_.forceDelete;
+        // Only a card the server gave as 4.0 may go back as 4.0: the book is
+        // asked what it takes only when it holds such a card.
+        if (!takesVCard4 && HoldsVCard4(input)) takesVCard4 = client.TakesVCard4(account->addressBookUrl);
+        input.serverTakesVCard4 = takesVCard4.value_or(false);
         plan = SyncPlanner().Plan(input);
         plan.problems.insert(plan.problems.begin(), read.problems.begin(), read.problems.end());
 

@@ -71,6 +71,9 @@ struct SyncInput {
     std::vector<ConflictChoice> choices;
     bool firstSync = false;    // no run has finished with this book yet
     bool forceDelete = false;  // go on past the safety stop
+    // The book lists vCard 4.0 in its supported-address-data: a card that
+    // came from the server as 4.0 goes back as 4.0; every other card as 3.0.
+    bool serverTakesVCard4 = false;
 };
 
 enum class ActionKind {

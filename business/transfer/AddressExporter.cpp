@@ -37,7 +37,9 @@ std::size_t AddressExporter::Export(std::ostream& out, TransferFormat format) co
             // The card the address came from, with its current fields.
             std::string text;
             try {
-                text = ExportedCard(*card, fields, version);
+                // A card kept without a UID (by an older version) takes the
+                // UID a plain export and a sync give the address.
+                text = ExportedCard(*card, fields, version, StableUid(record.At(0, 0).ToLong()));
             } catch (const FileFormatError&) {
                 // A kept text that holds no card (never kept so by an
                 // import): the address is written as one typed here.

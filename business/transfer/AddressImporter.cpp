@@ -9,6 +9,8 @@
 #include "core/TextFile.h"
 #include "core/Variant.h"
 #include "transfer/AddressKey.h"
+#include "sync/CardLines.h"
+#include "sync/NewCard.h"
 #include "transfer/CheckedCards.h"
 #include "transfer/CsvReader.h"
 #include "transfer/FileFormatError.h"
@@ -163,6 +165,10 @@ void AddressImporter::ImportText(const std::string& text, const std::string& lab
                     record.At(i, 0) = Variant(std::move(card.fields[static_cast<std::size_t>(i - 1)]));
                 vntAddressInfo = Variant(std::move(record));
                 cardText = std::move(card.cardText);
+                // A card without a UID gets one now, once: every export and
+                // every sync of the address then names it the same way.
+                if (!cardText.empty() && sync::CardUid(cardText).empty())
+                    cardText = sync::WithUid(cardText, sync::RandomUuid());
                 ++tally.imported;
                 return true;
             }

@@ -90,7 +90,10 @@ std::optional<VCardProperty> VCardProperty::Parse(std::string_view line, std::si
     VCardProperty property;
     property.line_ = number;
     std::string_view name = text::Trim(line.substr(0, nameEnd));
-    if (const std::size_t dot = name.rfind('.'); dot != std::string_view::npos) name = name.substr(dot + 1);
+    if (const std::size_t dot = name.rfind('.'); dot != std::string_view::npos) {
+        property.group_ = std::string(name.substr(0, dot));
+        name = name.substr(dot + 1);
+    }
     property.name_ = text::Upper(name);
     if (line[nameEnd] == ';') {
         const std::string_view parameters = line.substr(nameEnd + 1, colon - nameEnd - 1);

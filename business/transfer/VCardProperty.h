@@ -26,6 +26,9 @@ public:
     std::size_t Line() const { return line_; }
     // Upper case, without its group ("item1.TEL" is "TEL").
     const std::string& Name() const { return name_; }
+    // The group before the name ("item1" of "item1.TEL"), as written; empty when none.
+    const std::string& Group() const { return group_; }
+    const std::vector<VCardParameter>& Parameters() const { return parameters_; }
     const std::string& RawValue() const { return value_; }
     bool ValueIs(std::string_view word) const;
 
@@ -51,6 +54,7 @@ public:
 private:
     std::size_t line_ = 0;
     std::string name_;
+    std::string group_;
     std::vector<VCardParameter> parameters_;
     std::string value_;
 };

@@ -42,6 +42,9 @@ public:
     // around it), and for an address book that lists no reports at all (one
     // try tells). False when the URL is no readable WebDAV resource.
     bool OffersSyncCollection(const std::string& bookUrl);
+    // Whether the book's supported-address-data lists vCard 4.0 (Depth 0).
+    // False when it lists only 3.0, says nothing, or cannot be read.
+    bool TakesVCard4(const std::string& bookUrl);
 
     // sync-collection with a stored token (empty: everything), with the cards'
     // text. Repeats after a 507 until the answer is complete, at most

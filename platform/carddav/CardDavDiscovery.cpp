@@ -30,6 +30,7 @@ AddressBookInfo BookFrom(const std::string& base, const DavResponse& response) {
     const auto& p = response.properties;
     book.displayName = p.displayName.value_or("");
     book.supportsSyncCollection = p.supportsSyncCollection;
+    book.takesVCard4 = p.takesVCard4;
     book.syncToken = p.syncToken.value_or("");
     book.ctag = p.ctag.value_or("");
     return book;
@@ -63,7 +64,7 @@ std::optional<Found> PropfindSelf(HttpSession& http, const std::string& target, 
 }
 
 const std::vector<Prop> kBookProps = {Prop::ResourceType, Prop::DisplayName, Prop::SupportedReportSet,
-                                      Prop::SyncToken, Prop::GetCtag};
+                                      Prop::SyncToken, Prop::GetCtag, Prop::SupportedAddressData};
 
 }  // namespace
 
@@ -121,6 +122,19 @@ bool CardDavClient::OffersSyncCollection(const std::string& bookUrl) {
     if (!self) return false;
     // A book that does not say which reports it offers is tried once.
     return self->properties.supportsSyncCollection || (self->properties.isAddressBook && !self->properties.listsReports);
+}
+
+bool CardDavClient::TakesVCard4(const std::string& bookUrl) {
+    const HttpRequest request = detail::XmlRequest("PROPFIND", bookUrl, "0",
+                                                   requests::Propfind({Prop::ResourceType, Prop::SupportedAddressData}));
+    HttpResponse response = http_->Send(request);
+    if (response.status != 207) {
+        if (response.status >= 500) detail::Unexpected(request, response);
+        return false;
+    }
+    const Found found{response, ReadMultistatus(response.body)};
+    const DavResponse* self = Self(found);
+    return self && self->properties.takesVCard4;
 }
 
 AddressBookInfo CardDavClient::Discover(const std::string& name) {

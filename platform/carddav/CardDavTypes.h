@@ -39,6 +39,7 @@ struct AddressBookInfo {
     std::string url;
     std::string displayName;
     bool supportsSyncCollection = false;
+    bool takesVCard4 = false;  // supported-address-data lists vCard 4.0; 3.0 is always taken
     std::string syncToken;  // empty when the server has none
     std::string ctag;
 };

@@ -70,6 +70,7 @@ void WriteProp(Writer& w, Prop prop) {
         case Prop::GetCtag: w.Empty("cs", "getctag"); break;
         case Prop::GetEtag: w.Empty("d", "getetag"); break;
         case Prop::AddressData: w.Empty("c", "address-data"); break;
+        case Prop::SupportedAddressData: w.Empty("c", "supported-address-data"); break;
     }
 }
 

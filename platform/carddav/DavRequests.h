@@ -17,6 +17,7 @@ enum class Prop {
     GetCtag,
     GetEtag,
     AddressData,
+    SupportedAddressData,
 };
 
 std::string Propfind(const std::vector<Prop>& props);

@@ -23,6 +23,8 @@ struct DavProperties {
     std::optional<std::string> addressBookHomeSet;    // first href
     bool supportsSyncCollection = false;
     bool listsReports = false;  // a supported-report-set was given (with or without sync-collection)
+    // supported-address-data lists text/vcard version 4.0 (RFC 6352 6.2.2).
+    bool takesVCard4 = false;
     std::optional<std::string> syncToken;
     std::optional<std::string> ctag;
 };

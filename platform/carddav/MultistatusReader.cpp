@@ -7,6 +7,7 @@
 #include <cstring>
 #include <exception>
 #include <limits>
+#include <string_view>
 
 #include "CardDavErrors.h"
 #include "core/Error.h"
@@ -68,6 +69,7 @@ void Merge(const Propstat& from, DavProperties& to) {
         to.supportsSyncCollection = p.supportsSyncCollection;
         to.listsReports = true;
     }
+    if (p.takesVCard4) to.takesVCard4 = true;
     if (p.syncToken) to.syncToken = p.syncToken;
     if (p.ctag) to.ctag = p.ctag;
 }
@@ -78,7 +80,7 @@ struct MultistatusParser::Impl {
     explicit Impl(std::function<void(DavResponse&&)> each);
     ~Impl() { xmlFreeParserCtxt(ctxt); }
 
-    void Start(const xmlChar* localName, const xmlChar* uri);
+    void Start(const xmlChar* localName, const xmlChar* uri, bool vcard4Type = false);
     void End();
     void Characters(const xmlChar* text, int length) {
         if (capture == stack.size() && capture != 0) captured.append(reinterpret_cast<const char*>(text), length);
@@ -115,9 +117,25 @@ namespace {
 
 MultistatusParser::Impl& Self(void* user) { return *static_cast<MultistatusParser::Impl*>(user); }
 
-void OnStart(void* user, const xmlChar* localName, const xmlChar*, const xmlChar* uri, int, const xmlChar**, int, int,
-             const xmlChar**) {
-    Self(user).Start(localName, uri);
+// An address-data-type element that names text/vcard version 4.0 (RFC 6352 6.2.2).
+bool IsVCard4Type(const xmlChar* localName, int count, const xmlChar** attributes) {
+    if (std::string_view(reinterpret_cast<const char*>(localName)) != "address-data-type") return false;
+    bool vcard = false, four = false;
+    // Five pointers an attribute: name, prefix, URI, value start, value end.
+    for (int i = 0; i < count; ++i) {
+        const xmlChar** attribute = attributes + 5 * i;
+        const std::string_view name(reinterpret_cast<const char*>(attribute[0]));
+        const std::string_view value(reinterpret_cast<const char*>(attribute[3]),
+                                     static_cast<std::size_t>(attribute[4] - attribute[3]));
+        if (name == "content-type" && value == "text/vcard") vcard = true;
+        if (name == "version" && value == "4.0") four = true;
+    }
+    return vcard && four;
+}
+
+void OnStart(void* user, const xmlChar* localName, const xmlChar*, const xmlChar* uri, int, const xmlChar**,
+             int attributeCount, int, const xmlChar** attributes) {
+    Self(user).Start(localName, uri, IsVCard4Type(localName, attributeCount, attributes));
 }
 void OnEnd(void* user, const xmlChar*, const xmlChar*, const xmlChar*) { Self(user).End(); }
 void OnCharacters(void* user, const xmlChar* text, int length) { Self(user).Characters(text, length); }
@@ -149,7 +167,7 @@ MultistatusParser::Impl::Impl(std::function<void(DavResponse&&)> each) : onRespo
     xmlCtxtUseOptions(ctxt, XML_PARSE_NONET | XML_PARSE_HUGE | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
 }
 
-void MultistatusParser::Impl::Start(const xmlChar* localName, const xmlChar* uri) {
+void MultistatusParser::Impl::Start(const xmlChar* localName, const xmlChar* uri, bool vcard4Type) {
     stack.push_back({KnownNamespace(uri), reinterpret_cast<const char*>(localName)});
     const std::size_t depth = stack.size();
     const Element& e = stack.back();
@@ -191,6 +209,8 @@ void MultistatusParser::Impl::Start(const xmlChar* localName, const xmlChar* uri
         if ((prop.Is(kDav, "current-user-principal") || prop.Is(kCardDav, "addressbook-home-set")) &&
             e.Is(kDav, "href"))
             Capture(depth);
+        if (prop.Is(kCardDav, "supported-address-data") && e.Is(kCardDav, "address-data-type") && vcard4Type)
+            p.takesVCard4 = true;
     } else if (InProp() && stack[4].Is(kDav, "supported-report-set") && stack[5].Is(kDav, "supported-report") &&
                e.Is(kDav, "sync-collection")) {
         // <supported-report><report><sync-collection/></report></supported-report>

@@ -545,5 +545,35 @@ TEST(PlannerLinkToExisting, EqualFieldsAreLinkedOneSidedOnesTakenDifferingOnesHe
     EXPECT_TRUE(SyncPlanner().PlanLink(7, theirs, {card.href, "\"e8\"", "not a card"}).actions.empty());
 }
 
+// --- What version goes to the server ------------------------------------------------------
+
+// vCard 3.0, which every server takes; 4.0 only for a card the server gave
+// as 4.0 and only when the book lists 4.0. Either way the card is written
+// anew by the kept-card writer: valid lines, the server's other values kept.
+TEST(PlannerCardVersion, AServersCardGoesBackIn40OnlyWhenItCameAs40AndTheBookTakes40) {
+    const std::string card40 = "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ann Lee\r\nN:Lee;Ann;;;\r\nKIND:individual\r\n"
+                               "UID:uid-1\r\nEND:VCARD\r\n";
+    const std::string card30 = "begin:vcard\nversion:3.0\nfn:Ann Lee\nn:Lee;Ann;;;\nuid:uid-1\nend:vcard\n";
+    struct Case {
+        const std::string* card;
+        bool takes40;
+        const char* version;
+    };
+    for (const Case& c : {Case{&card40, true, "VERSION:4.0\r\n"}, Case{&card40, false, "VERSION:3.0\r\n"},
+                          Case{&card30, true, "VERSION:3.0\r\n"}}) {
+        SCOPED_TRACE(std::string(c.version) + (c.takes40 ? " (book takes 4.0)" : ""));
+        SyncBook book;
+        book.Linked(1, kCyd, *c.card);
+        book.EditHere(1, kPhone, "555-0100");
+        book.input.serverTakesVCard4 = c.takes40;
+        const auto sends = ActionsOf(book.PlanComplete(), ActionKind::UpdateOnServer);
+        ASSERT_EQ(sends.size(), 1u);
+        EXPECT_EQ(sends[0]->card.substr(0, 13 + std::string(c.version).size()), "BEGIN:VCARD\r\n" + std::string(c.version));
+        EXPECT_NE(sends[0]->card.find("\r\nUID:uid-1\r\n"), std::string::npos) << sends[0]->card;
+        EXPECT_EQ(ReadFields(sends[0]->card)[kPhone], "555-0100");
+        EXPECT_EQ(sends[0]->record->card, sends[0]->card);
+    }
+}
+
 }  // namespace
 }  // namespace orvane::sync

@@ -13,7 +13,9 @@
 #include "VCardProperties.h"
 #include "transfer/AddressExporter.h"
 #include "transfer/AddressImporter.h"
-#include "transfer/KeptCardExport.h"
+#include "sync/CardLines.h"
+#include "sync/NewCard.h"
+#include "transfer/VCardWriter.h"
 
 using orvane::test::CrLf;
 using orvane::test::TempAppFolder;
@@ -43,6 +45,14 @@ protected:
     TempAppFolder folder;
 };
 
+// The text kept for a card of the file: the card itself, given the UID the
+// import made for it when it had none (found in the kept card).
+std::string WithMadeUid(const std::string& card, const std::string& kept) {
+    const std::string uid = orvane::sync::CardUid(kept);
+    EXPECT_EQ(uid.size(), 36u) << kept;
+    return orvane::sync::WithUid(card, uid);
+}
+
 // Each card's text as it stood in the file (its LF line ends, its folding,
 // a last card without a line end) goes beside the ID the new row was given;
 // a duplicate keeps nothing.
@@ -55,14 +65,15 @@ TEST_F(KeptCardImportTest, EachCardIsKeptAsItStoodBesideTheAddressItGave) {
     const ImportSummary summary = Import("\n\n" + first + "\r\n" + duplicate + last);
     EXPECT_EQ(summary.Line(), "imported 2 addresses from 1 file, skipped 1 duplicate, 0 cards with problems");
     ASSERT_EQ(Ids(), (std::vector<std::int32_t>{1, 2, 3, 4}));
-    EXPECT_EQ(Cards(), (std::map<std::int32_t, std::string>{{3, first}, {4, last}}));
+    auto cards = Cards();
+    EXPECT_EQ(cards, (std::map<std::int32_t, std::string>{{3, WithMadeUid(first, cards[3])},
+                                                           {4, WithMadeUid(last, cards[4])}}));
 
     // Exported, the card without a line end still ends its line.
     std::ostringstream out;
     EXPECT_EQ(AddressExporter().Export(out, TransferFormat::VCard4), 4u);
-    const auto cards = orvane::test::ReadVCards(out.str());
-    ASSERT_EQ(cards.size(), 4u) << out.str();
-    EXPECT_EQ(out.str().substr(out.str().size() - 11), "end:vcard\r\n");
+    ASSERT_EQ(orvane::test::ReadVCards(out.str()).size(), 4u) << out.str();
+    EXPECT_EQ(out.str().substr(out.str().size() - 11), "END:VCARD\r\n");
 }
 
 // Control characters the import takes out of the fields go out of the
@@ -71,8 +82,10 @@ TEST_F(KeptCardImportTest, ControlCharactersAreRemovedFromTheKeptCardToo) {
     const ImportSummary summary =
         Import(std::string("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lee;Ann\x01\r\nNOTE:bell\x07 and nul\0 here\r\nEND:VCARD\r\n", 75));
     EXPECT_EQ(summary.cardsWithProblems, 1u);
-    EXPECT_EQ(Cards(), (std::map<std::int32_t, std::string>{
-                           {1, "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lee;Ann\r\nNOTE:bell and nul here\r\nEND:VCARD\r\n"}}));
+    auto cards = Cards();
+    EXPECT_EQ(cards, (std::map<std::int32_t, std::string>{
+                         {1, WithMadeUid("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lee;Ann\r\nNOTE:bell and nul here\r\nEND:VCARD\r\n",
+                                         cards[1])}}));
 }
 
 // A file that fails stores neither its addresses nor its cards; the file
@@ -86,7 +99,8 @@ TEST_F(KeptCardImportTest, AFailingFileKeepsNoCard) {
                          "broken.vcf");
     EXPECT_EQ(importer.Summary().filesRefused, 1u);
     EXPECT_EQ(Ids(), std::vector<std::int32_t>{1});
-    EXPECT_EQ(Cards(), (std::map<std::int32_t, std::string>{{1, good}}));
+    auto cards = Cards();
+    EXPECT_EQ(cards, (std::map<std::int32_t, std::string>{{1, WithMadeUid(good, cards[1])}}));
 }
 
 // A failure inside the database in the middle of a file (a later card runs
@@ -147,32 +161,6 @@ TEST_F(KeptCardImportTest, DeletingAnImportedAddressDeletesItsCard) {
     EXPECT_NE(out.str().find("bob@example.com"), std::string::npos);
 }
 
-// Version conversion of a kept card, each way the export needs.
-TEST(KeptCardVersionTest, APhonesVersion21CardIsWrittenIn30And40Forms) {
-    const std::string card = Lines({"BEGIN:VCARD", "VERSION:2.1", "N;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:M=C3=BCller;Ann",
-                                    "TEL;HOME;VOICE;PREF:555", "NOTE;ENCODING=QUOTED-PRINTABLE:a, b=0D=0Ac",
-                                    "PHOTO;JPEG;ENCODING=BASE64:", " /9j/AAAA", " BBBB", "", "X-OTHER:kept", "END:VCARD"});
-    EXPECT_EQ(ConvertCardVersion(card, VCardVersion::V30),
-              Lines({"BEGIN:VCARD", "VERSION:3.0", "N:Müller;Ann", "TEL;TYPE=HOME,VOICE,pref:555", "NOTE:a\\, b\\nc",
-                     "PHOTO;ENCODING=b;TYPE=JPEG:/9j/AAAABBBB", "X-OTHER:kept", "END:VCARD"}));
-    EXPECT_EQ(ConvertCardVersion(card, VCardVersion::V40),
-              Lines({"BEGIN:VCARD", "VERSION:4.0", "N:Müller;Ann", "TEL;TYPE=HOME,VOICE;PREF=1:555", "NOTE:a\\, b\\nc",
-                     "PHOTO:data:image/jpeg;base64,/9j/AAAABBBB", "X-OTHER:kept", "END:VCARD"}));
-}
-
-TEST(KeptCardVersionTest, A40CardIsWrittenIn30FormsAndAnyCardInItsOwnVersionByteForByte) {
-    const std::string card = Lines({"BEGIN:VCARD", "VERSION:4.0", "FN:A;B", "TEL;VALUE=uri;PREF=1;TYPE=cell:tel:+1-555-0100;ext=12",
-                                    "PHOTO:data:image/png;base64,iVBO", "LOGO;MEDIATYPE=image/png:https://example.com/l.png",
-                                    "KIND:individual", "END:VCARD"});
-    EXPECT_EQ(ConvertCardVersion(card, VCardVersion::V30),
-              Lines({"BEGIN:VCARD", "VERSION:3.0", "FN:A\\;B", "TEL;TYPE=cell,pref:+1-555-0100 ext. 12",
-                     "PHOTO;ENCODING=b;TYPE=PNG:iVBO", "LOGO;VALUE=uri:https://example.com/l.png", "KIND:individual",
-                     "END:VCARD"}));
-    EXPECT_EQ(ConvertCardVersion(card, VCardVersion::V40), card);
-    const std::string lf = "BEGIN:VCARD\nVERSION:3.0\nN:A;B\nNOTE:x\n y\nEND:VCARD\n";
-    EXPECT_EQ(ConvertCardVersion(lf, VCardVersion::V30), lf);
-}
-
 // An address whose card came from a 2.1 file is exported in the version
 // asked for, with its changed fields.
 TEST_F(KeptCardImportTest, AnExportWritesTheKeptCardWithTheCurrentFieldsInTheVersionAskedFor) {
@@ -183,12 +171,26 @@ TEST_F(KeptCardImportTest, AnExportWritesTheKeptCardWithTheCurrentFieldsInTheVer
     AddressExporter().Export(out3, TransferFormat::VCard3);
     AddressExporter().Export(out4, TransferFormat::VCard4);
     AddressExporter().Export(csv, TransferFormat::Csv);
-    EXPECT_EQ(out3.str(), Lines({"BEGIN:VCARD", "VERSION:3.0", "N:Lee;Ann", "TEL;TYPE=CELL:555-9",
-                                 "EMAIL;TYPE=INTERNET:ann@example.com", "END:VCARD"}));
-    EXPECT_EQ(out4.str(), Lines({"BEGIN:VCARD", "VERSION:4.0", "N:Lee;Ann", "TEL;TYPE=CELL:555-9",
-                                 "EMAIL;TYPE=INTERNET:ann@example.com", "END:VCARD"}));
+    const std::string uid = "UID:" + orvane::sync::CardUid(Cards()[1]);
+    EXPECT_EQ(out3.str(), Lines({"BEGIN:VCARD", "VERSION:3.0", "FN:Ann Lee", "N:Lee;Ann", "TEL;TYPE=CELL:555-9",
+                                 "EMAIL;TYPE=INTERNET:ann@example.com", uid.c_str(), "END:VCARD"}));
+    EXPECT_EQ(out4.str(), Lines({"BEGIN:VCARD", "VERSION:4.0", "FN:Ann Lee", "N:Lee;Ann", "TEL;TYPE=CELL;VALUE=uri:tel:555-9",
+                                 "EMAIL;TYPE=INTERNET:ann@example.com", uid.c_str(), "END:VCARD"}));
     EXPECT_EQ(csv.str(), Lines({"Firstname,Lastname,Address,Zip/PostalCode,State/Province,Country,PhoneNumber",
                                 "Ann,Lee,,,,,555-9"}));
+}
+
+// A card kept without a UID (by an older version of the program) is
+// exported with the UID a plain export gives its address, every time.
+TEST_F(KeptCardImportTest, ACardKeptWithoutUidIsExportedWithTheAddresssStableUid) {
+    folder.InsertAddress("Ann", "Lee");
+    CDataCardTier().KeepCard(1, CrLf({"BEGIN:VCARD", "VERSION:3.0", "N:Lee;Ann", "NOTE:old", "END:VCARD"}));
+    for (const TransferFormat format : {TransferFormat::VCard3, TransferFormat::VCard4}) {
+        std::ostringstream out;
+        AddressExporter().Export(out, format);
+        EXPECT_NE(out.str().find("\r\nUID:" + StableUid(1) + "\r\n"), std::string::npos) << out.str();
+        EXPECT_NE(out.str().find("\r\nNOTE:old\r\n"), std::string::npos) << out.str();
+    }
 }
 
 }  // namespace

@@ -91,6 +91,25 @@ TEST(MultistatusReader, ReadsPrincipalAndHomeSetHrefsAndReportsWithoutSyncCollec
     EXPECT_FALSE(p.supportsSyncCollection);
 }
 
+// supported-address-data (RFC 6352 6.2.2): vCard 4.0 only when listed as such.
+TEST(MultistatusReader, SeesWhetherTheBookTakesVCard4) {
+    const std::pair<const char*, bool> cases[] = {
+        {"<C:address-data-type content-type=\"text/vcard\" version=\"3.0\"/>", false},
+        {"<C:address-data-type content-type=\"text/vcard\" version=\"3.0\"/>"
+         "<C:address-data-type content-type=\"text/vcard\" version=\"4.0\"/>", true},
+        {"<C:address-data-type content-type=\"application/vcard+json\" version=\"4.0\"/>", false},
+        {"", false}};
+    for (const auto& [types, takes] : cases) {
+        SCOPED_TRACE(types);
+        const std::string answer =
+            std::string("<d:multistatus xmlns:d=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:carddav\"><d:response>"
+                        "<d:href>/u/book/</d:href><d:propstat><d:prop><C:supported-address-data>") +
+            types + "</C:supported-address-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat>"
+                    "</d:response></d:multistatus>";
+        EXPECT_EQ(ReadMultistatus(answer).responses.at(0).properties.takesVCard4, takes);
+    }
+}
+
 TEST(MultistatusReader, SeesTheTruncationOfACutShortAnswer) {
     const char* answer =
         "<multistatus xmlns=\"DAV:\"><sync-token>t2</sync-token>"

@@ -50,7 +50,9 @@ def main():
             for card in cards:
                 assert card.version.value == version, (fmt, card.version.value)
             assert (zoe.n.value.family, zoe.n.value.given) == ("Müller", "Zoë"), zoe.n.value
-            assert sorted(t.value for t in zoe.contents["tel"]) == ["555-0101", "555-0102"], text
+            # 4.0 writes a plain number as a tel: URI.
+            scheme = "tel:" if version == "4.0" else ""
+            assert sorted(t.value for t in zoe.contents["tel"]) == [scheme + "555-0101", scheme + "555-0102"], text
             assert zoe.email.value == "zoe@example.com", text
             assert zoe.note.value == "Line one, still\nLine two", repr(zoe.note.value)
             photo = zoe.photo
