@@ -4,7 +4,7 @@
 set -euo pipefail
 
 ORVANE_PACKAGES=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config ccache
   qt6-base-dev qt6-svg-dev libgl-dev libxcb1-dev
   libsqlite3-dev
   googletest libgtest-dev
@@ -39,7 +39,12 @@ orvane_build() {
   local dir=$1
   shift
   if [[ ! -f "$dir/CMakeCache.txt" ]]; then
-    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    local launcher=()
+    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@"
   fi
+  # Paths relative to the checkout, and the folder left out of the key, so
+  # that another clone of the same sources reuses the compiler's output.
+  export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
   cmake --build "$dir" --parallel "$(nproc)"
 }

@@ -7,8 +7,11 @@ seconds=${ORVANE_FUZZ_SECONDS:-20}
 dir=build-fuzz
 targets=(fuzz_connection_string fuzz_sql_dialect fuzz_text_lines fuzz_database_file fuzz_vcard fuzz_csv fuzz_rtf fuzz_multistatus fuzz_card_patch fuzz_card_writer)
 
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 if [[ ! -f $dir/CMakeCache.txt ]]; then
-  CC=clang CXX=clang++ cmake -S . -B $dir -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  CC=clang CXX=clang++ cmake -S . -B $dir -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" \
     -DORVANE_FUZZ=ON -DORVANE_WERROR=OFF >/dev/null
 fi
 cmake --build $dir --parallel "$(nproc)" --target "${targets[@]}" >$dir/build.log 2>&1 || { tail -40 $dir/build.log; exit 1; }
