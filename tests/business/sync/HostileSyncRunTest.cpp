@@ -20,7 +20,7 @@ class HostileSyncRun : public ::testing::Test {
 protected:
     std::string Database() const { return folder_.DatabaseFile().string(); }
     void SetUpAccount(const MisbehavingServer& server) {
-        SyncAccountService(Database()).Setup({server.BaseUrl(), "alice", "alice-secret", {}, {}});
+        SyncAccountService(Database()).Setup({server.BaseUrl(), "alice", "alice-secret", {}, {}, {}, false});
     }
     SyncResult Sync() {
         SyncOptions options;
@@ -109,7 +109,7 @@ TEST_F(HostileSyncRun, ReportsAreReadInEitherFormAndSyncCollectionTriedWhenInDou
         SCOPED_TRACE(c.behaviour);
         MisbehavingServer server(c.behaviour);
         orvane::test::TempAppFolder folder;
-        SyncAccountService(folder.DatabaseFile().string()).Setup({server.BaseUrl(), "alice", "alice-secret", {}, {}});
+        SyncAccountService(folder.DatabaseFile().string()).Setup({server.BaseUrl(), "alice", "alice-secret", {}, {}, {}, false});
         const std::size_t before = server.Requests().size();
         SyncOptions options;
         options.database = folder.DatabaseFile().string();

@@ -18,7 +18,7 @@ protected:
                  server_.BookFolder("alice", "contacts"), "/alice/contacts/") {}
 
     void SetUpAccountThroughProxy() {
-        SyncAccountService(Database()).Setup({proxy_.BaseUrl(), "alice", "alice-secret", {}, {}});
+        SyncAccountService(Database()).Setup({proxy_.BaseUrl(), "alice", "alice-secret", {}, {}, {}, false});
     }
 
     orvane::test::RadicaleProxy proxy_;
