@@ -33,7 +33,7 @@ TEST(PlannerOneSide, AnEditHereGoesToTheServerInTheWholeCardWithIfMatch) {
         EXPECT_EQ(sends[0]->href, "card1.vcf");
         EXPECT_EQ(sends[0]->ifMatch, "\"e1-1\"");
         EXPECT_EQ(ReadFields(sends[0]->card)[kLastName], "Okafor-Bello");
-        EXPECT_NE(sends[0]->card.find("EMAIL;type=INTERNET;type=WORK:a.okafor@water.example\r\n"), std::string::npos);
+        EXPECT_NE(sends[0]->card.find("\r\nEMAIL;TYPE=INTERNET,WORK:a.okafor@water.example\r\n"), std::string::npos);
         ASSERT_TRUE(sends[0]->record);
         EXPECT_EQ(sends[0]->record->base[kLastName], "Okafor-Bello");
         EXPECT_EQ(sends[0]->record->card, sends[0]->card);
@@ -566,7 +566,8 @@ TEST(PlannerCardVersion, AServersCardGoesBackIn40OnlyWhenItCameAs40AndTheBookTak
         book.Linked(1, kCyd, *c.card);
         book.EditHere(1, kPhone, "555-0100");
         book.input.serverTakesVCard4 = c.takes40;
-        const auto sends = ActionsOf(book.PlanComplete(), ActionKind::UpdateOnServer);
+        const SyncPlan plan = book.PlanComplete();
+        const auto sends = ActionsOf(plan, ActionKind::UpdateOnServer);
         ASSERT_EQ(sends.size(), 1u);
         EXPECT_EQ(sends[0]->card.substr(0, 13 + std::string(c.version).size()), "BEGIN:VCARD\r\n" + std::string(c.version));
         EXPECT_NE(sends[0]->card.find("\r\nUID:uid-1\r\n"), std::string::npos) << sends[0]->card;
