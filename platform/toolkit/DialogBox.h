@@ -26,7 +26,8 @@ public:
     void AddTextField(const std::string& caption, const std::string& text, bool secret = false);
     // A value to read (and copy), with its caption on the left.
     void AddValue(const std::string& caption, const std::string& value);
-    // A table of read-only cells, the header row in bold.
+    // A table of read-only cells under column headers, each cell read out
+    // with its column's header.
     void AddTable(const std::vector<std::string>& header, const std::vector<std::vector<std::string>>& rows);
     // A button at the bottom left; its click runs handler and leaves the dialog open.
     void AddActionButton(const std::string& caption, EventHandler handler);
