@@ -267,6 +267,7 @@ TEST_F(SyncWindowTest, AHeldConflictShowsBothValuesSideBySideAndTakingTheServers
     }
 
     messages.QueueAnswer(vbOK);  // the conflict is announced
+    messages.QueueAnswer(vbNo);  // (were a second sync offered: not now)
     std::vector<std::vector<std::string>> table;
     std::vector<std::vector<std::string>> asRead;
     sim::DialogScript script;
