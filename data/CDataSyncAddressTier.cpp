@@ -6,6 +6,7 @@
 #include "SqlLiteral.h"
 #include "adodb/Command.h"
 #include "adodb/Connection.h"
+#include "adodb/Recordset.h"
 
 namespace {
 const char* const kColumns[] = {"FirstName", "LastName", "Address", "PostalCode", "State", "Country", "Phone"};
@@ -33,6 +34,19 @@ public:
     void Commit() {
         cnn_.Execute("COMMIT");
         open_ = false;
+    }
+
+    // Whether the address still holds these fields (a missing one never does).
+    bool Holds(std::int32_t lngAddressID, const CDataSyncAddressTier::Fields& fields) {
+        orvane::adodb::Recordset rs;
+        rs.Open("SELECT FirstName, LastName, Address, PostalCode, State, Country, Phone FROM tblAddress WHERE ID = " +
+                    std::to_string(lngAddressID),
+                cnn_);
+        if (rs.Eof()) return false;
+        const orvane::Variant row = rs.GetRows(1);
+        for (std::int32_t i = 0; i < 7; ++i)
+            if (row.Array().At(i, 0).JoinEmpty() != fields[static_cast<std::size_t>(i)]) return false;
+        return true;
     }
 
 private:
@@ -85,22 +99,41 @@ std::vector<std::int32_t> CDataSyncAddressTier::AddAll(const std::vector<Fields>
 }
 
 void CDataSyncAddressTier::Update(std::int32_t lngAddressID, const Fields& fields) const {
+    UpdateWhere(lngAddressID, nullptr, fields);
+}
+
+bool CDataSyncAddressTier::UpdateIfUnchanged(std::int32_t lngAddressID, const Fields& read, const Fields& fields) const {
+    return UpdateWhere(lngAddressID, &read, fields);
+}
+
+bool CDataSyncAddressTier::UpdateWhere(std::int32_t lngAddressID, const Fields* read, const Fields& fields) const {
     DatabaseBackup::RefuseWritesIfDamaged();
     std::string assignments;
     for (std::size_t i = 0; i < fields.size(); ++i)
         assignments += std::string(i ? ", " : "") + kColumns[i] + " = " + SqlLiteral::Text(fields[i]);
     WriteSession session(ConnectionString());
+    // Checked inside the write transaction: no save can come in between.
+    if (read && !session.Holds(lngAddressID, *read)) return false;
     session.Connection().Execute("UPDATE tblAddress SET " + assignments + " WHERE ID = " + std::to_string(lngAddressID));
     session.Commit();
+    return true;
 }
 
-void CDataSyncAddressTier::Delete(std::int32_t lngAddressID) const {
+void CDataSyncAddressTier::Delete(std::int32_t lngAddressID) const { DeleteWhere(lngAddressID, nullptr); }
+
+bool CDataSyncAddressTier::DeleteIfUnchanged(std::int32_t lngAddressID, const Fields& read) const {
+    return DeleteWhere(lngAddressID, &read);
+}
+
+bool CDataSyncAddressTier::DeleteWhere(std::int32_t lngAddressID, const Fields* read) const {
     DatabaseBackup::RefuseWritesIfDamaged();
     {
         WriteSession session(ConnectionString());
+        if (read && !session.Holds(lngAddressID, *read)) return false;
         session.Connection().Execute("DELETE FROM tblAddress WHERE ID = " + std::to_string(lngAddressID));
         session.Commit();
     }
     // As for a delete in the window: the card goes, the link to the server is let go.
     CDataCardTier(mstrDatabase).AddressDeleted(lngAddressID);
+    return true;
 }

@@ -25,9 +25,18 @@ public:
     void Update(std::int32_t lngAddressID, const Fields& fields) const;
     // Deletes the address and the card it came from; its sync item no longer names it.
     void Delete(std::int32_t lngAddressID) const;
+    // The same two writes for a run that read the address as `read`: made
+    // only while the address still holds exactly that, so a save or delete
+    // in the window since the run read it is never overwritten. False (and
+    // nothing written) when the address changed or is gone.
+    bool UpdateIfUnchanged(std::int32_t lngAddressID, const Fields& read, const Fields& fields) const;
+    bool DeleteIfUnchanged(std::int32_t lngAddressID, const Fields& read) const;
 
 private:
     std::string ConnectionString() const;
+    // read: the fields the address must still hold; none: written anyway.
+    bool UpdateWhere(std::int32_t lngAddressID, const Fields* read, const Fields& fields) const;
+    bool DeleteWhere(std::int32_t lngAddressID, const Fields* read) const;
 
     std::string mstrDatabase;
 };

@@ -4,6 +4,7 @@
 #include "carddav/CertificateError.h"
 #include "core/App.h"
 #include "core/Error.h"
+#include "keychain/Keychain.h"
 
 std::string WindowDatabase() { return orvane::App::NativePath(orvane::App::Path() + "\\Database\\Addressbook.mdb"); }
 
@@ -13,8 +14,9 @@ SyncOutcome RunSync(const std::string& database, const std::string& password, or
         orvane::sync::SyncOptions options;
         options.database = database;
         options.password = password;
-        options.progress = [&progress](std::size_t done, std::size_t total, const std::string& what) {
-            progress.Report(done, total, what);
+        options.progress = [&progress](std::size_t done, std::size_t total, const orvane::sync::SyncStep& next) {
+            if (const auto hook = SyncSession::stepHook) hook(done);
+            progress.Report(done, total, SyncStepText(done, total, next));
         };
         options.cancel = &progress.CancelRequested();
         outcome.result = orvane::sync::SyncRun(std::move(options)).Run();
@@ -37,26 +39,53 @@ std::string SyncErrorText(std::int32_t number, const std::string& description, c
             if (here) return "The server refused the user name or the password. Correct them and check the connection again.";
             if (place == SyncErrorPlace::RunWithKeptPassword)
                 return "The server refused the user name or the password kept in the keychain. If the password has "
-                       "changed, type the new one under Sync Account.";
+                       "changed, type the new one under Sync Account\u2026 (in the name list's context menu).";
             return "The server refused the user name or the password. Synchronize again to type the password; a "
-                   "wrong user name is corrected under Sync Account.";
+                   "wrong user name is corrected under Sync Account\u2026 (in the name list's context menu).";
         case errnum::Certificate:
-            return "The server's certificate is not trusted. Its SHA-256 fingerprint is\n" + fingerprint +
+            return "The server's certificate is not one this computer trusts, so nothing was sent. Its SHA-256 "
+                   "fingerprint is\n" + fingerprint +
                    (here ? "\nIf that is your server's certificate, choose its file beside \"Trusted certificate "
                            "file\" and check again."
-                         : "\nIf that is your server's certificate, choose its file under Sync Account.");
+                         : "\nIf that is your server's certificate, choose its file under Sync Account\u2026.");
         case errnum::Network:
+        case errnum::TooManyRedirects:
             // The description is the transfer library's own text: not for the user.
             return here ? "The server cannot be reached. Check the server address and the network connection, "
                           "then check again."
-                        : "The server cannot be reached. Check the network connection, or the server address under "
-                          "Sync Account.";
+                        : "The address book server cannot be reached. Check that this computer is online and that the "
+                          "server address under Sync Account\u2026 is right; the next automatic sync tries again, or "
+                          "choose Synchronize (F5) to try now.";
         case errnum::NoAddressBook:
-            return "No address book was found there: " + description +
-                   (here ? " Check the server address and check the connection again."
-                         : " Check the connection and choose the address book again under Sync Account.");
+            return here ? "No address book was found there: " + description +
+                              " Check the server address and check the connection again."
+                        : "The address book was not found on the server; it may have been deleted or renamed. "
+                          "Choose it again under Sync Account\u2026.";
+        case errnum::Forbidden:
+            return "The server does not let this account change the address book. Ask the server's "
+                   "administrator, or choose another address book" +
+                   std::string(here ? "." : " under Sync Account\u2026.");
+        case errnum::ServerError:
+        case errnum::BadAnswer:
+            return "The server answered with an error of its own, so the sync stopped; nothing is lost. Try "
+                   "again later.";
         case errnum::CaFile:
-            return description + (here ? " Choose the certificate file again." : " Choose it again under Sync Account.");
+            return description + (here ? " Choose the certificate file again." : " Choose it again under Sync Account\u2026.");
         default: return description;
     }
+}
+
+bool SyncNeedsUser(std::int32_t number) {
+    namespace errnum = orvane::carddav::errnum;
+    return number != errnum::Network && number != errnum::TooManyRedirects && number != errnum::ServerError &&
+           number != errnum::BadAnswer;
+}
+
+std::string PasswordNotKeptText(std::int32_t keychainError) {
+    if (keychainError == orvane::keychainerr::NoKeychain)
+        return "The account is set up. No password keychain (such as GNOME Keyring or KWallet) is running on "
+               "this desktop, so the password is kept only until Orvane closes; after that, Synchronize asks "
+               "for it once.";
+    return "The account is set up, but the keychain did not keep the password. Synchronize asks for it once "
+           "each time Orvane starts; unlock or restart the keychain to have it kept.";
 }

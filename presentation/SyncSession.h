@@ -2,9 +2,13 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "frmSyncProgress.h"
 #include "sync/SyncRun.h"
 #include "toolkit/BackgroundWork.h"
 #include "toolkit/Timer.h"
@@ -22,7 +26,8 @@ struct SyncOutcome {
 // The window's database file, as the sync engine opens it.
 std::string WindowDatabase();
 
-// Runs one sync of the window's database; never raises.
+// Runs one sync of the window's database; never raises. Each step is
+// reported to progress in words (SyncStepText).
 SyncOutcome RunSync(const std::string& database, const std::string& password, orvane::toolkit::WorkProgress& progress);
 
 // Where a sync error is shown, which decides what the user can do next:
@@ -34,29 +39,58 @@ enum class SyncErrorPlace { AccountDialog, RunWithKeptPassword, RunWithTypedPass
 // certificate with its fingerprint, a server out of reach; and what to do.
 std::string SyncErrorText(std::int32_t number, const std::string& description, const std::string& fingerprint,
                           SyncErrorPlace place = SyncErrorPlace::RunWithTypedPassword);
+// Whether the user must act before a sync can work again (password,
+// certificate, address book), unlike a server that is out of reach for now.
+bool SyncNeedsUser(std::int32_t number);
+// The account is set up but the keychain could not keep the password.
+std::string PasswordNotKeptText(std::int32_t keychainError);
+
+// A run that ended while the user was busy (editing an address, in a sync
+// dialog): handed over once they are done.
+struct EndedSyncRun {
+    SyncOutcome outcome;
+    bool shown = false;    // the user started it and watches its progress
+    bool startUp = false;  // the window's own run after it was loaded
+};
 
 // The address-book window's sync bookkeeping: the clock of the automatic
-// runs, the run in the background, and what the window knows of the
-// account between two looks at the database.
+// runs, the run in the background with its progress window, and what the
+// window knows of the account between two looks at the database.
 struct SyncSession {
-    static constexpr std::chrono::minutes kEvery{15};
+    // How often the window syncs by itself (tests shorten it).
+    static inline std::chrono::milliseconds every{std::chrono::minutes(15)};
     static constexpr std::int32_t kClockMs = 1000;
+    // For tests: called on the run's thread before each step of any run,
+    // with the steps done; a test holds the run in the middle with it.
+    static inline std::function<void(std::size_t done)> stepHook;
 
     orvane::toolkit::Timer clock;
     std::chrono::steady_clock::time_point nextDue{};
-    // A quiet run's outcome that waits for the user to leave edit mode.
-    std::optional<SyncOutcome> waiting;
-    SyncOutcome quietOutcome;
+    // The next automatic run is the window's start-up run.
+    bool startUpDue = false;
+    // The run under way: shown to the user, the start-up run.
+    bool shown = false;
+    bool startUp = false;
+    std::optional<EndedSyncRun> waiting;
+    SyncOutcome outcome;  // written by the run's thread until it has ended
+    std::unique_ptr<frmSyncProgress> progress;
     // The password typed in this session when no keychain keeps it; never stored.
     std::optional<std::string> typedPassword;
     // The last run's password came from the keychain.
     bool passwordKept = false;
     bool accountSetUp = false;
     std::size_t conflictsHeld = 0;
-    // While a dialog of the sync commands or a run with its progress dialog
-    // is up, the clock starts nothing.
+    // Automatic runs that failed: since when, and the failure the user was
+    // told of (each is told once, until a run works again).
+    std::string status;
+    std::string failingSince;
+    std::int32_t failureTold = 0;
+    // The held conflicts last put before the user (automatic runs show
+    // them again only when they change).
+    std::string conflictsShown;
+    // While a dialog of the sync commands is up, the clock starts nothing.
     int busy = 0;
-    // Last, so that it is gone first: its run writes to quietOutcome until
-    // it has stopped.
+    // Last, so that it is gone first: its run writes to outcome until it
+    // has stopped.
     orvane::toolkit::BackgroundWork background;
 };

@@ -9,7 +9,7 @@
 #include "toolkit/Form.h"
 
 struct SyncSession;
-struct SyncOutcome;
+struct EndedSyncRun;
 
 // The address-book window: the name list on the left, the details of the
 // selected address on the right, the editing buttons below them.
@@ -73,14 +73,19 @@ public:
     void lstAddress_FilesDropped(const std::vector<std::string>& files);
 
     // Two-way sync with the CardDAV account kept in the database: from the
-    // name list's context menu, once after the window is loaded and every
-    // quarter of an hour while it is.
+    // name list's context menu (Synchronize also with F5), once after the
+    // window is loaded and every quarter of an hour while it is. Every run
+    // goes on in the background while the window is used.
     void mnuSynchronize_Click();
     void mnuSyncAccount_Click();
     void mnuSyncConflicts_Click();
     void SyncClock_Tick();
-    // True while a sync runs (in the background or with its progress dialog).
+    // True while a sync runs (shown in its progress window or not).
     bool SyncRunning() const;
+    // What the automatic runs could not do since the last one that worked
+    // ("The automatic syncs since 14:05 did not finish: ..."), for the
+    // account dialog; empty while they work.
+    std::string SyncStatus() const;
 
 protected:
     void BuildLayout() override;
@@ -95,8 +100,11 @@ private:
     void NoteSyncAccount();
     bool EditingAddress() const;
     std::optional<std::string> SyncPassword(bool mayAsk);
-    void StartQuietSync();
-    void SyncFinished(const SyncOutcome& outcome, bool quiet);
+    void StartSync(const std::string& password, bool shown);
+    void ShowSyncProgress();
+    void SyncRunEnded();
+    void SyncFinished(const EndedSyncRun& ended);
+    void SyncFailed(const EndedSyncRun& ended);
     void ReloadKeepingSelection();
     bool ShowAccountDialog();
     bool ResolveConflicts();

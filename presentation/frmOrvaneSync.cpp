@@ -1,8 +1,11 @@
-// The address-book window's sync: the context menu's commands, the runs
-// (with a progress dialog when the user asked, in the background when the
-// window's clock did), and what the window does when a run ends.
+// The address-book window's sync: the context menu's commands and F5, the
+// runs in the background (with a progress window when the user started
+// them, silent when the window's clock did), and what the window does when
+// a run ends.
 
 #include <chrono>
+#include <ctime>
+#include <utility>
 
 #include "Functions.h"
 #include "SyncSession.h"
@@ -30,8 +33,22 @@ private:
     int& count_;
 };
 
-std::string Plural(std::size_t n, const std::string& one, const std::string& many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
+// The time of day, as the desktop's clock shows it: "14:05".
+std::string TimeOfDay() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%H:%M", &local);
+    return text;
+}
+
+// The held conflicts, one line each, to tell whether they changed.
+std::string ConflictsKey() {
+    std::string key;
+    for (const orvane::sync::ConflictLine& line : orvane::sync::SyncAccountService(WindowDatabase()).Conflicts())
+        key += std::to_string(line.addressId) + "/" + std::to_string(line.field) + "/" + line.theirs + "\n";
+    return key;
 }
 
 // The addresses whose cards the server refused; the window's own runs
@@ -53,8 +70,9 @@ void ShowRefused(const orvane::sync::SyncResult& result, bool quiet) {
 void frmOrvane::ConnectSyncCommands() {
     msync = std::make_unique<SyncSession>();
     msync->clock.Tick = [this] { SyncClock_Tick(); };
+    // Greyed, like the editing buttons, while an address is edited.
     lstAddress.Extras.contextMenu.push_back({"Synchronize", [this] { mnuSynchronize_Click(); },
-                                             [this] { return msync->accountSetUp; }});
+                                             [this] { return msync->accountSetUp && !EditingAddress(); }, "F5"});
     lstAddress.Extras.contextMenu.push_back({"Sync Account…", [this] { mnuSyncAccount_Click(); }});
     lstAddress.Extras.contextMenu.push_back({"Sync Conflicts…", [this] { mnuSyncConflicts_Click(); },
                                              [this] { return msync->conflictsHeld > 0; }});
@@ -69,20 +87,32 @@ void frmOrvane::NoteSyncAccount() {
 }
 
 // The window syncs once soon after it is loaded, then every quarter hour.
+// Each showing of the window starts afresh: what earlier runs told the
+// user is told again when it still holds.
 void frmOrvane::Loaded() {
     NoteSyncAccount();
     msync->nextDue = Clock::now();
+    msync->startUpDue = true;
+    msync->status.clear();
+    msync->failingSince.clear();
+    msync->failureTold = 0;
+    msync->conflictsShown.clear();
     msync->clock.Start(SyncSession::kClockMs);
 }
 
+// A run under way stops after its current step; what it did is kept.
 void frmOrvane::Unloading() {
     msync->clock.Stop();
     msync->waiting.reset();
+    msync->background.Cancel();
+    if (msync->progress) msync->progress->Close();
 }
 
 bool frmOrvane::EditingAddress() const { return cmdSave.Enabled(); }
 
-bool frmOrvane::SyncRunning() const { return msync->background.Running() || msync->busy > 0; }
+bool frmOrvane::SyncRunning() const { return msync->background.Running(); }
+
+std::string frmOrvane::SyncStatus() const { return msync->status; }
 
 // The account's password: from the keychain, else the one typed in this
 // session, else (when the user started the run) asked for.
@@ -99,6 +129,7 @@ std::optional<std::string> frmOrvane::SyncPassword(bool mayAsk) {
         // No keychain, or one that fails: the password is asked for instead.
     }
     if (!mayAsk) return msync->typedPassword;
+    Busy busy(msync->busy);
     DialogBox dialog("Sync Password");
     dialog.AddText("The password for " + status->user + " at " + status->serverUrl + ":");
     dialog.AddTextField("Password", msync->typedPassword.value_or(""), true);
@@ -108,55 +139,85 @@ std::optional<std::string> frmOrvane::SyncPassword(bool mayAsk) {
     return msync->typedPassword;
 }
 
+// From the menu or F5: a run with its progress window. While a run goes
+// on already, its progress window is shown instead.
 void frmOrvane::mnuSynchronize_Click() {
+    if (!msync->accountSetUp || EditingAddress()) return;
     if (SyncRunning()) {
-        MsgBox("A sync is running already.", vbInformation, Functions::gstrAppTitle);
+        msync->shown = true;
+        ShowSyncProgress();
         return;
     }
-    if (EditingAddress()) {
-        MsgBox("Save or cancel the address you are editing first.", vbInformation, Functions::gstrAppTitle);
-        return;
-    }
-    SyncOutcome outcome;
-    {
-        Busy busy(msync->busy);
-        const std::optional<std::string> password = SyncPassword(true);
-        if (!password) return;
-        msync->nextDue = Clock::now() + SyncSession::kEvery;
-        const std::string database = WindowDatabase();
-        RunWithProgress("Synchronizing",
-                        [&](WorkProgress& progress) { outcome = RunSync(database, *password, progress); });
-    }
-    SyncFinished(outcome, false);
+    const std::optional<std::string> password = SyncPassword(true);
+    if (!password) return;
+    StartSync(*password, true);
 }
 
 void frmOrvane::SyncClock_Tick() {
-    if (!IsLoaded() || SyncRunning() || EditingAddress()) return;
+    if (!IsLoaded() || SyncRunning() || msync->busy > 0 || EditingAddress()) return;
     if (msync->waiting) {
-        const SyncOutcome outcome = std::move(*msync->waiting);
+        const EndedSyncRun ended = std::move(*msync->waiting);
         msync->waiting.reset();
-        SyncFinished(outcome, true);
+        SyncFinished(ended);
         return;
     }
     if (!msync->accountSetUp || Clock::now() < msync->nextDue) return;
-    msync->nextDue = Clock::now() + SyncSession::kEvery;
-    StartQuietSync();
+    // Without a kept or typed password the run waits for the user's Synchronize.
+    const std::optional<std::string> password = SyncPassword(false);
+    msync->nextDue = Clock::now() + SyncSession::every;
+    const bool startUp = std::exchange(msync->startUpDue, false);
+    if (!password) return;
+    StartSync(*password, false);
+    msync->startUp = startUp;
 }
 
-void frmOrvane::StartQuietSync() {
-    const std::optional<std::string> password = SyncPassword(false);
-    if (!password) return;  // asked for when the user synchronizes
+// The progress window of the run under way: the one shown already, else
+// a new one (never the summary of an earlier run).
+void frmOrvane::ShowSyncProgress() {
+    if (!msync->progress || !msync->progress->Visible() || msync->progress->Finished()) {
+        if (msync->progress) msync->progress->Close();
+        msync->progress = std::make_unique<frmSyncProgress>([this] { msync->background.Cancel(); });
+    }
+    msync->progress->Show();
+}
+
+void frmOrvane::StartSync(const std::string& password, bool shown) {
+    msync->nextDue = Clock::now() + SyncSession::every;
+    msync->shown = shown;
+    msync->startUp = false;
+    if (shown) ShowSyncProgress();
     msync->background.Start(
-        [this, database = WindowDatabase(), password = *password](WorkProgress& progress) {
-            msync->quietOutcome = RunSync(database, password, progress);
+        [this, database = WindowDatabase(), password](WorkProgress& progress) {
+            msync->outcome = RunSync(database, password, progress);
         },
-        [this] {
-            if (!IsLoaded()) return;
-            if (EditingAddress() || msync->busy > 0)
-                msync->waiting = msync->quietOutcome;  // the clock hands it over in browse mode
-            else
-                SyncFinished(msync->quietOutcome, true);
+        [this] { SyncRunEnded(); },
+        [this](std::size_t done, std::size_t total, const std::string& text) {
+            if (msync->shown && msync->progress) msync->progress->Step(done, total, text);
         });
+}
+
+// The run has ended: its progress window says how it went at once; the
+// name list and anything that needs the user wait until no address is
+// being edited.
+void frmOrvane::SyncRunEnded() {
+    if (!IsLoaded()) return;
+    EndedSyncRun ended{msync->outcome, std::exchange(msync->shown, false), std::exchange(msync->startUp, false)};
+    NoteSyncAccount();
+    if (ended.shown && msync->progress) {
+        if (ended.outcome.failed) {
+            msync->progress->Close();  // a box says what happened
+        } else {
+            const auto status = orvane::sync::SyncAccountService(WindowDatabase()).Status();
+            const orvane::sync::SyncResult& result = ended.outcome.result;
+            const bool needsUser = result.conflictsHeld > 0 || !result.problems.empty() || result.stoppedForSafety;
+            msync->progress->Finish(SyncSummaryText(result, status ? status->localChangesWaiting : 0), needsUser);
+        }
+    }
+    if (EditingAddress() || msync->busy > 0) {
+        msync->waiting = std::move(ended);  // the clock hands it over
+        return;
+    }
+    SyncFinished(ended);
 }
 
 // The load sequence again, then the address that was selected, where it
@@ -175,41 +236,57 @@ void frmOrvane::ReloadKeepingSelection() {
     Functions::ClearFields();
 }
 
+// A run that failed. The user hears of it when they started the run, at the
+// window's start-up run, and once for a failure they must act on; a server
+// out of reach is only noted for the account dialog and the next Synchronize.
+void frmOrvane::SyncFailed(const EndedSyncRun& ended) {
+    const SyncOutcome& outcome = ended.outcome;
+    // The window's own run leaves the book to a run already under way.
+    if (!ended.shown && outcome.errorNumber == orvane::sync::syncerr::AnotherRun) return;
+    if (outcome.errorNumber == orvane::carddav::errnum::Authentication) msync->typedPassword.reset();
+    const std::string text =
+        SyncErrorText(outcome.errorNumber, outcome.error, outcome.fingerprint,
+                      msync->passwordKept ? SyncErrorPlace::RunWithKeptPassword : SyncErrorPlace::RunWithTypedPassword);
+    const bool tell = ended.shown || ended.startUp ||
+                      (SyncNeedsUser(outcome.errorNumber) && msync->failureTold != outcome.errorNumber);
+    if (!ended.shown) {
+        if (msync->failingSince.empty()) msync->failingSince = TimeOfDay();
+        msync->status = "The automatic syncs since " + msync->failingSince + " did not finish. " + text;
+    }
+    if (!tell) return;
+    msync->failureTold = outcome.errorNumber;
+    MsgBox("The sync did not finish. " + text, vbExclamation, Functions::gstrAppTitle);
+}
+
 // After a run: the name list as the database now holds it, and a box only
 // when something needs the user.
-void frmOrvane::SyncFinished(const SyncOutcome& outcome, bool quiet) {
+void frmOrvane::SyncFinished(const EndedSyncRun& ended) {
     NoteSyncAccount();
     ReloadKeepingSelection();
-    const orvane::sync::SyncResult& result = outcome.result;
-    if (outcome.failed) {
-        // The window's own run leaves the book to a run already under way.
-        if (quiet && outcome.errorNumber == orvane::sync::syncerr::AnotherRun) return;
-        if (outcome.errorNumber == orvane::carddav::errnum::Authentication) msync->typedPassword.reset();
-        MsgBox("The sync did not finish. " + SyncErrorText(outcome.errorNumber, outcome.error, outcome.fingerprint,
-                                                             msync->passwordKept ? SyncErrorPlace::RunWithKeptPassword
-                                                                                 : SyncErrorPlace::RunWithTypedPassword),
-               vbExclamation, Functions::gstrAppTitle);
+    if (ended.outcome.failed) {
+        SyncFailed(ended);
         return;
     }
+    msync->status.clear();
+    msync->failingSince.clear();
+    msync->failureTold = 0;
+    const orvane::sync::SyncResult& result = ended.outcome.result;
     if (result.stoppedForSafety) {
         std::string text = "The sync stopped before deleting anything here.";
         for (const std::string& problem : result.problems) text += "\n\n" + problem;
         MsgBox(text, vbExclamation, Functions::gstrAppTitle);
         return;
     }
-    if (!quiet && !result.problems.empty() && !result.cancelled) {
-        std::string text = "The sync finished with problems:";
-        for (std::size_t i = 0; i < result.problems.size() && i < 10; ++i) text += "\n" + result.problems[i];
-        MsgBox(text, vbExclamation, Functions::gstrAppTitle);
-    }
-    ShowRefused(result, quiet);
-    if (result.conflictsHeld > 0 && !result.cancelled) {
-        MsgBox(Plural(result.conflictsHeld, "field was", "fields were") +
-                   " changed here and on the server in different ways. Neither side was overwritten: choose "
-                   "which to keep.",
-               vbExclamation, Functions::gstrAppTitle);
-        if (ResolveConflicts()) mnuSynchronize_Click();
-    }
+    ShowRefused(result, !ended.shown);
+    if (result.cancelled) return;
+    // Held conflicts (the run's summary lists them) after any run; an
+    // automatic run puts the same ones before the user only once.
+    const std::string conflicts = result.conflictsHeld > 0 ? ConflictsKey() : std::string();
+    const bool newConflicts = conflicts != msync->conflictsShown;
+    msync->conflictsShown = conflicts;
+    if (conflicts.empty() || (!ended.shown && !newConflicts)) return;
+    MsgBox(SyncAttentionText(result), vbExclamation, Functions::gstrAppTitle);
+    if (ResolveConflicts()) mnuSynchronize_Click();
 }
 
 void frmOrvane::mnuSyncConflicts_Click() {
@@ -219,12 +296,16 @@ void frmOrvane::mnuSyncConflicts_Click() {
 
 void frmOrvane::mnuSyncAccount_Click() {
     if (SyncRunning()) {
-        MsgBox("A sync is running already.", vbInformation, Functions::gstrAppTitle);
+        MsgBox("A sync is under way. Change the account once it has finished.", vbInformation,
+               Functions::gstrAppTitle);
         return;
     }
+    bool setUp = false;
     {
         Busy busy(msync->busy);
-        ShowAccountDialog();
+        setUp = ShowAccountDialog();
     }
     NoteSyncAccount();
+    // A new account's first sync runs at once, with its progress window.
+    if (setUp && msync->typedPassword && !EditingAddress()) StartSync(*msync->typedPassword, true);
 }

@@ -25,12 +25,13 @@ std::string Capitalized(std::string text) {
 
 // One dialog per address held in conflict: the fields that differ, our
 // value and the server's side by side, and which side to take. True when
-// the user wants the choices synced now.
+// a choice has something to send and the user wants it synced now.
 bool frmOrvane::ResolveConflicts() {
     std::map<std::int32_t, std::vector<orvane::sync::ConflictLine>> byAddress;
     for (orvane::sync::ConflictLine& line : SyncAccountService(WindowDatabase()).Conflicts())
         byAddress[line.addressId].push_back(std::move(line));
-    std::size_t resolved = 0;
+    // Only a side taken from this computer has something to send.
+    bool toSend = false;
     for (const auto& [lngAddressID, lines] : byAddress) {
         std::string name;
         for (std::int32_t i = 0; i < lstAddress.ListCount(); ++i)
@@ -46,11 +47,11 @@ bool frmOrvane::ResolveConflicts() {
         if (answer != 0 && answer != 1) continue;
         SyncAccountService(WindowDatabase()).Resolve(lngAddressID,
                                        answer == 0 ? orvane::sync::Side::Local : orvane::sync::Side::Server);
-        ++resolved;
+        toSend = toSend || answer == 0;
     }
     NoteSyncAccount();
     ReloadKeepingSelection();
-    if (resolved == 0) return false;
+    if (!toSend) return false;
     return MsgBox("Synchronize now to bring the choices to the server?", vbQuestion + vbYesNo,
                   Functions::gstrAppTitle) == vbYes;
 }

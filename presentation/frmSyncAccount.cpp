@@ -248,8 +248,6 @@ bool frmOrvane::ShowAccountDialog() {
             continue;
         }
         msync->typedPassword = setup.password;
-        // The first run waits for the user's Synchronize or the clock's next turn.
-        msync->nextDue = std::chrono::steady_clock::now() + SyncSession::kEvery;
         KeepPassword(form.stored, setup);
         return true;
     }

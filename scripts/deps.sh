@@ -8,7 +8,7 @@ ORVANE_PACKAGES=(
   qt6-base-dev qt6-svg-dev libgl-dev libxcb1-dev
   libsqlite3-dev
   googletest libgtest-dev
-  xvfb xauth fonts-dejavu-core openbox x11-utils
+  xvfb xauth fonts-dejavu-core openbox x11-utils libxtst-dev
   at-spi2-core dbus-daemon python3-pyatspi
   clang libclang-rt-14-dev
   dpkg-dev lintian appstream desktop-file-utils

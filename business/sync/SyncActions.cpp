@@ -74,7 +74,24 @@ void SyncActions::StoreLocal(const std::vector<const SyncAction*>& planned) {
     result_.received += actions.size();
 }
 
+bool SyncActions::WriteLocal(const SyncAction& action) {
+    const std::int32_t id = action.addressId;
+    if (!local_) {
+        if (action.kind == ActionKind::DeleteLocal) stores_.addresses.Delete(id);
+        else stores_.addresses.Update(id, action.fields);
+        return true;
+    }
+    const auto read = local_->find(id);
+    const bool written = read != local_->end() &&
+                         (action.kind == ActionKind::DeleteLocal
+                              ? stores_.addresses.DeleteIfUnchanged(id, read->second)
+                              : stores_.addresses.UpdateIfUnchanged(id, read->second, action.fields));
+    if (!written) changedHere_.insert(id);
+    return written;
+}
+
 bool SyncActions::Execute(const SyncAction& action) {
+    if (action.addressId != 0 && changedHere_.count(action.addressId)) return true;
     switch (action.kind) {
         case ActionKind::StoreLocal: {
             if (linkedHrefs_.count(action.href)) return true;
@@ -85,12 +102,14 @@ bool SyncActions::Execute(const SyncAction& action) {
             return true;
         }
         case ActionKind::UpdateLocal:
-            stores_.addresses.Update(action.addressId, action.fields);
+            // Changed here meanwhile: the record stays as the last run left
+            // it (see LeftChangesHere).
+            if (!WriteLocal(action)) return true;
             if (action.record) Store(*action.record);
             ++result_.received;
             return true;
         case ActionKind::DeleteLocal:
-            stores_.addresses.Delete(action.addressId);
+            if (!WriteLocal(action)) return true;
             stores_.state.DeleteItems({action.href});
             ++result_.deletedHere;
             return true;

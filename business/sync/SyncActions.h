@@ -30,6 +30,12 @@ class SyncActions {
 public:
     SyncActions(carddav::CardDavClient& client, std::string bookUrl, SyncStores& stores, SyncResult& result);
 
+    // The address table as the current round read it. Local changes and
+    // deletes are made only over exactly these values: an address saved or
+    // deleted here since is left alone, and so is every later step of the
+    // run on it, so the next run finds the change and merges it.
+    void ReadLocal(const std::map<std::int32_t, transfer::AddressFields>& local) { local_ = &local; }
+
     // false: the server's card changed under this write (412, or it is gone);
     // the run reads it again and plans again. The pending write stays.
     bool Execute(const SyncAction& action);
@@ -38,6 +44,12 @@ public:
     // without its record (a run cut short in between) is linked to its card
     // by content on the next run, as both are new to it.
     void StoreLocal(const std::vector<const SyncAction*>& actions);
+
+    // Whether an address was left alone because it changed here during the
+    // run. Its record then still holds what the last run agreed, so the run
+    // keeps the server's old sync token: the next run reads the server's
+    // side of that address again and merges it with the change here.
+    bool LeftChangesHere() const { return !changedHere_.empty(); }
 
     // The cards written without an ETag in the answer, by href.
     const std::map<std::string, SyncRecord>& WrittenWithoutEtag() const { return withoutEtag_; }
@@ -54,6 +66,9 @@ public:
     void NewRound() { linkConflicts_.clear(); }
 
 private:
+    // The local write of an UpdateLocal or DeleteLocal; false when the
+    // address changed here since it was read.
+    bool WriteLocal(const SyncAction& action);
     bool Create(const SyncAction& action);
     bool Update(const SyncAction& action);
     bool Delete(const SyncAction& action);
@@ -81,6 +96,8 @@ private:
     bool retryRefused_ = false;
     std::vector<HeldConflict> linkConflicts_;
     std::set<std::string> linkedHrefs_;  // cards linked by LinkToExisting this run
+    const std::map<std::int32_t, transfer::AddressFields>* local_ = nullptr;
+    std::set<std::int32_t> changedHere_;  // addresses left for the next run
 };
 
 // The card a new address goes up with: the card it was imported from,

@@ -1,5 +1,6 @@
 #include "sync/SyncRun.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <map>
@@ -41,10 +42,15 @@ std::string NameOf(const transfer::AddressFields& fields) {
     return name.empty() ? "(no name)" : name;
 }
 
+// The address a step is about: as it is here, else as it comes.
+std::string NameOf(const SyncAction& action, const std::map<std::int32_t, transfer::AddressFields>& local) {
+    const auto here = local.find(action.addressId);
+    return here != local.end() ? NameOf(here->second) : NameOf(action.fields);
+}
+
 // One line per step, for a dry run and for progress.
 std::string Describe(const SyncAction& action, const std::map<std::int32_t, transfer::AddressFields>& local) {
-    const auto here = local.find(action.addressId);
-    const std::string name = here != local.end() ? NameOf(here->second) : NameOf(action.fields);
+    const std::string name = NameOf(action, local);
     switch (action.kind) {
         case ActionKind::StoreLocal: return "store here: " + NameOf(action.fields) + " (" + action.href + ")";
         case ActionKind::UpdateLocal: return "change here: " + NameOf(action.fields) + " (ID " + std::to_string(action.addressId) + ")";
@@ -140,6 +146,7 @@ SyncResult SyncRun::Run() {
 
         SyncInput input;
         input.local = stores.addresses.ReadAll();
+        actions.ReadLocal(input.local);
         input.records = records;
         input.pending = pending;
         input.server = std::move(read.listing);
@@ -181,16 +188,21 @@ SyncResult SyncRun::Run() {
                 result.requests = client.RequestCount();
                 return result;
             }
-            if (options_.progress) options_.progress(i, plan.actions.size(), Describe(plan.actions[i], input.local));
-            if (plan.actions[i].kind == ActionKind::StoreLocal) {
-                // Received cards are stored a batch at a time: each write here
-                // is several disk syncs, too many to take one per card.
-                std::vector<const SyncAction*> batch;
-                for (; i < plan.actions.size() && batch.size() < kStoreBatch &&
-                       plan.actions[i].kind == ActionKind::StoreLocal;
-                     ++i)
-                    batch.push_back(&plan.actions[i]);
+            const SyncAction& action = plan.actions[i];
+            // Received cards are stored a batch at a time: each write here
+            // is several disk syncs, too many to take one per card.
+            std::vector<const SyncAction*> batch;
+            for (std::size_t j = i; action.kind == ActionKind::StoreLocal && j < plan.actions.size() &&
+                                    batch.size() < kStoreBatch && plan.actions[j].kind == ActionKind::StoreLocal;
+                 ++j)
+                batch.push_back(&plan.actions[j]);
+            if (options_.progress)
+                options_.progress(i, plan.actions.size(),
+                                  {action.kind, NameOf(action, input.local), std::max<std::size_t>(batch.size(), 1),
+                                   Describe(action, input.local)});
+            if (!batch.empty()) {
                 actions.StoreLocal(batch);
+                i += batch.size();
                 continue;
             }
             if (!actions.Execute(plan.actions[i])) {
@@ -247,7 +259,7 @@ SyncResult SyncRun::Run() {
     // A refusal no write of this run concerned has nothing left to hold back.
     stores.state.RemoveRefusals(actions.UnconcernedRefusals());
 
-    stores.state.SetSyncToken(newToken, NowUtc());
+    stores.state.SetSyncToken(actions.LeftChangesHere() ? account->syncToken : newToken, NowUtc());
     result.requests = client.RequestCount();
     return result;
 }

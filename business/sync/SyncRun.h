@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "sync/SyncState.h"
+
 // One two-way sync of the address table of a database file with the
 // CardDAV address book of the account stored in that file.
 namespace orvane::sync {
@@ -17,6 +19,14 @@ inline constexpr std::int32_t Cancelled = 7102;  // not raised: see SyncResult::
 inline constexpr std::int32_t AnotherRun = 7104;  // another sync of the same database is running
 }  // namespace syncerr
 
+// A step of a run as its progress shows it.
+struct SyncStep {
+    ActionKind kind = ActionKind::KeepRecord;
+    std::string name;       // the address it is about: "Zed Local", "(no name)"
+    std::size_t count = 1;  // the addresses it covers (received ones are stored many at a time)
+    std::string line;       // the dry run's line for it: "send: Zed Local (ID 2008)"
+};
+
 struct SyncOptions {
     std::string database;  // empty: the window's database
     std::string password;  // never stored, logged or shown
@@ -24,7 +34,7 @@ struct SyncOptions {
     bool forceDelete = false;  // go on past the safety stop
     bool retryRefused = false; // send again the cards the server refused, changed or not
     // Called before each step: steps done, steps planned, what comes next.
-    std::function<void(std::size_t done, std::size_t total, const std::string& what)> progress;
+    std::function<void(std::size_t done, std::size_t total, const SyncStep& next)> progress;
     // Set from another thread to stop between two steps; what was done is kept.
     const std::atomic<bool>* cancel = nullptr;
 };

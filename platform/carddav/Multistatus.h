@@ -64,6 +64,7 @@ public:
 
 private:
     friend std::vector<std::string> ReadDavErrorConditions(std::string_view xml);
+    friend std::optional<std::string> ReadDavErrorHref(std::string_view xml, std::string_view condition);
     std::unique_ptr<Impl> impl_;
 };
 

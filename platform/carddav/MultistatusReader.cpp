@@ -109,6 +109,7 @@ struct MultistatusParser::Impl {
     std::string xmlError;  // libxml2's first error, never shown as it is
     Multistatus result;
     std::vector<std::string> errorRootConditions;  // when the root is DAV:error
+    std::vector<std::pair<std::string, std::string>> errorRootHrefs;  // condition, the href it names
     DavResponse response;
     Propstat propstat;
 };
@@ -180,6 +181,7 @@ void MultistatusParser::Impl::Start(const xmlChar* localName, const xmlChar* uri
     const bool multistatus = stack[0].Is(kDav, "multistatus");
     if (!multistatus) {  // a DAV:error document: its conditions
         if (depth == 2) errorRootConditions.push_back(e.name);
+        if (depth == 3 && e.Is(kDav, "href")) Capture(depth);
         return;
     }
     if (depth == 2) {
@@ -224,9 +226,12 @@ void MultistatusParser::Impl::End() {
     if (depth == 0) return;
     const Element e = std::move(stack.back());
     stack.pop_back();
-    if (!stack.empty() && !stack[0].Is(kDav, "multistatus")) return;
     const bool captureEnds = capture == depth;
     if (captureEnds) capture = 0;
+    if (!stack.empty() && !stack[0].Is(kDav, "multistatus")) {
+        if (depth == 3 && captureEnds && errorRoot) errorRootHrefs.emplace_back(stack[1].name, Trimmed(captured));
+        return;
+    }
     if (depth == 2 && e.Is(kDav, "response")) {
         if (!onResponse) {
             result.responses.push_back(std::move(response));
@@ -343,16 +348,16 @@ std::vector<std::string> ReadDavErrorConditions(std::string_view xml) {
 }
 
 std::optional<std::string> ReadDavErrorHref(std::string_view xml, std::string_view condition) {
-    DocPtr doc = Parse(xml);
-    if (!doc) return std::nullopt;
-    const xmlNode* root = xmlDocGetRootElement(doc.get());
-    if (!Is(root, kDav, "error")) return std::nullopt;
-    std::optional<std::string> href;
-    ForEachElement(root, [&](const xmlNode* child) {
-        if (!href && condition == reinterpret_cast<const char*>(child->name)) href = HrefIn(child);
-    });
-    if (href && href->empty()) return std::nullopt;
-    return href;
+    MultistatusParser parser;
+    try {
+        parser.Feed(xml);
+    } catch (const Error&) {
+        return std::nullopt;
+    }
+    if (!Complete(*parser.impl_) || !parser.impl_->errorRoot) return std::nullopt;
+    for (const auto& [name, href] : parser.impl_->errorRootHrefs)
+        if (name == condition && !href.empty()) return href;
+    return std::nullopt;
 }
 
 }  // namespace orvane::carddav

@@ -107,9 +107,20 @@ void RunWithProgress(const std::string& title, const Work& work) {
 }
 
 namespace {
+// Hands each report to the user-interface thread, where receiver lives.
 class BackgroundProgress : public WorkProgress {
 public:
-    void Report(std::size_t, std::size_t, const std::string&) override {}
+    BackgroundProgress(QObject& receiver, BackgroundWork::ReportHandler report)
+        : receiver_(receiver), report_(std::move(report)) {}
+    void Report(std::size_t done, std::size_t total, const std::string& what) override {
+        if (!report_) return;
+        QMetaObject::invokeMethod(
+            &receiver_, [report = report_, done, total, what] { Events::Raise([&] { report(done, total, what); }); }, Qt::QueuedConnection);
+    }
+
+private:
+    QObject& receiver_;
+    BackgroundWork::ReportHandler report_;
 };
 }  // namespace
 
@@ -129,11 +140,11 @@ BackgroundWork::~BackgroundWork() {
     }
 }
 
-bool BackgroundWork::Start(Work work, EventHandler finished) {
+bool BackgroundWork::Start(Work work, EventHandler finished, ReportHandler report) {
     if (impl_->running) return false;
     if (impl_->worker.joinable()) impl_->worker.join();
     impl_->running = true;
-    impl_->progress = std::make_unique<BackgroundProgress>();
+    impl_->progress = std::make_unique<BackgroundProgress>(impl_->receiver, std::move(report));
     Impl* impl = impl_.get();
     impl_->worker = std::thread([impl, work = std::move(work), finished = std::move(finished)] {
         try {

@@ -45,8 +45,12 @@ public:
     BackgroundWork(const BackgroundWork&) = delete;
     BackgroundWork& operator=(const BackgroundWork&) = delete;
 
+    using ReportHandler = std::function<void(std::size_t done, std::size_t total, const std::string& what)>;
+
     // False (and nothing started) while earlier work is still running.
-    bool Start(Work work, EventHandler finished);
+    // report, when given, gets the work's reports on the user-interface
+    // thread, in order, each before Finished.
+    bool Start(Work work, EventHandler finished, ReportHandler report = {});
     bool Running() const;
     void Cancel();
 

@@ -7,7 +7,8 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QGridLayout>
+#include <QHeaderView>
+#include <QTableWidget>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -169,23 +170,35 @@ void DialogBox::AddValue(const std::string& caption, const std::string& value) {
 
 void DialogBox::AddTable(const std::vector<std::string>& header, const std::vector<std::vector<std::string>>& rows) {
     impl_->form = nullptr;
-    auto* grid = new QGridLayout;
-    grid->setObjectName(QStringLiteral("table"));
-    grid->setHorizontalSpacing(18);
-    for (std::size_t c = 0; c < header.size(); ++c) {
-        QLabel* cell = PlainLabel(header[c], &impl_->dialog);
-        QFont bold = cell->font();
-        bold.setBold(true);
-        cell->setFont(bold);
-        grid->addWidget(cell, 0, static_cast<int>(c));
-    }
+    // A real table, so that a screen reader says each cell with its column's
+    // header ("On the server: There") and can move by row and column.
+    auto* table = new QTableWidget(static_cast<int>(rows.size()), static_cast<int>(header.size()), &impl_->dialog);
+    table->setObjectName(QStringLiteral("table"));
+    table->setAccessibleName(QString::fromStdString(header.empty() ? std::string() : header.front()));
+    QStringList captions;
+    for (const std::string& caption : header) captions << Q(caption);
+    table->setHorizontalHeaderLabels(captions);
+    table->verticalHeader()->hide();
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setWordWrap(true);
+    table->setTabKeyNavigation(false);
     for (std::size_t r = 0; r < rows.size(); ++r)
-        for (std::size_t c = 0; c < rows[r].size(); ++c) {
-            QLabel* cell = PlainLabel(rows[r][c], &impl_->dialog);
-            cell->setMinimumWidth(c == 0 ? 90 : 160);
-            grid->addWidget(cell, static_cast<int>(r + 1), static_cast<int>(c));
-        }
-    impl_->layout->insertLayout(impl_->layout->count() - 2, grid);
+        for (std::size_t c = 0; c < rows[r].size() && c < header.size(); ++c)
+            table->setItem(static_cast<int>(r), static_cast<int>(c), new QTableWidgetItem(Q(rows[r][c])));
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->resizeColumnsToContents();
+    for (int c = 0; c < table->columnCount(); ++c)
+        table->setColumnWidth(c, std::clamp(table->columnWidth(c), c == 0 ? 90 : 160, 320));
+    table->resizeRowsToContents();
+    // Tall and wide enough for every row without a scroll bar, up to a screenful.
+    int height = table->horizontalHeader()->height() + 2 * table->frameWidth();
+    for (int r = 0; r < table->rowCount(); ++r) height += table->rowHeight(r);
+    int width = 2 * table->frameWidth();
+    for (int c = 0; c < table->columnCount(); ++c) width += table->columnWidth(c);
+    table->setMinimumSize(std::min(width, 900), std::min(height, 480));
+    if (!rows.empty()) table->setCurrentCell(0, 0);
+    impl_->layout->insertWidget(impl_->layout->count() - 2, table);
 }
 
 void DialogBox::AddActionButton(const std::string& caption, EventHandler handler) {

@@ -35,7 +35,8 @@ public:
     // caption. onChange runs when the user picks another entry.
     void AddChoice(const std::string& caption, const std::vector<std::string>& entries, std::int32_t selected,
                    const std::string& value, EventHandler onChange);
-    // A table of read-only cells, the header row in bold.
+    // A table of read-only cells under column headers, each cell read out
+    // with its column's header.
     void AddTable(const std::vector<std::string>& header, const std::vector<std::vector<std::string>>& rows);
     // A button at the bottom left; its click runs handler and leaves the dialog open.
     void AddActionButton(const std::string& caption, EventHandler handler);

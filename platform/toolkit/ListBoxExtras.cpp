@@ -7,6 +7,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QMimeData>
+#include <QShortcut>
 #include <QUrl>
 
 #include "Controls.h"
@@ -39,6 +40,15 @@ public:
         view->installEventFilter(this);
         view->viewport()->installEventFilter(this);
         view->viewport()->setAcceptDrops(true);
+        // The shortcuts live as long as the list's widget, in its window.
+        for (const MenuEntry& entry : list.Extras.contextMenu) {
+            if (entry.shortcut.empty()) continue;
+            auto* shortcut = new QShortcut(QKeySequence(QString::fromStdString(entry.shortcut)), view);
+            shortcut->setContext(Qt::WindowShortcut);
+            connect(shortcut, &QShortcut::activated, this, [entry] {
+                if (!entry.enabled || entry.enabled()) Events::Raise(entry.handler);
+            });
+        }
     }
 
 protected:
@@ -48,6 +58,11 @@ protected:
             case QEvent::ShortcutOverride:
             case QEvent::KeyPress: {
                 auto* key = static_cast<QKeyEvent*>(event);
+                if (watched == view_ && IsMenuKey(*key) && !extras.contextMenu.empty()) {
+                    key->accept();
+                    if (event->type() == QEvent::KeyPress) ShowMenu(AtSelectedEntry());
+                    return true;
+                }
                 if (watched != view_ || !extras.copy || !key->matches(QKeySequence::Copy)) return false;
                 // Taken here, so the view does not copy its own text instead.
                 key->accept();
@@ -55,6 +70,10 @@ protected:
                 return true;
             }
             case QEvent::ContextMenu: {
+                // The window system's own menu-key event: the key press above opened the menu already.
+                if (watched == view_ && !extras.contextMenu.empty() &&
+                    static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard)
+                    return true;
                 if (watched != view_->viewport() || extras.contextMenu.empty()) return false;
                 ShowMenu(static_cast<QContextMenuEvent*>(event)->globalPos());
                 return true;
@@ -81,6 +100,24 @@ protected:
     }
 
 private:
+    static bool IsMenuKey(const QKeyEvent& key) {
+        const Qt::KeyboardModifiers mods = key.modifiers() & ~Qt::KeypadModifier;
+        return (key.key() == Qt::Key_Menu && mods == Qt::NoModifier) ||
+               (key.key() == Qt::Key_F10 && mods == Qt::ShiftModifier);
+    }
+
+    // Below the selected entry (scrolled into view), else at the list's top.
+    QPoint AtSelectedEntry() const {
+        const QModelIndex current = view_->currentIndex();
+        QRect rect;
+        if (current.isValid() && view_->selectionModel()->isSelected(current)) {
+            view_->scrollTo(current);
+            rect = view_->visualRect(current);
+        }
+        const QPoint local = rect.isValid() ? QPoint(rect.left() + rect.height() / 2, rect.bottom()) : QPoint(4, 4);
+        return view_->viewport()->mapToGlobal(local);
+    }
+
     void ShowMenu(const QPoint& where) {
         // The entries are copied: a handler may change the list's extras.
         const std::vector<MenuEntry> entries = list_.Extras.contextMenu;
@@ -89,6 +126,11 @@ private:
         for (const MenuEntry& entry : entries) {
             actions.push_back(menu.addAction(QString::fromStdString(entry.caption)));
             if (entry.enabled) actions.back()->setEnabled(entry.enabled());
+            if (!entry.shortcut.empty()) {
+                // Shown beside the caption; the window's shortcut does the work.
+                actions.back()->setShortcut(QKeySequence(QString::fromStdString(entry.shortcut)));
+                actions.back()->setShortcutContext(Qt::WidgetShortcut);
+            }
         }
         QAction* chosen = nullptr;
         {

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QTableWidget>
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -128,14 +129,38 @@ std::vector<std::string> OpenDialog::AccessibleNames(const std::string& caption)
 
 std::vector<std::vector<std::string>> OpenDialog::Table() const {
     std::vector<std::vector<std::string>> cells;
-    auto* grid = DialogOf(dialog_)->findChild<QGridLayout*>(QStringLiteral("table"));
+    auto* table = DialogOf(dialog_)->findChild<QTableWidget*>(QStringLiteral("table"));
+    if (!table) return cells;
+    std::vector<std::string> header;
+    for (int c = 0; c < table->columnCount(); ++c)
+        header.push_back(table->horizontalHeaderItem(c) ? table->horizontalHeaderItem(c)->text().toStdString() : "");
+    cells.push_back(std::move(header));
+    for (int r = 0; r < table->rowCount(); ++r) {
+        std::vector<std::string> row;
+        for (int c = 0; c < table->columnCount(); ++c)
+            row.push_back(table->item(r, c) ? table->item(r, c)->text().toStdString() : std::string());
+        cells.push_back(std::move(row));
+    }
+    return cells;
+}
+
+std::vector<std::vector<std::string>> OpenDialog::TableAsRead() const {
+    std::vector<std::vector<std::string>> cells;
+    auto* table = DialogOf(dialog_)->findChild<QTableWidget*>(QStringLiteral("table"));
+    QAccessibleInterface* shown = table ? QAccessible::queryAccessibleInterface(table) : nullptr;
+    QAccessibleTableInterface* grid = shown ? shown->tableInterface() : nullptr;
     if (!grid) return cells;
     for (int r = 0; r < grid->rowCount(); ++r) {
         std::vector<std::string> row;
         for (int c = 0; c < grid->columnCount(); ++c) {
-            QLayoutItem* item = grid->itemAtPosition(r, c);
-            auto* label = item ? qobject_cast<QLabel*>(item->widget()) : nullptr;
-            row.push_back(label ? label->text().toStdString() : std::string());
+            QAccessibleInterface* cell = grid->cellAt(r, c);
+            QAccessibleTableCellInterface* place = cell ? cell->tableCellInterface() : nullptr;
+            std::string said;
+            if (place)
+                for (QAccessibleInterface* header : place->columnHeaderCells())
+                    said += header->text(QAccessible::Name).toStdString() + ": ";
+            if (cell) said += cell->text(QAccessible::Name).toStdString();
+            row.push_back(std::move(said));
         }
         cells.push_back(std::move(row));
     }

@@ -41,6 +41,10 @@ public:
     std::vector<std::string> AccessibleNames(const std::string& caption) const;
     // A table's cells, header row first.
     std::vector<std::vector<std::string>> Table() const;
+    // The table's cells as a screen reader reads them through the platform's
+    // accessibility interface: each one's column headers, then its text
+    // ("On the server: There").
+    std::vector<std::vector<std::string>> TableAsRead() const;
     // A progress dialog's bar: steps done (-1 before the first report).
     int ProgressDone() const;
     bool ButtonEnabled(const std::string& caption) const;
@@ -49,6 +53,9 @@ public:
     // Clicks the button with the mouse once the current step has returned
     // (a click may open a dialog of its own).
     void Click(const std::string& caption);
+
+    // The dialog's widget, for the testing helpers.
+    void* Handle() const { return dialog_; }
 
 private:
     void* dialog_;

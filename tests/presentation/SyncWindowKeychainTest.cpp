@@ -55,6 +55,8 @@ TEST_F(SyncWindowKeychainTest, TheTypedPasswordIsKeptAndALaterSessionSyncsWithou
     EXPECT_EQ(setup.Remaining(), 0u);
     EXPECT_TRUE(Prompts().empty());  // kept: nothing to tell the user
     EXPECT_EQ(KeptPassword(), "alice-secret");
+    // The new account's first sync runs at once.
+    EXPECT_TRUE(sim::ProcessEventsUntil([] { return !frmOrvane::Instance().SyncRunning(); }));
 
     // A later session: the window is opened anew and syncs by itself with
     // the kept password; Synchronize then asks for nothing either.
@@ -73,6 +75,7 @@ TEST_F(SyncWindowKeychainTest, TheTypedPasswordIsKeptAndALaterSessionSyncsWithou
         sim::ChooseFromContextMenu(frm().lstAddress, 0, "Synchronize");
         EXPECT_EQ(none.Remaining(), 1u);  // no password dialog
     }
+    EXPECT_TRUE(sim::ProcessEventsUntil([] { return !frmOrvane::Instance().SyncRunning(); }));
     EXPECT_EQ(Names().size(), 3u);
     EXPECT_TRUE(Prompts().empty());
 

@@ -1,10 +1,12 @@
-// The window's sync, as the user drives it: the name list's context menu,
-// the account, password and conflict dialogs, the progress dialog, against
-// a real Radicale server. No keychain runs here, so the window asks for the
-// password at each Synchronize.
+// The window's sync, as the user drives it: the name list's context menu
+// and keys, the account, password and conflict dialogs, the progress
+// window, against a real Radicale server. No keychain runs here, so the
+// window asks for the password at each Synchronize.
 
+#include <condition_variable>
 #include <cstdlib>
 #include <map>
+#include <mutex>
 
 #include "AddressBookFixture.h"
 #include "CDataCardTier.h"
@@ -13,11 +15,13 @@
 #include "SyncSession.h"
 #include "carddav/CardDavClient.h"
 #include "carddav/CardDavErrors.h"
+#include "keychain/Keychain.h"
 #include "sync/SyncAccountService.h"
 #include "toolkit/Testing.h"
 #include "toolkit/FileDialog.h"
 #include "toolkit/TestingDialogs.h"
 #include "toolkit/TestingExtras.h"
+#include "toolkit/TestingKeys.h"
 
 using namespace orvane::toolkit;
 
@@ -35,12 +39,47 @@ bool MenuEntryEnabled(const std::string& caption) {
     return false;
 }
 
+// Holds the window's runs at their first step until released.
+class HeldRun {
+public:
+    HeldRun() {
+        SyncSession::stepHook = [this](std::size_t) {
+            std::unique_lock lock(mutex_);
+            if (released_) return;
+            held_ = true;
+            changed_.wait(lock, [this] { return released_; });
+        };
+    }
+    ~HeldRun() {
+        Release();
+        SyncSession::stepHook = nullptr;
+    }
+    bool Held() {
+        std::lock_guard lock(mutex_);
+        return held_;
+    }
+    void Release() {
+        std::lock_guard lock(mutex_);
+        released_ = true;
+        changed_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool held_ = false;
+    bool released_ = false;
+};
+
+bool RunEnded() { return !frmOrvane::Instance().SyncRunning(); }
+
 class SyncWindowTest : public AddressBookTest {
 protected:
     SyncWindowTest() {
         unsetenv("DBUS_SESSION_BUS_ADDRESS");
         server.SeedBook("alice", "contacts", "Contacts");
     }
+    ~SyncWindowTest() override { SyncSession::every = std::chrono::minutes(15); }
 
     std::string BookUrl() const { return server.BaseUrl() + "alice/contacts/"; }
 
@@ -65,10 +104,12 @@ protected:
         });
         sim::ChooseFromContextMenu(frm().lstAddress, -1, "Sync Account…");
         EXPECT_EQ(script.Remaining(), 0u);
+        // The new account's first sync runs at once.
+        EXPECT_TRUE(sim::ProcessEventsUntil(RunEnded));
     }
 
     // Synchronize from the menu over row (-1: none), typing the password
-    // the window asks for.
+    // the window asks for, and waits for the run to end.
     void Synchronize(std::int32_t row, const std::string& password = "alice-secret") {
         sim::DialogScript script;
         script.Then([&](sim::OpenDialog& dialog) {
@@ -78,6 +119,7 @@ protected:
         });
         sim::ChooseFromContextMenu(frm().lstAddress, row, "Synchronize");
         EXPECT_EQ(script.Remaining(), 0u);
+        EXPECT_TRUE(sim::ProcessEventsUntil(RunEnded));
     }
 
     std::int32_t RowOf(const std::string& name) const {
@@ -130,10 +172,17 @@ TEST_F(SyncWindowTest, TheAccountDialogFindsTheBookAndSynchronizeBringsInTheServ
     EXPECT_EQ(*(found + 1), BookUrl());
     // Without a keychain the window says the password is not kept.
     ASSERT_EQ(messages.Shown().size(), 1u);
-    EXPECT_NE(messages.Shown()[0].prompt.find("the password is not kept"), std::string::npos);
+    EXPECT_NE(messages.Shown()[0].prompt.find("the password is kept only until Orvane closes"), std::string::npos);
     EXPECT_EQ(messages.Shown()[0].title, "Address Book");
     EXPECT_TRUE(MenuEntryEnabled("Synchronize"));
     messages.Forget();
+    // The first sync ran at once, in its progress window, which says how it
+    // went and then closes by itself.
+    EXPECT_NE(RowOf("Zed, Zulu"), -1);
+    const auto shown = sim::ShownProgressWindow();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->Texts().at(0), "Received 1, sent 2; nothing waiting.");
+    EXPECT_TRUE(sim::ProcessEventsUntil([] { return !sim::ShownProgressWindow(); }));
 
     Synchronize(RowOf("Bob, Baker"));
     EXPECT_EQ(Names().size(), 3u);
@@ -221,8 +270,9 @@ TEST_F(SyncWindowTest, AHeldConflictShowsBothValuesSideBySideAndTakingTheServers
     }
 
     messages.QueueAnswer(vbOK);  // the conflict is announced
-    messages.QueueAnswer(vbNo);  // no second sync now
+    messages.QueueAnswer(vbNo);  // (were a second sync offered: not now)
     std::vector<std::vector<std::string>> table;
+    std::vector<std::vector<std::string>> asRead;
     sim::DialogScript script;
     script.Then([](sim::OpenDialog& dialog) {
         dialog.Type("Password", "alice-secret");
@@ -231,16 +281,22 @@ TEST_F(SyncWindowTest, AHeldConflictShowsBothValuesSideBySideAndTakingTheServers
     });
     script.Then([&](sim::OpenDialog& dialog) {
         table = dialog.Table();
+        asRead = dialog.TableAsRead();
         dialog.Click("Take the Server's");
         return true;
     });
     sim::ChooseFromContextMenu(frm().lstAddress, 0, "Synchronize");
-    EXPECT_EQ(script.Remaining(), 0u);
+    EXPECT_TRUE(sim::ProcessEventsUntil([&] { return script.Remaining() == 0 && RunEnded(); }));
     EXPECT_EQ(script.Seen(), (std::vector<std::string>{"Sync Password", "Sync Conflict"}));
     const std::vector<std::vector<std::string>> expected{{"Field", "On this computer", "On the server"},
                                                          {"Last name", "Here", "There"}};
     EXPECT_EQ(table, expected);
-    ASSERT_EQ(Prompts().size(), 2u);
+    // A screen reader says each value with its column.
+    const std::vector<std::vector<std::string>> read{
+        {"Field: Last name", "On this computer: Here", "On the server: There"}};
+    EXPECT_EQ(asRead, read);
+    // The server's side taken leaves nothing to send: no question about it.
+    ASSERT_EQ(Prompts().size(), 1u);
     EXPECT_NE(Prompts()[0].find("changed here and on the server"), std::string::npos);
 
     EXPECT_EQ(Names(), std::vector<std::string>{"Ann, There"});
@@ -249,48 +305,42 @@ TEST_F(SyncWindowTest, AHeldConflictShowsBothValuesSideBySideAndTakingTheServers
     EXPECT_FALSE(MenuEntryEnabled("Sync Conflicts…"));
 }
 
-TEST_F(SyncWindowTest, CancellingALongRunLeavesBothSidesConsistentAndTheNextRunFinishes) {
-    constexpr int kCards = 150;
-    for (int i = 0; i < kCards; ++i)
-        server.SeedCard("alice", "contacts", "c" + std::to_string(i) + ".vcf",
-                        Card("uid-" + std::to_string(i), "Person", "N" + std::to_string(i)));
+TEST_F(SyncWindowTest, CancelInTheProgressWindowStopsTheRunAndTheNextRunFinishes) {
     folder.InsertAddress("Ann", "Lee");
     frm().Show();
     SetUpAccount();
     messages.Forget();
+    // Addresses to send, one request each.
+    constexpr int kAddresses = 20;
+    for (int i = 0; i < kAddresses; ++i) folder.InsertAddress("Person", "N" + std::to_string(i));
 
-    std::string progressSeen;
+    // Cancelled while the run is held at its first step.
+    HeldRun held;
     sim::DialogScript script;
     script.Then([](sim::OpenDialog& dialog) {
         dialog.Type("Password", "alice-secret");
         dialog.Click("OK");
         return true;
     });
-    script.ThenProgress([&](sim::OpenDialog& dialog) {
-        // Cancelled as soon as the run shows its progress: received cards
-        // are stored in large batches, so a run of this size may otherwise
-        // end between two looks at the dialog.
-        progressSeen = dialog.Texts().at(0);
-        dialog.Click("Cancel");
-        return true;
-    });
     sim::ChooseFromContextMenu(frm().lstAddress, 0, "Synchronize");
     EXPECT_EQ(script.Remaining(), 0u);
-    EXPECT_FALSE(progressSeen.empty());
-    EXPECT_FALSE(frm().SyncRunning());
+    ASSERT_TRUE(sim::ProcessEventsUntil([&] { return held.Held(); }));
+    auto shown = sim::ShownProgressWindow();
+    ASSERT_TRUE(shown);
+    shown->Click("Cancel");
+    EXPECT_TRUE(sim::ProcessEventsUntil([&] { return !shown->ButtonEnabled("Cancel"); }));
+    held.Release();
+    EXPECT_TRUE(sim::ProcessEventsUntil(RunEnded));
+    ASSERT_TRUE(sim::ShownProgressWindow());
+    EXPECT_EQ(sim::ShownProgressWindow()->Texts().at(0).rfind("Stopped; what was done is kept. Received 0, sent 1;", 0),
+              0u);
     // A cancel needs nothing of the user.
     EXPECT_TRUE(Prompts().empty());
-    // The name list is what the database holds, each address once.
-    const std::size_t afterCancel = Names().size();
-    EXPECT_GE(afterCancel, 1u);
-    EXPECT_LE(afterCancel, static_cast<std::size_t>(kCards) + 1);
+    EXPECT_EQ(ServerCards().size(), 2u);
 
     Synchronize(0);
-    std::vector<std::string> names = Names();
-    EXPECT_EQ(names.size(), static_cast<std::size_t>(kCards) + 1);
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(std::adjacent_find(names.begin(), names.end()), names.end());
-    EXPECT_EQ(ServerCards().size(), static_cast<std::size_t>(kCards) + 1);
+    EXPECT_EQ(Names().size(), static_cast<std::size_t>(kAddresses) + 1);
+    EXPECT_EQ(ServerCards().size(), static_cast<std::size_t>(kAddresses) + 1);
     EXPECT_TRUE(Prompts().empty());
 }
 
@@ -320,21 +370,27 @@ TEST_F(SyncWindowTest, NoRunStartsWhileAnAddressIsEditedAndForgetKeepsEveryAddre
     SetUpAccount();
     messages.Forget();
 
+    // In edit mode Synchronize is greyed, like the editing buttons, and F5
+    // does nothing: no password is asked for, no run starts.
     sim::MouseClickRow(frm().lstAddress, 0);
     sim::MouseClick(frm().cmdEdit);
+    EXPECT_FALSE(MenuEntryEnabled("Synchronize"));
     {
         sim::DialogScript script;
         script.Then([](sim::OpenDialog& dialog) {
             dialog.Click("Cancel");
             return true;
         });
-        sim::ChooseFromContextMenu(frm().lstAddress, 0, "Synchronize");
-        EXPECT_EQ(script.Remaining(), 1u);  // not even the password is asked for
+        sim::PressKey(frm(), "F5");
+        sim::ProcessEvents();
+        EXPECT_EQ(script.Remaining(), 1u);
     }
-    EXPECT_EQ(Prompts(), std::vector<std::string>{"Save or cancel the address you are editing first."});
-    EXPECT_EQ(Names(), std::vector<std::string>{"Ann, Lee"});
+    EXPECT_FALSE(frm().SyncRunning());
+    EXPECT_TRUE(Prompts().empty());
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Ann, Lee", "Zed, Zulu"}));
     EXPECT_EQ(Mode(), kEditMode);
     sim::MouseClick(frm().cmdCancel);
+    EXPECT_TRUE(MenuEntryEnabled("Synchronize"));
     messages.Forget();
 
     Synchronize(0);
@@ -613,6 +669,200 @@ TEST(SyncErrorWords, EachPlaceSaysWhatCanBeDoneThere) {
         if (c.place == SyncErrorPlace::AccountDialog) {
             EXPECT_EQ(text.find("Sync Account"), std::string::npos) << text;
         }
+}
+
+// Keyboard users reach sync: the Menu key and Shift+F10 open the name
+// list's menu at the selected name, and F5 (shown beside Synchronize)
+// synchronizes from anywhere in the window.
+TEST_F(SyncWindowTest, TheMenuKeyAndShiftF10OpenTheMenuAtTheSelectedNameAndF5Synchronizes) {
+    for (int i = 0; i < 8; ++i) folder.InsertAddress("Person", "N" + std::to_string(i));
+    frm().Show();
+    SetUpAccount();
+    messages.Forget();
+    for (const char* key : {"Menu", "Shift+F10"}) {
+        SCOPED_TRACE(key);
+        std::vector<int> tops;
+        for (const std::int32_t row : {0, 6}) {
+            sim::MouseClickRow(frm().lstAddress, row);
+            const auto menu = sim::MenuOpenedBy([&] { sim::PressKey(frm(), key); }, frm().lstAddress);
+            ASSERT_TRUE(menu);
+            tops.push_back(menu->y);
+            const auto synchronize = std::find_if(menu->entries.begin(), menu->entries.end(),
+                                                  [](const auto& entry) { return entry.caption == "Synchronize"; });
+            ASSERT_NE(synchronize, menu->entries.end());
+            EXPECT_EQ(synchronize->shortcut, "F5");
+            EXPECT_TRUE(synchronize->enabled);
+        }
+        // At the selected name: lower down the list for a lower row.
+        EXPECT_GE(tops[0], 0);
+        EXPECT_LT(tops[0], tops[1]);
+    }
+
+    server.SeedCard("alice", "contacts", "zed.vcf", Card("uid-zed", "Zed", "Zulu"));
+    sim::KeyTab(frm());  // the focus leaves the name list
+    sim::DialogScript script;
+    script.Then([](sim::OpenDialog& dialog) {
+        dialog.Type("Password", "alice-secret");
+        dialog.Click("OK");
+        return true;
+    });
+    sim::PressKey(frm(), "F5");
+    EXPECT_TRUE(sim::ProcessEventsUntil([&] { return script.Remaining() == 0 && RunEnded(); }));
+    EXPECT_TRUE(sim::ProcessEventsUntil([] { return Names().size() == 9; }));
+    EXPECT_NE(RowOf("Zed, Zulu"), -1);
+}
+
+// The window stays in the user's hands while a sync runs: its progress
+// window does not block, names can be read, and an address saved during
+// the run is neither overwritten by it nor lost; the next run sends it.
+TEST_F(SyncWindowTest, BrowsingAndSavingGoOnDuringARunAndTheSaveIsKeptAndSentNext) {
+    server.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee"));
+    folder.InsertAddress("Bob", "Baker");
+    frm().Show();
+    SetUpAccount();
+    ASSERT_EQ(Names().size(), 2u);
+    // Meanwhile a phone changes Ann's last name and adds Zed.
+    {
+        orvane::carddav::ConnectionSettings settings{};
+        settings.url = BookUrl();
+        settings.user = "alice";
+        settings.password = "alice-secret";
+        orvane::carddav::CardDavClient phone(settings);
+        const std::string href = BookUrl() + "ann.vcf";
+        ASSERT_EQ(phone.Update(href, ServerCards().at(href).etag, Card("uid-ann", "Ann", "Leigh")).outcome,
+                  orvane::carddav::WriteOutcome::Updated);
+    }
+    server.SeedCard("alice", "contacts", "zed.vcf", Card("uid-zed", "Zed", "Zulu"));
+    messages.Forget();
+
+    HeldRun held;
+    sim::DialogScript script;
+    script.Then([](sim::OpenDialog& dialog) {
+        dialog.Type("Password", "alice-secret");
+        dialog.Click("OK");
+        return true;
+    });
+    sim::MouseClickRow(frm().lstAddress, RowOf("Bob, Baker"));
+    sim::PressKey(frm(), "F5");
+    ASSERT_TRUE(sim::ProcessEventsUntil([&] { return held.Held(); }));
+    const auto shown = sim::ShownProgressWindow();
+    ASSERT_TRUE(shown);
+    EXPECT_FALSE(sim::IsModal(*shown));
+    EXPECT_EQ(sim::ProgressBarName(*shown), "Sync progress");
+    EXPECT_TRUE(shown->ButtonEnabled("Cancel"));
+
+    // Reading and saving while the run is held in the middle.
+    sim::MouseClickRow(frm().lstAddress, RowOf("Ann, Lee"));
+    EXPECT_EQ(Fields()[1], "Lee");
+    sim::MouseClick(frm().cmdEdit);
+    sim::TypeText(frm().txtPhoneNumber, "555");
+    sim::MouseClick(frm().cmdSave);
+    sim::MouseClickRow(frm().lstAddress, RowOf("Bob, Baker"));
+    EXPECT_EQ(Fields()[0], "Bob");
+    held.Release();
+    ASSERT_TRUE(sim::ProcessEventsUntil(RunEnded));
+
+    // The list now has Zed, Bob is still selected, Ann keeps the save.
+    EXPECT_NE(RowOf("Zed, Zulu"), -1);
+    ASSERT_GE(frm().lstAddress.ListIndex(), 0);
+    EXPECT_EQ(frm().lstAddress.Text(), "Bob, Baker");
+    EXPECT_EQ(Fields()[0], "Bob");
+    sim::MouseClickRow(frm().lstAddress, RowOf("Ann, Lee"));
+    EXPECT_EQ(Fields()[6], "555");
+    ASSERT_TRUE(sim::ShownProgressWindow());
+    EXPECT_NE(sim::ShownProgressWindow()->Texts().at(0).find("1 change waiting for the next sync"), std::string::npos);
+    EXPECT_TRUE(Prompts().empty());
+
+    // The next run merges the save with the phone's change, both ways.
+    Synchronize(RowOf("Ann, Lee"));
+    EXPECT_NE(RowOf("Ann, Leigh"), -1);
+    EXPECT_EQ(Fields()[6], "555");
+    const std::string card = ServerCards().at(BookUrl() + "ann.vcf").text;
+    EXPECT_NE(card.find("Leigh"), std::string::npos);
+    EXPECT_NE(card.find("555"), std::string::npos);
+}
+
+// With the server down, the window's own start-up run says so in a box;
+// the automatic runs after it say nothing, and the account dialog can tell.
+TEST_F(SyncWindowTest, OfflineOnlyTheStartUpRunSaysSoAndTheAutomaticRunsStayQuiet) {
+    folder.InsertAddress("Ann", "Lee");
+    frm().Show();
+    SetUpAccount();
+    messages.Forget();
+    server.GoDown();
+    SyncSession::every = std::chrono::milliseconds(0);
+
+    frm().Unload();
+    frm().Show();
+    ASSERT_TRUE(sim::ProcessEventsUntil([this] { return Prompts().size() == 1 && RunEnded(); }));
+    EXPECT_EQ(messages.Shown()[0].title, "Address Book");
+    const std::string said = Prompts()[0];
+    EXPECT_NE(said.find("cannot be reached"), std::string::npos) << said;
+    for (const char* library : {"failed", "Connection refused", "127.0.0.1", "curl"})
+        EXPECT_EQ(said.find(library), std::string::npos) << said;
+
+    // Two more automatic runs, each as quiet.
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_TRUE(sim::ProcessEventsUntil([] { return frmOrvane::Instance().SyncRunning(); }));
+        ASSERT_TRUE(sim::ProcessEventsUntil(RunEnded));
+    }
+    EXPECT_EQ(Prompts().size(), 1u);
+    EXPECT_NE(frm().SyncStatus().find("cannot be reached"), std::string::npos) << frm().SyncStatus();
+    EXPECT_FALSE(sim::ShownProgressWindow());
+}
+
+// What the progress window says of a step and of a run, in words.
+TEST(SyncWordsTest, StepsAndSummariesReadAsSentences) {
+    using orvane::sync::ActionKind;
+    const struct {
+        std::size_t done, total;
+        orvane::sync::SyncStep step;
+        std::string said;
+    } steps[] = {
+        {0, 1, {ActionKind::CreateOnServer, "Zed Local", 1, "send: Zed Local (ID 2008)"}, "Sending Zed Local…"},
+        {1203, 2000, {ActionKind::UpdateLocal, "Ann Lee", 1, "change here: Ann Lee (ID 3)"}, "Receiving 1,204 of 2,000"},
+        {0, 2000, {ActionKind::StoreLocal, "Ann Lee", 2000, "store here: Ann Lee (x.vcf)"}, "Receiving 2,000 of 2,000"},
+        {4, 9, {ActionKind::DeleteOnServer, "Bob Baker", 1, "delete on the server: Bob Baker (b.vcf)"},
+         "Deleting Bob Baker on the server…"},
+    };
+    for (const auto& row : steps) EXPECT_EQ(SyncStepText(row.done, row.total, row.step), row.said);
+
+    orvane::sync::SyncResult result;
+    result.received = 2;
+    result.sent = 1;
+    EXPECT_EQ(SyncSummaryText(result, 0), "Received 2, sent 1; nothing waiting.");
+    EXPECT_EQ(SyncSummaryText(result, 3), "Received 2, sent 1; 3 changes waiting for the next sync.");
+    result.conflictsHeld = 1;
+    EXPECT_EQ(SyncSummaryText(result, 0), "Received 2, sent 1; nothing waiting.\n" + SyncAttentionText(result));
+    EXPECT_NE(SyncAttentionText(result).find("1 field was changed here and on the server"), std::string::npos);
+}
+
+// Each failure in plain words, with what to do next; never the library's text.
+TEST(SyncWordsTest, FailuresSayWhatHappenedAndWhatToDoWithoutLibraryText) {
+    namespace errnum = orvane::carddav::errnum;
+    const std::string library = "The request to the server failed: Failed to connect to 127.0.0.1 port 9";
+    const struct {
+        std::int32_t number;
+        const char* happened;
+        const char* next;
+    } rows[] = {
+        {errnum::Network, "cannot be reached", "Synchronize (F5)"},
+        {errnum::Authentication, "refused the user name or the password", "Sync Account"},
+        {errnum::NoAddressBook, "was not found on the server", "Sync Account"},
+        {errnum::ServerError, "error of its own", "Try again later"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.happened);
+        const std::string text = SyncErrorText(row.number, library, {});
+        EXPECT_NE(text.find(row.happened), std::string::npos) << text;
+        EXPECT_NE(text.find(row.next), std::string::npos) << text;
+        EXPECT_EQ(text.find("failed"), std::string::npos) << text;
+    }
+    for (const std::int32_t keychain : {orvane::keychainerr::NoKeychain, orvane::keychainerr::Failed}) {
+        const std::string text = PasswordNotKeptText(keychain);
+        EXPECT_EQ(text.find("session bus"), std::string::npos) << text;
+        EXPECT_EQ(text.find(")."), std::string::npos) << text;
+        EXPECT_NE(text.find("Synchronize asks for it"), std::string::npos) << text;
     }
 }
 

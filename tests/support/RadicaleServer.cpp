@@ -103,6 +103,11 @@ void RadicaleServer::Start() {
     throw std::runtime_error("radicale did not get ready:\n" + ReadFileBytes(log));
 }
 
+void RadicaleServer::GoDown() {
+    StopServer(pid_);
+    pid_ = -1;
+}
+
 void RadicaleServer::Stop() {
     StopServer(pid_);
     std::error_code ec;

@@ -46,6 +46,10 @@ public:
                   const std::string& vcard) const;
     std::filesystem::path BookFolder(const std::string& user, const std::string& book) const;
 
+    // Ends the server's process, as a server that went down: nothing answers
+    // at its address any more. Its folder stays until the end.
+    void GoDown();
+
 private:
     void Start();
     void Stop();

@@ -200,7 +200,7 @@ TEST_P(SabreSyncRunTest, ACardChangedUnderOurWriteIsReadAgainAndMerged) {
     options.database = Database();
     options.password = "alice-secret";
     bool changedThere = false;
-    options.progress = [&](std::size_t, std::size_t, const std::string&) {
+    options.progress = [&](std::size_t, std::size_t, const SyncStep&) {
         if (changedThere) return;
         changedThere = true;
         auto phone = Phone();

@@ -469,10 +469,10 @@ TEST_F(SyncRunTest, ARunCancelledBetweenStepsIsFinishedByTheNext) {
     options.database = Database();
     options.password = "alice-secret";
     options.cancel = &cancel;
-    options.progress = [&](std::size_t done, std::size_t total, const std::string& what) {
+    options.progress = [&](std::size_t done, std::size_t total, const SyncStep& next) {
         seen.push_back(done);
         EXPECT_EQ(total, 7u);
-        EXPECT_FALSE(what.empty());
+        EXPECT_FALSE(next.line.empty());
         if (done == 3) cancel = true;
     };
     const SyncResult cut = SyncRun(options).Run();
@@ -486,6 +486,52 @@ TEST_F(SyncRunTest, ARunCancelledBetweenStepsIsFinishedByTheNext) {
     EXPECT_EQ(rest.received + rest.sent, 3u);
     EXPECT_EQ(Local().size(), 7u);
     EXPECT_EQ(ServerCards().size(), 7u);
+}
+
+// Addresses saved in the window while a run goes on are never written over
+// by it: the run leaves them alone, and the next run merges each save with
+// the server's change (an edit beats a delete).
+TEST_F(SyncRunTest, AddressesSavedHereDuringARunAreLeftAloneAndMergedByTheNext) {
+    server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee", "111"));
+    server_.SeedCard("alice", "contacts", "bob.vcf", Card("uid-bob", "Bob", "Baker"));
+    SetUpAccount();
+    Sync();
+    std::map<std::string, std::int32_t> ids;
+    for (const auto& [id, fields] : Local()) ids[fields[0]] = id;
+    auto href = [&](const std::string& name) { return Book() + name + ".vcf"; };
+    auto phone = Phone();
+    auto cards = ServerCards();
+    ASSERT_EQ(phone.Update(href("ann"), cards.at(href("ann")).etag, Card("uid-ann", "Ann", "Lee", "222")).outcome,
+              carddav::WriteOutcome::Updated);
+    phone.Delete(href("bob"), cards.at(href("bob")).etag);
+
+    // The window saves both addresses once the run has read them.
+    const CDataSyncAddressTier addresses(Database());
+    bool saved = false;
+    SyncOptions options;
+    options.database = Database();
+    options.password = "alice-secret";
+    options.progress = [&](std::size_t, std::size_t, const SyncStep&) {
+        if (saved) return;
+        saved = true;
+        addresses.Update(ids["Ann"], Person("Ann", "Here", "111"));
+        addresses.Update(ids["Bob"], Person("Bob", "Kept"));
+    };
+    SyncRun(options).Run();
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(Local().at(ids["Ann"]), Person("Ann", "Here", "111"));
+    EXPECT_EQ(Local().at(ids["Bob"]), Person("Bob", "Kept"));
+
+    const SyncResult next = Sync();
+    EXPECT_TRUE(next.problems.empty()) << next.problems.front();
+    EXPECT_EQ(next.conflictsHeld, 0u);
+    EXPECT_EQ(Local().at(ids["Ann"]), Person("Ann", "Here", "222"));
+    EXPECT_EQ(Local().at(ids["Bob"]), Person("Bob", "Kept"));
+    cards = ServerCards();
+    EXPECT_NE(cards.at(href("ann")).text.find("Here"), std::string::npos);
+    EXPECT_NE(cards.at(href("ann")).text.find("222"), std::string::npos);
+    EXPECT_EQ(CountWithText(cards, "Kept"), 1u);
+    EXPECT_EQ(cards.size(), 2u);
 }
 
 TEST_F(SyncRunTest, AFailingServerIsNeverADeletion) {

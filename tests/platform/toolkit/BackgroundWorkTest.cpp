@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <thread>
+#include <vector>
 
 #include "core/Error.h"
 #include "toolkit/BackgroundWork.h"
@@ -99,6 +100,29 @@ TEST(BackgroundWorkTest, ADialogBoxReturnsTheClosingButtonAndWhatWasTyped) {
     // Shown as typed, never as markup.
     EXPECT_NE(std::find(texts.begin(), texts.end(), "Ann <ann@example.org>"), texts.end());
     EXPECT_EQ(script.Seen(), std::vector<std::string>{"Details"});
+}
+
+}  // namespace
+
+namespace {
+
+TEST(BackgroundWorkTest, ReportsReachTheUserInterfaceThreadInOrderBeforeFinished) {
+    BackgroundWork work;
+    std::vector<std::string> seen;
+    bool onInterfaceThread = true;
+    const auto interfaceThread = std::this_thread::get_id();
+    ASSERT_TRUE(work.Start(
+        [](WorkProgress& progress) {
+            for (std::size_t i = 0; i < 3; ++i) progress.Report(i, 3, "step " + std::to_string(i));
+        },
+        [&] { seen.push_back("finished"); },
+        [&](std::size_t done, std::size_t total, const std::string& what) {
+            onInterfaceThread = onInterfaceThread && std::this_thread::get_id() == interfaceThread;
+            seen.push_back(what + ": " + std::to_string(done) + " of " + std::to_string(total));
+        }));
+    EXPECT_TRUE(sim::ProcessEventsUntil([&] { return !work.Running(); }));
+    EXPECT_EQ(seen, (std::vector<std::string>{"step 0: 0 of 3", "step 1: 1 of 3", "step 2: 2 of 3", "finished"}));
+    EXPECT_TRUE(onInterfaceThread);
 }
 
 }  // namespace

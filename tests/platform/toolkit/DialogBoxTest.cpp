@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "toolkit/DialogBox.h"
+#include "toolkit/TestingDialogs.h"
 
 using orvane::toolkit::DialogBox;
 
@@ -64,3 +65,26 @@ TEST(DialogBoxTest, ALongMessageWrapsWithinTheDialogAndAnAddressKeepsToOneLineIn
     EXPECT_FALSE(book.wraps);
     EXPECT_GE(book.width, book.widthNeeded) << "dialog " << book.dialogWidth;
 }
+
+namespace {
+
+// A screen reader reads each cell of a table with its column's header.
+TEST(DialogBoxTest, ATableIsReadCellByCellWithItsColumnHeaders) {
+    DialogBox dialog("Sync Conflict");
+    dialog.AddTable({"Field", "On this computer", "On the server"}, {{"Last name", "Here", "There"}, {"Phone", "1", "2"}});
+    dialog.CloseButtons({"OK"});
+    orvane::toolkit::sim::DialogScript script;
+    std::vector<std::vector<std::string>> read;
+    script.Then([&](orvane::toolkit::sim::OpenDialog& open) {
+        read = open.TableAsRead();
+        open.Click("OK");
+        return true;
+    });
+    EXPECT_EQ(dialog.Show(), 0);
+    const std::vector<std::vector<std::string>> expected{
+        {"Field: Last name", "On this computer: Here", "On the server: There"},
+        {"Field: Phone", "On this computer: 1", "On the server: 2"}};
+    EXPECT_EQ(read, expected);
+}
+
+}  // namespace
