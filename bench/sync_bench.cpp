@@ -201,7 +201,7 @@ int Bench(int cards, int uploads) {
     std::filesystem::create_directories(folder);
     const std::string database = (folder / "Addressbook.mdb").string();
     AddressbookSchema::CreateDatabase(database);
-    orvane::sync::SyncAccountService(database).Setup({server.BaseUrl(), kUser, kPassword, {}, {}});
+    orvane::sync::SyncAccountService(database).Setup({server.BaseUrl(), kUser, kPassword, {}, {}, {}, false});
 
     std::fprintf(stderr, "first sync...\n");
     const ChildSync first = SyncInChild(database);
