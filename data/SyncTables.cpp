@@ -191,7 +191,7 @@ void Ensure(orvane::adodb::Connection& cnn, const std::string& path) {
         if (found[k] == Form::Absent) cnn.CreateObject(std::string(kOurs[k].sql), std::string(kOurs[k].name));
         if (found[k] != Form::Earlier) continue;
         for (const Earlier& e : kEarlier)
-            if (e.name == kOurs[k].name) cnn.CreateObject(std::string(e.upgrade), std::string(e.name));
+            if (e.name == kOurs[k].name) cnn.AlterTable(std::string(e.upgrade), std::string(e.name));
     }
 }
 

@@ -196,7 +196,7 @@ bool AccessGuard::AllowsSchemaChange(int action, const char* a, const char* b) c
     // An index made on a table that has rows is filled by the engine at once.
     if (action == SQLITE_REINDEX) return EqualsNoCase(a, schemaObject_);
     // A column added to the table (b) that an earlier version made.
-    if (action == SQLITE_ALTER_TABLE) return EqualsNoCase(b, schemaObject_);
+    if (action == SQLITE_ALTER_TABLE) return schemaAlter_ && EqualsNoCase(b, schemaObject_);
     if (action == SQLITE_CREATE_INDEX)
         // b is the indexed table: a PRIMARY KEY or UNIQUE of text columns gets an index of the engine's.
         return EqualsNoCase(a, schemaObject_) ||
@@ -257,11 +257,15 @@ void AccessGuard::SavedQueryScope::RefuseAltered(const std::string& what) const 
                                  guard_.path_ + "' has been altered: the query " + what + ". Nothing was written.");
 }
 
-AccessGuard::SchemaScope::SchemaScope(AccessGuard& guard, std::string objectName) : guard_(guard) {
+AccessGuard::SchemaScope::SchemaScope(AccessGuard& guard, std::string objectName, bool alter) : guard_(guard) {
     guard_.schemaObject_ = std::move(objectName);
+    guard_.schemaAlter_ = alter;
 }
 
-AccessGuard::SchemaScope::~SchemaScope() { guard_.schemaObject_.clear(); }
+AccessGuard::SchemaScope::~SchemaScope() {
+    guard_.schemaObject_.clear();
+    guard_.schemaAlter_ = false;
+}
 
 std::string TakeGuardMessage() { return std::exchange(lastMessage, {}); }
 

@@ -128,7 +128,8 @@ public:
     // table are the only structure it ever adds to a file.
     class SchemaScope {
     public:
-        SchemaScope(AccessGuard& guard, std::string objectName);
+        // alter: the named table may also be altered (ALTER TABLE), not only created.
+        SchemaScope(AccessGuard& guard, std::string objectName, bool alter = false);
         ~SchemaScope();
         SchemaScope(const SchemaScope&) = delete;
         SchemaScope& operator=(const SchemaScope&) = delete;
@@ -149,6 +150,7 @@ private:
     StatementSource source_ = StatementSource::Caller;
     std::string queryName_;
     std::string schemaObject_;  // the object a SchemaScope lets be created
+    bool schemaAlter_ = false;  // ... or, as a table, altered
     bool sawOwnWrite_ = false;
     bool sawFileSql_ = false;
     std::shared_ptr<WorkClock> clock_;

@@ -157,6 +157,11 @@ void Connection::CreateObject(const std::string& statement, const std::string& o
     Execute(statement);
 }
 
+void Connection::AlterTable(const std::string& statement, const std::string& tableName) {
+    const detail::AccessGuard::SchemaScope scope(Guard(), tableName, true);
+    Execute(statement);
+}
+
 void Connection::BeginTrans() {
     sqlite3* db = Handle();
     detail::WorkClock& clock = *Guard().Clock();

@@ -56,10 +56,11 @@ public:
     void Execute(const std::string& commandText, const std::vector<std::string_view>& texts);
 
     // Runs one CREATE TABLE or CREATE INDEX statement that makes the object
-    // named, or an ALTER TABLE of that table: the only change of the
-    // database's structure a connection lets through (Execute refuses
-    // CREATE, DROP, ALTER and the like).
+    // named: with AlterTable, the only changes of the database's structure a
+    // connection lets through (Execute refuses CREATE, DROP, ALTER and the like).
     void CreateObject(const std::string& statement, const std::string& objectName);
+    // Runs one ALTER TABLE statement (a column added) on the table named.
+    void AlterTable(const std::string& statement, const std::string& tableName);
 
     // A transaction begun as the writer (no other connection writes until
     // it ends, and what is read inside it sees every write committed

@@ -186,6 +186,10 @@ TEST_F(ConnectionTest, StructureChangesAreRefusedButTheNamedObjectOfCreateObject
              {"CREATE INDEX Sneak ON tblAddress (Phone)", "Notes"}})
         EXPECT_EQ(ErrorOf([&] { connection_.CreateObject(statement, name); }).Number(), 23) << statement;
     EXPECT_EQ(schema(), after);
+    // AlterTable adds a column to the table it names, and to no other.
+    EXPECT_EQ(ErrorOf([&] { connection_.AlterTable("ALTER TABLE tblAddress ADD COLUMN y", "Notes"); }).Number(), 23);
+    connection_.AlterTable("ALTER TABLE Notes ADD COLUMN y", "Notes");
+    EXPECT_EQ(ReadAll(connection_, "SELECT y FROM Notes"), Rows(1, 1, {kNull}));
     // The scope ends with the call.
     EXPECT_EQ(ErrorOf([&] { connection_.Execute("CREATE TABLE Notes2 (x)"); }).Number(), 23);
 }
