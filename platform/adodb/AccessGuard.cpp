@@ -92,17 +92,6 @@ void WorkClock::HoldOperation(std::chrono::milliseconds budget) noexcept {
     held_ = true;
 }
 
-void WorkClock::Enter(bool fileWork) noexcept {
-    inside_ = true;
-    fileWork_ = fileWork;
-    enteredAt_ = Clock::now();
-}
-
-void WorkClock::Leave() noexcept {
-    if (inside_ && fileWork_) fileSpent_ += Clock::now() - enteredAt_;
-    inside_ = false;
-}
-
 bool WorkClock::Exceeded() noexcept {
     const Clock::time_point now = Clock::now();
     bool over;
@@ -110,7 +99,11 @@ bool WorkClock::Exceeded() noexcept {
         over = now - operationStart_ > budget_;
     else if (fileWork_)
         over = fileSpent_ + (now - enteredAt_) > budget_ + allowance_;
-    else
+    else if (!timed_) {
+        enteredAt_ = now;  // the first check inside this call
+        timed_ = true;
+        over = false;
+    } else
         over = now - enteredAt_ > budget_;
     if (!over) return false;
     const long long tenths = (budget_.count() + 50) / 100;
