@@ -2,6 +2,7 @@
 
 #include "AdodbTestSupport.h"
 #include "adodb/ErrorNumbers.h"
+#include "adodb/WorkLimits.h"
 
 using namespace orvane::adodb;
 using namespace orvane::adodb::test;
@@ -130,4 +131,19 @@ TEST_F(RecordsetTest, AResultSetMayBeReleasedAfterItsConnection) {
     // The file is free again: another connection can take an exclusive lock at once.
     connection_.Execute("BEGIN EXCLUSIVE");
     connection_.Execute("COMMIT");
+}
+
+// A step of the program's own statement is timed without a clock read per
+// row: after a thousand quick rows, one row that takes far longer than the
+// budget is still stopped.
+TEST_F(RecordsetTest, OneLongStepAfterManyQuickOnesIsStopped) {
+    const WorkLimits normal = CurrentWorkLimits();
+    SetWorkLimits({std::chrono::milliseconds(100), normal.rowsBytes});
+    Recordset rst;
+    rst.Open("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 50000000) "
+             "SELECT x FROM c WHERE x <= 1000 OR x = 50000000",
+             connection_);
+    const auto error = ErrorOf([&] { rst.GetRows(-1); });
+    SetWorkLimits(normal);
+    EXPECT_NE(error.Description().find("was stopped after 0.1 seconds"), std::string::npos) << error.Description();
 }
