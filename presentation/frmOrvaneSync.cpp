@@ -51,6 +51,10 @@ std::string ConflictsKey() {
     return key;
 }
 
+std::string Plural(std::size_t n, const std::string& one, const std::string& many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
 // The addresses whose cards the server refused; the window's own runs
 // show only those refused just now, not those held back from before.
 void ShowRefused(const orvane::sync::SyncResult& result, bool quiet) {

@@ -656,10 +656,10 @@ TEST(SyncErrorWords, EachPlaceSaysWhatCanBeDoneThere) {
     };
     const Case cases[] = {
         {errnum::Authentication, SyncErrorPlace::AccountDialog, "Correct them and check the connection again."},
-        {errnum::Authentication, SyncErrorPlace::RunWithKeptPassword, "type the new one under Sync Account."},
+        {errnum::Authentication, SyncErrorPlace::RunWithKeptPassword, "type the new one under Sync Account"},
         {errnum::Authentication, SyncErrorPlace::RunWithTypedPassword, "Synchronize again to type the password"},
         {errnum::Certificate, SyncErrorPlace::AccountDialog, "choose its file beside \"Trusted certificate file\""},
-        {errnum::Certificate, SyncErrorPlace::RunWithTypedPassword, "choose its file under Sync Account."},
+        {errnum::Certificate, SyncErrorPlace::RunWithTypedPassword, "choose its file under Sync Account"},
         {errnum::Network, SyncErrorPlace::AccountDialog, "then check again."},
     };
     for (const Case& c : cases) {
@@ -669,6 +669,7 @@ TEST(SyncErrorWords, EachPlaceSaysWhatCanBeDoneThere) {
         if (c.place == SyncErrorPlace::AccountDialog) {
             EXPECT_EQ(text.find("Sync Account"), std::string::npos) << text;
         }
+    }
 }
 
 // Keyboard users reach sync: the Menu key and Shift+F10 open the name

@@ -54,7 +54,7 @@ TEST_F(WindowManagerTest, RealKeysOpenTheMenuAtTheSelectedNameAndF5Synchronizes)
     orvane::test::RadicaleServer server;
     server.SeedBook("alice", "contacts", "Contacts");
     for (int i = 0; i < 8; ++i) folder.InsertAddress("Person", "N" + std::to_string(i));
-    orvane::sync::SyncAccountService(WindowDatabase()).Setup({server.BaseUrl(), "alice", "alice-secret", {}, {}});
+    orvane::sync::SyncAccountService(WindowDatabase()).Setup({server.BaseUrl(), "alice", "alice-secret", {}, {}, {}, false});
     frm().Show();
     ASSERT_TRUE(sim::WaitForFrame(frm()));
 
