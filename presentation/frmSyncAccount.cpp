@@ -132,13 +132,9 @@ void KeepPassword(const std::optional<orvane::sync::AccountStatus>& before, cons
     try {
         orvane::Keychain().Store(key, setup.password, orvane::CardDavPasswordLabel(setup.user, setup.url));
     } catch (const orvane::NoKeychainError&) {
-        MsgBox("The account is set up, but the password is not kept: no keychain runs on this desktop. "
-               "Synchronize asks for it once after Orvane is started again.",
-               vbInformation, Functions::gstrAppTitle);
-    } catch (const orvane::Error&) {
-        MsgBox("The account is set up, but the password is not kept: the keychain did not take it (it may be "
-               "locked, or access was refused). Synchronize asks for it once after Orvane is started again.",
-               vbInformation, Functions::gstrAppTitle);
+        MsgBox(PasswordNotKeptText(orvane::keychainerr::NoKeychain), vbInformation, Functions::gstrAppTitle);
+    } catch (const orvane::Error& e) {
+        MsgBox(PasswordNotKeptText(e.Number()), vbInformation, Functions::gstrAppTitle);
     }
 }
 

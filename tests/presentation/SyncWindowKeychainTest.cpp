@@ -120,6 +120,8 @@ TEST_F(SyncWindowKeychainTest, ChangingTheServerRemovesTheOldPasswordAndTheEntry
     sim::ChooseFromContextMenu(frm().lstAddress, -1, "Sync Account…");
     ASSERT_EQ(setup.Remaining(), 0u);
     EXPECT_EQ(KeptPassword(), "alice-secret");
+    // The first sync, which starts once the account is saved, ends first.
+    ASSERT_TRUE(sim::ProcessEventsUntil([] { return !frmOrvane::Instance().SyncRunning(); }));
 
     std::string hint;
     sim::DialogScript change;
