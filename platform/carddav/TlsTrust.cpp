@@ -1,6 +1,9 @@
 #include "TlsTrust.h"
 
+#include "CertificateFingerprint.h"
+
 #include <curl/curl.h>
+#include <openssl/bio.h>
 #include <openssl/err.h>
 #include <openssl/pem.h>
 #include <openssl/ssl.h>
@@ -129,6 +132,15 @@ int TlsTrust::Verify(int preverifyOk, void* storeContext) {
         }
     }
     return preverifyOk;  // the decision stays OpenSSL's and libcurl's
+}
+
+std::string CertificateFingerprint(const std::string& pem) {
+    const std::unique_ptr<BIO, decltype(&BIO_free)> bio(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())),
+                                                         &BIO_free);
+    if (!bio) return {};
+    const std::unique_ptr<X509, decltype(&X509_free)> cert(PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr),
+                                                           &X509_free);
+    return cert ? Sha256Fingerprint(cert.get()) : std::string();
 }
 
 }  // namespace orvane::carddav
