@@ -87,12 +87,31 @@ std::string WithoutBlanks(std::string_view value) {
     return out;
 }
 
-// "JPEG" of a 3.0 PHOTO (or 2.1 bare value) as "image/jpeg".
+// A media type's two names hold only the characters media type names may
+// (letters, digits, ! # $ & - ^ _ . +). Anything else is no media type: it
+// would break the parameter or the data: URI it is written into.
+bool IsMediaTypeName(std::string_view name) {
+    return !name.empty() && name.size() <= 127 && std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               std::string_view("!#$&-^_.+").find(c) != std::string_view::npos;
+    });
+}
+
+bool IsMediaType(std::string_view type) {
+    const std::size_t slash = type.find('/');
+    return slash != std::string_view::npos && IsMediaTypeName(type.substr(0, slash)) &&
+           IsMediaTypeName(type.substr(slash + 1));
+}
+
+// "JPEG" of a 3.0 PHOTO (or 2.1 bare value) as "image/jpeg"; empty when the
+// value names no media type.
 std::string MediaTypeOf(std::string_view name, std::string_view type) {
     type = text::Trim(type);
-    if (type.find('/') != std::string_view::npos) return text::Lower(type);
-    const std::string_view kind = name == "SOUND" ? "audio/" : name == "KEY" ? "application/" : "image/";
-    return std::string(kind) + text::Lower(type);
+    std::string mediaType;
+    if (type.find('/') != std::string_view::npos) mediaType = text::Lower(type);
+    else mediaType = std::string(name == "SOUND" ? "audio/" : name == "KEY" ? "application/" : "image/") +
+                     text::Lower(type);
+    return IsMediaType(mediaType) ? mediaType : std::string();
 }
 
 bool IsBinaryName(std::string_view name) { return NameIn(name, {"PHOTO", "LOGO", "SOUND", "KEY"}); }
@@ -244,7 +263,7 @@ KeptCardProperties ReadCardProperties(std::string_view cardText) {
             std::vector<std::string> types = property.Types();
             if (!types.empty() && IsBinaryName(property.name)) {
                 property.mediaType = MediaTypeOf(property.name, types.front());
-                property.RemoveType(types.front());
+                if (!property.mediaType.empty()) property.RemoveType(types.front());
             }
         } else if (IsBinaryName(property.name) &&
                    text::StartsWithNoCase(text::Trim(value), "data:") &&
@@ -255,7 +274,8 @@ KeptCardProperties ReadCardProperties(std::string_view cardText) {
             const std::string_view head = uri.substr(5, comma - 5);
             property.kind = ValueKind::Binary;
             property.mediaType = text::Lower(head.substr(0, head.find(';')));
-            if (property.mediaType == "application/octet-stream") property.mediaType.clear();
+            if (property.mediaType == "application/octet-stream" || !IsMediaType(property.mediaType))
+                property.mediaType.clear();
             property.raw = WithoutBlanks(uri.substr(comma + 1));
             property.RemoveParameter("VALUE");
         } else if (IsTextProperty(property.name, card.version)) {

@@ -144,11 +144,11 @@ inline std::vector<std::string> Meaning(std::string_view cardText) {
             value = digits(property.raw);
             const std::string omitted = property.Parameter("X-APPLE-OMIT-YEAR");
             if (!omitted.empty() && value.starts_with(omitted)) value.erase(0, omitted.size());
-        } else if (property.kind == ValueKind::Text) {
-            value = property.JoinedText();
         } else {
-            value = UnescapeVCardText(property.raw, VCardVersion::V30);
-            // Binary data of a property no version names as binary goes into 4.0 as a data: URI.
+            value = property.kind == ValueKind::Text ? property.JoinedText()
+                                                     : UnescapeVCardText(property.raw, VCardVersion::V30);
+            // Binary data of a property no version names as binary (a 2.1 NOTE in BASE64) goes
+            // into 4.0 as a data: URI, which 4.0 reads as the property's text or URI.
             const std::size_t base64 = value.find(";base64,");
             if (value.starts_with("data:") && base64 != std::string::npos) {
                 std::string media = text::Lower(value.substr(5, base64 - 5));
