@@ -194,13 +194,15 @@ std::vector<CardProperty> To40(std::vector<CardProperty> in) {
         }
     }
     for (CardProperty& label : labels) {
-        // The ADR of the same type without a label yet; else an empty one of that type.
+        // The ADR of the same type and group without a label yet; else an empty
+        // one of that type in the label's group, which 3.0 gives the label back.
         const std::vector<std::string> kind = KindOf(label);
         auto adr = std::find_if(out.begin(), out.end(), [&](const CardProperty& p) {
-            return p.name == "ADR" && !p.HasParameter("LABEL") && KindOf(p) == kind;
+            return p.name == "ADR" && !p.HasParameter("LABEL") && KindOf(p) == kind && p.group == label.group;
         });
         if (adr == out.end()) {
             CardProperty empty;
+            empty.group = label.group;
             empty.name = "ADR";
             empty.kind = ValueKind::Text;
             empty.text = std::vector<std::vector<std::string>>(7, std::vector<std::string>{""});
