@@ -123,6 +123,16 @@ bool IsName(std::string_view name) {
     });
 }
 
+// No version allows control characters in a parameter value; written out,
+// they would break the line for the reader. Tab stays, and so do line breaks
+// (a LABEL's), which are written as ^n.
+std::string WithoutControls(std::string value) {
+    std::erase_if(value, [](char c) {
+        return (c >= 0 && c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7f;
+    });
+    return value;
+}
+
 // Parameters in the form every version is written from: ENCODING and
 // CHARSET gone, 2.1 bare values and comma lists as one TYPE value each.
 std::vector<VCardParameter> Normalized(const std::vector<VCardParameter>& parameters) {
@@ -133,7 +143,7 @@ std::vector<VCardParameter> Normalized(const std::vector<VCardParameter>& parame
         if (!parameter.name.empty() && !IsName(parameter.name)) continue;
         if (parameter.name.empty() || parameter.name == "TYPE") {
             for (const std::string& value : parameter.values) {
-                for (const std::string& piece : SplitEscaped(value, ',')) {
+                for (const std::string& piece : SplitEscaped(WithoutControls(value), ',')) {
                     const std::string upper = text::Upper(text::Trim(piece));
                     if (parameter.name.empty() &&
                         NameIn(upper, {"QUOTED-PRINTABLE", "BASE64", "8BIT", "7BIT", "B"}))
@@ -145,6 +155,7 @@ std::vector<VCardParameter> Normalized(const std::vector<VCardParameter>& parame
             continue;
         }
         VCardParameter copy = parameter;
+        for (std::string& value : copy.values) value = WithoutControls(std::move(value));
         // 2.1 says VALUE=URL where 3.0 and 4.0 say uri.
         if (copy.name == "VALUE" && !copy.values.empty() && text::EqualsNoCase(copy.values.front(), "URL"))
             copy.values.front() = "uri";
