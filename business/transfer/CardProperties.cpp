@@ -123,8 +123,8 @@ bool IsName(std::string_view name) {
     });
 }
 
-// No version allows control characters in a parameter value; written out,
-// they would break the line for the reader. Tab stays, and so do line breaks
+// No version allows control characters in a value or parameter value;
+// written out, they would break the line for the reader. Tab stays, and so do line breaks
 // (a LABEL's), which are written as ^n.
 std::string WithoutControls(std::string value) {
     std::erase_if(value, [](char c) {
@@ -267,7 +267,7 @@ KeptCardProperties ReadCardProperties(std::string_view cardText) {
         if (IsName(line.Group())) property.group = line.Group();
         property.name = line.Name();
         property.parameters = Normalized(line.Parameters());
-        const std::string value = line.DecodedValue(notes);
+        const std::string value = WithoutControls(line.DecodedValue(notes));
         if (line.IsBinary()) {
             property.kind = ValueKind::Binary;
             property.raw = WithoutBlanks(value);
