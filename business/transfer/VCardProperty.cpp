@@ -231,11 +231,26 @@ std::string UnescapeVCardText(std::string_view text, VCardVersion version) {
     return out;
 }
 
+// Quoted-printable only where a parameter says so: ENCODING=QUOTED-PRINTABLE
+// or 2.1's bare QUOTED-PRINTABLE. The words inside another parameter's value
+// do not make a line ending in '=' go on into the next.
 bool IsQuotedPrintableLine(std::string_view line) {
     const std::size_t colon = line.find(':');
     if (colon == std::string_view::npos) return false;
     const std::string head = text::Upper(line.substr(0, colon));
-    return head.find("QUOTED-PRINTABLE") != std::string::npos;
+    std::size_t start = head.find(';');
+    while (start != std::string::npos) {
+        const std::size_t end = head.find(';', start + 1);
+        std::string_view parameter = text::Trim(std::string_view(head).substr(start + 1, end - start - 1));
+        if (parameter.starts_with("ENCODING")) {
+            parameter.remove_prefix(8);
+            parameter = text::Trim(parameter);
+            if (parameter.starts_with('=')) parameter = text::Trim(parameter.substr(1));
+        }
+        if (parameter == "QUOTED-PRINTABLE" || parameter == "\"QUOTED-PRINTABLE\"") return true;
+        start = end;
+    }
+    return false;
 }
 
 }  // namespace orvane::transfer
