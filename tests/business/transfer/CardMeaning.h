@@ -136,8 +136,17 @@ inline std::vector<std::string> Meaning(std::string_view cardText) {
         }
         if (!sortAs.empty()) entries.push_back("SORT-STRING:" + sortAs);
         std::string value;
+        const std::string plain = property.kind == ValueKind::Text ? property.JoinedText()
+                                                                  : UnescapeVCardText(property.raw, VCardVersion::V30);
+        // Binary data of a property no version names as binary (a 2.1 NOTE in BASE64) goes
+        // into 4.0 as a data: URI, which 4.0 reads as the property's text or URI.
+        const std::size_t base64 = plain.find(";base64,");
         if (property.kind == ValueKind::Binary) {
             value = "binary " + property.mediaType + " " + property.raw;
+        } else if (plain.starts_with("data:") && base64 != std::string::npos) {
+            std::string media = text::Lower(plain.substr(5, base64 - 5));
+            if (media == "application/octet-stream") media.clear();
+            value = "binary " + media + " " + plain.substr(base64 + 8);
         } else if (name == "TEL") {
             value = digits(property.kind == ValueKind::Text ? property.JoinedText() : property.raw);
         } else if (name == "BDAY" || name == "ANNIVERSARY") {
@@ -145,16 +154,7 @@ inline std::vector<std::string> Meaning(std::string_view cardText) {
             const std::string omitted = property.Parameter("X-APPLE-OMIT-YEAR");
             if (!omitted.empty() && value.starts_with(omitted)) value.erase(0, omitted.size());
         } else {
-            value = property.kind == ValueKind::Text ? property.JoinedText()
-                                                     : UnescapeVCardText(property.raw, VCardVersion::V30);
-            // Binary data of a property no version names as binary (a 2.1 NOTE in BASE64) goes
-            // into 4.0 as a data: URI, which 4.0 reads as the property's text or URI.
-            const std::size_t base64 = value.find(";base64,");
-            if (value.starts_with("data:") && base64 != std::string::npos) {
-                std::string media = text::Lower(value.substr(5, base64 - 5));
-                if (media == "application/octet-stream") media.clear();
-                value = "binary " + media + " " + value.substr(base64 + 8);
-            }
+            value = plain;
         }
         // A server may drop an ORG's empty last units (Radicale does).
         if (name == "ORG")
