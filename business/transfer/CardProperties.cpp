@@ -156,6 +156,12 @@ std::vector<VCardParameter> Normalized(const std::vector<VCardParameter>& parame
         }
         VCardParameter copy = parameter;
         for (std::string& value : copy.values) value = WithoutControls(std::move(value));
+        // A parameter named twice is one parameter with the values of both.
+        auto same = std::find_if(out.begin(), out.end(), [&](const VCardParameter& p) { return p.name == copy.name; });
+        if (same != out.end()) {
+            same->values.insert(same->values.end(), copy.values.begin(), copy.values.end());
+            continue;
+        }
         // 2.1 says VALUE=URL where 3.0 and 4.0 say uri.
         if (copy.name == "VALUE" && !copy.values.empty() && text::EqualsNoCase(copy.values.front(), "URL"))
             copy.values.front() = "uri";
