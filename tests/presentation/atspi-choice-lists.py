@@ -8,7 +8,7 @@ import time
 import pyatspi
 
 
-def find_application(name, bound_seconds=60):
+def find_application(name, bound_seconds=120):
     desktop = pyatspi.Registry.getDesktop(0)
     end = time.monotonic() + bound_seconds
     while time.monotonic() < end:
