@@ -77,7 +77,7 @@ void RemoveRow(EntryGrid& grid, std::vector<Source>& sources) {
 
 }  // namespace
 
-frmCard::frmCard() : Form("Card", 10200, 10215) {
+frmCard::frmCard() : Form("Card", 10200, 10665) {
     Icon(Functions::gstrAppIcon);
     cmdEdit.Click = [this] { cmdEdit_Click(); };
     cmdSave.Click = [this] { cmdSave_Click(); };
@@ -101,6 +101,9 @@ frmCard::frmCard() : Form("Card", 10200, 10215) {
 
 frmCard& frmCard::Instance() { return Forms::Get<frmCard>(); }
 
+// Once per run, as the other windows: later showings leave it where it is.
+void frmCard::Form_Initialize() { Functions::CentreOnScreen(*this); }
+
 void frmCard::BuildLayout() {
     int tab = 0;
     fraPhoto.Create(*this, "Photo", 120, 0, 2055, 2415, tab++);
@@ -119,7 +122,7 @@ void frmCard::BuildLayout() {
         names[i].first->LabelFor(*names[i].second);
     }
 
-    fraWork.Create(*this, "Organisation", 6840, 0, 3240, 2415, tab++);
+    fraWork.Create(*this, "Work", 6840, 0, 3240, 2415, tab++);
     lblOrganisation.Create(fraWork, "Organisation", 120, 270, 3000, 255, tab++);
     txtOrganisation.Create(fraWork, 120, 525, 3000, 285, tab++);
     lblJobTitle.Create(fraWork, "Job title", 120, 930, 3000, 255, tab++);
@@ -145,22 +148,22 @@ void frmCard::BuildLayout() {
         {fraPhone, "Phone numbers", grdPhone, cmdAddPhone, "Add Phone Number", cmdRemovePhone, "Remove Phone Number",
          5160, 2520, 4920, {"Kind", "Phone number"}, {1200, 2400}},
         {fraAddress, "Postal addresses", grdAddress, cmdAddAddress, "Add Postal Address", cmdRemoveAddress,
-         "Remove Postal Address", 120, 4320, 9960,
+         "Remove Postal Address", 120, 4470, 9960,
          {"Kind", "Street", "Extended address", "City", "Region", "Postal code", "Country"},
-         {1050, 2100, 1200, 1350, 1050, 1050, 1050}},
-        {fraWeb, "Web sites", grdWeb, cmdAddWeb, "Add Web Site", cmdRemoveWeb, "Remove Web Site", 120, 6120, 4920,
+         {1050, 1800, 1500, 1350, 1050, 1050, 1050}},
+        {fraWeb, "Web sites", grdWeb, cmdAddWeb, "Add Web Site", cmdRemoveWeb, "Remove Web Site", 120, 6420, 4920,
          {"Kind", "Web site"}, {1200, 2400}},
     };
     for (Section& s : sections) {
-        s.frame.Create(*this, s.caption, s.left, s.top, s.width, 1695, tab++);
-        s.grid.Create(s.frame, 120, 240, s.width - 240, 1020, tab++);
+        s.frame.Create(*this, s.caption, s.left, s.top, s.width, 1845, tab++);
+        s.grid.Create(s.frame, 120, 240, s.width - 240, 1170, tab++);
         s.grid.Columns(s.headers, s.widths, kKinds);
         s.grid.AccessibleName(s.caption);
-        s.add.Create(s.frame, s.addCaption, 120, 1320, 2175, 300, tab++);
-        s.remove.Create(s.frame, s.removeCaption, 2400, 1320, 2175, 300, tab++);
+        s.add.Create(s.frame, s.addCaption, 120, 1455, 2175, 300, tab++);
+        s.remove.Create(s.frame, s.removeCaption, 2400, 1455, 2175, 300, tab++);
     }
 
-    fraDates.Create(*this, "Dates", 5160, 6120, 4920, 1695, tab++);
+    fraDates.Create(*this, "Dates", 5160, 6420, 4920, 1845, tab++);
     lblBirthday.Create(fraDates, "Birthday", 120, 270, 1215, 255, tab++);
     txtBirthday.Create(fraDates, 1380, 240, 1800, 285, tab++);
     lblAnniversary.Create(fraDates, "Anniversary", 120, 630, 1215, 255, tab++);
@@ -169,7 +172,7 @@ void frmCard::BuildLayout() {
     lblBirthday.LabelFor(txtBirthday);
     lblAnniversary.LabelFor(txtAnniversary);
 
-    fraNotes.Create(*this, "Groups and notes", 120, 7920, 4920, 1695, tab++);
+    fraNotes.Create(*this, "Groups and notes", 120, 8370, 4920, 1695, tab++);
     lblGroups.Create(fraNotes, "Groups", 120, 270, 900, 255, tab++);
     txtGroups.Create(fraNotes, 1080, 240, 3720, 285, tab++);
     lblNotes.Create(fraNotes, "Notes", 120, 630, 900, 255, tab++);
@@ -178,15 +181,15 @@ void frmCard::BuildLayout() {
     lblNotes.LabelFor(txtNotes);
     txtGroups.AccessibleDescription("Groups separated by commas");
 
-    fraMore.Create(*this, "More", 5160, 7920, 4920, 1695, tab++);
+    fraMore.Create(*this, "More", 5160, 8370, 4920, 1695, tab++);
     lstMore.Create(fraMore, 120, 240, 4680, 1335, tab++);
     lstMore.AccessibleName("More");
     picPhoto.AccessibleName("Photo");
 
-    cmdEdit.Create(*this, "Edit", 5520, 9720, 1095, 375, tab++);
-    cmdSave.Create(*this, "Save", 6660, 9720, 1095, 375, tab++);
-    cmdCancel.Create(*this, "Cancel", 7800, 9720, 1095, 375, tab++);
-    cmdClose.Create(*this, "Close", 8940, 9720, 1095, 375, tab++);
+    cmdEdit.Create(*this, "Edit", 5520, 10170, 1095, 375, tab++);
+    cmdSave.Create(*this, "Save", 6660, 10170, 1095, 375, tab++);
+    cmdCancel.Create(*this, "Cancel", 7800, 10170, 1095, 375, tab++);
+    cmdClose.Create(*this, "Close", 8940, 10170, 1095, 375, tab++);
 }
 
 void frmCard::Form_Load() {

@@ -92,6 +92,8 @@ public:
     void cmdChangePhoto_Click();
     void cmdRemovePhoto_Click();
 
+    void Form_Initialize() override;
+
 protected:
     void BuildLayout() override;
     void Form_Load() override;

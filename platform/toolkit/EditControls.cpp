@@ -88,7 +88,7 @@ void EntryGrid::Create(Container& container, std::int32_t left, std::int32_t top
         table->viewport()->update();
     });
     Place(container, table, left, top, width, height, tabIndex);
-    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 3);
     table->horizontalHeader()->setFont(table->font());
 }
 
