@@ -122,3 +122,14 @@ bool CDataCardTier::SaveCardWithAddress(std::int32_t lngAddressID, const std::ar
     session.Commit();
     return true;
 }
+
+void CDataCardTier::ReadEditedCards(const std::function<void(std::int32_t, const std::string&)>& onCard) const {
+    StoreSession session(mstrDatabase, StoreSession::Tables::InspectOnly);
+    if (session.FoundTables() != SyncTables::State::Missing)
+        session.ForEachRow("SELECT c.AddressID, c.CardText FROM OrvaneCards c JOIN OrvaneSyncItems i ON i.AddressID = "
+                           "c.AddressID WHERE i.ServerCard <> '' AND c.CardText <> i.ServerCard ORDER BY c.AddressID",
+                           [&](const orvane::VariantArray& rows, std::int32_t row) {
+                               onCard(rows.At(0, row).ToLong(), rows.At(1, row).JoinEmpty());
+                           });
+    session.Commit();
+}

@@ -40,6 +40,11 @@ public:
     bool SaveCardWithAddress(std::int32_t lngAddressID, const std::array<std::string, 7>& fields,
                              const std::string& strCard) const;
 
+    // Calls onCard with each kept card of an address linked to a server's
+    // card that differs from the card last sent or received for it: a card
+    // edited here since (the card window), which the next sync sends.
+    void ReadEditedCards(const std::function<void(std::int32_t lngAddressID, const std::string& strCard)>& onCard) const;
+
     // After the address was deleted: its card goes, and its sync item no
     // longer names it (so the next sync deletes it on the server). A file
     // without our tables is left as it is.

@@ -4,6 +4,7 @@
 
 #include "CDataCardTier.h"
 #include "CDataSyncAddressTier.h"
+#include "CDataSyncStateTier.h"
 #include "TempAppFolder.h"
 #include "card/CardModel.h"
 #include "card/CardService.h"
@@ -78,6 +79,31 @@ TEST_F(CardServiceTest, AnAddressWithoutACardGetsOneFromItsFieldsOnItsFirstSave)
     const CardModel again = CardService().Load(id);
     EXPECT_EQ(again.nickname, "Annie");
     EXPECT_EQ(again.phones.at(0).value, "555-0199");
+}
+
+// A save marks the card as changed here for the next sync, as an edit of the
+// fields is: the card differs from the one last sent or received.
+TEST_F(CardServiceTest, ASavedCardOfASyncedAddressIsALocalChangeForTheNextSync) {
+    const std::int32_t id = ImportCard();
+    const std::string kept = *CDataCardTier().ReadCard(id);
+    SyncItem item;
+    item.href = "/book/maja.vcf";
+    item.addressId = id;
+    item.uid = "6f1c2a3e-1111-4222-8333-944455556666";
+    item.etag = "\"1\"";
+    item.serverCard = kept;
+    CDataSyncStateTier().UpsertItems({item});
+    const auto edited = [] {
+        std::vector<std::int32_t> ids;
+        CDataCardTier().ReadEditedCards([&](std::int32_t address, const std::string&) { ids.push_back(address); });
+        return ids;
+    };
+    EXPECT_TRUE(edited().empty());
+
+    CardModel model = CardService().Load(id);
+    model.nickname = "Mimi";  // none of the seven fields
+    CardService().Save(id, model);
+    EXPECT_EQ(edited(), std::vector<std::int32_t>{id});
 }
 
 // One transaction: when the seven columns cannot be stored, neither is the card.
