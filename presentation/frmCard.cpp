@@ -159,8 +159,8 @@ void frmCard::BuildLayout() {
         s.grid.Create(s.frame, 120, 240, s.width - 240, 1170, tab++);
         s.grid.Columns(s.headers, s.widths, kKinds);
         s.grid.AccessibleName(s.caption);
-        s.add.Create(s.frame, s.addCaption, 120, 1455, 2175, 300, tab++);
-        s.remove.Create(s.frame, s.removeCaption, 2400, 1455, 2175, 300, tab++);
+        s.add.Create(s.frame, s.addCaption, 120, 1440, 2175, 330, tab++);
+        s.remove.Create(s.frame, s.removeCaption, 2400, 1440, 2175, 330, tab++);
     }
 
     fraDates.Create(*this, "Dates", 5160, 6420, 4920, 1845, tab++);

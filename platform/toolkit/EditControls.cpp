@@ -49,6 +49,24 @@ QTableWidgetItem* MarkItem(bool preferred) {
 
 }  // namespace
 
+namespace {
+
+// The grid's table: an edit still open in a cell (Ctrl+Enter saves
+// without leaving it) is taken before the rows are read.
+class GridTable : public QTableWidget {
+public:
+    using QTableWidget::QTableWidget;
+    void CommitOpenEditor() {
+        if (state() != QAbstractItemView::EditingState) return;
+        if (QWidget* editor = indexWidget(currentIndex())) {
+            commitData(editor);
+            closeEditor(editor, QAbstractItemDelegate::NoHint);
+        }
+    }
+};
+
+}  // namespace
+
 // ---------------------------------------------------------------- TextArea
 
 void TextArea::Create(Container& container, std::int32_t left, std::int32_t top, std::int32_t width,
@@ -64,12 +82,12 @@ std::string TextArea::Text() const { return S(static_cast<QPlainTextEdit*>(Widge
 // ---------------------------------------------------------------- EntryGrid
 
 namespace {
-QTableWidget* Table(const Control& control) { return static_cast<QTableWidget*>(control.Widget()); }
+GridTable* Table(const Control& control) { return static_cast<GridTable*>(control.Widget()); }
 }  // namespace
 
 void EntryGrid::Create(Container& container, std::int32_t left, std::int32_t top, std::int32_t width,
                        std::int32_t height, std::int32_t tabIndex) {
-    auto* table = new QTableWidget(container.ContainerWidget());
+    auto* table = new GridTable(container.ContainerWidget());
     table->setTabKeyNavigation(false);
     table->setSelectionBehavior(QAbstractItemView::SelectItems);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -124,7 +142,8 @@ void EntryGrid::Rows(const std::vector<GridRow>& rows) {
 }
 
 std::vector<GridRow> EntryGrid::Rows() const {
-    QTableWidget* table = Table(*this);
+    GridTable* table = Table(*this);
+    table->CommitOpenEditor();
     std::vector<GridRow> rows;
     const int textColumns = table->columnCount() - 1;
     for (int r = 0; r < table->rowCount(); ++r) {

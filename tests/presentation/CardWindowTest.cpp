@@ -106,14 +106,15 @@ TEST_F(CardWindowTest, AnEditIsSavedWithCtrlEnterAndTheNameListIsReloadedWithThe
     EXPECT_FALSE(card().cmdEdit.Enabled());
     card().txtFirst.Text("");
     sim::TypeText(card().txtFirst, "Majken");
-    sim::MouseClick(card().cmdAddPhone);
-    card().grdPhone.Cell(2, 1, "+46 8 555 77 77");
-    card().grdPhone.Preferred(2, true);
     card().grdPhone.Cell(0, 0, "Work");
     card().grdEmail.Cell(0, 1, "maja@nordvik.example");
     card().txtNotes.SetFocus();
     sim::PressKey(card(), "Return");  // a new line in the notes, no save
     EXPECT_TRUE(card().Editing());
+    sim::MouseClick(card().cmdAddPhone);
+    card().grdPhone.Preferred(2, true);
+    // Saved while the new number is still being typed in its cell.
+    sim::TypeText(card().grdPhone, "+46 8 555 77 77");
     sim::PressKey(card(), "Ctrl+Return");
     sim::ProcessEvents();
 
@@ -137,6 +138,29 @@ TEST_F(CardWindowTest, AnEditIsSavedWithCtrlEnterAndTheNameListIsReloadedWithThe
     EXPECT_EQ(card().grdPhone.RowCount(), 2);
     sim::MouseClick(card().cmdSave);
     EXPECT_EQ(orvane::card::ReadCardModel(*CDataCardTier().ReadCard(id)).phones.size(), 2u);
+}
+
+// While editing, Tab walks the sections top to bottom, left to right; every
+// caption fits, also under a 14 pt desktop font.
+TEST_F(CardWindowTest, TabFollowsTheSectionsAndEveryCaptionFitsUnderALargeThemeFont) {
+    const sim::ThemeFont theme("DejaVu Sans", 14);
+    sim::ChooseFromContextMenu(frm().lstAddress, 1, "Show Card…");
+    sim::MouseClick(card().cmdEdit);
+    card().cmdClose.SetFocus();
+    EXPECT_EQ(TabCycle(card(), 31),
+              (std::vector<std::string>{"picPhoto", "cmdChangePhoto", "cmdRemovePhoto", "txtPrefix", "txtFirst", "txtMiddle",
+                                        "txtLast", "txtSuffix", "txtNickname", "txtOrganisation", "txtJobTitle",
+                                        "grdEmail", "cmdAddEmail", "cmdRemoveEmail", "grdPhone", "cmdAddPhone",
+                                        "cmdRemovePhone", "grdAddress", "cmdAddAddress", "cmdRemoveAddress", "grdWeb",
+                                        "cmdAddWeb", "cmdRemoveWeb", "txtBirthday", "txtAnniversary", "txtGroups",
+                                        "txtNotes", "lstMore", "cmdSave", "cmdCancel", "cmdClose"}));
+    std::vector<std::string> clipped;
+    for (Control* control : card().Controls())
+        if ((control->Kind() == ControlKind::Label || control->Kind() == ControlKind::CommandButton ||
+             control->Kind() == ControlKind::Frame) &&
+            !sim::CaptionFits(*control))
+            clipped.push_back(control->Name());
+    EXPECT_EQ(clipped, std::vector<std::string>{});
 }
 
 // Escape cancels an edit: the stored card comes back into the fields.

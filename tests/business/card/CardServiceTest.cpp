@@ -9,6 +9,7 @@
 #include "card/CardModel.h"
 #include "card/CardService.h"
 #include "core/Error.h"
+#include "sync/SyncAccountService.h"
 #include "transfer/AddressImporter.h"
 
 using namespace orvane::card;
@@ -92,6 +93,7 @@ TEST_F(CardServiceTest, ASavedCardOfASyncedAddressIsALocalChangeForTheNextSync) 
     item.uid = "6f1c2a3e-1111-4222-8333-944455556666";
     item.etag = "\"1\"";
     item.serverCard = kept;
+    item.base = CDataSyncAddressTier(folder.DatabaseFile().string()).ReadAll().at(id);
     CDataSyncStateTier().UpsertItems({item});
     const auto edited = [] {
         std::vector<std::int32_t> ids;
@@ -99,11 +101,15 @@ TEST_F(CardServiceTest, ASavedCardOfASyncedAddressIsALocalChangeForTheNextSync) 
         return ids;
     };
     EXPECT_TRUE(edited().empty());
+    CDataSyncStateTier().SetAccount({"https://dav.example", "maja", "https://dav.example/book/", {}, {}, {}, {}});
+    const orvane::sync::SyncAccountService account(folder.DatabaseFile().string());
+    EXPECT_EQ(account.Status()->localChangesWaiting, 0u);
 
     CardModel model = CardService().Load(id);
     model.nickname = "Mimi";  // none of the seven fields
     CardService().Save(id, model);
     EXPECT_EQ(edited(), std::vector<std::int32_t>{id});
+    EXPECT_EQ(account.Status()->localChangesWaiting, 1u);
 }
 
 // One transaction: when the seven columns cannot be stored, neither is the card.
