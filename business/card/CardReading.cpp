@@ -47,7 +47,7 @@ constexpr ReadableName kReadableNames[] = {
     {"NICKNAME", "Nickname"},      {"ORG", "Organisation"},
     {"TITLE", "Job title"},        {"CATEGORIES", "Groups"},
     {"N", "Name"},                 {"CLIENTPIDMAP", "Client ID map"},
-    {"XML", "XML"},
+    {"XML", "XML"},                {"X-ABADR", "Address format"},
 };
 
 std::string ReadableNameOf(const std::string& property) {

@@ -92,7 +92,7 @@ TEST(CardModelTest, ReadsEveryValueOfARealLookingCard) {
     std::vector<std::string> more;
     for (const OtherProperty& p : model.more) more.push_back(p.name + "=" + p.value);
     EXPECT_EQ(more, (std::vector<std::string>{"Made by=-//Apple Inc.//iPhone OS 17.0//EN", "Full name=Dr. Maja Elin Lindqvist PhD",
-                                              "X-ABADR=se", "Social profile=https://twitter.com/maja",
+                                              "Address format=se", "Social profile=https://twitter.com/maja",
                                               "Unique ID=6f1c2a3e-1111-4222-8333-944455556666"}));
 }
 
