@@ -2,6 +2,7 @@
 
 #include "AddressBookFixture.h"
 #include "CDataCardTier.h"
+#include "card/Base64.h"
 #include "card/CardModel.h"
 #include "frmCard.h"
 #include "toolkit/FileDialog.h"
@@ -32,6 +33,7 @@ const std::string kCard =
     "CATEGORIES:Friends,Chemists\r\n"
     "NOTE:Met at the conference.\\nLikes tea.\r\n"
     "X-SOCIALPROFILE;type=twitter:https://twitter.com/maja\r\n"
+    "PHOTO;ENCODING=b;TYPE=PNG:iVBORw0KGgoAAAANSUhEUgAAAAYAAAAIAQMAAADgCBx7AAAAA1BMVEUzZpk7I4HSAAAAC0lEQVQI12NgQAUAABAAAaHFIcEAAAAASUVORK5CYII=\r\n"
     "END:VCARD\r\n";
 
 class CardWindowTest : public AddressBookTest {
@@ -44,6 +46,7 @@ protected:
         sim::ProcessEvents();
     }
     static frmCard& card() { return frmCard::Instance(); }
+    FileDialogTester dialogs;
     static std::vector<std::string> Column(const EntryGrid& grid, int column) {
         std::vector<std::string> cells;
         for (const GridRow& row : grid.Rows()) cells.push_back(row.cells.at(static_cast<std::size_t>(column)));
@@ -161,6 +164,30 @@ TEST_F(CardWindowTest, TabFollowsTheSectionsAndEveryCaptionFitsUnderALargeThemeF
             !sim::CaptionFits(*control))
             clipped.push_back(control->Name());
     EXPECT_EQ(clipped, std::vector<std::string>{});
+}
+
+// The photo is shown; Change Photo takes a picture file, Remove Photo drops it.
+TEST_F(CardWindowTest, ThePhotoIsShownAndChangedFromAPictureFile) {
+    sim::ChooseFromContextMenu(frm().lstAddress, 1, "Show Card…");
+    const std::int32_t id = card().AddressID();
+    EXPECT_EQ(card().picPhoto.PictureWidth() * 100 + card().picPhoto.PictureHeight(), 608);
+    EXPECT_FALSE(card().cmdChangePhoto.Enabled());
+    sim::MouseClick(card().cmdEdit);
+    folder.WriteFile("wide.png", orvane::card::DecodeBase64("iVBORw0KGgoAAAANSUhEUgAAAAoAAAAFAQMAAABGqu8rAAAAA1BMVEWZM2YFAh/4"
+                                                            "AAAAC0lEQVQI12NgQAEAAA8AAS0uh5oAAAAASUVORK5CYII="));
+    dialogs.QueueOpen({(folder.Root() / "wide.png").string()});
+    sim::MouseClick(card().cmdChangePhoto);
+    EXPECT_EQ(card().picPhoto.PictureWidth(), 10);
+    sim::MouseClick(card().cmdSave);
+    const orvane::card::CardModel stored = orvane::card::ReadCardModel(*CDataCardTier().ReadCard(id));
+    EXPECT_EQ(stored.photoMediaType, "image/png");
+    EXPECT_EQ(stored.photo.size(), 83u);  // the file's bytes
+
+    sim::MouseClick(card().cmdEdit);
+    sim::MouseClick(card().cmdRemovePhoto);
+    EXPECT_EQ(card().picPhoto.PictureWidth(), 0);
+    sim::MouseClick(card().cmdSave);
+    EXPECT_TRUE(orvane::card::ReadCardModel(*CDataCardTier().ReadCard(id)).photo.empty());
 }
 
 // Escape cancels an edit: the stored card comes back into the fields.
