@@ -1,5 +1,6 @@
 #include "CDataCardTier.h"
 
+#include "DatabaseBackup.h"
 #include "SqlLiteral.h"
 #include "StoreSession.h"
 
@@ -84,5 +85,51 @@ void CDataCardTier::AddressesDeletedElsewhere() const {
     session.Execute(
         "UPDATE OrvaneSyncItems SET AddressID = NULL "
         "WHERE AddressID IS NOT NULL AND AddressID NOT IN (SELECT ID FROM tblAddress)");
+    session.Commit();
+}
+
+std::optional<CDataCardTier::AddressWithCard> CDataCardTier::ReadAddressWithCard(std::int32_t lngAddressID) const {
+    StoreSession session(mstrDatabase, StoreSession::Tables::InspectOnly);
+    std::optional<AddressWithCard> found;
+    session.ForEachRow("SELECT FirstName, LastName, Address, PostalCode, State, Country, Phone FROM tblAddress WHERE ID = " +
+                           SqlLiteral::Number(lngAddressID),
+                       [&](const orvane::VariantArray& rows, std::int32_t row) {
+                           found.emplace();
+                           for (std::int32_t i = 0; i < 7; ++i)
+                               found->fields[static_cast<std::size_t>(i)] = rows.At(i, row).JoinEmpty();
+                       });
+    if (found && session.FoundTables() != SyncTables::State::Missing)
+        session.ForEachRow("SELECT CardText FROM OrvaneCards WHERE AddressID = " + SqlLiteral::Number(lngAddressID),
+                           [&](const orvane::VariantArray& rows, std::int32_t row) {
+                               found->card = rows.At(0, row).JoinEmpty();
+                           });
+    session.Commit();
+    return found;
+}
+
+bool CDataCardTier::SaveCardWithAddress(std::int32_t lngAddressID, const std::array<std::string, 7>& fields,
+                                        const std::string& strCard) const {
+    DatabaseBackup::RefuseWritesIfDamaged();
+    StoreSession session(mstrDatabase);
+    bool exists = false;
+    session.ForEachRow("SELECT ID FROM tblAddress WHERE ID = " + SqlLiteral::Number(lngAddressID),
+                       [&](const orvane::VariantArray&, std::int32_t) { exists = true; });
+    if (!exists) return false;
+    session.Execute(KeepBoundCardsStatement({lngAddressID}), {strCard});
+    std::vector<orvane::Variant> values(fields.begin(), fields.end());
+    values.emplace_back(lngAddressID);
+    session.ExecuteSavedQuery("UpdateAddress", values);
+    session.Commit();
+    return true;
+}
+
+void CDataCardTier::ReadEditedCards(const std::function<void(std::int32_t, const std::string&)>& onCard) const {
+    StoreSession session(mstrDatabase, StoreSession::Tables::InspectOnly);
+    if (session.FoundTables() != SyncTables::State::Missing)
+        session.ForEachRow("SELECT c.AddressID, c.CardText FROM OrvaneCards c JOIN OrvaneSyncItems i ON i.AddressID = "
+                           "c.AddressID WHERE i.ServerCard <> '' AND c.CardText <> i.ServerCard ORDER BY c.AddressID",
+                           [&](const orvane::VariantArray& rows, std::int32_t row) {
+                               onCard(rows.At(0, row).ToLong(), rows.At(1, row).JoinEmpty());
+                           });
     session.Commit();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -24,6 +25,25 @@ public:
     void DeleteCard(std::int32_t lngAddressID) const;
     // Calls onCard with every kept card, in address ID order.
     void ReadCards(const std::function<void(std::int32_t lngAddressID, const std::string& strCard)>& onCard) const;
+
+    // One address with its card (none when it has no kept card), as the
+    // card window and `orvane-transfer show` read it; none when no address
+    // has that ID.
+    struct AddressWithCard {
+        std::array<std::string, 7> fields;  // first name .. phone, in record order
+        std::optional<std::string> card;
+    };
+    std::optional<AddressWithCard> ReadAddressWithCard(std::int32_t lngAddressID) const;
+    // The card window's save, in one transaction: the card kept and the
+    // seven fields stored through "UpdateAddress". Nothing is stored when
+    // the address is gone (then false).
+    bool SaveCardWithAddress(std::int32_t lngAddressID, const std::array<std::string, 7>& fields,
+                             const std::string& strCard) const;
+
+    // Calls onCard with each kept card of an address linked to a server's
+    // card that differs from the card last sent or received for it: a card
+    // edited here since (the card window), which the next sync sends.
+    void ReadEditedCards(const std::function<void(std::int32_t lngAddressID, const std::string& strCard)>& onCard) const;
 
     // After the address was deleted: its card goes, and its sync item no
     // longer names it (so the next sync deletes it on the server). A file

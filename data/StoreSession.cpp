@@ -1,6 +1,7 @@
 #include "StoreSession.h"
 
 #include "CDataTransferTier.h"
+#include "adodb/Command.h"
 #include "adodb/ConnectionString.h"
 #include "adodb/Recordset.h"
 #include "core/App.h"
@@ -41,6 +42,16 @@ void StoreSession::CreateMissingTables() {
 void StoreSession::Execute(const std::string& sql) { cnn_.Execute(sql); }
 
 void StoreSession::Execute(const std::string& sql, const std::vector<std::string_view>& texts) { cnn_.Execute(sql, texts); }
+
+void StoreSession::ExecuteSavedQuery(const std::string& name, const std::vector<orvane::Variant>& values) {
+    bool given = false;
+    orvane::adodb::ExecuteSavedQueryBatch(cnn_, name, [&](std::vector<orvane::Variant>& row) {
+        if (given) return false;
+        row = values;
+        given = true;
+        return true;
+    });
+}
 
 void StoreSession::ForEachRow(const std::string& sql,
                               const std::function<void(const orvane::VariantArray&, std::int32_t)>& onRow) {

@@ -34,6 +34,8 @@ public:
     // The same with texts bound to ?1, ?2 ... (long values never become part
     // of the statement's text, which keeps it short to translate and parse).
     void Execute(const std::string& sql, const std::vector<std::string_view>& texts);
+    // Runs a saved query ("UpdateAddress") once, in the session's transaction.
+    void ExecuteSavedQuery(const std::string& name, const std::vector<orvane::Variant>& values);
     // Calls onRow with every row of the statement (fields x rows array and
     // the row's index), a chunk of rows at a time.
     void ForEachRow(const std::string& sql,

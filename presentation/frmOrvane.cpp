@@ -26,6 +26,7 @@ frmOrvane::frmOrvane() : Form("Form1", 8880, 4905) {
     Command2.Click = [this] { Command2_Click(); };
     ConnectTransferCommands();
     ConnectSyncCommands();
+    ConnectCardCommands();
 }
 
 frmOrvane::~frmOrvane() = default;

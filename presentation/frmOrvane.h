@@ -80,6 +80,16 @@ public:
     void mnuSyncAccount_Click();
     void mnuSyncConflicts_Click();
     void SyncClock_Tick();
+    // The whole card of the selected address in the card window: from the
+    // name list's context menu and Ctrl+I. While the card window is open it
+    // follows the selection.
+    void mnuShowCard_Click();
+    // After the card window saved an address: the load sequence, with that
+    // address selected again.
+    void ReloadSelecting(std::int32_t lngAddressID);
+    // True while the detail fields are being edited (Add or Edit).
+    bool EditingAddress() const;
+
     // True while a sync runs (shown in its progress window or not).
     bool SyncRunning() const;
     // What the automatic runs could not do since the last one that worked
@@ -97,8 +107,8 @@ private:
     void ImportAddressFiles(const std::vector<std::string>& files);
 
     void ConnectSyncCommands();
+    void ConnectCardCommands();
     void NoteSyncAccount();
-    bool EditingAddress() const;
     std::optional<std::string> SyncPassword(bool mayAsk);
     void StartSync(const std::string& password, bool shown);
     void ShowSyncProgress();

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${ORVANE_FUZZ_SECONDS:-20}
 dir=build-fuzz
-targets=(fuzz_connection_string fuzz_sql_dialect fuzz_text_lines fuzz_database_file fuzz_vcard fuzz_csv fuzz_rtf fuzz_multistatus fuzz_card_patch fuzz_card_writer)
+targets=(fuzz_connection_string fuzz_sql_dialect fuzz_text_lines fuzz_database_file fuzz_vcard fuzz_csv fuzz_rtf fuzz_multistatus fuzz_card_patch fuzz_card_writer fuzz_card_model)
 
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)

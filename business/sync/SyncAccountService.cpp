@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 
+#include "CDataCardTier.h"
 #include "CDataSyncAddressTier.h"
 #include "CDataSyncStateTier.h"
 #include "SyncRunLock.h"
@@ -132,6 +133,8 @@ std::optional<AccountStatus> SyncAccountService::Status() const {
         if (refusal.addressId) refusedIds.insert(*refusal.addressId);
         refusedHrefs.insert(refusal.href);
     }
+    std::set<std::int32_t> edited;  // cards saved in the card window since
+    CDataCardTier(database_).ReadEditedCards([&](std::int32_t id, const std::string&) { edited.insert(id); });
     std::set<std::int32_t> linked;
     for (const SyncItem& item : state.ReadItems()) {
         if (!item.addressId) {
@@ -140,7 +143,8 @@ std::optional<AccountStatus> SyncAccountService::Status() const {
         }
         linked.insert(*item.addressId);
         const auto address = local.find(*item.addressId);
-        if ((address == local.end() || address->second != item.base) && !refusedIds.count(*item.addressId))
+        if ((address == local.end() || address->second != item.base || edited.count(*item.addressId)) &&
+            !refusedIds.count(*item.addressId))
             ++status.localChangesWaiting;
     }
     for (const auto& [id, fields] : local)

@@ -102,7 +102,7 @@ private:
         }
         if (server_.Gone(record.href)) {
             if (localGone) Add(Act(ActionKind::DropRecord, record.addressId, record.href));
-            else if (local->second != record.base || in_.firstSync) Recreate(record, local->second);
+            else if (local->second != record.base || EditedCard(record) || in_.firstSync) Recreate(record, local->second);
             else Add(Act(ActionKind::DeleteLocal, record.addressId, record.href));
             return;
         }
@@ -110,7 +110,7 @@ private:
         // The server's side: the card as read now, or as kept when unchanged.
         const ServerCard* listed = server_.Listed(record.href);
         const bool changedOnServer = listed && listed->etag != record.etag;
-        if (!changedOnServer && !localGone && local->second == record.base) {
+        if (!changedOnServer && !localGone && local->second == record.base && !EditedCard(record)) {
             KeepIfNew(record);
             return;
         }
@@ -152,13 +152,15 @@ private:
         for (const FieldConflict& conflict : merged.conflicts)
             plan_.conflicts.push_back({now.addressId, conflict.field, conflict.local, conflict.server});
         const bool toLocal = merged.local != local;
-        const bool toServer = merged.server != server;
+        // A card edited here goes across whole, on the fields merged.
+        const std::string* edited = EditedCard(now);
+        const bool toServer = merged.server != server || edited;
         if (toServer && now.etag.empty()) {
             plan_.problems.push_back(now.href + ": the server gave no ETag for the card; it is read again next run");
             return;
         }
         now.base = merged.base;
-        if (toServer) now.card = CardToSend(now.card, merged.server, now.uid);
+        if (toServer) now.card = CardToSend(edited ? *edited : now.card, merged.server, now.uid);
         // When both sides change, the first write leaves the record as it
         // was, so a run cut short between them merges again next time.
         if (toLocal) Add(Act(ActionKind::UpdateLocal, now.addressId, now.href, {}, merged.local, {},
@@ -188,8 +190,15 @@ private:
         SyncRecord now = record;
         now.etag.clear();
         now.base = fields;
-        now.card = CardToSend(record.card, fields, now.uid);
+        const std::string* edited = EditedCard(record);
+        now.card = CardToSend(edited ? *edited : record.card, fields, now.uid);
         Add(Act(ActionKind::CreateOnServer, record.addressId, record.href, {}, fields, now.card, now));
+    }
+
+    // The kept card of the record's address when it was edited here since.
+    const std::string* EditedCard(const SyncRecord& record) const {
+        const auto edited = in_.editedCards.find(record.addressId);
+        return edited == in_.editedCards.end() ? nullptr : &edited->second;
     }
 
     void CreateOnServer(std::int32_t id, const AddressFields& fields, std::string href, std::string uid,

@@ -146,6 +146,9 @@ SyncResult SyncRun::Run() {
 
         SyncInput input;
         input.local = stores.addresses.ReadAll();
+        input.editedCards.clear();
+        stores.cards.ReadEditedCards(
+            [&](std::int32_t id, const std::string& card) { input.editedCards.emplace(id, card); });
         actions.ReadLocal(input.local);
         input.records = records;
         input.pending = pending;

@@ -65,6 +65,10 @@ struct ConflictChoice {
 
 struct SyncInput {
     std::map<std::int32_t, transfer::AddressFields> local;  // the address table now
+    // Kept cards edited here (in the card window) since the run that last
+    // sent or received them, by address ID: a local change like an edit of
+    // the fields, which sends that whole card.
+    std::map<std::int32_t, std::string> editedCards;
     std::vector<SyncRecord> records;
     std::vector<PendingSend> pending;
     ServerListing server;

@@ -399,6 +399,21 @@ void PictureBox::Picture(const std::string& source) {
     widget.SetImage(std::move(image));
 }
 
+void PictureBox::PictureData(const std::string& bytes) {
+    detail::PictureWidget& widget = Picture();
+    if (bytes.empty()) {
+        widget.SetImage(QImage());
+        return;
+    }
+    QImage image;
+    if (!image.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size())))
+        throw Error(InvalidPicture, "Invalid picture: the data of " + Name() + " holds no picture this program can show.");
+    const QSize room = widget.contentsRect().size();
+    if (image.width() > room.width() || image.height() > room.height())
+        image = image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    widget.SetImage(std::move(image));
+}
+
 std::int32_t PictureBox::PictureWidth() const { return Picture().Image().width(); }
 std::int32_t PictureBox::PictureHeight() const { return Picture().Image().height(); }
 std::int32_t PictureBox::InnerWidth() const { return Picture().contentsRect().width(); }

@@ -21,7 +21,7 @@ class ListModel;
 class PictureWidget;
 }  // namespace detail
 
-enum class ControlKind { Frame, Label, TextBox, ComboBox, ListBox, CommandButton, PictureBox, RichTextBox };
+enum class ControlKind { Frame, Label, TextBox, ComboBox, ListBox, CommandButton, PictureBox, RichTextBox, TextArea, EntryGrid };
 
 // Something controls are placed on: a window's client area or a frame.
 // Left and Top of a control count from the container's outer top-left corner.
@@ -237,6 +237,10 @@ public:
 
     // A file or a built-in resource (":/name"); an error when it cannot be read.
     void Picture(const std::string& source);
+    // A picture from its bytes (JPEG, PNG, GIF ...), scaled down to fit the
+    // inner area with its proportions kept; empty bytes clear the box. An
+    // error when the bytes hold no picture.
+    void PictureData(const std::string& bytes);
     // Size of the picture held, in pixels; 0 x 0 when none.
     std::int32_t PictureWidth() const;
     std::int32_t PictureHeight() const;

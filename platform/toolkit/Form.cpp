@@ -1,10 +1,13 @@
 #include "Form.h"
 
 #include <QApplication>
+#include <QKeySequence>
+#include <QShortcut>
 #include <QStyle>
 #include <algorithm>
 #include <optional>
 
+#include "Events.h"
 #include "Screen.h"
 #include "core/Error.h"
 #include "detail/FrameExtents.h"
@@ -86,6 +89,11 @@ void Form::Load() {
         if (!icon_.empty()) window_->setWindowIcon(detail::LoadIcon(icon_));
         BuildLayout();
         ApplyTabOrder();
+        for (const auto& [key, handler] : shortcuts_) {
+            auto* shortcut = new QShortcut(QKeySequence(QString::fromStdString(key)), window_.get());
+            shortcut->setContext(Qt::WindowShortcut);
+            QObject::connect(shortcut, &QShortcut::activated, window_.get(), [handler] { Events::Raise(handler); });
+        }
         Form_Load();
     } catch (...) {
         TearDown();
@@ -93,6 +101,13 @@ void Form::Load() {
     }
     Loaded();
 }
+
+void Form::Caption(const std::string& NewCaption) {
+    caption_ = NewCaption;
+    if (window_) window_->setWindowTitle(QString::fromStdString(caption_));
+}
+
+void Form::Shortcut(const std::string& key, EventHandler handler) { shortcuts_.emplace_back(key, std::move(handler)); }
 
 void Form::Show() {
     Load();

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <typeindex>
+#include <utility>
 #include <vector>
 
 #include "Controls.h"
@@ -61,6 +62,8 @@ public:
     bool Visible() const;
 
     const std::string& Caption() const { return caption_; }
+    // A new title bar text, at once when the window is loaded.
+    void Caption(const std::string& NewCaption);
     std::int32_t Left() const;
     std::int32_t Top() const;
     std::int32_t Width() const;
@@ -74,6 +77,11 @@ public:
     // The icon of the title bar and the task bar entry, from a picture file
     // or a built-in resource (an SVG drawing is fine); set on each load.
     void Icon(std::string NewIcon);
+
+    // A key ("Ctrl+Return", "Escape") that runs handler, as an event, while
+    // the window is active; set before the window loads. A handler that
+    // should do nothing at times checks for itself.
+    void Shortcut(const std::string& key, EventHandler handler);
 
     // Every control of the loaded window, in the order of creation.
     const std::vector<Control*>& Controls() const { return controls_; }
@@ -107,6 +115,7 @@ private:
     std::int32_t left_ = 0, top_ = 0;  // kept while unloaded
     bool initialFocusPending_ = false;
     std::vector<Control*> controls_;
+    std::vector<std::pair<std::string, EventHandler>> shortcuts_;
     std::unique_ptr<detail::FormWindow, detail::DeleteLater> window_;
 };
 

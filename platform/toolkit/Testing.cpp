@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -49,6 +50,17 @@ void KeyTab(Form& form) {
 
 void TypeText(Control& control, const std::string& text) {
     QWidget* widget = control.Widget();
+    if (auto* view = qobject_cast<QAbstractItemView*>(widget); view && !text.empty()) {
+        // The first key opens the current cell's editor, the rest goes into it.
+        const QString keys = QString::fromStdString(text);
+        QTest::keyClicks(view, keys.left(1));
+        QWidget* editor = view->indexWidget(view->currentIndex());
+        auto* line = qobject_cast<QLineEdit*>(editor);
+        if (auto* box = qobject_cast<QComboBox*>(editor)) line = box->lineEdit();
+        if (!line) throw Error(438, control.Name() + " opened no editor for typed text");
+        QTest::keyClicks(line, keys.mid(1));
+        return;
+    }
     QLineEdit* edit = nullptr;
     if (auto* box = qobject_cast<QComboBox*>(widget))
         edit = box->lineEdit();

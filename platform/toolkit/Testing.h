@@ -23,7 +23,8 @@ void MouseClickRow(ListBox& list, std::int32_t row);
 void KeyDown(ListBox& list);
 // The Tab key in the window: the focus moves to the next control.
 void KeyTab(Form& form);
-// Types text at the end of a text box or combo box, key by key.
+// Types text at the end of a text box or combo box, key by key; in a grid,
+// into its current cell, whose editor the first key opens.
 void TypeText(Control& control, const std::string& text);
 // The close box of the window's title bar.
 void CloseBox(Form& form);

@@ -1,16 +1,21 @@
 #include "TransferCommandLine.h"
 
+#include <charconv>
+
 using orvane::transfer::TransferFormat;
 
 const char* const kTransferUsage =
     "usage: orvane-transfer import FILE... [--database PATH]\n"
     "       orvane-transfer export FILE [--database PATH] [--format vcard4|vcard3|csv]\n"
+    "       orvane-transfer show ID [--database PATH] [--format vcard4|vcard3]\n"
     "       orvane-transfer --help\n"
     "\n"
     "import  stores every address found in the vCard or CSV files (told apart by\n"
     "        their content); addresses already stored are skipped.\n"
     "export  writes every stored address, in the order the address book lists\n"
     "        them; the format follows the extension (.vcf vCard 4.0, .csv CSV).\n"
+    "show    prints the card of the address with that ID as export writes it\n"
+    "        (vCard 4.0 unless --format says vcard3).\n"
     "FILE    '-' is standard input (import) or standard output (export).\n"
     "--database PATH   the database file (default: the address book's own,\n"
     "                  Database/Addressbook.mdb in its application folder)\n"
@@ -26,6 +31,7 @@ TransferCommandLine TransferCommandLine::Parse(const std::vector<std::string>& a
     }
     if (command == "import") line.action = Action::Import;
     else if (command == "export") line.action = Action::Export;
+    else if (command == "show") line.action = Action::Show;
     else throw UsageError{"unknown command '" + command + "'"};
 
     bool optionsEnded = false;
@@ -46,16 +52,28 @@ TransferCommandLine TransferCommandLine::Parse(const std::vector<std::string>& a
             databaseGiven = true;
             if (line.database.empty()) throw UsageError{"--database needs a file"};
         } else if (!optionsEnded && (argument == "--format" || argument.rfind("--format=", 0) == 0)) {
-            if (line.action != Action::Export) throw UsageError{"--format belongs to export"};
+            if (line.action == Action::Import) throw UsageError{"--format belongs to export and show"};
             if (line.format) throw UsageError{"--format is given twice"};
             const std::string name = value("--format");
             line.format = orvane::transfer::FormatFromName(name);
             if (!line.format) throw UsageError{"unknown format '" + name + "' (vcard4, vcard3 or csv)"};
+            if (line.action == Action::Show && *line.format == TransferFormat::Csv)
+                throw UsageError{"show writes a card: --format vcard4 or vcard3"};
         } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
             throw UsageError{"unknown option '" + argument + "'"};
         } else {
             line.files.push_back(argument);
         }
+    }
+    if (line.action == Action::Show) {
+        if (line.files.size() != 1) throw UsageError{"show needs one address ID"};
+        const std::string& id = line.files.front();
+        std::int32_t number = 0;
+        const auto [end, ec] = std::from_chars(id.data(), id.data() + id.size(), number);
+        if (ec != std::errc() || end != id.data() + id.size() || number < 1)
+            throw UsageError{"'" + id + "' is no address ID (a whole number from 1)"};
+        line.addressId = number;
+        return line;
     }
     if (line.files.empty()) throw UsageError{command + " needs a file"};
     if (line.action == Action::Export && line.files.size() > 1) throw UsageError{"export writes one file"};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,12 +10,14 @@
 // The command line of orvane-transfer, taken apart:
 //   orvane-transfer import FILE... [--database PATH]
 //   orvane-transfer export FILE [--database PATH] [--format vcard4|vcard3|csv]
+//   orvane-transfer show ID [--database PATH] [--format vcard4|vcard3]
 //   orvane-transfer --help
 struct TransferCommandLine {
-    enum class Action { Help, Import, Export };
+    enum class Action { Help, Import, Export, Show };
 
     Action action = Action::Help;
     std::vector<std::string> files;
+    std::int32_t addressId = 0;  // show
     std::string database;  // empty: the address-book window's database
     std::optional<orvane::transfer::TransferFormat> format;
 

@@ -10,6 +10,7 @@
 #include "SyncCommandLine.h"
 #include "SyncCommands.h"
 #include "TransferCommandLine.h"
+#include "card/CardService.h"
 #include "core/Error.h"
 #include "core/InputFile.h"
 #include "core/SafeFileWriter.h"
@@ -57,6 +58,22 @@ int Export(const TransferCommandLine& line) {
     return 0;
 }
 
+// The card of one address, as export writes it, on standard output.
+int Show(const TransferCommandLine& line) {
+    const auto format = line.format.value_or(orvane::transfer::TransferFormat::VCard4);
+    const std::string card = orvane::card::CardService(line.database)
+                                 .Show(line.addressId, format == orvane::transfer::TransferFormat::VCard3
+                                                           ? orvane::transfer::VCardVersion::V30
+                                                           : orvane::transfer::VCardVersion::V40);
+    std::cout << card;
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "orvane-transfer: the card could not be written to standard output\n";
+        return 1;
+    }
+    return 0;
+}
+
 // Two-way sync with a CardDAV server: `orvane-transfer sync ...`.
 int SyncMain(const std::vector<std::string>& arguments) {
     SyncCommandLine line;
@@ -97,6 +114,7 @@ int main(int argc, char** argv) {
             case TransferCommandLine::Action::Help: std::cout << kTransferUsage << '\n' << kSyncUsage; return 0;
             case TransferCommandLine::Action::Import: return Import(line);
             case TransferCommandLine::Action::Export: return Export(line);
+            case TransferCommandLine::Action::Show: return Show(line);
         }
     } catch (const orvane::Error& e) {
         std::cerr << "orvane-transfer: " << e.Description() << '\n';

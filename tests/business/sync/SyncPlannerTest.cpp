@@ -40,6 +40,27 @@ TEST(PlannerOneSide, AnEditHereGoesToTheServerInTheWholeCardWithIfMatch) {
     }
 }
 
+// A card edited in the card window is a change here even with the seven
+// fields as they were: that card goes across, on the fields merged.
+TEST(PlannerOneSide, ACardEditedHereGoesToTheServerWholeAlsoOverAnEditThere) {
+    SyncBook book;
+    book.Linked(1, kAnn);
+    std::string withEmail = NewCardText(kAnn, "uid-1");
+    withEmail.insert(withEmail.find("END:VCARD"), "EMAIL:ann@example.org\r\n");
+    book.input.editedCards[1] = withEmail;
+    const auto sends = ActionsOf(book.PlanComplete(), ActionKind::UpdateOnServer);
+    ASSERT_EQ(sends.size(), 1u);
+    EXPECT_NE(sends[0]->card.find("EMAIL:ann@example.org"), std::string::npos) << sends[0]->card;
+
+    book.EditOnServer(1, kPhone, "+41 79 555 0199");
+    const SyncPlan plan = book.PlanComplete();
+    const auto merged = ActionsOf(plan, ActionKind::UpdateOnServer);
+    ASSERT_EQ(merged.size(), 1u);
+    EXPECT_NE(merged[0]->card.find("EMAIL:ann@example.org"), std::string::npos);
+    EXPECT_EQ(ReadFields(merged[0]->card)[kPhone], "+41 79 555 0199");
+    EXPECT_EQ(merged[0]->ifMatch, book.Card(1).etag);
+}
+
 TEST(PlannerOneSide, AnEditOnTheServerIsStoredHere) {
     SyncBook book;
     book.Linked(1, kAnn);
