@@ -8,6 +8,7 @@
 #include "core/Variant.h"
 #include "frmDescription.h"
 #include "frmDiagram.h"
+#include "toolkit/ControlHooks.h"
 #include "toolkit/MsgBox.h"
 
 using namespace orvane::toolkit;
@@ -26,6 +27,7 @@ frmOrvane::frmOrvane() : Form("Form1", 8880, 4905) {
     Command2.Click = [this] { Command2_Click(); };
     ConnectTransferCommands();
     ConnectSyncCommands();
+    ConnectFindCommands();
 }
 
 frmOrvane::~frmOrvane() = default;
@@ -69,6 +71,7 @@ void frmOrvane::BuildLayout() {
     Label4.LabelFor(cboCountry);
     Label7.LabelFor(txtPhoneNumber);
     lstAddress.AccessibleName("Addresses");
+    EmptyListHint(lstAddress, "No addresses yet. Click Add, or right-click to import or sync.");
 }
 
 // Once per run: the reloads after a save or delete, and a new showing after

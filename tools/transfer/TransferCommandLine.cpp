@@ -5,12 +5,17 @@ using orvane::transfer::TransferFormat;
 const char* const kTransferUsage =
     "usage: orvane-transfer import FILE... [--database PATH]\n"
     "       orvane-transfer export FILE [--database PATH] [--format vcard4|vcard3|csv]\n"
+    "       orvane-transfer find WORDS... [--database PATH] [--limit N]\n"
     "       orvane-transfer --help\n"
     "\n"
     "import  stores every address found in the vCard or CSV files (told apart by\n"
     "        their content); addresses already stored are skipped.\n"
     "export  writes every stored address, in the order the address book lists\n"
     "        them; the format follows the extension (.vcf vCard 4.0, .csv CSV).\n"
+    "find    prints the addresses every word matches (as the address book's Find\n"
+    "        window does), one a line: ID, display text and the field that matched,\n"
+    "        separated by tabs; --limit N prints the first N (default 200).\n"
+    "        Exit status 0 when something matched, 1 when nothing did.\n"
     "FILE    '-' is standard input (import) or standard output (export).\n"
     "--database PATH   the database file (default: the address book's own,\n"
     "                  Database/Addressbook.mdb in its application folder)\n"
@@ -26,6 +31,7 @@ TransferCommandLine TransferCommandLine::Parse(const std::vector<std::string>& a
     }
     if (command == "import") line.action = Action::Import;
     else if (command == "export") line.action = Action::Export;
+    else if (command == "find") line.action = Action::Find;
     else throw UsageError{"unknown command '" + command + "'"};
 
     bool optionsEnded = false;
@@ -51,13 +57,21 @@ TransferCommandLine TransferCommandLine::Parse(const std::vector<std::string>& a
             const std::string name = value("--format");
             line.format = orvane::transfer::FormatFromName(name);
             if (!line.format) throw UsageError{"unknown format '" + name + "' (vcard4, vcard3 or csv)"};
+        } else if (!optionsEnded && (argument == "--limit" || argument.rfind("--limit=", 0) == 0)) {
+            if (line.action != Action::Find) throw UsageError{"--limit belongs to find"};
+            if (line.limit) throw UsageError{"--limit is given twice"};
+            const std::string number = value("--limit");
+            if (number.empty() || number.size() > 9 || number.find_first_not_of("0123456789") != std::string::npos ||
+                std::stoul(number) == 0)
+                throw UsageError{"--limit needs a number from 1 up, not '" + number + "'"};
+            line.limit = std::stoul(number);
         } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
             throw UsageError{"unknown option '" + argument + "'"};
         } else {
             line.files.push_back(argument);
         }
     }
-    if (line.files.empty()) throw UsageError{command + " needs a file"};
+    if (line.files.empty()) throw UsageError{command + (line.action == Action::Find ? " needs a word" : " needs a file")};
     if (line.action == Action::Export && line.files.size() > 1) throw UsageError{"export writes one file"};
     if (line.action == Action::Export) line.ExportFormat();  // the format must be known before anything runs
     return line;

@@ -9,14 +9,16 @@
 // The command line of orvane-transfer, taken apart:
 //   orvane-transfer import FILE... [--database PATH]
 //   orvane-transfer export FILE [--database PATH] [--format vcard4|vcard3|csv]
+//   orvane-transfer find WORDS... [--database PATH] [--limit N]
 //   orvane-transfer --help
 struct TransferCommandLine {
-    enum class Action { Help, Import, Export };
+    enum class Action { Help, Import, Export, Find };
 
     Action action = Action::Help;
-    std::vector<std::string> files;
+    std::vector<std::string> files;  // find: the words
     std::string database;  // empty: the address-book window's database
     std::optional<orvane::transfer::TransferFormat> format;
+    std::optional<std::size_t> limit;  // find
 
     // A wrong command line raises UsageError with what is wrong.
     static TransferCommandLine Parse(const std::vector<std::string>& arguments);
