@@ -1,6 +1,7 @@
 #include "FindIndexStore.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "CDataTransferTier.h"
 #include "FindTables.h"
@@ -198,20 +199,32 @@ std::vector<FindIndexStore::Names> FindIndexStore::ReadNames(std::vector<std::in
     return names;
 }
 
-std::optional<FindSource> FindIndexStore::ReadAddress(std::int32_t id) {
-    std::optional<FindSource> found;
+std::vector<FindSource> FindIndexStore::ReadAddresses(const std::vector<std::int32_t>& ids) {
+    std::unordered_map<std::int32_t, FindSource> byId;
+    std::string list;
+    for (std::int32_t id : ids) list += (list.empty() ? "" : ", ") + SqlLiteral::Number(id);
+    if (list.empty()) return {};
     ForEachRow(cnn_,
-               "SELECT ID, FirstName, LastName, Address, PostalCode, State, Country, Phone FROM tblAddress WHERE ID = " +
-                   SqlLiteral::Number(id),
+               "SELECT ID, FirstName, LastName, Address, PostalCode, State, Country, Phone FROM tblAddress WHERE ID IN (" +
+                   list + ")",
                [&](const orvane::VariantArray& r, std::int32_t j) {
-                   found.emplace().id = id;
-                   for (std::size_t f = 0; f < found->fields.size(); ++f)
-                       found->fields[f] = r.At(static_cast<std::int32_t>(f) + 1, j).JoinEmpty();
+                   FindSource& a = byId[r.At(0, j).ToLong()];
+                   a.id = r.At(0, j).ToLong();
+                   for (std::size_t f = 0; f < a.fields.size(); ++f)
+                       a.fields[f] = r.At(static_cast<std::int32_t>(f) + 1, j).JoinEmpty();
                });
-    if (found && HasCards())
-        ForEachRow(cnn_, "SELECT CardText FROM OrvaneCards WHERE AddressID = " + SqlLiteral::Number(id),
-                   [&](const orvane::VariantArray& r, std::int32_t j) { found->card = r.At(0, j).JoinEmpty(); });
-    return found;
+    if (HasCards())
+        ForEachRow(cnn_, "SELECT AddressID, CardText FROM OrvaneCards WHERE AddressID IN (" + list + ")",
+                   [&](const orvane::VariantArray& r, std::int32_t j) {
+                       const auto found = byId.find(r.At(0, j).ToLong());
+                       if (found != byId.end()) found->second.card = r.At(1, j).JoinEmpty();
+                   });
+    std::vector<FindSource> addresses;
+    for (std::int32_t id : ids) {
+        auto found = byId.find(id);
+        if (found != byId.end()) addresses.push_back(std::move(found->second));
+    }
+    return addresses;
 }
 
 std::int64_t FindIndexStore::CountAddresses() {

@@ -66,8 +66,9 @@ public:
         std::string first, last;
     };
     std::vector<Names> ReadNames(std::vector<std::int32_t> ids);
-    // One address with its card; none when it is gone.
-    std::optional<FindSource> ReadAddress(std::int32_t id);
+    // The addresses with their cards, in the order of the IDs given; those
+    // that are gone are left out.
+    std::vector<FindSource> ReadAddresses(const std::vector<std::int32_t>& ids);
     // The number of addresses in tblAddress.
     std::int64_t CountAddresses();
 

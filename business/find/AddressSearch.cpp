@@ -1,6 +1,7 @@
 #include "AddressSearch.h"
 
 #include <algorithm>
+#include <memory>
 #include <unordered_map>
 
 #include "AddressWords.h"
@@ -88,14 +89,17 @@ FindResult AddressSearch::Find(std::string_view typed, std::size_t limit) const 
     words.erase(std::unique(words.begin(), words.end()), words.end());
     FindResult result;
     if (words.empty()) return result;
-    if (!IndexCurrent()) UpdateIndex();
-
-    FindIndexStore store(database_, FindIndexStore::Mode::Read);
+    auto store = std::make_unique<FindIndexStore>(database_, FindIndexStore::Mode::Read);
+    if (!store->Current()) {
+        store.reset();
+        UpdateIndex();
+        store = std::make_unique<FindIndexStore>(database_, FindIndexStore::Mode::Read);
+    }
     // Every word must match: the addresses of the first, kept while each
     // further word matches them too.
-    Hits found = Lookup(store, words.front());
+    Hits found = Lookup(*store, words.front());
     for (std::size_t i = 1; i < words.size() && !found.empty(); ++i) {
-        const Hits more = Lookup(store, words[i]);
+        const Hits more = Lookup(*store, words[i]);
         for (auto it = found.begin(); it != found.end();) {
             const auto hit = more.find(it->first);
             if (hit == more.end()) {
@@ -117,7 +121,7 @@ FindResult AddressSearch::Find(std::string_view typed, std::size_t limit) const 
         std::string display;
     };
     std::vector<Ranked> ranked;
-    for (FindIndexStore::Names& n : store.ReadNames(std::move(ids))) {
+    for (FindIndexStore::Names& n : store->ReadNames(std::move(ids))) {
         std::string display = n.first + ", " + n.last;
         ranked.push_back({found[n.id], searchtext::Fold(display), n.id, std::move(display)});
     }
@@ -129,11 +133,15 @@ FindResult AddressSearch::Find(std::string_view typed, std::size_t limit) const 
                           return a.id < b.id;
                       });
     result.more = ranked.size() - shown;
-    for (std::size_t i = 0; i < shown; ++i) {
-        const std::optional<FindSource> address = store.ReadAddress(ranked[i].id);
-        result.addresses.push_back(
-            {ranked[i].id, std::move(ranked[i].display), address ? MatchedField(*address, words) : std::string()});
+    // The matched fields of those shown, their addresses read a few hundred at a time.
+    std::unordered_map<std::int32_t, std::string> matched;
+    for (std::size_t i = 0; i < shown; i += 500) {
+        std::vector<std::int32_t> chunk;
+        for (std::size_t k = i; k < std::min(shown, i + 500); ++k) chunk.push_back(ranked[k].id);
+        for (const FindSource& address : store->ReadAddresses(chunk)) matched[address.id] = MatchedField(address, words);
     }
+    for (std::size_t i = 0; i < shown; ++i)
+        result.addresses.push_back({ranked[i].id, std::move(ranked[i].display), std::move(matched[ranked[i].id])});
     return result;
 }
 

@@ -12,7 +12,8 @@ using namespace orvane::toolkit;
 namespace {
 
 const std::vector<std::string> kMenu{"Import Addresses…", "Export Addresses…", "Copy Address",
-                                     "Synchronize",       "Sync Account…",     "Sync Conflicts…"};
+                                     "Synchronize",       "Sync Account…",     "Sync Conflicts…",
+                                     "Find…"};
 
 class TransferTest : public AddressBookTest {
 protected:
