@@ -36,9 +36,9 @@ void frmFind::Form_Load() {
     BringIndexUpToDate();
 }
 
-// The first search of a book, and the first after another program changed
-// many addresses, would wait for the index: it is brought up to date here,
-// under a progress dialog, while the other windows keep being drawn.
+// The first search of a book, and the first after addresses were changed,
+// would wait for the index: it is brought up to date here, under a
+// progress dialog, while the other windows keep being drawn.
 void frmFind::BringIndexUpToDate() {
     if (search_.IndexCurrent()) return;
     try {
@@ -56,6 +56,9 @@ void frmFind::BringIndexUpToDate() {
 }
 
 void frmFind::txtFind_Change() {
+    // After a change elsewhere, the addresses changed since are indexed
+    // again before the search, under the progress dialog.
+    BringIndexUpToDate();
     lstResults.Clear();
     const orvane::find::FindResult found = search_.Find(txtFind.Text());
     for (const orvane::find::FoundAddress& a : found.addresses) {
