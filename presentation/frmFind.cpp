@@ -20,8 +20,9 @@ frmFind::frmFind() : Form("Find Address", 5400, 4800) { Icon(Functions::gstrAppI
 frmFind& frmFind::Instance() { return Forms::Get<frmFind>(); }
 
 void frmFind::BuildLayout() {
-    txtFind.Create(*this, 120, 120, 5160, 375, 0);
-    lstResults.Create(*this, 120, 600, 5160, 4080, 1);
+    // Tall enough for the field of a 14 pt desktop font.
+    txtFind.Create(*this, 120, 120, 5160, 450, 0);
+    lstResults.Create(*this, 120, 690, 5160, 3990, 1);
     txtFind.AccessibleName("Find");
     lstResults.AccessibleName("Results");
     OnTextEdited(txtFind, [this] { txtFind_Change(); });
