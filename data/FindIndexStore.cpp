@@ -69,6 +69,9 @@ FindIndexStore::FindIndexStore(const std::string& database, Mode mode)
     // from are one state, which no other writer changes in between.
     cnn_.Execute(mode == Mode::Write ? "BEGIN IMMEDIATE" : "BEGIN");
     open_ = true;
+    // Read before anything is written: a large write may spill pages, the
+    // header's among them, into the file before the commit.
+    counterAtStart_ = orvane::adodb::FileChangeCounter(cnn_);
     if (mode == Mode::Write) FindTables::Ensure(cnn_, path_);
 }
 
@@ -88,7 +91,8 @@ bool FindIndexStore::Current() {
     std::optional<std::int64_t> indexed;
     ForEachRow(cnn_, "SELECT ChangeCounter FROM OrvaneFindState WHERE ID = 1",
                [&](const orvane::VariantArray& r, std::int32_t j) { indexed = std::stoll(r.At(0, j).JoinEmpty()); });
-    return indexed && *indexed == static_cast<std::int64_t>(orvane::adodb::FileChangeCounter(path_));
+    const std::uint32_t counter = mode_ == Mode::Write ? counterAtStart_ : orvane::adodb::FileChangeCounter(cnn_);
+    return indexed && *indexed == static_cast<std::int64_t>(counter);
 }
 
 bool FindIndexStore::HasCards() {
@@ -129,6 +133,28 @@ void FindIndexStore::ForgetDeletedAddresses() {
     cnn_.Execute("DELETE FROM OrvaneFindRows WHERE AddressID NOT IN (SELECT ID FROM tblAddress)");
 }
 
+std::vector<std::int32_t> FindIndexStore::PendingAddresses() {
+    std::vector<std::int32_t> ids;
+    ForEachRow(cnn_, "SELECT AddressID FROM OrvaneFindPending ORDER BY AddressID",
+               [&](const orvane::VariantArray& r, std::int32_t j) { ids.push_back(r.At(0, j).ToLong()); });
+    return ids;
+}
+
+void FindIndexStore::ReindexPending(const std::function<std::vector<FindWord>(const FindSource&)>& wordsOf) {
+    const std::vector<std::int32_t> ids = PendingAddresses();
+    for (std::size_t i = 0; i < ids.size(); i += 500) {
+        const std::vector<std::int32_t> chunk(ids.begin() + static_cast<std::ptrdiff_t>(i),
+                                              ids.begin() + static_cast<std::ptrdiff_t>(std::min(ids.size(), i + 500)));
+        std::string list;
+        for (std::int32_t id : chunk) list += (list.empty() ? "" : ", ") + SqlLiteral::Number(id);
+        // Whatever was indexed of them goes; those still there come back.
+        cnn_.Execute("DELETE FROM OrvaneFindWords WHERE AddressID IN (" + list + ")");
+        cnn_.Execute("DELETE FROM OrvaneFindRows WHERE AddressID IN (" + list + ")");
+        for (const FindSource& address : ReadAddresses(chunk)) Replace(address, wordsOf(address));
+    }
+    Flush();
+}
+
 void FindIndexStore::Replace(const FindSource& address, const std::vector<FindWord>& words) {
     const std::string id = SqlLiteral::Number(address.id);
     if (address.indexed) cnn_.Execute("DELETE FROM OrvaneFindWords WHERE AddressID = " + id);
@@ -161,7 +187,8 @@ void FindIndexStore::CommitCurrent() {
     Flush();
     // This transaction's commit adds one to the counter: no other writer
     // can commit before it, since the transaction holds the file.
-    const std::int64_t after = static_cast<std::int64_t>(orvane::adodb::FileChangeCounter(path_)) + 1;
+    cnn_.Execute("DELETE FROM OrvaneFindPending");
+    const std::int64_t after = std::int64_t{counterAtStart_} + 1;
     cnn_.Execute("INSERT INTO OrvaneFindState (ID, ChangeCounter) VALUES (1, " + std::to_string(after) +
                  ") ON CONFLICT (ID) DO UPDATE SET ChangeCounter = excluded.ChangeCounter");
     cnn_.Execute("COMMIT");

@@ -53,6 +53,12 @@ public:
     void ReadAddresses(const std::function<void(std::vector<FindSource>& chunk)>& onChunk);
     // Forgets the index entries of addresses no longer in tblAddress.
     void ForgetDeletedAddresses();
+    // The addresses the program's own writes changed since the index was
+    // last brought up to date (see FindChanges), in ID order.
+    std::vector<std::int32_t> PendingAddresses();
+    // Indexes those again (their words replaced, the deleted ones' dropped)
+    // with wordsOf, and empties the list.
+    void ReindexPending(const std::function<std::vector<FindWord>(const FindSource&)>& wordsOf);
     // Replaces what the index holds of one address.
     void Replace(const FindSource& address, const std::vector<FindWord>& words);
     // Records that the index now reflects the file, and commits.
@@ -80,6 +86,9 @@ private:
     orvane::adodb::Connection cnn_;
     Mode mode_;
     bool open_ = false;
+    // The file's change counter as this transaction began (write mode): its
+    // commit adds exactly one.
+    std::uint32_t counterAtStart_ = 0;
     std::optional<bool> hasCards_;
     std::vector<std::string> pendingWords_;
     std::string pendingWordRows_, pendingRows_;

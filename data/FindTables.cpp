@@ -21,8 +21,9 @@ struct Entry {
 // AddressID and Field complete the key (one row per word, address and field).
 // Rows: the fingerprint of each address as it was indexed, to find the rows
 // another program changed. State: the file's change counter that the index
-// reflects.
-constexpr std::array<Entry, 4> kOurs{{
+// reflects. Pending: addresses the program's own writes changed since, to be
+// indexed again before the next search.
+constexpr std::array<Entry, 5> kOurs{{
     {"table", "OrvaneFindWords",
      "CREATE TABLE OrvaneFindWords (\n"
      "    Word      TEXT NOT NULL,\n"
@@ -40,6 +41,10 @@ constexpr std::array<Entry, 4> kOurs{{
      "CREATE TABLE OrvaneFindState (\n"
      "    ID            INTEGER PRIMARY KEY CHECK (ID = 1),\n"
      "    ChangeCounter INTEGER NOT NULL\n"
+     ")"},
+    {"table", "OrvaneFindPending",
+     "CREATE TABLE OrvaneFindPending (\n"
+     "    AddressID INTEGER PRIMARY KEY\n"
      ")"},
 }};
 

@@ -16,6 +16,7 @@ namespace FindTables {
 inline constexpr const char* kWords = "OrvaneFindWords";
 inline constexpr const char* kRows = "OrvaneFindRows";
 inline constexpr const char* kState = "OrvaneFindState";
+inline constexpr const char* kPending = "OrvaneFindPending";
 
 // Whether all of the index's tables are there in their current form (none
 // there: false). Raises the altered refusal for an entry of our names that

@@ -20,6 +20,7 @@ StoreSession::StoreSession(const std::string& database, Tables tables)
     // the file, which no other writer changes in between.
     cnn_.Execute("BEGIN IMMEDIATE");
     open_ = true;
+    findChanges_.emplace(cnn_, path_);
     found_ = SyncTables::Inspect(cnn_, path_);
     if (tables == Tables::Create) CreateMissingTables();
 }
@@ -34,13 +35,26 @@ StoreSession::~StoreSession() {
 }
 
 void StoreSession::CreateMissingTables() {
-    if (found_ != SyncTables::State::Present) SyncTables::Ensure(cnn_, path_);
+    if (found_ != SyncTables::State::Present) {
+        SyncTables::Ensure(cnn_, path_);
+        wrote_ = true;
+    }
     found_ = SyncTables::State::Present;
 }
 
-void StoreSession::Execute(const std::string& sql) { cnn_.Execute(sql); }
+void StoreSession::Execute(const std::string& sql) {
+    wrote_ = true;
+    cnn_.Execute(sql);
+}
 
-void StoreSession::Execute(const std::string& sql, const std::vector<std::string_view>& texts) { cnn_.Execute(sql, texts); }
+void StoreSession::Execute(const std::string& sql, const std::vector<std::string_view>& texts) {
+    wrote_ = true;
+    cnn_.Execute(sql, texts);
+}
+
+void StoreSession::AddressesChanged(const std::vector<std::int32_t>& ids) {
+    for (std::int32_t id : ids) findChanges_->Add(id);
+}
 
 void StoreSession::ForEachRow(const std::string& sql,
                               const std::function<void(const orvane::VariantArray&, std::int32_t)>& onRow) {
@@ -54,6 +68,9 @@ void StoreSession::ForEachRow(const std::string& sql,
 }
 
 void StoreSession::Commit() {
+    // None of its writes (the sync state's, the cards') changes what the
+    // index holds but for the addresses named.
+    if (wrote_) findChanges_->Record(cnn_);
     cnn_.Execute("COMMIT");
     open_ = false;
 }

@@ -67,6 +67,13 @@ bool AddressSearch::IndexCurrent() const {
 
 std::size_t AddressSearch::UpdateIndex(const std::function<void(std::size_t, std::size_t)>& progress) const {
     FindIndexStore store(database_, FindIndexStore::Mode::Write);
+    if (store.Current()) {
+        const std::size_t pending = store.PendingAddresses().size();
+        store.ReindexPending([](const FindSource& address) { return IndexWords(SearchableValues(address)); });
+        store.CommitCurrent();
+        return pending;
+    }
+    ++fullScans_;
     const auto total = static_cast<std::size_t>(store.CountAddresses());
     std::size_t done = 0, indexed = 0;
     store.ForgetDeletedAddresses();
@@ -90,7 +97,7 @@ FindResult AddressSearch::Find(std::string_view typed, std::size_t limit) const 
     FindResult result;
     if (words.empty()) return result;
     auto store = std::make_unique<FindIndexStore>(database_, FindIndexStore::Mode::Read);
-    if (!store->Current()) {
+    if (!store->Current() || !store->PendingAddresses().empty()) {
         store.reset();
         UpdateIndex();
         store = std::make_unique<FindIndexStore>(database_, FindIndexStore::Mode::Read);

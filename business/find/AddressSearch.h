@@ -36,15 +36,20 @@ public:
     // Whether the index reflects the file as it is now (else the next Find
     // first brings it up to date, which on a large book takes a while).
     bool IndexCurrent() const;
-    // Brings the index up to date with every address (made the first time),
-    // telling progress the addresses done out of the total. Returns the
-    // number of addresses indexed anew.
+    // Brings the index up to date (made the first time): when only the
+    // program's own writes changed the file since, the addresses they name;
+    // else every address, compared by fingerprint, telling progress the
+    // addresses done out of the total. Returns the number indexed anew.
     std::size_t UpdateIndex(const std::function<void(std::size_t done, std::size_t total)>& progress = {}) const;
 
     FindResult Find(std::string_view typed, std::size_t limit = kDefaultLimit) const;
 
+    // How many times this object compared every address with the index.
+    std::size_t FullScans() const noexcept { return fullScans_; }
+
 private:
     std::string database_;
+    mutable std::size_t fullScans_ = 0;
 };
 
 }  // namespace orvane::find

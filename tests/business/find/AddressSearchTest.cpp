@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "CBusinessTier.h"
 #include "CDataCardTier.h"
+#include "CDataSyncAddressTier.h"
 #include "DataTestSupport.h"
 #include "TempAppFolder.h"
 #include "find/AddressSearch.h"
+#include "transfer/AddressImporter.h"
 
 using orvane::find::AddressSearch;
 using orvane::find::FindResult;
@@ -110,11 +113,58 @@ TEST(AddressSearch, ChangesMadeByPlainSqlAreFoundByTheNextSearch) {
     EXPECT_EQ(search.Find("augusta").addresses.at(0).id, ada);
     folder.ExecSql("DELETE FROM tblAddress WHERE ID = " + std::to_string(grace));
     EXPECT_TRUE(search.Find("grace").addresses.empty());
-    // The program's own save is found the same way.
-    CBusinessTier business;
-    business.FirstName("Hedy");
-    business.SaveAddress();
-    EXPECT_EQ(search.Find("hedy").addresses.size(), 1u);
+    EXPECT_EQ(search.FullScans(), 4u) << "one per change made by plain SQL, besides the first build";
+}
+
+// Each writer of the program tells the index what it changed in its own
+// transaction: the next search finds it without comparing every address.
+TEST(AddressSearch, OurOwnWritesAreFoundWithoutComparingEveryAddress) {
+    TempAppFolder folder;
+    const int ada = folder.InsertAddress("Ada", "Lovelace");
+    AddressSearch search;
+    ASSERT_EQ(search.Find("ada").addresses.size(), 1u);
+    const std::size_t scans = search.FullScans();
+    CDataSyncAddressTier sync;
+    CDataCardTier cards;
+    int hedy = 0, grace = 0;
+    const struct {
+        const char* write;
+        std::function<void()> act;
+        std::string typed;
+        std::size_t found;
+    } steps[] = {
+        {"window: a new address", [&] { CBusinessTier b; b.FirstName("Hedy"); b.SaveAddress(); }, "hedy", 1},
+        {"window: an address changed",
+         [&] {
+             hedy = search.Find("hedy").addresses.at(0).id;
+             CBusinessTier b;
+             b.GetAddressDetails(hedy);
+             b.AddressID(hedy);
+             b.LastName("Lamarr");
+             b.SaveAddress();
+         },
+         "lamarr", 1},
+        {"window: an address deleted", [&] { CBusinessTier().DeleteAddress(hedy); }, "hedy", 0},
+        {"a kept card", [&] { cards.KeepCard(ada, "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ada\r\nNOTE:analytical engine\r\nEND:VCARD\r\n"); },
+         "analytical", 1},
+        {"a card deleted", [&] { cards.DeleteCard(ada); }, "analytical", 0},
+        {"sync: a new address", [&] { grace = sync.Add({"Grace", "Hopper", "", "", "", "", ""}); }, "hopper", 1},
+        {"sync: an address changed", [&] { sync.Update(grace, {"Grace", "Brewster", "", "", "", "", ""}); }, "brewster", 1},
+        {"sync: an address deleted", [&] { sync.Delete(grace); }, "brewster", 0},
+        {"an import with a card",
+         [&] {
+             orvane::transfer::AddressImporter importer;
+             importer.ImportBytes("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Noether;Emmy\r\nEMAIL:emmy@rings.example\r\nEND:VCARD\r\n",
+                                  "cards.vcf");
+         },
+         "rings", 1},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.write);
+        step.act();
+        EXPECT_EQ(search.Find(step.typed).addresses.size(), step.found);
+        EXPECT_EQ(search.FullScans(), scans);
+    }
 }
 
 TEST(AddressSearch, AFileCannotMakeOrShapeTheIndexTables) {
