@@ -20,8 +20,6 @@ constexpr std::int32_t kAddressChunk = 2000;
 constexpr std::size_t kWordsPerStatement = 400;
 // Up to this many IDs are looked up one by one; more are found by one pass.
 constexpr std::size_t kIdsLookedUp = 4000;
-// The page cache of a connection that writes the index.
-constexpr int kWriteCacheKiB = 96 * 1024;
 
 std::int64_t Fnv1a(std::uint64_t hash, std::string_view bytes) {
     for (unsigned char c : bytes) {
@@ -67,10 +65,6 @@ std::int64_t FindSource::Fingerprint() const {
 FindIndexStore::FindIndexStore(const std::string& database, Mode mode)
     : path_(database.empty() ? orvane::App::NativePath(CDataTransferTier::DefaultDatabase()) : database), mode_(mode) {
     cnn_.Open(orvane::adodb::ConnectionStringForFile(path_));
-    // A build inserts words all over a word-keyed tree: with the engine's
-    // small default cache most inserts would spill pages to the file and its
-    // journal before the commit. The memory goes with the connection.
-    if (mode == Mode::Write) cnn_.Execute("PRAGMA cache_size = -" + std::to_string(kWriteCacheKiB));
     // A write takes the file at once: the index and the addresses it is made
     // from are one state, which no other writer changes in between.
     cnn_.Execute(mode == Mode::Write ? "BEGIN IMMEDIATE" : "BEGIN");
