@@ -4,15 +4,24 @@
 
 #include "FindTables.h"
 #include "SqlLiteral.h"
+#include "SyncTables.h"
 #include "adodb/Connection.h"
 #include "adodb/FileHeader.h"
 #include "adodb/Recordset.h"
+#include "core/Error.h"
 
 FindChanges::FindChanges(orvane::adodb::Connection& cnn, const std::string& path)
     : path_(path), counterAtStart_(orvane::adodb::FileChangeCounter(cnn)) {}
 
 void FindChanges::Record(orvane::adodb::Connection& cnn) {
-    if (!FindTables::Present(cnn, path_)) return;
+    // Tables of the index's names that the program did not make are refused
+    // by the next search; a save goes on without them.
+    try {
+        if (!FindTables::Present(cnn, path_)) return;
+    } catch (const orvane::Error& e) {
+        if (e.Number() == SyncTables::kAlteredNumber) return;
+        throw;
+    }
     orvane::adodb::Recordset rst;
     rst.Open("SELECT ChangeCounter FROM OrvaneFindState WHERE ID = 1", cnn);
     if (rst.Eof()) return;
