@@ -19,6 +19,7 @@ std::string CDataCardTier::KeepBoundCardsStatement(const std::vector<std::int32_
 void CDataCardTier::KeepCard(std::int32_t lngAddressID, const std::string& strCard) const {
     StoreSession session(mstrDatabase);
     session.Execute(KeepBoundCardsStatement({lngAddressID}), {strCard});
+    session.AddressesChanged({lngAddressID});
     session.Commit();
 }
 
@@ -32,6 +33,7 @@ void CDataCardTier::KeepCards(const std::function<bool(std::int32_t&, std::strin
     const auto flush = [&] {
         if (ids.empty()) return;
         session.Execute(KeepBoundCardsStatement(ids), std::vector<std::string_view>(cards.begin(), cards.end()));
+        session.AddressesChanged(ids);
         ids.clear();
         cards.clear();
     };
@@ -58,6 +60,7 @@ std::optional<std::string> CDataCardTier::ReadCard(std::int32_t lngAddressID) co
 void CDataCardTier::DeleteCard(std::int32_t lngAddressID) const {
     StoreSession session(mstrDatabase);
     session.Execute("DELETE FROM OrvaneCards WHERE AddressID = " + SqlLiteral::Number(lngAddressID));
+    session.AddressesChanged({lngAddressID});
     session.Commit();
 }
 
@@ -75,6 +78,7 @@ void CDataCardTier::AddressDeleted(std::int32_t lngAddressID) const {
     if (session.FoundTables() == SyncTables::State::Missing) return;
     session.CreateMissingTables();
     session.Execute("DELETE FROM OrvaneCards WHERE AddressID = " + SqlLiteral::Number(lngAddressID));
+    session.AddressesChanged({lngAddressID});
     session.Execute("UPDATE OrvaneSyncItems SET AddressID = NULL WHERE AddressID = " + SqlLiteral::Number(lngAddressID));
     session.Commit();
 }

@@ -6,11 +6,23 @@
 
 #include "CDataCardTier.h"
 #include "CDataTier.h"
+#include "CDataTransferTier.h"
 #include "DatabaseBackup.h"
+#include "FindChanges.h"
 #include "adodb/Command.h"
+#include "adodb/Connection.h"
 #include "core/App.h"
 
 using orvane::Variant;
+
+namespace {
+std::string WriteConnection() {
+    std::string strConnection = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=";
+    strConnection += orvane::App::Path();
+    strConnection += "\\Database\\Addressbook.mdb;Persist Security Info=False;";
+    return strConnection;
+}
+}  // namespace
 
 CDataDBTier::CDataDBTier() : mobjDataTier(std::make_unique<CDataTier>()) { DatabaseBackup::AdviseOnDamage(); }
 CDataDBTier::~CDataDBTier() = default;
@@ -87,13 +99,27 @@ void CDataDBTier::SaveAddress(Variant vntAddressInfo) {
     if (!blnNew) vntParameters.push_back(record.At(0, 0));
     const std::string strQuery = blnNew ? "SaveAddress" : "UpdateAddress";
 
-    orvane::adodb::Command cmd;
-    std::string strConnection = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=";
-    strConnection += orvane::App::Path();
-    strConnection += "\\Database\\Addressbook.mdb;Persist Security Info=False;";
-    cmd.SetActiveConnection(strConnection);
-    cmd.SetCommandText(strQuery);
-    cmd.Execute(vntParameters, orvane::adodb::adOptionUnspecified);
+    // In one write transaction with what it tells the search index.
+    orvane::adodb::Connection cnn;
+    cnn.Open(WriteConnection());
+    cnn.BeginTrans();
+    FindChanges findChanges(cnn, orvane::App::NativePath(CDataTransferTier::DefaultDatabase()));
+    std::int32_t lngAddressID = record.At(0, 0).ToLong();
+    bool blnGiven = false;
+    const auto next = [&](std::vector<Variant>& values) {
+        if (blnGiven) return false;
+        values = vntParameters;
+        blnGiven = true;
+        return true;
+    };
+    if (blnNew)
+        orvane::adodb::ExecuteSavedQueryBatch(cnn, strQuery, next,
+                                              [&](std::int64_t id) { lngAddressID = static_cast<std::int32_t>(id); });
+    else
+        orvane::adodb::ExecuteSavedQueryBatch(cnn, strQuery, next);
+    findChanges.Add(lngAddressID);
+    findChanges.Record(cnn);
+    cnn.CommitTrans();
 }
 
 void CDataDBTier::DeleteAddress(std::int32_t lngAddressID) {
@@ -102,9 +128,14 @@ void CDataDBTier::DeleteAddress(std::int32_t lngAddressID) {
     strSQL += " FROM tblAddress";
     strSQL += " WHERE ID= ";
     strSQL += std::to_string(lngAddressID);
-    mobjDataTier->OpenDB();
-    mobjDataTier->Update(strSQL);
-    mobjDataTier->CloseDB();
+    orvane::adodb::Connection cnn;
+    cnn.Open(WriteConnection());
+    cnn.BeginTrans();
+    FindChanges findChanges(cnn, orvane::App::NativePath(CDataTransferTier::DefaultDatabase()));
+    cnn.Execute(strSQL);
+    findChanges.Add(lngAddressID);
+    findChanges.Record(cnn);
+    cnn.CommitTrans();
     // The card the address came from, and its link to the server, go too.
     CDataCardTier().AddressDeleted(lngAddressID);
 }

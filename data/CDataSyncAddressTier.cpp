@@ -1,8 +1,11 @@
 #include "CDataSyncAddressTier.h"
 
+#include <optional>
+
 #include "CDataCardTier.h"
 #include "CDataTransferTier.h"
 #include "DatabaseBackup.h"
+#include "FindChanges.h"
 #include "SqlLiteral.h"
 #include "adodb/Command.h"
 #include "adodb/Connection.h"
@@ -15,9 +18,10 @@ const char* const kColumns[] = {"FirstName", "LastName", "Address", "PostalCode"
 // reads back (a new ID) belongs to its own statement and no other writer's.
 class WriteSession {
 public:
-    explicit WriteSession(const std::string& connectionString) {
+    WriteSession(const std::string& connectionString, const std::string& path) {
         cnn_.Open(connectionString);
         cnn_.Execute("BEGIN IMMEDIATE");
+        findChanges_.emplace(cnn_, path);
     }
     ~WriteSession() {
         if (!open_) return;
@@ -31,7 +35,9 @@ public:
     WriteSession& operator=(const WriteSession&) = delete;
 
     orvane::adodb::Connection& Connection() { return cnn_; }
+    void AddressChanged(std::int32_t id) { findChanges_->Add(id); }
     void Commit() {
+        findChanges_->Record(cnn_);
         cnn_.Execute("COMMIT");
         open_ = false;
     }
@@ -51,12 +57,16 @@ public:
 
 private:
     orvane::adodb::Connection cnn_;
+    std::optional<FindChanges> findChanges_;
     bool open_ = true;
 };
 }  // namespace
 
-CDataSyncAddressTier::CDataSyncAddressTier(std::string strDatabase)
-    : mstrDatabase(CDataTransferTier(std::move(strDatabase)).Database()) {}
+CDataSyncAddressTier::CDataSyncAddressTier(std::string strDatabase) {
+    const CDataTransferTier file(std::move(strDatabase));
+    mstrDatabase = file.Database();
+    mstrNativePath = file.NativePath();
+}
 
 std::string CDataSyncAddressTier::ConnectionString() const {
     return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + mstrDatabase + ";Persist Security Info=False;";
@@ -80,7 +90,7 @@ std::vector<std::int32_t> CDataSyncAddressTier::AddAll(const std::vector<Fields>
     if (addresses.empty()) return ids;
     DatabaseBackup::RefuseWritesIfDamaged();
     ids.reserve(addresses.size());
-    WriteSession session(ConnectionString());
+    WriteSession session(ConnectionString(), mstrNativePath);
     // "SaveAddress" prepared once for the whole batch, each new ID read back
     // from the row the engine reports as inserted.
     std::size_t given = 0;
@@ -94,6 +104,7 @@ std::vector<std::int32_t> CDataSyncAddressTier::AddAll(const std::vector<Fields>
             return true;
         },
         [&](std::int64_t id) { ids.push_back(static_cast<std::int32_t>(id)); });
+    for (std::int32_t id : ids) session.AddressChanged(id);
     session.Commit();
     return ids;
 }
@@ -111,10 +122,11 @@ bool CDataSyncAddressTier::UpdateWhere(std::int32_t lngAddressID, const Fields* 
     std::string assignments;
     for (std::size_t i = 0; i < fields.size(); ++i)
         assignments += std::string(i ? ", " : "") + kColumns[i] + " = " + SqlLiteral::Text(fields[i]);
-    WriteSession session(ConnectionString());
+    WriteSession session(ConnectionString(), mstrNativePath);
     // Checked inside the write transaction: no save can come in between.
     if (read && !session.Holds(lngAddressID, *read)) return false;
     session.Connection().Execute("UPDATE tblAddress SET " + assignments + " WHERE ID = " + std::to_string(lngAddressID));
+    session.AddressChanged(lngAddressID);
     session.Commit();
     return true;
 }
@@ -128,12 +140,13 @@ bool CDataSyncAddressTier::DeleteIfUnchanged(std::int32_t lngAddressID, const Fi
 bool CDataSyncAddressTier::DeleteWhere(std::int32_t lngAddressID, const Fields* read) const {
     DatabaseBackup::RefuseWritesIfDamaged();
     {
-        WriteSession session(ConnectionString());
+        WriteSession session(ConnectionString(), mstrNativePath);
         if (read && !session.Holds(lngAddressID, *read)) return false;
         session.Connection().Execute("DELETE FROM tblAddress WHERE ID = " + std::to_string(lngAddressID));
+        session.AddressChanged(lngAddressID);
         session.Commit();
     }
     // As for a delete in the window: the card goes, the link to the server is let go.
-    CDataCardTier(mstrDatabase).AddressDeleted(lngAddressID);
+    CDataCardTier(mstrNativePath).AddressDeleted(lngAddressID);
     return true;
 }

@@ -39,4 +39,5 @@ private:
     bool DeleteWhere(std::int32_t lngAddressID, const Fields* read) const;
 
     std::string mstrDatabase;
+    std::string mstrNativePath;  // the same file as this system names it
 };

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "CDataCardTier.h"
+#include "FindChanges.h"
 #include "SyncTables.h"
 #include "adodb/Command.h"
 #include "adodb/Connection.h"
@@ -153,6 +154,7 @@ void CDataTransferTier::ImportAddresses(const std::function<void(const Variant&)
     // then reads what it stored. Closing the connection without the commit
     // rolls everything back.
     cnn.BeginTrans();
+    FindChanges findChanges(cnn, NativePath());
     ReadAll(cnn, onStored);
 
     struct Pending {
@@ -190,7 +192,10 @@ void CDataTransferTier::ImportAddresses(const std::function<void(const Variant&)
                 for (std::int32_t i = 1; i <= 7; ++i) values[static_cast<std::size_t>(i - 1)] = record.At(i, 0);
                 return true;
             },
-            [&](std::int64_t id) { ids.push_back(id); });
+            [&](std::int64_t id) {
+                ids.push_back(id);
+                findChanges.Add(static_cast<std::int32_t>(id));
+            });
         // The run's cards in one statement, each bound (a card of many
         // megabytes is never copied into SQL).
         std::vector<std::int32_t> cardIds;
@@ -207,5 +212,6 @@ void CDataTransferTier::ImportAddresses(const std::function<void(const Variant&)
         }
         cnn.Execute(CDataCardTier::KeepBoundCardsStatement(cardIds), cards);
     }
+    findChanges.Record(cnn);
     cnn.CommitTrans();
 }

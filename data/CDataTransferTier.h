@@ -44,10 +44,11 @@ public:
     void ImportAddresses(const std::function<void(const orvane::Variant& vntAddressInfo)>& onStored,
                          const std::function<bool(orvane::Variant& vntAddressInfo, std::string& strCard)>& next) const;
 
+    // The file's name as this system names it.
+    std::string NativePath() const;
+
 private:
     std::string ConnectionString() const;
-    // The file's name as this system names it, for messages.
-    std::string NativePath() const;
 
     bool mblnGiven;  // mstrDatabase is the caller's, not the window's
     std::string mstrDatabase;

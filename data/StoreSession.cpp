@@ -21,6 +21,7 @@ StoreSession::StoreSession(const std::string& database, Tables tables)
     // the file, which no other writer changes in between.
     cnn_.Execute("BEGIN IMMEDIATE");
     open_ = true;
+    findChanges_.emplace(cnn_, path_);
     found_ = SyncTables::Inspect(cnn_, path_);
     if (tables == Tables::Create) CreateMissingTables();
 }
@@ -35,13 +36,26 @@ StoreSession::~StoreSession() {
 }
 
 void StoreSession::CreateMissingTables() {
-    if (found_ != SyncTables::State::Present) SyncTables::Ensure(cnn_, path_);
+    if (found_ != SyncTables::State::Present) {
+        SyncTables::Ensure(cnn_, path_);
+        wrote_ = true;
+    }
     found_ = SyncTables::State::Present;
 }
 
-void StoreSession::Execute(const std::string& sql) { cnn_.Execute(sql); }
+void StoreSession::Execute(const std::string& sql) {
+    wrote_ = true;
+    cnn_.Execute(sql);
+}
 
-void StoreSession::Execute(const std::string& sql, const std::vector<std::string_view>& texts) { cnn_.Execute(sql, texts); }
+void StoreSession::Execute(const std::string& sql, const std::vector<std::string_view>& texts) {
+    wrote_ = true;
+    cnn_.Execute(sql, texts);
+}
+
+void StoreSession::AddressesChanged(const std::vector<std::int32_t>& ids) {
+    for (std::int32_t id : ids) findChanges_->Add(id);
+}
 
 void StoreSession::ExecuteSavedQuery(const std::string& name, const std::vector<orvane::Variant>& values) {
     bool given = false;
@@ -65,6 +79,9 @@ void StoreSession::ForEachRow(const std::string& sql,
 }
 
 void StoreSession::Commit() {
+    // None of its writes (the sync state's, the cards') changes what the
+    // index holds but for the addresses named.
+    if (wrote_) findChanges_->Record(cnn_);
     cnn_.Execute("COMMIT");
     open_ = false;
 }

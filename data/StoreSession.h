@@ -1,10 +1,12 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "FindChanges.h"
 #include "SyncTables.h"
 #include "adodb/Connection.h"
 #include "core/Variant.h"
@@ -40,6 +42,8 @@ public:
     // the row's index), a chunk of rows at a time.
     void ForEachRow(const std::string& sql,
                     const std::function<void(const orvane::VariantArray& rows, std::int32_t row)>& onRow);
+    // Tells the search index, at the commit, that these addresses changed.
+    void AddressesChanged(const std::vector<std::int32_t>& ids);
     void Commit();
 
 private:
@@ -47,4 +51,6 @@ private:
     orvane::adodb::Connection cnn_;
     SyncTables::State found_ = SyncTables::State::Missing;
     bool open_ = false;  // a transaction is under way
+    bool wrote_ = false;
+    std::optional<FindChanges> findChanges_;
 };

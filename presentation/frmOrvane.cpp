@@ -8,6 +8,7 @@
 #include "core/Variant.h"
 #include "frmDescription.h"
 #include "frmDiagram.h"
+#include "toolkit/ControlHooks.h"
 #include "toolkit/MsgBox.h"
 
 using namespace orvane::toolkit;
@@ -27,6 +28,7 @@ frmOrvane::frmOrvane() : Form("Form1", 8880, 4905) {
     ConnectTransferCommands();
     ConnectSyncCommands();
     ConnectCardCommands();
+    ConnectFindCommands();
 }
 
 frmOrvane::~frmOrvane() = default;
@@ -70,6 +72,7 @@ void frmOrvane::BuildLayout() {
     Label4.LabelFor(cboCountry);
     Label7.LabelFor(txtPhoneNumber);
     lstAddress.AccessibleName("Addresses");
+    EmptyListHint(lstAddress, "No addresses yet. Click Add, or right-click to import or sync.");
 }
 
 // Once per run: the reloads after a save or delete, and a new showing after

@@ -77,6 +77,8 @@ public:
     // window is loaded and every quarter of an hour while it is. Every run
     // goes on in the background while the window is used.
     void mnuSynchronize_Click();
+    // The find window, from the name list's context menu and Ctrl+F.
+    void mnuFind_Click();
     void mnuSyncAccount_Click();
     void mnuSyncConflicts_Click();
     void SyncClock_Tick();
@@ -108,6 +110,7 @@ private:
 
     void ConnectSyncCommands();
     void ConnectCardCommands();
+    void ConnectFindCommands();
     void NoteSyncAccount();
     std::optional<std::string> SyncPassword(bool mayAsk);
     void StartSync(const std::string& password, bool shown);

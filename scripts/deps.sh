@@ -6,7 +6,7 @@ set -euo pipefail
 ORVANE_PACKAGES=(
   cmake ninja-build g++ pkg-config ccache
   qt6-base-dev qt6-svg-dev libgl-dev libxcb1-dev
-  libsqlite3-dev
+  libsqlite3-dev libicu-dev
   googletest libgtest-dev
   xvfb xauth fonts-dejavu-core openbox x11-utils libxtst-dev
   at-spi2-core dbus-daemon python3-pyatspi

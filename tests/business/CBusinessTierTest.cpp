@@ -47,10 +47,11 @@ TEST(CBusinessTier, SaveOnANewObjectSendsZeroAndSevenEmptyStrings) {
     CBusinessTier b;
     StatementSpy spy;
     b.SaveAddress();
-    ASSERT_EQ(spy.records.size(), 1u);
-    EXPECT_EQ(spy.records[0].text, "SaveAddress");
-    ASSERT_EQ(spy.records[0].parameters.size(), 7u);
-    for (const Variant& v : spy.records[0].parameters) EXPECT_EQ(v, Variant(""));
+    const auto saved = spy.SavedQueries();
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(saved[0].text, "SaveAddress");
+    ASSERT_EQ(saved[0].parameters.size(), 7u);
+    for (const Variant& v : saved[0].parameters) EXPECT_EQ(v, Variant(""));
     EXPECT_EQ(b.AddressID(), 0);
     EXPECT_TRUE(b.FillList().IsArray());
 }

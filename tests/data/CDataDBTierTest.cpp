@@ -139,12 +139,12 @@ TEST(CDataDBTierSave, IdZeroInsertsWithSevenValues) {
     CDataDBTier tier;
     StatementSpy spy;
     tier.SaveAddress(Record(0, {"Ada", "Lovelace", "Street", "123", "State", "Country", "555"}));
-    ASSERT_EQ(spy.records.size(), 1u);
-    EXPECT_TRUE(spy.records[0].savedQuery);
-    EXPECT_EQ(spy.records[0].text, "SaveAddress");
-    ASSERT_EQ(spy.records[0].parameters.size(), 7u);
-    EXPECT_EQ(spy.records[0].parameters[0], Variant("Ada"));
-    EXPECT_EQ(spy.records[0].parameters[6], Variant("555"));
+    const auto saved = spy.SavedQueries();
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(saved[0].text, "SaveAddress");
+    ASSERT_EQ(saved[0].parameters.size(), 7u);
+    EXPECT_EQ(saved[0].parameters[0], Variant("Ada"));
+    EXPECT_EQ(saved[0].parameters[6], Variant("555"));
     Variant list = tier.FillList();
     ASSERT_TRUE(list.IsArray());
     EXPECT_EQ(list.Array().At(1, 0).Text(), "Ada, Lovelace");
@@ -158,10 +158,11 @@ TEST(CDataDBTierSave, NonZeroIdUpdatesWithTheIdLast) {
     CDataDBTier tier;
     StatementSpy spy;
     tier.SaveAddress(Record(id, {"Ada", "King", "a", "b", "c", "d", "e"}));
-    ASSERT_EQ(spy.records.size(), 1u);
-    EXPECT_EQ(spy.records[0].text, "UpdateAddress");
-    ASSERT_EQ(spy.records[0].parameters.size(), 8u);
-    EXPECT_EQ(spy.records[0].parameters[7], Variant(id));
+    const auto saved = spy.SavedQueries();
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(saved[0].text, "UpdateAddress");
+    ASSERT_EQ(saved[0].parameters.size(), 8u);
+    EXPECT_EQ(saved[0].parameters[7], Variant(id));
     EXPECT_EQ(StoredRow(folder, id).Array().At(2, 0).Text(), "King");
     EXPECT_EQ(StoredRow(folder, other).Array().At(2, 0).Text(), "Turing");
     // Updating an ID that no row has changes nothing and reports nothing.

@@ -13,7 +13,7 @@ namespace {
 
 const std::vector<std::string> kMenu{"Import Addresses…", "Export Addresses…", "Copy Address",
                                      "Synchronize",       "Sync Account…",     "Sync Conflicts…",
-                                     "Show Card…"};
+                                     "Show Card…",        "Find…"};
 
 class TransferTest : public AddressBookTest {
 protected:

@@ -18,6 +18,15 @@ public:
     StatementSpy& operator=(const StatementSpy&) = delete;
 
     std::vector<adodb::StatementRecord> records;
+
+    // The saved-query calls among them (a save also reads what the search
+    // index needs to know).
+    std::vector<adodb::StatementRecord> SavedQueries() const {
+        std::vector<adodb::StatementRecord> saved;
+        for (const adodb::StatementRecord& r : records)
+            if (r.savedQuery) saved.push_back(r);
+        return saved;
+    }
 };
 
 }  // namespace orvane::test

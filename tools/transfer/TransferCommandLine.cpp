@@ -8,6 +8,7 @@ const char* const kTransferUsage =
     "usage: orvane-transfer import FILE... [--database PATH]\n"
     "       orvane-transfer export FILE [--database PATH] [--format vcard4|vcard3|csv]\n"
     "       orvane-transfer show ID [--database PATH] [--format vcard4|vcard3]\n"
+    "       orvane-transfer find WORDS... [--database PATH] [--limit N]\n"
     "       orvane-transfer --help\n"
     "\n"
     "import  stores every address found in the vCard or CSV files (told apart by\n"
@@ -16,6 +17,10 @@ const char* const kTransferUsage =
     "        them; the format follows the extension (.vcf vCard 4.0, .csv CSV).\n"
     "show    prints the card of the address with that ID as export writes it\n"
     "        (vCard 4.0 unless --format says vcard3).\n"
+    "find    prints the addresses every word matches (as the address book's Find\n"
+    "        window does), one a line: ID, display text and the field that matched,\n"
+    "        separated by tabs; --limit N prints the first N (default 200).\n"
+    "        Exit status 0 when something matched, 1 when nothing did.\n"
     "FILE    '-' is standard input (import) or standard output (export).\n"
     "--database PATH   the database file (default: the address book's own,\n"
     "                  Database/Addressbook.mdb in its application folder)\n"
@@ -32,6 +37,7 @@ TransferCommandLine TransferCommandLine::Parse(const std::vector<std::string>& a
     if (command == "import") line.action = Action::Import;
     else if (command == "export") line.action = Action::Export;
     else if (command == "show") line.action = Action::Show;
+    else if (command == "find") line.action = Action::Find;
     else throw UsageError{"unknown command '" + command + "'"};
 
     bool optionsEnded = false;
@@ -52,13 +58,22 @@ TransferCommandLine TransferCommandLine::Parse(const std::vector<std::string>& a
             databaseGiven = true;
             if (line.database.empty()) throw UsageError{"--database needs a file"};
         } else if (!optionsEnded && (argument == "--format" || argument.rfind("--format=", 0) == 0)) {
-            if (line.action == Action::Import) throw UsageError{"--format belongs to export and show"};
+            if (line.action != Action::Export && line.action != Action::Show)
+                throw UsageError{"--format belongs to export and show"};
             if (line.format) throw UsageError{"--format is given twice"};
             const std::string name = value("--format");
             line.format = orvane::transfer::FormatFromName(name);
             if (!line.format) throw UsageError{"unknown format '" + name + "' (vcard4, vcard3 or csv)"};
             if (line.action == Action::Show && *line.format == TransferFormat::Csv)
                 throw UsageError{"show writes a card: --format vcard4 or vcard3"};
+        } else if (!optionsEnded && (argument == "--limit" || argument.rfind("--limit=", 0) == 0)) {
+            if (line.action != Action::Find) throw UsageError{"--limit belongs to find"};
+            if (line.limit) throw UsageError{"--limit is given twice"};
+            const std::string number = value("--limit");
+            if (number.empty() || number.size() > 9 || number.find_first_not_of("0123456789") != std::string::npos ||
+                std::stoul(number) == 0)
+                throw UsageError{"--limit needs a number from 1 up, not '" + number + "'"};
+            line.limit = std::stoul(number);
         } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
             throw UsageError{"unknown option '" + argument + "'"};
         } else {
@@ -75,7 +90,7 @@ TransferCommandLine TransferCommandLine::Parse(const std::vector<std::string>& a
         line.addressId = number;
         return line;
     }
-    if (line.files.empty()) throw UsageError{command + " needs a file"};
+    if (line.files.empty()) throw UsageError{command + (line.action == Action::Find ? " needs a word" : " needs a file")};
     if (line.action == Action::Export && line.files.size() > 1) throw UsageError{"export writes one file"};
     if (line.action == Action::Export) line.ExportFormat();  // the format must be known before anything runs
     return line;

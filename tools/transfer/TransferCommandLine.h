@@ -11,15 +11,17 @@
 //   orvane-transfer import FILE... [--database PATH]
 //   orvane-transfer export FILE [--database PATH] [--format vcard4|vcard3|csv]
 //   orvane-transfer show ID [--database PATH] [--format vcard4|vcard3]
+//   orvane-transfer find WORDS... [--database PATH] [--limit N]
 //   orvane-transfer --help
 struct TransferCommandLine {
-    enum class Action { Help, Import, Export, Show };
+    enum class Action { Help, Import, Export, Show, Find };
 
     Action action = Action::Help;
-    std::vector<std::string> files;
-    std::int32_t addressId = 0;  // show
+    std::vector<std::string> files;  // find: the words
+    std::int32_t addressId = 0;      // show
     std::string database;  // empty: the address-book window's database
     std::optional<orvane::transfer::TransferFormat> format;
+    std::optional<std::size_t> limit;  // find
 
     // A wrong command line raises UsageError with what is wrong.
     static TransferCommandLine Parse(const std::vector<std::string>& arguments);

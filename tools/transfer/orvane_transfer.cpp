@@ -14,6 +14,7 @@
 #include "core/Error.h"
 #include "core/InputFile.h"
 #include "core/SafeFileWriter.h"
+#include "find/AddressSearch.h"
 #include "transfer/AddressExporter.h"
 #include "transfer/AddressImporter.h"
 #include "transfer/TextTools.h"
@@ -74,6 +75,24 @@ int Show(const TransferCommandLine& line) {
     return 0;
 }
 
+// One match a line: ID, display text and the field that matched, by tabs.
+int Find(const TransferCommandLine& line) {
+    std::string typed;
+    for (const std::string& word : line.files) typed += (typed.empty() ? "" : " ") + word;
+    const orvane::find::FindResult found = orvane::find::AddressSearch(line.database)
+                                               .Find(typed, line.limit.value_or(orvane::find::AddressSearch::kDefaultLimit));
+    const auto flat = [](std::string text) {
+        for (char& c : text)
+            if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+        return text;
+    };
+    for (const orvane::find::FoundAddress& a : found.addresses)
+        std::cout << a.id << '\t' << flat(a.display) << '\t' << flat(a.matched) << '\n';
+    if (found.more) std::cerr << "and " << orvane::transfer::text::Grouped(found.more) << " more\n";
+    std::cout.flush();
+    return found.addresses.empty() ? 1 : 0;
+}
+
 // Two-way sync with a CardDAV server: `orvane-transfer sync ...`.
 int SyncMain(const std::vector<std::string>& arguments) {
     SyncCommandLine line;
@@ -115,6 +134,7 @@ int main(int argc, char** argv) {
             case TransferCommandLine::Action::Import: return Import(line);
             case TransferCommandLine::Action::Export: return Export(line);
             case TransferCommandLine::Action::Show: return Show(line);
+            case TransferCommandLine::Action::Find: return Find(line);
         }
     } catch (const orvane::Error& e) {
         std::cerr << "orvane-transfer: " << e.Description() << '\n';

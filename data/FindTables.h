@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+namespace orvane::adodb {
+class Connection;
+}
+
+// The search index the program keeps beside tblAddress in the same file:
+// the folded words of each address and of its kept card, with the field
+// each came from. Made by the program the first time a search needs it;
+// anything of these names that the program did not make is refused as
+// altered (the same refusal as for the sync tables), and nothing is written.
+namespace FindTables {
+
+inline constexpr const char* kWords = "OrvaneFindWords";
+inline constexpr const char* kRows = "OrvaneFindRows";
+inline constexpr const char* kState = "OrvaneFindState";
+inline constexpr const char* kPending = "OrvaneFindPending";
+
+// Whether all of the index's tables are there in their current form (none
+// there: false). Raises the altered refusal for an entry of our names that
+// is not ours. Call inside a transaction.
+bool Present(orvane::adodb::Connection& cnn, const std::string& path);
+
+// Creates the missing tables after the same check. Call inside a write
+// transaction, so that they come all at once.
+void Ensure(orvane::adodb::Connection& cnn, const std::string& path);
+
+}  // namespace FindTables
