@@ -80,10 +80,15 @@ std::vector<std::vector<std::string>> TextOf(std::string_view name, std::string_
     return text;
 }
 
-std::string WithoutBlanks(std::string_view value) {
+// Base64 data as written: only the characters of its alphabet. Blanks of
+// folding go, and so does anything else, which no decoder would read and
+// which would break the data: URI or the line it is written into.
+std::string Base64Characters(std::string_view value) {
     std::string out;
     for (const char c : value)
-        if (c != ' ' && c != '\t' && c != '\r' && c != '\n') out += c;
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '/' ||
+            c == '=')
+            out += c;
     return out;
 }
 
@@ -276,7 +281,7 @@ KeptCardProperties ReadCardProperties(std::string_view cardText) {
         const std::string value = WithoutControls(line.DecodedValue(notes));
         if (line.IsBinary()) {
             property.kind = ValueKind::Binary;
-            property.raw = WithoutBlanks(value);
+            property.raw = Base64Characters(value);
             std::vector<std::string> types = property.Types();
             if (!types.empty() && IsBinaryName(property.name)) {
                 property.mediaType = MediaTypeOf(property.name, types.front());
@@ -293,7 +298,7 @@ KeptCardProperties ReadCardProperties(std::string_view cardText) {
             property.mediaType = text::Lower(head.substr(0, head.find(';')));
             if (property.mediaType == "application/octet-stream" || !IsMediaType(property.mediaType))
                 property.mediaType.clear();
-            property.raw = WithoutBlanks(uri.substr(comma + 1));
+            property.raw = Base64Characters(uri.substr(comma + 1));
             property.RemoveParameter("VALUE");
         } else if (IsTextProperty(property.name, card.version)) {
             property.kind = ValueKind::Text;
