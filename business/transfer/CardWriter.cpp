@@ -149,12 +149,11 @@ void AddMissing(KeptCardProperties& card, const AddressFields& fields, const std
     }
     if (n == &newN) front.push_back(std::move(newN));
     card.properties.insert(card.properties.begin(), front.begin(), front.end());
-    const CardProperty* own = Find(card, "UID");
-    const bool hasUid = own && !text::Trim(own->kind == ValueKind::Text ? own->JoinedText() : own->raw).empty();
-    if (!hasUid) {
-        std::erase_if(card.properties, [](const CardProperty& p) { return p.name == "UID"; });
-        card.properties.push_back(TextProperty("UID", {{uid}}));
-    }
+    // An empty UID is none: the card keeps its own where it has one, else gets ours.
+    std::erase_if(card.properties, [](const CardProperty& p) {
+        return p.name == "UID" && text::Trim(p.kind == ValueKind::Text ? p.JoinedText() : p.raw).empty();
+    });
+    if (!Find(card, "UID")) card.properties.push_back(TextProperty("UID", {{uid}}));
 }
 
 }  // namespace

@@ -156,6 +156,8 @@ inline std::vector<std::string> Meaning(std::string_view cardText) {
         } else {
             value = plain;
         }
+        // An empty UID is no UID: the writer gives the card one instead.
+        if (name == "UID" && text::Trim(value).empty()) continue;
         // A server may drop an ORG's empty last units (Radicale does).
         if (name == "ORG")
             while (value.ends_with(";")) value.pop_back();
