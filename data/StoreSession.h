@@ -39,6 +39,8 @@ public:
     void ForEachRow(const std::string& sql,
                     const std::function<void(const orvane::VariantArray& rows, std::int32_t row)>& onRow);
     void Commit();
+    // The session's connection, for a writer that runs a saved query in its transaction.
+    orvane::adodb::Connection& Connection() noexcept { return cnn_; }
 
 private:
     std::string path_;
