@@ -63,6 +63,9 @@ orvane::carddav::CardDavClient Client(const std::string& bookUrl) {
     settings.url = bookUrl;
     settings.user = kUser;
     settings.password = kPassword;
+    // The first listing after the cards were written waits while Radicale
+    // builds its cache, minutes on a busy machine, without a byte sent.
+    settings.noProgressTimeout = std::chrono::seconds(600);
     return orvane::carddav::CardDavClient(settings);
 }
 
