@@ -2,10 +2,24 @@
 
 #include <sys/resource.h>
 
+#include <time.h>
+
 #include <algorithm>
 #include <cstdio>
 
 namespace bench {
+namespace {
+bool processorTime = false;
+}  // namespace
+
+void CountProcessorTime(bool processor) { processorTime = processor; }
+bool CountsProcessorTime() { return processorTime; }
+
+double NowMs() {
+    timespec now{};
+    clock_gettime(processorTime ? CLOCK_PROCESS_CPUTIME_ID : CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
 
 double Median(std::vector<double> values) {
     if (values.empty()) return 0;

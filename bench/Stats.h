@@ -11,12 +11,20 @@ namespace bench {
 
 double Median(std::vector<double> values);
 
+// What the figures count: time on the clock (the default), or the
+// processor time of the process (--cpu): steadier on a machine that other
+// work keeps busy, as waiting for a processor is not counted.
+void CountProcessorTime(bool processor);
+bool CountsProcessorTime();
+// Now, in milliseconds, on the clock chosen above.
+double NowMs();
+
 // Milliseconds taken by run.
 template <class Run>
 double TimeMs(Run&& run) {
-    const auto start = std::chrono::steady_clock::now();
+    const double start = NowMs();
     run();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    return NowMs() - start;
 }
 
 // Pairs of (raw read, measured) taken one after the other.

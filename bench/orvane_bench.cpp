@@ -3,8 +3,9 @@
 // engine read of the list statement, and reported as the median and the
 // spread of the per-run ratios.
 //
-//   orvane-bench [--reps N] [--transfer M] [rows...]
-//                          (default: 100000 1000000; N >= 7; M 100000, 0 skips)
+//   orvane-bench [--cpu] [--reps N] [--transfer M] [rows...]
+//                          (default: 100000 1000000; N >= 7; M 100000, 0 skips;
+//                           --cpu: processor time of the process, not the clock)
 //
 // For each table size, in a child process of its own:
 //   FillList / raw read, load sequence / raw read, Save + reload / raw read,
@@ -187,6 +188,8 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--reps" && i + 1 < argc)
             reps = std::max(7, std::atoi(argv[++i]));
+        else if (arg == "--cpu")
+            bench::CountProcessorTime(true);
         else if (arg == "--transfer" && i + 1 < argc)
             transferred = std::max(0, std::atoi(argv[++i]));
         else
@@ -195,7 +198,8 @@ int main(int argc, char** argv) {
     if (sizes.empty()) sizes = {100000, 1000000};
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
 
-    std::printf("Each ratio is taken per run against a raw engine read made right before it.\n\n");
+    std::printf("Each ratio is taken per run against a raw engine read made right before it%s.\n\n",
+                bench::CountsProcessorTime() ? "; times are processor time of the process (--cpu)" : "");
     bench::PrintTableHead();
     const fs::path emptyRoot = MakeAppFolder("empty", 0);
     int failures = 0;

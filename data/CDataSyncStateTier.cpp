@@ -87,12 +87,11 @@ void CDataSyncStateTier::ClearAccount() const {
     session.Commit();
 }
 
-void CDataSyncStateTier::UpsertItems(const std::vector<SyncItem>& items) const {
+void CDataSyncStateTier::UpsertItemsIn(StoreSession& session, const std::vector<SyncItem>& items) {
     // Items go in by hundreds in one statement each, their texts bound: a
     // server's card is long, and one short statement per chunk is prepared
     // instead of one per item.
     constexpr std::size_t kChunk = 500;
-    StoreSession session(mstrDatabase);
     for (std::size_t first = 0; first < items.size(); first += kChunk) {
         const std::size_t last = std::min(items.size(), first + kChunk);
         // Plain "?", bound in the order written: the engine looks up each
@@ -124,6 +123,11 @@ void CDataSyncStateTier::UpsertItems(const std::vector<SyncItem>& items) const {
                 "ServerCard = excluded.ServerCard",
             texts);
     }
+}
+
+void CDataSyncStateTier::UpsertItems(const std::vector<SyncItem>& items) const {
+    StoreSession session(mstrDatabase);
+    UpsertItemsIn(session, items);
     session.Commit();
 }
 

@@ -6,6 +6,8 @@
 
 #include "SyncStateRecords.h"
 
+class StoreSession;
+
 // The state of the sync with a CardDAV server, kept in the database file
 // beside tblAddress: the account, the linked address/card pairs, the writes
 // under way, the held conflicts and the writes the server refused. Each call is one transaction.
@@ -23,6 +25,8 @@ public:
 
     // Inserts the items, or replaces those whose href is stored already.
     void UpsertItems(const std::vector<SyncItem>& items) const;
+    // The same inside a session a writer holds open for more of its work.
+    static void UpsertItemsIn(StoreSession& session, const std::vector<SyncItem>& items);
     std::vector<SyncItem> ReadItems() const;
     void DeleteItems(const std::vector<std::string>& hrefs) const;
 

@@ -45,6 +45,8 @@ public:
     // Tells the search index, at the commit, that these addresses changed.
     void AddressesChanged(const std::vector<std::int32_t>& ids);
     void Commit();
+    // The session's connection, for a writer that runs a saved query in its transaction.
+    orvane::adodb::Connection& Connection() noexcept { return cnn_; }
 
 private:
     std::string path_;

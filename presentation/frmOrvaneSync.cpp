@@ -83,11 +83,11 @@ void frmOrvane::ConnectSyncCommands() {
 }
 
 // What the menu and the clock know of the account, read again after every
-// change to it.
+// change to it (not the changes waiting: that would read every address).
 void frmOrvane::NoteSyncAccount() {
-    const auto status = orvane::sync::SyncAccountService(WindowDatabase()).Status();
-    msync->accountSetUp = status.has_value();
-    msync->conflictsHeld = status ? status->conflictsHeld : 0;
+    const auto conflicts = orvane::sync::SyncAccountService(WindowDatabase()).ConflictsIfSetUp();
+    msync->accountSetUp = conflicts.has_value();
+    msync->conflictsHeld = conflicts.value_or(0);
 }
 
 // The window syncs once soon after it is loaded, then every quarter hour.

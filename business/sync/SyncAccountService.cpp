@@ -153,6 +153,12 @@ std::optional<AccountStatus> SyncAccountService::Status() const {
     return status;
 }
 
+std::optional<std::size_t> SyncAccountService::ConflictsIfSetUp() const {
+    const CDataSyncStateTier state(database_);
+    if (!state.GetAccount()) return std::nullopt;
+    return state.ListConflicts().size();
+}
+
 std::vector<ConflictLine> SyncAccountService::Conflicts() const {
     std::vector<ConflictLine> lines;
     for (const ::HeldConflict& held : CDataSyncStateTier(database_).ListConflicts())

@@ -72,6 +72,9 @@ public:
     std::vector<FoundBook> FindBooks(const AccountSetup& setup) const;
     // None when no account is set up.
     std::optional<AccountStatus> Status() const;
+    // Only whether an account is set up and how many fields are held in
+    // conflict: what a window's menu needs, without reading every address.
+    std::optional<std::size_t> ConflictsIfSetUp() const;
     std::vector<ConflictLine> Conflicts() const;
     // Takes one side for every field of the address held in conflict. The
     // server's value goes into the address at once; our value is sent on

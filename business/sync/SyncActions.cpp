@@ -74,6 +74,48 @@ void SyncActions::StoreLocal(const std::vector<const SyncAction*>& planned) {
     result_.received += actions.size();
 }
 
+void SyncActions::ApplyLocal(const std::vector<const SyncAction*>& planned) {
+    std::vector<const SyncAction*> actions;
+    std::vector<CDataSyncBatch::Change> changes;
+    for (const SyncAction* action : planned) {
+        const std::int32_t id = action->addressId;
+        if (changedHere_.count(id)) continue;
+        const SyncRecord* record = action->kind == ActionKind::UpdateLocal && action->record ? &*action->record : nullptr;
+        // A record kept for another address than the one written: on its own.
+        if (record && record->addressId != 0 && record->addressId != id) {
+            Execute(*action);
+            continue;
+        }
+        CDataSyncBatch::Change change;
+        change.lngAddressID = id;
+        if (local_) {
+            const auto read = local_->find(id);
+            if (read == local_->end()) {
+                changedHere_.insert(id);
+                continue;
+            }
+            change.read = read->second;
+        }
+        if (action->kind == ActionKind::UpdateLocal) {
+            change.fields = action->fields;
+            if (record) {
+                change.item = ItemOf(*record);
+                if (record->addressId != 0) change.card = record->card;
+            }
+        } else {
+            change.droppedHref = action->href;
+        }
+        actions.push_back(action);
+        changes.push_back(std::move(change));
+    }
+    const std::vector<bool> written = stores_.received.Apply(changes);
+    for (std::size_t i = 0; i < actions.size(); ++i) {
+        if (!written[i]) changedHere_.insert(actions[i]->addressId);
+        else if (actions[i]->kind == ActionKind::UpdateLocal) ++result_.received;
+        else ++result_.deletedHere;
+    }
+}
+
 bool SyncActions::WriteLocal(const SyncAction& action) {
     const std::int32_t id = action.addressId;
     if (!local_) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "CDataCardTier.h"
+#include "CDataSyncBatch.h"
 #include "CDataSyncAddressTier.h"
 #include "CDataSyncStateTier.h"
 #include "carddav/CardDavClient.h"
@@ -20,6 +21,7 @@ struct SyncStores {
     CDataSyncStateTier state;
     CDataCardTier cards;
     CDataSyncAddressTier addresses;
+    CDataSyncBatch received;  // changes and deletes received for addresses here
 };
 
 // Carries out the actions of a plan one at a time. A write to the server is
@@ -44,6 +46,11 @@ public:
     // without its record (a run cut short in between) is linked to its card
     // by content on the next run, as both are new to it.
     void StoreLocal(const std::vector<const SyncAction*>& actions);
+    // Several UpdateLocal and DeleteLocal actions at once, each address with
+    // its record and kept card, all in one transaction. Each address is
+    // still written only while it holds what the round read (as Execute
+    // does); one changed here since is left alone with its record.
+    void ApplyLocal(const std::vector<const SyncAction*>& actions);
 
     // Whether an address was left alone because it changed here during the
     // run. Its record then still holds what the last run agreed, so the run

@@ -26,6 +26,27 @@ constexpr int kMaxRounds = 3;
 // Received cards stored per transaction: each transaction costs several
 // disk syncs; 5,000 addresses take well under a second to insert.
 constexpr std::size_t kStoreBatch = 5000;
+// Received changes and deletes of addresses here per transaction: each
+// address is checked and written in it, so a save in the window waits for
+// at most one batch (a few tens of milliseconds).
+constexpr std::size_t kApplyBatch = 1000;
+
+bool Applied(ActionKind kind) { return kind == ActionKind::UpdateLocal || kind == ActionKind::DeleteLocal; }
+
+// The actions from first on that go to the tables together: a run of
+// StoreLocal, or one of UpdateLocal and DeleteLocal; none for any other.
+std::vector<const SyncAction*> BatchFrom(const std::vector<SyncAction>& actions, std::size_t first) {
+    std::vector<const SyncAction*> batch;
+    const ActionKind kind = actions[first].kind;
+    const bool stores = kind == ActionKind::StoreLocal;
+    if (!stores && !Applied(kind)) return batch;
+    const std::size_t most = stores ? kStoreBatch : kApplyBatch;
+    for (std::size_t j = first; j < actions.size() && batch.size() < most; ++j) {
+        if (stores ? actions[j].kind != ActionKind::StoreLocal : !Applied(actions[j].kind)) break;
+        batch.push_back(&actions[j]);
+    }
+    return batch;
+}
 
 std::string NowUtc() {
     const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
@@ -109,7 +130,7 @@ SyncResult SyncRun::Run() {
     if (!lock.Held())
         throw Error(syncerr::AnotherRun, "Another sync of this address book is running; try again when it has ended.");
     SyncStores stores{CDataSyncStateTier(options_.database), CDataCardTier(options_.database),
-                      CDataSyncAddressTier(options_.database)};
+                      CDataSyncAddressTier(options_.database), CDataSyncBatch(options_.database)};
     const std::optional<SyncAccount> account = stores.state.GetAccount();
     if (!account)
         throw Error(syncerr::NoAccount, "No sync account is set up for this address book; set one up first "
@@ -192,19 +213,16 @@ SyncResult SyncRun::Run() {
                 return result;
             }
             const SyncAction& action = plan.actions[i];
-            // Received cards are stored a batch at a time: each write here
-            // is several disk syncs, too many to take one per card.
-            std::vector<const SyncAction*> batch;
-            for (std::size_t j = i; action.kind == ActionKind::StoreLocal && j < plan.actions.size() &&
-                                    batch.size() < kStoreBatch && plan.actions[j].kind == ActionKind::StoreLocal;
-                 ++j)
-                batch.push_back(&plan.actions[j]);
+            // Received cards and changes are stored a batch at a time: each
+            // write here is several disk syncs, too many to take one per card.
+            const std::vector<const SyncAction*> batch = BatchFrom(plan.actions, i);
             if (options_.progress)
                 options_.progress(i, plan.actions.size(),
                                   {action.kind, NameOf(action, input.local), std::max<std::size_t>(batch.size(), 1),
                                    Describe(action, input.local)});
             if (!batch.empty()) {
-                actions.StoreLocal(batch);
+                if (action.kind == ActionKind::StoreLocal) actions.StoreLocal(batch);
+                else actions.ApplyLocal(batch);
                 i += batch.size();
                 continue;
             }

@@ -26,6 +26,9 @@ namespace {
                                       std::string(name ? name : "?") + "' does not fit in a 32-bit integer.");
 }
 
+// Rows after which a result is taken to be long (a list, not a record).
+constexpr std::int32_t kManyRows = 1024;
+
 }  // namespace
 
 Recordset::Recordset() = default;
@@ -147,6 +150,8 @@ Variant Recordset::GetRows(std::int32_t rows) {
         if (count == INT32_MAX)
             throw Error(errnum::Overflow, "Overflow: the result has more rows than one array can hold.");
         ++count;
+        // A long result: the rest of the values' first block at once.
+        if (count == kManyRows) values.ExpectMany();
         rc = Step();
     }
     if (rc == SQLITE_DONE) {

@@ -17,6 +17,7 @@ inline constexpr std::int32_t TooManyRedirects = 7008; // redirect loop or too m
 inline constexpr std::int32_t Forbidden = 7009;        // 403 outside of a precondition
 inline constexpr std::int32_t CaFile = 7010;           // the extra certificate file cannot be read
 inline constexpr std::int32_t OtherServer = 7011;      // a redirect or address to another server than the one set up
+inline constexpr std::int32_t Library = 7012;          // a library the client loads on first use is missing
 
 // The exit status a command-line program gives for an error of this client:
 // 3 when the server refused the user name or password, 4 when its

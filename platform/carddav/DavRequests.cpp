@@ -5,6 +5,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "LazyLibraries.h"  // last: see there
+
 namespace orvane::carddav::requests {
 namespace {
 
@@ -18,7 +20,7 @@ const xmlChar* X(const char* text) { return reinterpret_cast<const xmlChar*>(tex
 // c (CardDAV) and cs (calendarserver, for getctag).
 class Writer {
 public:
-    Writer() : buffer_(xmlBufferCreate(), xmlBufferFree) {
+    Writer() : buffer_(xmlBufferCreate(), ORVANE_LAZY(Xml, xmlBufferFree)) {
         if (!buffer_) throw std::bad_alloc();
         writer_.reset(xmlNewTextWriterMemory(buffer_.get(), 0));
         if (!writer_) throw std::bad_alloc();
@@ -56,7 +58,7 @@ private:
         if (rc < 0) throw std::runtime_error("XML writer failed");
     }
     std::unique_ptr<xmlBuffer, decltype(&xmlBufferFree)> buffer_;
-    std::unique_ptr<xmlTextWriter, decltype(&xmlFreeTextWriter)> writer_{nullptr, xmlFreeTextWriter};
+    std::unique_ptr<xmlTextWriter, decltype(&xmlFreeTextWriter)> writer_{nullptr, ORVANE_LAZY(Xml, xmlFreeTextWriter)};
 };
 
 void WriteProp(Writer& w, Prop prop) {

@@ -13,6 +13,7 @@
 #include "TlsTrust.h"
 #include "Url.h"
 #include "core/Error.h"
+#include "LazyLibraries.h"  // last: see there
 
 namespace orvane::carddav {
 namespace {

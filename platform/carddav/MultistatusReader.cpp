@@ -11,6 +11,7 @@
 
 #include "CardDavErrors.h"
 #include "core/Error.h"
+#include "LazyLibraries.h"  // last: see there
 
 // A multistatus is read with libxml2's push parser and SAX callbacks, as it
 // arrives: no tree of the whole answer is built, and the body need not be

@@ -18,6 +18,7 @@
 
 #include "CardDavErrors.h"
 #include "core/Error.h"
+#include "LazyLibraries.h"  // last: see there
 
 namespace orvane::carddav {
 namespace {
@@ -136,10 +137,10 @@ int TlsTrust::Verify(int preverifyOk, void* storeContext) {
 
 std::string CertificateFingerprint(const std::string& pem) {
     const std::unique_ptr<BIO, decltype(&BIO_free)> bio(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())),
-                                                         &BIO_free);
+                                                         ORVANE_LAZY(Crypto, BIO_free));
     if (!bio) return {};
     const std::unique_ptr<X509, decltype(&X509_free)> cert(PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr),
-                                                           &X509_free);
+                                                           ORVANE_LAZY(Crypto, X509_free));
     return cert ? Sha256Fingerprint(cert.get()) : std::string();
 }
 

@@ -10,6 +10,7 @@
 
 #include "CardDavErrors.h"
 #include "core/Error.h"
+#include "LazyLibraries.h"  // last: see there
 
 namespace orvane::carddav::url {
 namespace {

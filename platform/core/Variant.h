@@ -128,6 +128,13 @@ public:
         push_back(Variant(std::forward<Args>(args)...));
     }
 
+    // For a reader that has seen the values will be many: the first block
+    // takes its whole unit now, instead of moving every value it holds each
+    // time it doubles on the way there.
+    void ExpectMany() {
+        if (blocks_.size() == 1) blocks_.front().reserve(kPerBlock);
+    }
+
     bool operator==(const VariantBlocks& other) const = default;
 
 private:
