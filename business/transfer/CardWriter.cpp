@@ -43,7 +43,8 @@ std::string TextValue(const CardProperty& property, VCardVersion to) {
     return out;
 }
 
-// A parameter value: RFC 6868 caret escapes, quoted when it holds : ; or ,.
+// A parameter value: RFC 6868 caret escapes, quoted when it holds : ; or ,
+// or begins or ends with a blank.
 std::string ParameterValue(std::string_view value) {
     std::string out;
     bool quote = false;
@@ -59,6 +60,9 @@ std::string ParameterValue(std::string_view value) {
             out += c;
         }
     }
+    // Blanks at either end are read as part of the value only inside quotes.
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    quote = quote || (!value.empty() && (blank(value.front()) || blank(value.back())));
     return quote ? "\"" + out + "\"" : out;
 }
 
