@@ -154,17 +154,22 @@ std::vector<VCardParameter> Normalized(const std::vector<VCardParameter>& parame
                         NameIn(upper, {"QUOTED-PRINTABLE", "BASE64", "8BIT", "7BIT", "B"}))
                         continue;
                     if (parameter.name.empty() && text::StartsWithNoCase(upper, "CHARSET")) continue;
-                    if (!text::Trim(piece).empty()) types.emplace_back(text::Trim(piece));
+                    const std::string_view type = text::Trim(piece);
+                    const bool known = std::any_of(types.begin(), types.end(),
+                                                   [&](const std::string& t) { return text::EqualsNoCase(t, type); });
+                    if (!type.empty() && !known) types.emplace_back(type);
                 }
             }
             continue;
         }
         VCardParameter copy = parameter;
         for (std::string& value : copy.values) value = WithoutControls(std::move(value));
-        // A parameter named twice is one parameter with the values of both.
+        // A parameter named twice is one parameter with the values of both, each once.
         auto same = std::find_if(out.begin(), out.end(), [&](const VCardParameter& p) { return p.name == copy.name; });
         if (same != out.end()) {
-            same->values.insert(same->values.end(), copy.values.begin(), copy.values.end());
+            for (std::string& value : copy.values)
+                if (std::find(same->values.begin(), same->values.end(), value) == same->values.end())
+                    same->values.push_back(std::move(value));
             continue;
         }
         // 2.1 says VALUE=URL where 3.0 and 4.0 say uri.
