@@ -144,6 +144,8 @@ TEST_F(SyncWindowKeychainTest, ChangingTheServerRemovesTheOldPasswordAndTheEntry
     EXPECT_NE(Prompts()[0].find("Type the password for this account."), std::string::npos) << Prompts()[0];
     EXPECT_EQ(KeychainEntries(), "label = Orvane: alice at 127.0.0.1\nattribute.user = " +
                                      orvane::CardDavPasswordKey("alice", newUrl) + "\n");
+    // The first sync with the changed account ends before the dialog opens again.
+    ASSERT_TRUE(sim::ProcessEventsUntil([] { return !frmOrvane::Instance().SyncRunning(); }));
 
     // Forget leaves nothing of the account in the keychain.
     sim::DialogScript forget;

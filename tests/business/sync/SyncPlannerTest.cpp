@@ -48,7 +48,8 @@ TEST(PlannerOneSide, ACardEditedHereGoesToTheServerWholeAlsoOverAnEditThere) {
     std::string withEmail = NewCardText(kAnn, "uid-1");
     withEmail.insert(withEmail.find("END:VCARD"), "EMAIL:ann@example.org\r\n");
     book.input.editedCards[1] = withEmail;
-    const auto sends = ActionsOf(book.PlanComplete(), ActionKind::UpdateOnServer);
+    const SyncPlan first = book.PlanComplete();
+    const auto sends = ActionsOf(first, ActionKind::UpdateOnServer);
     ASSERT_EQ(sends.size(), 1u);
     EXPECT_NE(sends[0]->card.find("EMAIL:ann@example.org"), std::string::npos) << sends[0]->card;
 
