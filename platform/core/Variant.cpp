@@ -182,6 +182,25 @@ VariantBlocks::VariantBlocks(std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) push_back(Variant());
 }
 
+VariantBlocks::~VariantBlocks() {
+    TextChunk* run = nullptr;
+    std::uint32_t users = 0;
+    for (Block& block : blocks_) {
+        for (Variant& value : block) {
+            if (value.GetKind() != Variant::Kind::String || !value.chunk_) continue;
+            if (value.chunk_ != run) {
+                if (run) run->DropUsers(users);
+                run = value.chunk_;
+                users = 0;
+            }
+            ++users;
+            value.meta_ = Variant::Tag(Variant::Kind::Empty);  // given back with its run
+            value.chunk_ = nullptr;
+        }
+    }
+    if (run) run->DropUsers(users);
+}
+
 void VariantBlocks::AddBlock() {
     blocks_.emplace_back();
     // Later blocks get their whole unit at once; the first grows, so that a

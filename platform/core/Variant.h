@@ -15,6 +15,7 @@ class TextArena;
 
 namespace detail {
 struct TextChunk;
+class VariantBlocks;
 }
 
 // The tagged value passed between the tiers: empty, null, a 32-bit integer,
@@ -73,6 +74,7 @@ public:
 
 private:
     friend class TextArena;
+    friend class detail::VariantBlocks;
     // A text of size bytes at offset in chunk; takes over one reference.
     Variant(detail::TextChunk* chunk, std::uint32_t offset, std::uint32_t size) noexcept;
     static constexpr std::uint32_t Tag(Kind kind) noexcept { return static_cast<std::uint32_t>(kind); }
@@ -113,6 +115,14 @@ public:
 
     VariantBlocks() = default;
     explicit VariantBlocks(std::size_t count);
+    VariantBlocks(const VariantBlocks&) = default;
+    VariantBlocks(VariantBlocks&&) noexcept = default;
+    VariantBlocks& operator=(const VariantBlocks&) = default;
+    VariantBlocks& operator=(VariantBlocks&&) noexcept = default;
+    // Texts next to each other mostly share a block (a read puts a whole
+    // result's texts into few): each run of them gives its block back in
+    // one count instead of one count per text.
+    ~VariantBlocks();
 
     std::size_t size() const noexcept { return size_; }
     Variant& operator[](std::size_t i) noexcept { return blocks_[i / kPerBlock][i % kPerBlock]; }

@@ -22,8 +22,9 @@ struct TextChunk {
     static void Free(TextChunk* chunk) noexcept;
 
     void AddUser() noexcept { users.fetch_add(1, std::memory_order_relaxed); }
-    void DropUser() noexcept {
-        if (users.fetch_sub(1, std::memory_order_acq_rel) == 1) Free(this);
+    void DropUser() noexcept { DropUsers(1); }
+    void DropUsers(std::uint32_t count) noexcept {
+        if (users.fetch_sub(count, std::memory_order_acq_rel) == count) Free(this);
     }
 };
 
