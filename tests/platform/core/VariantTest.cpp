@@ -152,3 +152,25 @@ TEST(VariantArray, MillionsOfElementsAcrossBlocks) {
     EXPECT_FALSE(copy == whole);
     EXPECT_EQ(whole.Array().At(1, 0).Text(), "r0");
 }
+
+// An array gives its texts back a run of one block at a time: copies taken
+// out of it, and texts of the same blocks held elsewhere, stay readable.
+TEST(VariantArray, TextsTakenOutOutliveTheArray) {
+    std::vector<Variant> kept;
+    {
+        orvane::TextArena arena;
+        const std::int32_t rows = 40'000;
+        VariantArray a(0, 1, 0, rows - 1);
+        for (std::int32_t j = 0; j < rows; ++j) {
+            a.At(0, j) = j % 3 == 0 ? Variant("own " + std::to_string(j)) : Variant(j);
+            a.At(1, j) = arena.Add("row " + std::to_string(j));
+        }
+        for (std::int32_t j = 0; j < rows; j += 9'999) kept.push_back(a.At(1, j));
+        kept.push_back(a.At(0, 3));
+        kept.push_back(arena.Add("after"));
+    }
+    EXPECT_EQ(kept.front().Text(), "row 0");
+    EXPECT_EQ(kept[3].Text(), "row 29997");
+    EXPECT_EQ(kept[kept.size() - 2].Text(), "own 3");
+    EXPECT_EQ(kept.back().Text(), "after");
+}
