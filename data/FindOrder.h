@@ -14,7 +14,7 @@ class Connection;
 using FindSortKey = std::function<std::string(std::string_view first, std::string_view last)>;
 
 // The order in which the search index shows results: the IDs of all
-// addresses by their sort key, then by ID, kept in the file as one blob.
+// addresses by their sort key, then by ID, kept in the file in parts.
 namespace FindOrder {
 
 std::vector<std::int32_t> Load(orvane::adodb::Connection& cnn);

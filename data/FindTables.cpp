@@ -19,7 +19,7 @@ using orvane::data::SchemaEntry;
 // head order; a prefix is one range of heads within each block. Prints: the fingerprint of each address
 // as it was indexed, a blob per block, to find the rows another program
 // changed. Order: the IDs of all indexed addresses in the order results are
-// shown (by display text), four bytes each. State: the file's change
+// shown (by display text), four bytes each, in parts of a few ten thousand. State: the file's change
 // counter that the index reflects. Pending: addresses the program's own
 // writes changed since, to be indexed again before the next search.
 constexpr std::array<SchemaEntry, 5> kOurs{{
@@ -37,7 +37,7 @@ constexpr std::array<SchemaEntry, 5> kOurs{{
      ")"},
     {"table", "OrvaneFindOrder",
      "CREATE TABLE OrvaneFindOrder (\n"
-     "    ID         INTEGER PRIMARY KEY CHECK (ID = 1),\n"
+     "    Part       INTEGER PRIMARY KEY,\n"
      "    AddressIDs BLOB NOT NULL\n"
      ")"},
     {"table", "OrvaneFindState",

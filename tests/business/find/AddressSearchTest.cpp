@@ -110,11 +110,14 @@ TEST(AddressSearch, LimitKeepsTheFirstAndCountsTheRest) {
 // addresses are added, renamed and deleted, by the window and by plain SQL.
 TEST(AddressSearch, ResultsKeepTheirOrderThroughChanges) {
     TempAppFolder folder;
+    // Enough addresses that the stored order has several parts.
     std::map<int, std::string> names;  // by ID: the display text of each name match
-    for (int n = 100; n < 300; ++n) {
-        const std::string first = "N" + std::to_string(n);
-        names[folder.InsertAddress(first, "Limes")] = first + ", Limes";
+    std::string rows;
+    for (int id = 1000; id < 4000; ++id) {
+        names[id] = "N" + std::to_string(id) + ", Limes";
+        rows += (rows.empty() ? "(" : ", (") + std::to_string(id) + ", 'N" + std::to_string(id) + "', 'Limes')";
     }
+    folder.ExecSql("INSERT INTO tblAddress (ID, FirstName, LastName) VALUES " + rows);
     folder.InsertAddress("Aaron", "Ray", "12 Limes Road");
     AddressSearch search;
     const auto check = [&] {
@@ -123,22 +126,22 @@ TEST(AddressSearch, ResultsKeepTheirOrderThroughChanges) {
         std::sort(expected.begin(), expected.end());
         expected.push_back("Aaron, Ray");
         std::vector<std::string> shown;
-        for (const auto& a : search.Find("limes", 1000).addresses) shown.push_back(a.display);
+        for (const auto& a : search.Find("limes", 5000).addresses) shown.push_back(a.display);
         EXPECT_EQ(shown, expected);
     };
     check();
-    const int renamed = names.begin()->first + 10, deleted = renamed + 10, renamedBySql = renamed + 20;
+    const int renamed = 1500, deleted = 2600, renamedBySql = 3700;
     CBusinessTier added;
-    added.FirstName("N1305");
+    added.FirstName("N1305b");
     added.LastName("Limes");
     added.SaveAddress();
-    names[-1] = "N1305, Limes";
+    names[-1] = "N1305b, Limes";
     CBusinessTier changed;
     changed.GetAddressDetails(renamed);
     changed.AddressID(renamed);
-    changed.FirstName("N2455");
+    changed.FirstName("N3455b");
     changed.SaveAddress();
-    names[renamed] = "N2455, Limes";
+    names[renamed] = "N3455b, Limes";
     check();
     folder.ExecSql("DELETE FROM tblAddress WHERE ID = " + std::to_string(deleted));
     folder.ExecSql("UPDATE tblAddress SET FirstName = 'A1' WHERE ID = " + std::to_string(renamedBySql));
