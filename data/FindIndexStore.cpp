@@ -4,29 +4,25 @@
 #include <unordered_map>
 
 #include "CDataTransferTier.h"
+#include "FindBlocks.h"
+#include "FindRefresh.h"
 #include "FindTables.h"
 #include "SqlLiteral.h"
 #include "SyncTables.h"
 #include "adodb/ConnectionString.h"
 #include "adodb/FileHeader.h"
+#include "adodb/PreparedStatement.h"
 #include "adodb/Recordset.h"
 #include "core/App.h"
 
 namespace {
 
-// Addresses read per chunk while the index is brought up to date, and words
-// stored per statement (each bound, so a statement stays short to prepare).
-constexpr std::int32_t kAddressChunk = 2000;
-constexpr std::size_t kWordsPerStatement = 400;
-// Up to this many IDs are looked up one by one; more are found by one pass.
-constexpr std::size_t kIdsLookedUp = 4000;
-
-std::int64_t Fnv1a(std::uint64_t hash, std::string_view bytes) {
+std::uint64_t Fnv1a(std::uint64_t hash, std::string_view bytes) {
     for (unsigned char c : bytes) {
         hash ^= c;
         hash *= 0x100000001b3ULL;
     }
-    return static_cast<std::int64_t>(hash);
+    return hash;
 }
 
 template <typename OnRow>
@@ -49,17 +45,17 @@ std::string RangeEnd(std::string_view prefix) {
     return end;
 }
 
+void AddEntries(FindWordPostings& postings, const FindSource& address, const FindIndexRules& rules) {
+    for (FindWord& w : rules.wordsOf(address)) postings[std::move(w.word)].push_back({address.id, w.value});
+}
+
 }  // namespace
 
-std::int64_t FindSource::Fingerprint() const {
+std::uint32_t FindSource::Fingerprint() const {
     std::uint64_t hash = 0xcbf29ce484222325ULL;
-    for (const std::string& field : fields) {
-        hash = static_cast<std::uint64_t>(Fnv1a(hash, field));
-        hash = static_cast<std::uint64_t>(Fnv1a(hash, "\x1f"));
-    }
-    const auto full = static_cast<std::uint64_t>(card ? Fnv1a(hash, *card) : Fnv1a(hash, "\x1e"));
-    // Folded to 32 bits, which is what the database layer reads back as a number.
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(full ^ (full >> 32)));
+    for (const std::string& field : fields) hash = Fnv1a(Fnv1a(hash, field), "\x1f");
+    const std::uint64_t full = card ? Fnv1a(hash, *card) : Fnv1a(hash, "\x1e");
+    return static_cast<std::uint32_t>(full ^ (full >> 32));
 }
 
 FindIndexStore::FindIndexStore(const std::string& database, Mode mode)
@@ -76,6 +72,7 @@ FindIndexStore::FindIndexStore(const std::string& database, Mode mode)
 }
 
 FindIndexStore::~FindIndexStore() {
+    range_.reset();
     if (!open_) return;
     try {
         cnn_.Execute("ROLLBACK");
@@ -91,8 +88,11 @@ bool FindIndexStore::Current() {
     std::optional<std::int64_t> indexed;
     ForEachRow(cnn_, "SELECT ChangeCounter FROM OrvaneFindState WHERE ID = 1",
                [&](const orvane::VariantArray& r, std::int32_t j) { indexed = std::stoll(r.At(0, j).JoinEmpty()); });
-    const std::uint32_t counter = mode_ == Mode::Write ? counterAtStart_ : orvane::adodb::FileChangeCounter(cnn_);
-    return indexed && *indexed == static_cast<std::int64_t>(counter);
+    return indexed && *indexed == static_cast<std::int64_t>(Counter());
+}
+
+std::uint32_t FindIndexStore::Counter() {
+    return mode_ == Mode::Write ? counterAtStart_ : orvane::adodb::FileChangeCounter(cnn_);
 }
 
 bool FindIndexStore::HasCards() {
@@ -100,37 +100,9 @@ bool FindIndexStore::HasCards() {
     return *hasCards_;
 }
 
-void FindIndexStore::ReadAddresses(const std::function<void(std::vector<FindSource>&)>& onChunk) {
-    const std::string card = HasCards() ? "c.CardText" : "NULL";
-    const std::string join = HasCards() ? " LEFT JOIN OrvaneCards c ON c.AddressID = a.ID" : "";
-    std::int64_t last = 0;
-    for (;;) {
-        std::vector<FindSource> chunk;
-        ForEachRow(cnn_,
-                   "SELECT a.ID, a.FirstName, a.LastName, a.Address, a.PostalCode, a.State, a.Country, a.Phone, " +
-                       card + ", r.Fingerprint FROM tblAddress a" + join +
-                       " LEFT JOIN OrvaneFindRows r ON r.AddressID = a.ID WHERE a.ID > " + std::to_string(last) +
-                       " ORDER BY a.ID LIMIT " + std::to_string(kAddressChunk),
-                   [&](const orvane::VariantArray& r, std::int32_t j) {
-                       FindSource& a = chunk.emplace_back();
-                       a.id = r.At(0, j).ToLong();
-                       for (std::size_t f = 0; f < a.fields.size(); ++f)
-                           a.fields[f] = r.At(static_cast<std::int32_t>(f) + 1, j).JoinEmpty();
-                       if (!r.At(8, j).IsNull()) a.card = r.At(8, j).JoinEmpty();
-                       if (!r.At(9, j).IsNull()) a.indexed = std::stoll(r.At(9, j).JoinEmpty());
-                   });
-        if (chunk.empty()) break;
-        last = chunk.back().id;
-        onChunk(chunk);
-    }
-    Flush();
-}
-
-void FindIndexStore::ForgetDeletedAddresses() {
-    cnn_.Execute(
-        "DELETE FROM OrvaneFindWords WHERE AddressID IN "
-        "(SELECT AddressID FROM OrvaneFindRows WHERE AddressID NOT IN (SELECT ID FROM tblAddress))");
-    cnn_.Execute("DELETE FROM OrvaneFindRows WHERE AddressID NOT IN (SELECT ID FROM tblAddress)");
+std::size_t FindIndexStore::Refresh(const FindIndexRules& rules,
+                                    const std::function<void(std::size_t, std::size_t)>& progress) {
+    return FindRefresh::Run(cnn_, static_cast<std::size_t>(CountAddresses()), HasCards(), rules, progress);
 }
 
 std::vector<std::int32_t> FindIndexStore::PendingAddresses() {
@@ -140,51 +112,31 @@ std::vector<std::int32_t> FindIndexStore::PendingAddresses() {
     return ids;
 }
 
-void FindIndexStore::ReindexPending(const std::function<std::vector<FindWord>(const FindSource&)>& wordsOf) {
+void FindIndexStore::ReindexPending(const FindIndexRules& rules) {
     const std::vector<std::int32_t> ids = PendingAddresses();
-    for (std::size_t i = 0; i < ids.size(); i += 500) {
-        const std::vector<std::int32_t> chunk(ids.begin() + static_cast<std::ptrdiff_t>(i),
-                                              ids.begin() + static_cast<std::ptrdiff_t>(std::min(ids.size(), i + 500)));
-        std::string list;
-        for (std::int32_t id : chunk) list += (list.empty() ? "" : ", ") + SqlLiteral::Number(id);
-        // Whatever was indexed of them goes; those still there come back.
-        cnn_.Execute("DELETE FROM OrvaneFindWords WHERE AddressID IN (" + list + ")");
-        cnn_.Execute("DELETE FROM OrvaneFindRows WHERE AddressID IN (" + list + ")");
-        for (const FindSource& address : ReadAddresses(chunk)) Replace(address, wordsOf(address));
+    FindBlocks blocks(cnn_);
+    for (std::size_t i = 0; i < ids.size();) {
+        // The pending addresses of one block.
+        const std::int64_t block = FindPostings::BlockOf(ids[i]);
+        std::size_t end = i;
+        while (end < ids.size() && FindPostings::BlockOf(ids[end]) == block) ++end;
+        const std::vector<std::int32_t> gone(ids.begin() + static_cast<std::ptrdiff_t>(i),
+                                             ids.begin() + static_cast<std::ptrdiff_t>(end));
+        i = end;
+        std::vector<FindPosting> prints = blocks.Prints(block);
+        std::erase_if(prints, [&](const FindPosting& p) { return std::binary_search(gone.begin(), gone.end(), p.id); });
+        FindWordPostings added;
+        for (const FindSource& a : ReadAddresses(gone)) {
+            AddEntries(added, a, rules);
+            prints.push_back({a.id, a.Fingerprint()});
+        }
+        std::sort(prints.begin(), prints.end());
+        blocks.Update(block, gone, std::move(added), prints, false);
     }
-    Flush();
-}
-
-void FindIndexStore::Replace(const FindSource& address, const std::vector<FindWord>& words) {
-    const std::string id = SqlLiteral::Number(address.id);
-    if (address.indexed) cnn_.Execute("DELETE FROM OrvaneFindWords WHERE AddressID = " + id);
-    for (const FindWord& w : words) {
-        pendingWordRows_ += (pendingCount_ ? ", (?, " : "(?, ") + id + ", " + std::to_string(w.field) + ")";
-        pendingWords_.push_back(w.word);
-        if (++pendingCount_ == kWordsPerStatement) Flush();
-    }
-    pendingRows_ += (pendingRowCount_++ ? ", (" : "(") + id + ", " + std::to_string(address.Fingerprint()) + ")";
-    if (pendingRowCount_ == kWordsPerStatement) Flush();
-}
-
-void FindIndexStore::Flush() {
-    if (pendingCount_) {
-        cnn_.Execute("INSERT INTO OrvaneFindWords (Word, AddressID, Field) VALUES " + pendingWordRows_,
-                     std::vector<std::string_view>(pendingWords_.begin(), pendingWords_.end()));
-        pendingWords_.clear();
-        pendingWordRows_.clear();
-        pendingCount_ = 0;
-    }
-    if (pendingRowCount_) {
-        cnn_.Execute("INSERT INTO OrvaneFindRows (AddressID, Fingerprint) VALUES " + pendingRows_ +
-                     " ON CONFLICT (AddressID) DO UPDATE SET Fingerprint = excluded.Fingerprint");
-        pendingRows_.clear();
-        pendingRowCount_ = 0;
-    }
+    FindOrder::Update(cnn_, ids, rules.sortKey);
 }
 
 void FindIndexStore::CommitCurrent() {
-    Flush();
     // This transaction's commit adds one to the counter: no other writer
     // can commit before it, since the transaction holds the file.
     cnn_.Execute("DELETE FROM OrvaneFindPending");
@@ -196,35 +148,30 @@ void FindIndexStore::CommitCurrent() {
 }
 
 void FindIndexStore::ForEachPrefixMatch(std::string_view prefix,
-                                        const std::function<void(std::int32_t, std::int32_t)>& onMatch) {
-    std::string sql = "SELECT AddressID, Field FROM OrvaneFindWords WHERE Word >= " + SqlLiteral::Text(prefix);
-    const std::string end = RangeEnd(prefix);
-    if (!end.empty()) sql += " AND Word < " + SqlLiteral::Text(end);
-    ForEachRow(cnn_, sql,
-               [&](const orvane::VariantArray& r, std::int32_t j) { onMatch(r.At(0, j).ToLong(), r.At(1, j).ToLong()); });
+                                        const std::function<void(std::string_view)>& onPostings) {
+    // The rows whose head begins with the prefix's head. A folded word is
+    // UTF-8, in which no byte is 0xFF: every prefix has an end.
+    const std::string_view head = FindPostings::HeadOf(prefix);
+    const std::string end = RangeEnd(head);
+    if (prefix.empty() || end.empty()) return;
+    if (!range_) {
+        blocks_ = FindBlocks::Blocks(cnn_);
+        range_ = std::make_unique<orvane::adodb::PreparedStatement>(
+            cnn_, "SELECT Words FROM OrvaneFindPostings WHERE Block = ?1 AND Head >= ?2 AND Head < ?3");
+    }
+    range_->BindBlob(2, head);
+    range_->BindBlob(3, end);
+    for (std::int64_t block : blocks_) {
+        range_->Bind(1, block);
+        while (range_->Step())
+            FindPostings::ForEachWord(range_->Bytes(0), [&](std::string_view word, std::string_view postings) {
+                if (word.starts_with(prefix)) onPostings(postings);
+            });
+        range_->Reset();
+    }
 }
 
-std::vector<FindIndexStore::Names> FindIndexStore::ReadNames(std::vector<std::int32_t> ids) {
-    std::sort(ids.begin(), ids.end());
-    std::vector<Names> names;
-    names.reserve(ids.size());
-    const auto onRow = [&](const orvane::VariantArray& r, std::int32_t j) {
-        const std::int32_t id = r.At(0, j).ToLong();
-        if (ids.size() > kIdsLookedUp && !std::binary_search(ids.begin(), ids.end(), id)) return;
-        names.push_back({id, r.At(1, j).JoinEmpty(), r.At(2, j).JoinEmpty()});
-    };
-    if (ids.size() > kIdsLookedUp) {
-        ForEachRow(cnn_, "SELECT ID, FirstName, LastName FROM tblAddress ORDER BY ID", onRow);
-        return names;
-    }
-    for (std::size_t i = 0; i < ids.size(); i += 500) {
-        std::string list;
-        for (std::size_t k = i; k < std::min(ids.size(), i + 500); ++k)
-            list += (k > i ? ", " : "") + SqlLiteral::Number(ids[k]);
-        ForEachRow(cnn_, "SELECT ID, FirstName, LastName FROM tblAddress WHERE ID IN (" + list + ") ORDER BY ID", onRow);
-    }
-    return names;
-}
+std::vector<std::int32_t> FindIndexStore::DisplayOrder() { return FindOrder::Load(cnn_); }
 
 std::vector<FindSource> FindIndexStore::ReadAddresses(const std::vector<std::int32_t>& ids) {
     std::unordered_map<std::int32_t, FindSource> byId;

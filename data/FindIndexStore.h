@@ -3,12 +3,18 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "FindOrder.h"
 #include "adodb/Connection.h"
+
+namespace orvane::adodb {
+class PreparedStatement;
+}
 
 // One address as the search index is made from it: the seven text fields
 // of tblAddress (empty for null) and its kept card, if any.
@@ -16,18 +22,24 @@ struct FindSource {
     std::int32_t id = 0;
     std::array<std::string, 7> fields;  // first name, last name, street, postal code, state, country, phone
     std::optional<std::string> card;
-    // The fingerprint it was indexed with; none when not indexed yet.
-    std::optional<std::int64_t> indexed;
 
-    // A 32-bit fingerprint of everything above but `indexed`: when it
-    // changes, the address is indexed again.
-    std::int64_t Fingerprint() const;
+    // A 32-bit fingerprint of all of it: when it changes, the address is
+    // indexed again.
+    std::uint32_t Fingerprint() const;
 };
 
-// One entry of the index: a folded word (or "#" and phone digits) of an address's field.
+// One entry of an address in the index: a folded word (or "#" and three
+// phone digits) and the value stored with it.
 struct FindWord {
     std::string word;
-    std::int32_t field = 0;
+    std::uint32_t value = 0;
+};
+
+// What the index is made of, as the search decides it.
+struct FindIndexRules {
+    // The entries of an address, each (word, value) once.
+    std::function<std::vector<FindWord>(const FindSource&)> wordsOf;
+    FindSortKey sortKey;
 };
 
 // One unit of work on the search index in the database file, in one
@@ -47,31 +59,27 @@ public:
     // transaction (ours or another program's) has written since it was
     // brought up to date.
     bool Current();
+    // The file's change counter in this transaction's state.
+    std::uint32_t Counter();
 
-    // Write mode. Calls onChunk with the addresses, in ID order, a chunk at
-    // a time; the index may be written from inside onChunk.
-    void ReadAddresses(const std::function<void(std::vector<FindSource>& chunk)>& onChunk);
-    // Forgets the index entries of addresses no longer in tblAddress.
-    void ForgetDeletedAddresses();
+    // Write mode. Compares every address with what the index holds of it
+    // (by fingerprint) and indexes those added or changed anew, dropping the
+    // deleted; progress is told the addresses done of the total. Returns the
+    // number indexed anew.
+    std::size_t Refresh(const FindIndexRules& rules, const std::function<void(std::size_t, std::size_t)>& progress);
     // The addresses the program's own writes changed since the index was
     // last brought up to date (see FindChanges), in ID order.
     std::vector<std::int32_t> PendingAddresses();
-    // Indexes those again (their words replaced, the deleted ones' dropped)
-    // with wordsOf, and empties the list.
-    void ReindexPending(const std::function<std::vector<FindWord>(const FindSource&)>& wordsOf);
-    // Replaces what the index holds of one address.
-    void Replace(const FindSource& address, const std::vector<FindWord>& words);
+    // Indexes those again (the deleted ones dropped) and empties the list.
+    void ReindexPending(const FindIndexRules& rules);
     // Records that the index now reflects the file, and commits.
     void CommitCurrent();
 
-    // Read mode. Calls onMatch with each entry whose word begins with prefix.
-    void ForEachPrefixMatch(std::string_view prefix, const std::function<void(std::int32_t id, std::int32_t field)>& onMatch);
-    // First and last name of each of the addresses (empty when null), in ID order.
-    struct Names {
-        std::int32_t id;
-        std::string first, last;
-    };
-    std::vector<Names> ReadNames(std::vector<std::int32_t> ids);
+    // Read mode. Calls onPostings with the postings (FindPostings.h) of
+    // each word that begins with prefix, block after block.
+    void ForEachPrefixMatch(std::string_view prefix, const std::function<void(std::string_view postings)>& onPostings);
+    // The IDs of the indexed addresses in the order results are shown.
+    std::vector<std::int32_t> DisplayOrder();
     // The addresses with their cards, in the order of the IDs given; those
     // that are gone are left out.
     std::vector<FindSource> ReadAddresses(const std::vector<std::int32_t>& ids);
@@ -79,7 +87,6 @@ public:
     std::int64_t CountAddresses();
 
 private:
-    void Flush();
     bool HasCards();
 
     std::string path_;
@@ -90,7 +97,6 @@ private:
     // commit adds exactly one.
     std::uint32_t counterAtStart_ = 0;
     std::optional<bool> hasCards_;
-    std::vector<std::string> pendingWords_;
-    std::string pendingWordRows_, pendingRows_;
-    std::size_t pendingCount_ = 0, pendingRowCount_ = 0;
+    std::vector<std::int64_t> blocks_;  // read mode, once read
+    std::unique_ptr<orvane::adodb::PreparedStatement> range_;
 };

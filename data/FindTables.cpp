@@ -12,25 +12,33 @@ namespace {
 using orvane::data::EntryForm;
 using orvane::data::SchemaEntry;
 
-// Words sorted by their bytes, so that a prefix is one range of the key;
-// AddressID and Field complete the key (one row per word, address and field).
-// Rows: the fingerprint of each address as it was indexed, to find the rows
-// another program changed. State: the file's change counter that the index
-// reflects. Pending: addresses the program's own writes changed since, to be
-// indexed again before the next search.
+// Postings: for each block of 4096 address IDs, the folded words (or "#"
+// and three phone digits) of its addresses with the addresses that have
+// each, a row for the words of one head (FindPostings.h). A block's rows
+// follow each other, so the index is written block after block, each in
+// head order; a prefix is one range of heads within each block. Prints: the fingerprint of each address
+// as it was indexed, a blob per block, to find the rows another program
+// changed. Order: the IDs of all indexed addresses in the order results are
+// shown (by display text), four bytes each, in parts of a few ten thousand. State: the file's change
+// counter that the index reflects. Pending: addresses the program's own
+// writes changed since, to be indexed again before the next search.
 constexpr std::array<SchemaEntry, 5> kOurs{{
-    {"table", "OrvaneFindWords",
-     "CREATE TABLE OrvaneFindWords (\n"
-     "    Word      TEXT NOT NULL,\n"
-     "    AddressID INTEGER NOT NULL,\n"
-     "    Field     INTEGER NOT NULL,\n"
-     "    PRIMARY KEY (Word, AddressID, Field)\n"
+    {"table", "OrvaneFindPostings",
+     "CREATE TABLE OrvaneFindPostings (\n"
+     "    Block INTEGER NOT NULL,\n"
+     "    Head  BLOB NOT NULL,\n"
+     "    Words BLOB NOT NULL,\n"
+     "    PRIMARY KEY (Block, Head)\n"
      ") WITHOUT ROWID"},
-    {"index", "OrvaneFindWordsByAddress", "CREATE INDEX OrvaneFindWordsByAddress ON OrvaneFindWords (AddressID)"},
-    {"table", "OrvaneFindRows",
-     "CREATE TABLE OrvaneFindRows (\n"
-     "    AddressID   INTEGER PRIMARY KEY,\n"
-     "    Fingerprint INTEGER NOT NULL\n"
+    {"table", "OrvaneFindPrints",
+     "CREATE TABLE OrvaneFindPrints (\n"
+     "    Block        INTEGER PRIMARY KEY,\n"
+     "    Fingerprints BLOB NOT NULL\n"
+     ")"},
+    {"table", "OrvaneFindOrder",
+     "CREATE TABLE OrvaneFindOrder (\n"
+     "    Part       INTEGER PRIMARY KEY,\n"
+     "    AddressIDs BLOB NOT NULL\n"
      ")"},
     {"table", "OrvaneFindState",
      "CREATE TABLE OrvaneFindState (\n"

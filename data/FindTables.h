@@ -7,14 +7,15 @@ class Connection;
 }
 
 // The search index the program keeps beside tblAddress in the same file:
-// the folded words of each address and of its kept card, with the field
-// each came from. Made by the program the first time a search needs it;
+// the folded words of each address and of its kept card, with whether
+// each came from a name, and the digits of its phones. Made by the program the first time a search needs it;
 // anything of these names that the program did not make is refused as
 // altered (the same refusal as for the sync tables), and nothing is written.
 namespace FindTables {
 
-inline constexpr const char* kWords = "OrvaneFindWords";
-inline constexpr const char* kRows = "OrvaneFindRows";
+inline constexpr const char* kPostings = "OrvaneFindPostings";
+inline constexpr const char* kPrints = "OrvaneFindPrints";
+inline constexpr const char* kOrder = "OrvaneFindOrder";
 inline constexpr const char* kState = "OrvaneFindState";
 inline constexpr const char* kPending = "OrvaneFindPending";
 

@@ -1,11 +1,13 @@
 #include "AddressSearch.h"
 
 #include <algorithm>
+#include <bit>
 #include <memory>
 #include <unordered_map>
 
 #include "AddressWords.h"
 #include "FindIndexStore.h"
+#include "FindPostings.h"
 #include "core/SearchText.h"
 
 namespace orvane::find {
@@ -43,17 +45,50 @@ std::string MatchedField(const FindSource& address, const std::vector<std::strin
     return best ? std::string(Label(best->field)) + ": " + best->value : std::string();
 }
 
-// Addresses a word matches, each with whether it matched a name.
-using Hits = std::unordered_map<std::int32_t, bool>;
+std::string SortKey(std::string_view first, std::string_view last) {
+    std::string display(first);
+    display += ", ";
+    display += last;
+    return searchtext::Fold(display);
+}
 
-Hits Lookup(FindIndexStore& store, const std::string& word) {
-    Hits hits;
-    const auto onMatch = [&](std::int32_t id, std::int32_t field) {
-        hits[id] |= IsNameField(static_cast<FindField>(field));
-    };
-    store.ForEachPrefixMatch(word, onMatch);
-    if (word.size() >= kPhoneDigitsMin && AllDigits(word)) store.ForEachPrefixMatch(kPhoneMark + word, onMatch);
-    return hits;
+// The addresses whose phone digits hold the typed digits: three digits at
+// a time (from the start, every third, and the last three), each found at
+// its distance from the first.
+std::vector<std::int32_t> PhoneMatches(FindIndexStore& store, const std::string& digits) {
+    std::vector<std::size_t> offsets;
+    for (std::size_t o = 0; o + kPhoneDigitsMin <= digits.size(); o += kPhoneDigitsMin) offsets.push_back(o);
+    if (offsets.back() + kPhoneDigitsMin != digits.size()) offsets.push_back(digits.size() - kPhoneDigitsMin);
+    // (address, where the typed digits would begin), in order.
+    std::vector<FindPosting> found;
+    for (std::size_t k = 0; k < offsets.size(); ++k) {
+        const auto offset = static_cast<std::uint32_t>(offsets[k]);
+        std::vector<FindPosting> piece;
+        store.ForEachPrefixMatch(kPhoneMark + digits.substr(offsets[k], kPhoneDigitsMin), [&](std::string_view postings) {
+            FindPostings::Decode(postings, [&](std::int32_t id, std::uint32_t position) {
+                if (position >= offset) piece.push_back({id, position - offset});
+            });
+        });
+        if (k == 0) {
+            found = std::move(piece);
+        } else {
+            std::vector<FindPosting> both;
+            std::set_intersection(found.begin(), found.end(), piece.begin(), piece.end(), std::back_inserter(both));
+            found = std::move(both);
+        }
+        if (found.empty()) break;
+    }
+    std::vector<std::int32_t> ids;
+    for (const FindPosting& p : found)
+        if (ids.empty() || ids.back() != p.id) ids.push_back(p.id);
+    return ids;
+}
+
+// A set of places in the result order, one bit each.
+using Places = std::vector<std::uint64_t>;
+
+void Mark(Places& places, std::int32_t rank) {
+    places[static_cast<std::size_t>(rank) >> 6] |= std::uint64_t{1} << (rank & 63);
 }
 
 }  // namespace
@@ -67,25 +102,15 @@ bool AddressSearch::IndexCurrent() const {
 
 std::size_t AddressSearch::UpdateIndex(const std::function<void(std::size_t, std::size_t)>& progress) const {
     FindIndexStore store(database_, FindIndexStore::Mode::Write);
+    const FindIndexRules rules{[](const FindSource& address) { return IndexWords(SearchableValues(address)); }, SortKey};
     if (store.Current()) {
         const std::size_t pending = store.PendingAddresses().size();
-        store.ReindexPending([](const FindSource& address) { return IndexWords(SearchableValues(address)); });
+        store.ReindexPending(rules);
         store.CommitCurrent();
         return pending;
     }
     ++fullScans_;
-    const auto total = static_cast<std::size_t>(store.CountAddresses());
-    std::size_t done = 0, indexed = 0;
-    store.ForgetDeletedAddresses();
-    store.ReadAddresses([&](std::vector<FindSource>& chunk) {
-        for (const FindSource& address : chunk) {
-            if (address.indexed && *address.indexed == address.Fingerprint()) continue;
-            store.Replace(address, IndexWords(SearchableValues(address)));
-            ++indexed;
-        }
-        done += chunk.size();
-        if (progress) progress(std::min(done, total), total);
-    });
+    const std::size_t indexed = store.Refresh(rules, progress);
     store.CommitCurrent();
     return indexed;
 }
@@ -102,53 +127,52 @@ FindResult AddressSearch::Find(std::string_view typed, std::size_t limit) const 
         UpdateIndex();
         store = std::make_unique<FindIndexStore>(database_, FindIndexStore::Mode::Read);
     }
-    // Every word must match: the addresses of the first, kept while each
-    // further word matches them too.
-    Hits found = Lookup(*store, words.front());
-    for (std::size_t i = 1; i < words.size() && !found.empty(); ++i) {
-        const Hits more = Lookup(*store, words[i]);
-        for (auto it = found.begin(); it != found.end();) {
-            const auto hit = more.find(it->first);
-            if (hit == more.end()) {
-                it = found.erase(it);
-            } else {
-                it->second |= hit->second;
-                ++it;
-            }
+    if (order_.path != store->Path() || order_.counter != store->Counter() || order_.Size() == 0) {
+        order_.Assign(store->DisplayOrder());
+        order_.path = store->Path();
+        order_.counter = store->Counter();
+    }
+    // The places of the addresses every word matches, and of those where
+    // some word matched a name.
+    const std::size_t blocks = (order_.Size() + 63) / 64;
+    Places all, names(blocks, 0), one;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        one.assign(blocks, 0);
+        const auto mark = [&](std::int32_t id, bool name) {
+            const std::int32_t rank = order_.RankOf(id);
+            if (rank < 0) return;
+            Mark(one, rank);
+            if (name) Mark(names, rank);
+        };
+        store->ForEachPrefixMatch(words[i], [&](std::string_view postings) {
+            FindPostings::Decode(postings, [&](std::int32_t id, std::uint32_t name) { mark(id, name != 0); });
+        });
+        if (words[i].size() >= kPhoneDigitsMin && AllDigits(words[i]))
+            for (std::int32_t id : PhoneMatches(*store, words[i])) mark(id, false);
+        if (i == 0) {
+            all.swap(one);
+        } else {
+            for (std::size_t b = 0; b < blocks; ++b) all[b] &= one[b];
         }
     }
-    std::vector<std::int32_t> ids;
-    ids.reserve(found.size());
-    for (const auto& [id, name] : found) ids.push_back(id);
-
-    struct Ranked {
-        bool name;
-        std::string key;
-        std::int32_t id;
-        std::string display;
-    };
-    std::vector<Ranked> ranked;
-    for (FindIndexStore::Names& n : store->ReadNames(std::move(ids))) {
-        std::string display = n.first + ", " + n.last;
-        ranked.push_back({found[n.id], searchtext::Fold(display), n.id, std::move(display)});
+    // Name matches first, then the others, each in display order.
+    std::size_t count = 0;
+    for (std::uint64_t bits : all) count += static_cast<std::size_t>(std::popcount(bits));
+    std::vector<std::int32_t> shown;
+    for (const bool nameMatches : {true, false}) {
+        for (std::size_t b = 0; b < blocks && shown.size() < limit; ++b) {
+            std::uint64_t bits = all[b] & (nameMatches ? names[b] : ~names[b]);
+            for (; bits && shown.size() < limit; bits &= bits - 1)
+                shown.push_back(order_.IdAt(b * 64 + static_cast<std::size_t>(std::countr_zero(bits))));
+        }
     }
-    const std::size_t shown = std::min(limit, ranked.size());
-    std::partial_sort(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(shown), ranked.end(),
-                      [](const Ranked& a, const Ranked& b) {
-                          if (a.name != b.name) return a.name;
-                          if (a.key != b.key) return a.key < b.key;
-                          return a.id < b.id;
-                      });
-    result.more = ranked.size() - shown;
-    // The matched fields of those shown, their addresses read a few hundred at a time.
-    std::unordered_map<std::int32_t, std::string> matched;
-    for (std::size_t i = 0; i < shown; i += 500) {
-        std::vector<std::int32_t> chunk;
-        for (std::size_t k = i; k < std::min(shown, i + 500); ++k) chunk.push_back(ranked[k].id);
-        for (const FindSource& address : store->ReadAddresses(chunk)) matched[address.id] = MatchedField(address, words);
+    result.more = count - shown.size();
+    std::unordered_map<std::int32_t, FindSource> sources;
+    for (FindSource& address : store->ReadAddresses(shown)) sources.emplace(address.id, std::move(address));
+    for (std::int32_t id : shown) {
+        const FindSource& address = sources[id];
+        result.addresses.push_back({id, address.fields[0] + ", " + address.fields[1], MatchedField(address, words)});
     }
-    for (std::size_t i = 0; i < shown; ++i)
-        result.addresses.push_back({ranked[i].id, std::move(ranked[i].display), std::move(matched[ranked[i].id])});
     return result;
 }
 

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ResultOrder.h"
+
 namespace orvane::find {
 
 // One address found: what the name list shows for it, and the field that
@@ -50,6 +52,8 @@ public:
 private:
     std::string database_;
     mutable std::size_t fullScans_ = 0;
+    // Kept from search to search while the file does not change.
+    mutable ResultOrder order_;
 };
 
 }  // namespace orvane::find

@@ -1,7 +1,6 @@
 #include "AddressWords.h"
 
 #include <algorithm>
-#include <set>
 
 #include "core/SearchText.h"
 #include "transfer/CardProperties.h"
@@ -96,20 +95,32 @@ std::vector<FieldValue> SearchableValues(const FindSource& address) {
 }
 
 std::vector<FindWord> IndexWords(const std::vector<FieldValue>& values) {
-    std::set<std::pair<std::string, std::int32_t>> unique;
+    std::vector<std::pair<std::string, bool>> text;
+    std::vector<std::string> phones;
     for (const FieldValue& v : values) {
-        const auto field = static_cast<std::int32_t>(v.field);
-        if (v.field == FindField::Phone) {
-            const std::string digits = DigitsOf(v.value);
-            for (std::size_t i = 0; i + kPhoneDigitsMin <= digits.size(); ++i)
-                unique.emplace(kPhoneMark + digits.substr(i), field);
+        if (v.field != FindField::Phone) {
+            for (std::string& w : searchtext::Words(v.value)) text.emplace_back(std::move(w), IsNameField(v.field));
             continue;
         }
-        for (std::string& w : searchtext::Words(v.value)) unique.emplace(std::move(w), field);
+        std::string digits = DigitsOf(v.value);
+        if (digits.size() >= kPhoneDigitsMin && std::find(phones.begin(), phones.end(), digits) == phones.end())
+            phones.push_back(std::move(digits));
     }
+    // Each word once, marked when any field it came from is a name.
+    std::sort(text.begin(), text.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : a.second > b.second;
+    });
     std::vector<FindWord> words;
-    words.reserve(unique.size());
-    for (const auto& [word, field] : unique) words.push_back({word, field});
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (i == 0 || text[i].first != text[i - 1].first) words.push_back({std::move(text[i].first), text[i].second ? 1u : 0u});
+    // Every three digits of each phone where they stand; one position is
+    // left free between two phones, so no run of digits spans both.
+    std::uint32_t position = 0;
+    for (const std::string& digits : phones) {
+        for (std::size_t i = 0; i + kPhoneDigitsMin <= digits.size(); ++i)
+            words.push_back({kPhoneMark + digits.substr(i, kPhoneDigitsMin), position + static_cast<std::uint32_t>(i)});
+        position += static_cast<std::uint32_t>(digits.size()) + 1;
+    }
     return words;
 }
 

@@ -18,10 +18,11 @@ struct FieldValue {
 // address first. A card that cannot be read adds nothing.
 std::vector<FieldValue> SearchableValues(const FindSource& address);
 
-// The index entries of those values: each folded word once per field, and
-// for phones "#" with every run of three or more digits that ends the
-// number's digits (so that a typed run of digits is a prefix of one of
-// them wherever it appears in the number).
+// The index entries of those values: each folded word once, valued 1 when
+// it is in a name field (else 0), and for phones "#" with every three
+// digits in a row, valued with where they stand among the address's phone
+// digits (so that a typed run of digits is found as three-digit pieces at
+// the same distances).
 std::vector<FindWord> IndexWords(const std::vector<FieldValue>& values);
 
 // The digits of a text, in order.

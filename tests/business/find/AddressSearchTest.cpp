@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,7 +27,7 @@ struct Book {
     int anna = folder.InsertAddress("Anna", "Müller", "Hauptstr. 5", "10115", "Berlin", "Germany", "+49 (30) 4711-22");
     int zoe = folder.InsertAddress("Zoë", "Zimmer", "12 Oak Road", "75001", "", "France", "");
     int bob = folder.InsertAddress("Bob", "Annerton", "", "", "", "", "030 999 000");
-    int carl = folder.InsertAddress("Carl", "Smith", "", "", "", "", "");
+    int carl = folder.InsertAddress("Carl", "Smith", "", "", "", "", "0171 23");
 
     Book() {
         CDataCardTier cards;
@@ -34,7 +36,8 @@ struct Book {
                        "EMAIL:ann@example.org\r\nORG:Acme GmbH\r\nTITLE:Engineer\r\nNOTE:Met at the harbour\r\n"
                        "CATEGORIES:Friends\r\nURL:https://anna.example.net\r\n"
                        "ADR:;;Hauptstr. 5;Potsdam;;10115;Germany\r\nEND:VCARD\r\n");
-        cards.KeepCard(carl, "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Carl Smith\r\nEMAIL:carl@muller.example\r\nEND:VCARD\r\n");
+        cards.KeepCard(carl, "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Carl Smith\r\nEMAIL:carl@muller.example\r\n"
+                             "TEL:555 1234\r\nEND:VCARD\r\n");
     }
 };
 
@@ -69,6 +72,10 @@ TEST(AddressSearch, MatchingRules) {
         {"3047", {line(b.anna, "Anna, Müller", "phone: +49 (30) 4711-22")}},
         {"999000", {line(b.bob, "Bob, Annerton", "phone: 030 999 000")}},
         {"47", {}},
+        {"5551234", {line(b.carl, "Carl, Smith", "phone: 555 1234")}},
+        // Its pieces in the number, but not in a row; nor across two phones.
+        {"000999", {}},
+        {"1235551", {}},
         // The part of an e-mail address after "@", and the card's other fields.
         {"example.org", {line(b.anna, "Anna, Müller", "e-mail: ann@example.org")}},
         {"potsdam", {line(b.anna, "Anna, Müller", "city: Potsdam")}},
@@ -97,6 +104,50 @@ TEST(AddressSearch, LimitKeepsTheFirstAndCountsTheRest) {
     EXPECT_EQ(r.addresses[0].display, "Al, Limes");
     EXPECT_EQ(r.addresses[1].display, "Ben, Limes");
     EXPECT_EQ(r.more, 3u);
+}
+
+// Results keep their order (names first, then by display text) as
+// addresses are added, renamed and deleted, by the window and by plain SQL.
+TEST(AddressSearch, ResultsKeepTheirOrderThroughChanges) {
+    TempAppFolder folder;
+    // Enough addresses that the stored order has several parts.
+    std::map<int, std::string> names;  // by ID: the display text of each name match
+    std::string rows;
+    for (int id = 1000; id < 4000; ++id) {
+        names[id] = "N" + std::to_string(id) + ", Limes";
+        rows += (rows.empty() ? "(" : ", (") + std::to_string(id) + ", 'N" + std::to_string(id) + "', 'Limes')";
+    }
+    folder.ExecSql("INSERT INTO tblAddress (ID, FirstName, LastName) VALUES " + rows);
+    folder.InsertAddress("Aaron", "Ray", "12 Limes Road");
+    AddressSearch search;
+    const auto check = [&] {
+        std::vector<std::string> expected;
+        for (const auto& [id, display] : names) expected.push_back(display);
+        std::sort(expected.begin(), expected.end());
+        expected.push_back("Aaron, Ray");
+        std::vector<std::string> shown;
+        for (const auto& a : search.Find("limes", 5000).addresses) shown.push_back(a.display);
+        EXPECT_EQ(shown, expected);
+    };
+    check();
+    const int renamed = 1500, deleted = 2600, renamedBySql = 3700;
+    CBusinessTier added;
+    added.FirstName("N1305b");
+    added.LastName("Limes");
+    added.SaveAddress();
+    names[-1] = "N1305b, Limes";
+    CBusinessTier changed;
+    changed.GetAddressDetails(renamed);
+    changed.AddressID(renamed);
+    changed.FirstName("N3455b");
+    changed.SaveAddress();
+    names[renamed] = "N3455b, Limes";
+    check();
+    folder.ExecSql("DELETE FROM tblAddress WHERE ID = " + std::to_string(deleted));
+    folder.ExecSql("UPDATE tblAddress SET FirstName = 'A1' WHERE ID = " + std::to_string(renamedBySql));
+    names.erase(deleted);
+    names[renamedBySql] = "A1, Limes";
+    check();
 }
 
 TEST(AddressSearch, ChangesMadeByPlainSqlAreFoundByTheNextSearch) {
@@ -181,21 +232,21 @@ TEST(AddressSearch, AFileCannotMakeOrShapeTheIndexTables) {
         // A table of the index's name that the program did not make.
         TempAppFolder folder;
         folder.InsertAddress("Ada", "Lovelace");
-        folder.ExecSql("CREATE TABLE OrvaneFindWords (Word TEXT, AddressID INTEGER, Field INTEGER)");
+        folder.ExecSql("CREATE TABLE OrvaneFindPostings (Word TEXT, AddressID INTEGER, Field INTEGER)");
         // A save goes on; the search refuses.
         CBusinessTier business;
         business.FirstName("Grace");
         EXPECT_NO_THROW(business.SaveAddress());
         const std::string error = orvane::test::ErrorText([] { AddressSearch().Find("ada"); });
         EXPECT_NE(error.find("has been altered"), std::string::npos) << error;
-        EXPECT_NE(error.find("OrvaneFindWords"), std::string::npos) << error;
+        EXPECT_NE(error.find("OrvaneFindPostings"), std::string::npos) << error;
     }
     {
         // A trigger of the file on an index table, after the program made it.
         TempAppFolder folder;
         folder.InsertAddress("Ada", "Lovelace");
         AddressSearch().Find("ada");
-        folder.ExecSql("CREATE TRIGGER Spy AFTER INSERT ON OrvaneFindWords BEGIN DELETE FROM tblAddress; END");
+        folder.ExecSql("CREATE TRIGGER Spy AFTER INSERT ON OrvaneFindPostings BEGIN DELETE FROM tblAddress; END");
         folder.InsertAddress("Grace", "Hopper");
         const std::string error = orvane::test::ErrorText([] { AddressSearch().Find("grace"); });
         EXPECT_NE(error.find("has been altered"), std::string::npos) << error;
@@ -204,7 +255,7 @@ TEST(AddressSearch, AFileCannotMakeOrShapeTheIndexTables) {
         // A saved query of the file that would make the index table itself.
         TempAppFolder folder;
         folder.ExecSql(
-            "UPDATE SavedQueries SET SqlText = 'CREATE TABLE OrvaneFindWords (Word TEXT)' WHERE Name = 'SaveAddress'");
+            "UPDATE SavedQueries SET SqlText = 'CREATE TABLE OrvaneFindPostings (Word TEXT)' WHERE Name = 'SaveAddress'");
         CBusinessTier business;
         business.FirstName("Ada");
         EXPECT_NE(orvane::test::ErrorText([&] { business.SaveAddress(); }), "(no error)");
