@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <unordered_set>
 
 #include "adodb/Connection.h"
@@ -62,15 +65,51 @@ void StoreAll(orvane::adodb::Connection& cnn, const std::vector<std::int32_t>& i
     drop.Run();
 }
 
+// Every address's sort key, kept compactly: a million keys as separate
+// strings beside their IDs would take several times the memory of the
+// window's whole list while the index is made.
+class SortKeys {
+public:
+    void Add(std::string_view key, std::int32_t id) {
+        if (blocks_.empty() || blocks_.back().size() + key.size() > kBlockBytes) {
+            blocks_.emplace_back();
+            blocks_.back().reserve(std::max(kBlockBytes, key.size()));
+        }
+        std::string& block = blocks_.back();
+        entries_.push_back({static_cast<std::uint32_t>(blocks_.size() - 1), static_cast<std::uint32_t>(block.size()),
+                            static_cast<std::uint32_t>(key.size()), id});
+        block.append(key);
+    }
+
+    // The IDs by key, then by ID.
+    std::vector<std::int32_t> SortedIds() {
+        std::sort(entries_.begin(), entries_.end(), [&](const Entry& a, const Entry& b) {
+            const int order = KeyOf(a).compare(KeyOf(b));
+            return order != 0 ? order < 0 : a.id < b.id;
+        });
+        std::vector<std::int32_t> ids;
+        ids.reserve(entries_.size());
+        for (const Entry& e : entries_) ids.push_back(e.id);
+        return ids;
+    }
+
+private:
+    static constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+    struct Entry {
+        std::uint32_t block, at, size;
+        std::int32_t id;
+    };
+    std::string_view KeyOf(const Entry& e) const { return std::string_view(blocks_[e.block]).substr(e.at, e.size); }
+
+    std::vector<std::string> blocks_;
+    std::vector<Entry> entries_;
+};
+
 std::vector<std::int32_t> SortAll(orvane::adodb::Connection& cnn, const FindSortKey& sortKey) {
-    std::vector<std::pair<std::string, std::int32_t>> keyed;
+    SortKeys keys;
     PreparedStatement read(cnn, "SELECT ID, FirstName, LastName FROM tblAddress");
-    while (read.Step()) keyed.emplace_back(sortKey(read.Bytes(1), read.Bytes(2)), static_cast<std::int32_t>(read.Int64(0)));
-    std::sort(keyed.begin(), keyed.end());
-    std::vector<std::int32_t> ids;
-    ids.reserve(keyed.size());
-    for (const auto& k : keyed) ids.push_back(k.second);
-    return ids;
+    while (read.Step()) keys.Add(sortKey(read.Bytes(1), read.Bytes(2)), static_cast<std::int32_t>(read.Int64(0)));
+    return keys.SortedIds();
 }
 
 }  // namespace
