@@ -187,7 +187,7 @@ TEST_F(CardStore, DeletingAnAddressInTheWindowDeletesItsCardAndItsLink) {
     cards.KeepCard(ada, PhoneCard("u-ada"));
     cards.KeepCard(alan, PhoneCard("u-alan"));
     CDataSyncStateTier state(folder.DatabaseFile().string());
-    SyncItem item{"/book/ada.vcf", ada, "u-ada", "\"e1\"", {"Ada", "Lovelace", "", "", "", "", ""}, PhoneCard("u-ada")};
+    SyncItem item{"/book/ada.vcf", ada, "u-ada", "\"e1\"", {"Ada", "Lovelace", "", "", "", "", ""}, PhoneCard("u-ada"), {}};
     state.UpsertItems({item});
 
     CDataDBTier tier;  // the window's path to the same file
@@ -207,8 +207,8 @@ TEST_F(CardStore, AddressesDeletedByAnotherProgramLoseTheirCardsAndLinks) {
     cards.KeepCard(ada, PhoneCard("u-ada"));
     cards.KeepCard(alan, PhoneCard("u-alan"));
     CDataSyncStateTier state(folder.DatabaseFile().string());
-    state.UpsertItems({{"/b/ada.vcf", ada, "u-ada", std::nullopt, {"Ada", "Lovelace", "", "", "", "", ""}, "c1"},
-                       {"/b/alan.vcf", alan, "u-alan", std::nullopt, {"Alan", "Turing", "", "", "", "", ""}, "c2"}});
+    state.UpsertItems({{"/b/ada.vcf", ada, "u-ada", std::nullopt, {"Ada", "Lovelace", "", "", "", "", ""}, "c1", {}},
+                       {"/b/alan.vcf", alan, "u-alan", std::nullopt, {"Alan", "Turing", "", "", "", "", ""}, "c2", {}}});
     folder.ExecSql("DELETE FROM tblAddress WHERE ID = " + std::to_string(ada));
 
     cards.AddressesDeletedElsewhere();
@@ -235,7 +235,7 @@ TEST_F(CardStore, ForgetKeepsEveryAddressAndCard) {
     CDataSyncStateTier state(folder.DatabaseFile().string());
     state.SetAccount({"https://dav.example.org", "ada", "https://dav.example.org/ada/book/", std::nullopt, "tok-1",
                       "2026-12-07T10:00:00Z", std::nullopt});
-    state.UpsertItems({{"/book/ada.vcf", ada, "u-ada", "\"e1\"", {"Ada", "Lovelace", "", "", "", "", ""}, "card"}});
+    state.UpsertItems({{"/book/ada.vcf", ada, "u-ada", "\"e1\"", {"Ada", "Lovelace", "", "", "", "", ""}, "card", {}}});
     state.AddPending({{0, PendingOperation::Kind::Update, "/book/ada.vcf", ada, "card", "\"e1\""}});
     state.AddConflicts({{0, ada, 2, "Lovelace", "King", "/book/ada.vcf"}});
     const Rows addressesBefore = Read(folder, "SELECT * FROM tblAddress ORDER BY ID");

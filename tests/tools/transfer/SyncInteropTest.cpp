@@ -443,7 +443,7 @@ INSTANTIATE_TEST_SUITE_P(
                       {"NOTE:note there"},
                       {"NOTE:note here"},
                       "server"}),
-    [](const ::testing::TestParamInfo<CardMergeRule>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<CardMergeRule>& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace orvane::test
