@@ -25,6 +25,10 @@ std::string Edited(const std::string& line, const std::string& with, const std::
     return Card(lines + added);
 }
 
+std::string Renamed(std::string card) {
+    return card.replace(card.find("N:Lee;Ann;;;\r\nFN:Ann Lee"), 24, "N:Lee-Smith;Ann;;;\r\nFN:Ann Lee-Smith");
+}
+
 // How many lines of the card are `line` (or begin with it and a ':' or ';').
 int Lines(const std::string& card, const std::string& line) {
     int count = 0;
@@ -75,6 +79,16 @@ TEST(CardMerge, OneRowPerRule) {
          Edited("ADR;TYPE=HOME:;;1 Main St;Town;;1000;CH", "ADR;TYPE=HOME:;;2 Side St;Town;;1000;CH"),
          Edited("ADR;TYPE=HOME:;;1 Main St;Town;;1000;CH", "ADR;TYPE=HOME:;;3 High St;Town;;1000;CH"), {},
          {{"ADR", 1}, {"ADR;TYPE=HOME:;;3 High St;Town;;1000;CH", 1}}, false, ""},
+        {"the parameters of the fields' phone follow a change here", Edited("TEL;TYPE=CELL:+1 555 0100", "TEL;TYPE=WORK:+1 555 0100"),
+         agreed, {}, {{"TEL;TYPE=WORK:+1 555 0100", 1}, {"TEL", 1}}, true, ""},
+        {"a name changed here only goes whole, with its FN", Renamed(agreed), agreed, {},
+         {{"N:Lee-Smith;Ann;;;", 1}, {"FN:Ann Lee-Smith", 1}}, true, ""},
+        {"a group added here that the server took since is renamed",
+         Edited("", "", "item2.EMAIL:ann@x.example\r\nitem2.X-ABLabel:Work\r\n"),
+         Edited("", "", "item2.URL:https://ann.example\r\nitem2.X-ABLabel:Blog\r\n"), {},
+         {{"item1.EMAIL:ann@x.example", 1}, {"item1.X-ABLABEL:Work", 1}, {"item2.URL:https://ann.example", 1},
+          {"item2.X-ABLABEL:Blog", 1}},
+         true, ""},
         {"groups are merged value by value", Edited("CATEGORIES:Friends,Work", "CATEGORIES:Friends,Work,Family"),
          Edited("CATEGORIES:Friends,Work", "CATEGORIES:Friends"), {}, {{"CATEGORIES:Friends,Family", 1}}, true, ""},
     };
