@@ -13,7 +13,8 @@ namespace orvane::sync {
 // A text equal for two properties exactly when they mean the same: the
 // group in lower case, the parameters in any order (TYPE values in any case
 // and order, each once), the value with blanks at either end of each
-// component and trailing empty components left out. `namesLeftOut`: N
+// component and trailing empty components left out, a phone and a date by
+// their digits. `namesLeftOut`: N
 // without the family, given and additional names (the fields hold those).
 std::string PropertyKey(const transfer::CardProperty& property, bool namesLeftOut = false);
 

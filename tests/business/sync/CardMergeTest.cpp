@@ -16,7 +16,7 @@ std::string Card(const std::string& lines) {
 // The card both sides last agreed on: the ADR and TEL are the fields' own.
 const std::string kAgreed =
     "TEL;TYPE=CELL:+1 555 0100\r\nADR;TYPE=HOME:;;1 Main St;Town;;1000;CH\r\nEMAIL:ann@home.example\r\n"
-    "NOTE:old note\r\nCATEGORIES:Friends,Work\r\n";
+    "NOTE:old note\r\nCATEGORIES:Friends,Work\r\nBDAY:1980-04-05\r\n";
 
 // The agreed lines with one replaced (or removed, with "") and lines added.
 std::string Edited(const std::string& line, const std::string& with, const std::string& added = {}) {
@@ -50,7 +50,7 @@ TEST(CardMerge, OneRowPerRule) {
     const std::string rewritten =
         "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:u-ann\r\nFN:Ann Lee\r\nN:Lee;Ann\r\nCATEGORIES:Work,Friends\r\n"
         "EMAIL:ann@home.example\r\nNOTE:old \r\n note\r\nADR;type=home:;;1 Main St;Town;;1000;CH\r\n"
-        "TEL;type=cell:+1 555 0100\r\nEND:VCARD\r\n";
+        "TEL;type=cell:+1 555 0100\r\nBDAY:19800405\r\nEND:VCARD\r\n";
     const struct {
         const char* rule;
         std::string local, server;
@@ -73,7 +73,9 @@ TEST(CardMerge, OneRowPerRule) {
         {"a choice takes its side", Edited("NOTE:old note", "NOTE:ours"), Edited("NOTE:old note", "NOTE:theirs"),
          {{"NOTE", Side::Local}}, {{"NOTE:ours", 1}, {"NOTE", 1}}, true, ""},
         {"a server that only rewrote the card changed nothing", Edited("", "", "TITLE:Boss\r\n"), rewritten, {},
-         {{"TITLE:Boss", 1}, {"EMAIL", 1}, {"TEL", 1}, {"ADR", 1}, {"NOTE", 1}, {"CATEGORIES", 1}}, true, ""},
+         {{"TITLE:Boss", 1}, {"EMAIL", 1}, {"TEL", 1}, {"ADR", 1}, {"NOTE", 1}, {"CATEGORIES", 1}, {"BDAY", 1}}, true, ""},
+        {"a date only respelled here is no change", Edited("BDAY:1980-04-05", "BDAY:19800405"),
+         Edited("BDAY:1980-04-05", "BDAY:1981-01-01"), {}, {{"BDAY:1981-01-01", 1}, {"BDAY", 1}}, false, ""},
         {"nothing changed here: nothing to send", agreed, rewritten, {}, {{"EMAIL", 1}}, false, ""},
         {"the ADR of the fields is the field merge's, never doubled",
          Edited("ADR;TYPE=HOME:;;1 Main St;Town;;1000;CH", "ADR;TYPE=HOME:;;2 Side St;Town;;1000;CH"),
