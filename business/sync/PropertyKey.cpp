@@ -32,6 +32,18 @@ std::string TextKey(const CardProperty& property, bool namesLeftOut) {
     return key;
 }
 
+// A phone by its digits (and +), a date by its digits (a year-less one
+// keeps its "--"): how another writer spells them is no change.
+std::string RawKey(std::string_view name, std::string_view raw) {
+    raw = text::Trim(raw);
+    const bool phone = name == "TEL";
+    if (!phone && name != "BDAY" && name != "ANNIVERSARY") return std::string(raw);
+    std::string key = !phone && raw.starts_with("--") ? "--" : "";
+    for (const char c : raw)
+        if ((c >= '0' && c <= '9') || (phone && c == '+')) key += c;
+    return key.find_first_of("0123456789") == std::string::npos ? std::string(raw) : key;
+}
+
 }  // namespace
 
 std::string ParameterKey(const CardProperty& property) {
@@ -58,7 +70,7 @@ std::string PropertyKey(const CardProperty& property, bool namesLeftOut) {
     std::string key = ParameterKey(property) + ":";
     switch (property.kind) {
         case ValueKind::Text: return key + TextKey(property, namesLeftOut);
-        case ValueKind::Raw: return key + std::string(text::Trim(property.raw));
+        case ValueKind::Raw: return key + RawKey(CommonName(property.name), property.raw);
         case ValueKind::Binary: return key + property.mediaType + kValueEnd + property.raw;
     }
     return key;
