@@ -1,6 +1,7 @@
 #include "CDataSyncStateTier.h"
 
 #include <algorithm>
+#include <map>
 
 #include "SqlLiteral.h"
 #include "StoreSession.h"
@@ -122,6 +123,19 @@ void CDataSyncStateTier::UpsertItemsIn(StoreSession& session, const std::vector<
                 "BaseState = excluded.BaseState, BaseCountry = excluded.BaseCountry, BasePhone = excluded.BasePhone, "
                 "ServerCard = excluded.ServerCard",
             texts);
+        // The properties held in conflict go with their item: replaced as a whole.
+        std::vector<std::string_view> hrefs;
+        std::string list;
+        for (std::size_t i = first; i < last; ++i) {
+            list += i > first ? ", ?" : "?";
+            hrefs.push_back(items[i].href);
+        }
+        session.Execute("DELETE FROM OrvaneSyncHeldProperties WHERE Href IN (" + list + ")", hrefs);
+        for (std::size_t i = first; i < last; ++i)
+            for (const HeldProperty& held : items[i].heldProperties)
+                session.Execute("INSERT INTO OrvaneSyncHeldProperties (Href, Property, LocalValue, ServerValue, BaseCard) "
+                                "VALUES (?, ?, ?, ?, ?)",
+                                {items[i].href, held.property, held.localValue, held.serverValue, held.baseCard});
     }
 }
 
@@ -147,13 +161,41 @@ std::vector<SyncItem> CDataSyncStateTier::ReadItems() const {
             item.serverCard = r.At(11, j).JoinEmpty();
             items.push_back(std::move(item));
         });
+    std::map<std::string, std::size_t> byHref;
+    for (std::size_t i = 0; i < items.size(); ++i) byHref[items[i].href] = i;
+    session.ForEachRow("SELECT Href, Property, LocalValue, ServerValue, BaseCard FROM OrvaneSyncHeldProperties "
+                       "ORDER BY Href, Property",
+                       [&](const VariantArray& r, std::int32_t j) {
+                           const auto item = byHref.find(r.At(0, j).JoinEmpty());
+                           if (item == byHref.end()) return;
+                           items[item->second].heldProperties.push_back({r.At(1, j).JoinEmpty(), r.At(2, j).JoinEmpty(),
+                                                                         r.At(3, j).JoinEmpty(), r.At(4, j).JoinEmpty()});
+                       });
     session.Commit();
     return items;
 }
 
+std::vector<HeldPropertyOfAddress> CDataSyncStateTier::ListHeldProperties() const {
+    StoreSession session(mstrDatabase);
+    std::vector<HeldPropertyOfAddress> held;
+    session.ForEachRow(
+        "SELECT i.AddressID, h.Href, h.Property, h.LocalValue, h.ServerValue, h.BaseCard "
+        "FROM OrvaneSyncHeldProperties h JOIN OrvaneSyncItems i ON i.Href = h.Href "
+        "WHERE i.AddressID IS NOT NULL ORDER BY i.AddressID, h.Property",
+        [&](const VariantArray& r, std::int32_t j) {
+            held.push_back({r.At(0, j).ToLong(), r.At(1, j).JoinEmpty(),
+                            {r.At(2, j).JoinEmpty(), r.At(3, j).JoinEmpty(), r.At(4, j).JoinEmpty(), r.At(5, j).JoinEmpty()}});
+        });
+    session.Commit();
+    return held;
+}
+
 void CDataSyncStateTier::DeleteItems(const std::vector<std::string>& hrefs) const {
     StoreSession session(mstrDatabase);
-    for (const std::string& href : hrefs) session.Execute("DELETE FROM OrvaneSyncItems WHERE Href = " + SqlLiteral::Text(href));
+    for (const std::string& href : hrefs) {
+        session.Execute("DELETE FROM OrvaneSyncItems WHERE Href = " + SqlLiteral::Text(href));
+        session.Execute("DELETE FROM OrvaneSyncHeldProperties WHERE Href = " + SqlLiteral::Text(href));
+    }
     session.Commit();
 }
 
@@ -253,7 +295,7 @@ void CDataSyncStateTier::RemoveRefusals(const std::vector<std::string>& hrefs) c
 
 void CDataSyncStateTier::Forget() const {
     StoreSession session(mstrDatabase);
-    for (const char* table : {SyncTables::kRefused, SyncTables::kConflicts, SyncTables::kPending, SyncTables::kItems, SyncTables::kAccount})
+    for (const char* table : {SyncTables::kHeldProperties, SyncTables::kRefused, SyncTables::kConflicts, SyncTables::kPending, SyncTables::kItems, SyncTables::kAccount})
         session.Execute(std::string("DELETE FROM ") + table);
     session.Commit();
 }

@@ -23,11 +23,16 @@ public:
     void SetSyncToken(const std::optional<std::string>& token, const std::string& lastSyncTime) const;
     void ClearAccount() const;
 
-    // Inserts the items, or replaces those whose href is stored already.
+    // Inserts the items, or replaces those whose href is stored already
+    // (their held properties with them).
     void UpsertItems(const std::vector<SyncItem>& items) const;
     // The same inside a session a writer holds open for more of its work.
     static void UpsertItemsIn(StoreSession& session, const std::vector<SyncItem>& items);
+    // Each with the properties held in conflict for its card.
     std::vector<SyncItem> ReadItems() const;
+    // The properties held in conflict of the cards linked to addresses, by
+    // address ID, without reading the items themselves.
+    std::vector<HeldPropertyOfAddress> ListHeldProperties() const;
     void DeleteItems(const std::vector<std::string>& hrefs) const;
 
     // Stores the operations in order and returns them with their IDs.

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The rows of the sync state, as the data tier hands them over.
 
@@ -25,6 +26,18 @@ struct SyncAccount {
 // street address, postal code, state or province, country, phone.
 using AddressFields = std::array<std::string, 7>;
 
+// A property of a card beyond the seven fields (NOTE, ORG, PHOTO ...)
+// changed differently here and on the server: each side keeps its own
+// until the user picks one. Kept with the item of its card.
+struct HeldProperty {
+    std::string property;     // "NOTE"
+    std::string localValue;   // as the user reads it
+    std::string serverValue;
+    std::string baseCard;     // a card holding only that property as both sides last agreed on it
+
+    bool operator==(const HeldProperty&) const = default;
+};
+
 // One address linked to one card on the server.
 struct SyncItem {
     std::string href;                        // the card's address on the server (the key)
@@ -33,6 +46,7 @@ struct SyncItem {
     std::optional<std::string> etag;         // exactly as the server sent it
     AddressFields base;                      // the fields as both sides last agreed
     std::string serverCard;                  // the card as the server last sent it
+    std::vector<HeldProperty> heldProperties;  // stored and replaced with the item
 
     bool operator==(const SyncItem&) const = default;
 };
@@ -72,4 +86,13 @@ struct RefusedWrite {
     std::string reason;                     // the server's, as reported
 
     bool operator==(const RefusedWrite&) const = default;
+};
+
+// A held property with the address and the card it belongs to.
+struct HeldPropertyOfAddress {
+    std::int32_t addressId = 0;
+    std::string href;
+    HeldProperty held;
+
+    bool operator==(const HeldPropertyOfAddress&) const = default;
 };

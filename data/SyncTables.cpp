@@ -15,7 +15,7 @@ using orvane::data::SchemaEntry;
 
 // The statements are created in this order; an entry is ours only when its
 // type, name and SQL text are these exactly.
-constexpr std::array<SchemaEntry, 7> kOurs{{
+constexpr std::array<SchemaEntry, 8> kOurs{{
     {"table", "OrvaneCards",
      "CREATE TABLE OrvaneCards (\n"
      "    AddressID INTEGER PRIMARY KEY,\n"
@@ -74,6 +74,16 @@ constexpr std::array<SchemaEntry, 7> kOurs{{
      "    AddressID INTEGER,\n"
      "    CardHash  TEXT NOT NULL,\n"
      "    Reason    TEXT NOT NULL\n"
+     ")"},
+    // Came later: a file an earlier version made gets it beside the others.
+    {"table", "OrvaneSyncHeldProperties",
+     "CREATE TABLE OrvaneSyncHeldProperties (\n"
+     "    Href        TEXT NOT NULL,\n"
+     "    Property    TEXT NOT NULL,\n"
+     "    LocalValue  TEXT NOT NULL,\n"
+     "    ServerValue TEXT NOT NULL,\n"
+     "    BaseCard    TEXT NOT NULL,\n"
+     "    PRIMARY KEY (Href, Property)\n"
      ")"},
 }};
 

@@ -19,6 +19,7 @@ inline constexpr const char* kItems = "OrvaneSyncItems";
 inline constexpr const char* kPending = "OrvaneSyncPending";
 inline constexpr const char* kConflicts = "OrvaneSyncConflicts";
 inline constexpr const char* kRefused = "OrvaneSyncRefused";
+inline constexpr const char* kHeldProperties = "OrvaneSyncHeldProperties";
 
 // The number of every "has been altered" refusal of the database layer (the
 // engine's authorization error).

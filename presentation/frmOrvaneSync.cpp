@@ -47,7 +47,7 @@ std::string TimeOfDay() {
 std::string ConflictsKey() {
     std::string key;
     for (const orvane::sync::ConflictLine& line : orvane::sync::SyncAccountService(WindowDatabase()).Conflicts())
-        key += std::to_string(line.addressId) + "/" + std::to_string(line.field) + "/" + line.theirs + "\n";
+        key += std::to_string(line.addressId) + "/" + line.Name() + "/" + line.theirs + "\n";
     return key;
 }
 

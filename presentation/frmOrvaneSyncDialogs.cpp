@@ -38,7 +38,7 @@ bool frmOrvane::ResolveConflicts() {
             if (lstAddress.ItemData(i) == lngAddressID) name = lstAddress.List(i);
         std::vector<std::vector<std::string>> rows;
         for (const orvane::sync::ConflictLine& line : lines)
-            rows.push_back({Capitalized(orvane::sync::FieldName(line.field)), line.ours, line.theirs});
+            rows.push_back({Capitalized(line.Name()), line.ours, line.theirs});
         DialogBox dialog("Sync Conflict");
         dialog.AddText("\"" + name + "\" was changed here and on the server in different ways. Which do you keep?");
         dialog.AddTable({"Field", "On this computer", "On the server"}, rows);

@@ -1,5 +1,6 @@
 #include "sync/SyncAccountService.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -14,6 +15,7 @@
 #include "carddav/CertificateFingerprint.h"
 #include "carddav/Url.h"
 #include "core/Error.h"
+#include "sync/CardMerge.h"
 #include "sync/Refusal.h"
 #include "sync/SyncRun.h"
 #include "sync/TrustedCertificateFile.h"
@@ -34,6 +36,8 @@ const char* FieldName(std::size_t field) {
                                         "state",      "country",   "phone"};
     return field < 7 ? names[field] : "field";
 }
+
+std::string ConflictLine::Name() const { return property.empty() ? FieldName(field) : property; }
 
 SyncAccountService::SyncAccountService(std::string database) : database_(std::move(database)) {}
 
@@ -149,21 +153,26 @@ std::optional<AccountStatus> SyncAccountService::Status() const {
     }
     for (const auto& [id, fields] : local)
         if (!linked.count(id) && !refusedIds.count(id)) ++status.localChangesWaiting;
-    status.conflictsHeld = state.ListConflicts().size();
+    status.conflictsHeld = state.ListConflicts().size() + state.ListHeldProperties().size();
     return status;
 }
 
 std::optional<std::size_t> SyncAccountService::ConflictsIfSetUp() const {
     const CDataSyncStateTier state(database_);
     if (!state.GetAccount()) return std::nullopt;
-    return state.ListConflicts().size();
+    return state.ListConflicts().size() + state.ListHeldProperties().size();
 }
 
 std::vector<ConflictLine> SyncAccountService::Conflicts() const {
+    const CDataSyncStateTier state(database_);
     std::vector<ConflictLine> lines;
-    for (const ::HeldConflict& held : CDataSyncStateTier(database_).ListConflicts())
+    for (const ::HeldConflict& held : state.ListConflicts())
         lines.push_back({held.addressId, static_cast<std::size_t>(held.fieldIndex - 1), held.localValue,
-                         held.serverValue});
+                         held.serverValue, {}});
+    for (const HeldPropertyOfAddress& held : state.ListHeldProperties())
+        lines.push_back({held.addressId, 0, held.held.localValue, held.held.serverValue, held.held.property});
+    std::stable_sort(lines.begin(), lines.end(),
+                     [](const ConflictLine& a, const ConflictLine& b) { return a.addressId < b.addressId; });
     return lines;
 }
 
@@ -174,12 +183,13 @@ std::size_t SyncAccountService::Resolve(std::int32_t addressId, Side take) const
     std::vector<::HeldConflict> chosen;
     for (const ::HeldConflict& held : state.ListConflicts())
         if (held.addressId == addressId && held.fieldIndex >= 1 && held.fieldIndex <= 7) chosen.push_back(held);
-    if (chosen.empty())
-        throw Error(syncerr::NoConflict, "No conflict is held for address " + std::to_string(addressId) + ".");
-
     std::optional<SyncItem> item;
     for (SyncItem& stored : state.ReadItems())
         if (stored.addressId == addressId) item = std::move(stored);
+    const std::size_t properties = item ? item->heldProperties.size() : 0;
+    if (chosen.empty() && properties == 0)
+        throw Error(syncerr::NoConflict, "No conflict is held for address " + std::to_string(addressId) + ".");
+
     const CDataSyncAddressTier addresses(database_);
     std::map<std::int32_t, CDataSyncAddressTier::Fields> local = addresses.ReadAll();
     const auto address = local.find(addressId);
@@ -199,11 +209,22 @@ std::size_t SyncAccountService::Resolve(std::int32_t addressId, Side take) const
         }
     }
     if (fields != address->second) addresses.Update(addressId, fields);
+    // A property: the card agreed on is the record's (the server's) once the
+    // held one goes; taking the server's puts its value in the kept card too.
+    if (properties > 0 && take == Side::Server) {
+        const CDataCardTier cards(database_);
+        std::vector<std::string> names;
+        for (const ::HeldProperty& held : item->heldProperties) names.push_back(held.property);
+        std::string kept = WithPropertiesOf(cards.ReadCard(addressId).value_or(item->serverCard), item->serverCard, names);
+        if (SameMeaning(kept, item->serverCard)) kept = item->serverCard;
+        cards.KeepCard(addressId, kept);
+    }
+    item->heldProperties.clear();
     state.UpsertItems({*item});
     std::vector<std::int32_t> ids;
     for (const ::HeldConflict& held : chosen) ids.push_back(held.id);
     state.RemoveConflicts(ids);
-    return chosen.size();
+    return chosen.size() + properties;
 }
 
 std::optional<std::pair<std::string, std::string>> SyncAccountService::Forget() const {

@@ -51,6 +51,10 @@ struct ConflictLine {
     std::size_t field = 0;  // 0..6, record order after the ID
     std::string ours;
     std::string theirs;
+    std::string property;  // a property of the card ("NOTE") instead of a field
+
+    // The field as the program prints it ("last name"), else the property.
+    std::string Name() const;
 };
 
 // The name of a field as the program prints it ("last name").
@@ -72,13 +76,17 @@ public:
     std::vector<FoundBook> FindBooks(const AccountSetup& setup) const;
     // None when no account is set up.
     std::optional<AccountStatus> Status() const;
-    // Only whether an account is set up and how many fields are held in
-    // conflict: what a window's menu needs, without reading every address.
+    // Only whether an account is set up and how many fields and properties
+    // are held in conflict: what a window's menu needs, without reading
+    // every address.
     std::optional<std::size_t> ConflictsIfSetUp() const;
+    // By address: its fields, then the properties of its card.
     std::vector<ConflictLine> Conflicts() const;
-    // Takes one side for every field of the address held in conflict. The
-    // server's value goes into the address at once; our value is sent on
-    // the next run. Returns the number of fields resolved (NoConflict when none).
+    // Takes one side for every field and property of the address held in
+    // conflict. The server's value goes into the address (or its kept card)
+    // at once; our value is sent on the next run: for a property, the card
+    // agreed on takes the server's value, so ours is the one change. Returns
+    // the number resolved (NoConflict when none).
     std::size_t Resolve(std::int32_t addressId, Side take) const;
     // Drops the account and all sync state; every address and card stays.
     // Returns the account that was dropped, if any.

@@ -39,9 +39,9 @@ std::string CardForNewAddress(const std::optional<std::string>& kept, const tran
 SyncActions::SyncActions(carddav::CardDavClient& client, std::string bookUrl, SyncStores& stores, SyncResult& result)
     : client_(client), bookUrl_(std::move(bookUrl)), stores_(stores), result_(result) {}
 
-void SyncActions::Store(const SyncRecord& record) {
+void SyncActions::Store(const SyncRecord& record, const std::optional<std::string>& kept) {
     stores_.state.UpsertItems({ItemOf(record)});
-    if (record.addressId != 0 && !record.card.empty()) stores_.cards.KeepCard(record.addressId, record.card);
+    if (record.addressId != 0 && !record.card.empty()) stores_.cards.KeepCard(record.addressId, kept.value_or(record.card));
 }
 
 void SyncActions::StoreLocal(const std::vector<const SyncAction*>& planned) {
@@ -100,7 +100,7 @@ void SyncActions::ApplyLocal(const std::vector<const SyncAction*>& planned) {
             change.fields = action->fields;
             if (record) {
                 change.item = ItemOf(*record);
-                if (record->addressId != 0) change.card = record->card;
+                if (record->addressId != 0) change.card = action->kept.value_or(record->card);
             }
         } else {
             change.droppedHref = action->href;
@@ -147,7 +147,7 @@ bool SyncActions::Execute(const SyncAction& action) {
             // Changed here meanwhile: the record stays as the last run left
             // it (see LeftChangesHere).
             if (!WriteLocal(action)) return true;
-            if (action.record) Store(*action.record);
+            if (action.record) Store(*action.record, action.kept);
             ++result_.received;
             return true;
         case ActionKind::DeleteLocal:
@@ -160,16 +160,17 @@ bool SyncActions::Execute(const SyncAction& action) {
         case ActionKind::DeleteOnServer: return Delete(action);
         case ActionKind::Link:
         case ActionKind::KeepRecord:
-            if (action.record) Store(*action.record);
+            if (action.record) Store(*action.record, action.kept);
             return true;
         case ActionKind::DropRecord: stores_.state.DeleteItems({action.href}); return true;
     }
     return true;
 }
 
-void SyncActions::Written(SyncRecord record, const carddav::WriteResult& answer, std::int32_t pendingId) {
+void SyncActions::Written(SyncRecord record, const carddav::WriteResult& answer, std::int32_t pendingId,
+                          const std::optional<std::string>& kept) {
     record.etag = answer.etag.value_or("");
-    Store(record);
+    Store(record, kept);
     // A server that rewrote the card and sent no ETag: read it at the end.
     if (!answer.etag) withoutEtag_[record.href] = record;
     stores_.state.RemovePending({pendingId});
@@ -295,7 +296,7 @@ bool SyncActions::Update(const SyncAction& action) {
     switch (answer.outcome) {
         case carddav::WriteOutcome::Created:
         case carddav::WriteOutcome::Updated:
-            Written(*action.record, answer, pendingId);
+            Written(*action.record, answer, pendingId, action.kept);
             Accepted(action.addressId, action.href);
             return true;
         // Changed or deleted on the server meanwhile: read again and merge.

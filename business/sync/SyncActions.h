@@ -79,9 +79,11 @@ private:
     bool Create(const SyncAction& action);
     bool Update(const SyncAction& action);
     bool Delete(const SyncAction& action);
-    void Store(const SyncRecord& record);
+    // The record, and the address's kept card: `kept`, else the record's card.
+    void Store(const SyncRecord& record, const std::optional<std::string>& kept = std::nullopt);
     // The record after a write the server took, with the ETag it answered.
-    void Written(SyncRecord record, const carddav::WriteResult& answer, std::int32_t pendingId);
+    void Written(SyncRecord record, const carddav::WriteResult& answer, std::int32_t pendingId,
+                 const std::optional<std::string>& kept = std::nullopt);
     // The stored refusal of this address (else href), if any.
     const ::RefusedWrite* StoredRefusal(std::int32_t addressId, const std::string& href);
     // true: refused before with the same card; reported, not sent.

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "sync/CardLines.h"
+#include "sync/CardMerge.h"
 #include "sync/CardPatch.h"
 #include "sync/SendableCard.h"
 #include "sync/FieldMerge.h"
@@ -17,8 +18,8 @@ using transfer::AddressFields;
 
 SyncAction Act(ActionKind kind, std::int32_t id, const std::string& href, const std::string& ifMatch = {},
                const AddressFields& fields = {}, const std::string& card = {},
-               std::optional<SyncRecord> record = std::nullopt) {
-    return {kind, id, href, ifMatch, fields, card, std::move(record)};
+               std::optional<SyncRecord> record = std::nullopt, std::optional<std::string> kept = std::nullopt) {
+    return {kind, id, href, ifMatch, fields, card, std::move(record), std::move(kept)};
 }
 
 class PlanBuilder {
@@ -46,7 +47,7 @@ private:
                 case PendingKind::Create:
                     if (listed && !records_.count(pending.href)) {
                         records_[pending.href] = {pending.addressId, pending.href, listed->etag, pending.uid,
-                                                  pending.fields, listed->card.empty() ? pending.card : listed->card};
+                                                  pending.fields, listed->card.empty() ? pending.card : listed->card, {}};
                     } else if (!listed) {
                         createsToRedo_[pending.addressId] = &pending;
                     }
@@ -134,6 +135,7 @@ private:
             // An edit on the server beats the delete here: the address comes back.
             if (serverFields != record.base || in_.firstSync) {
                 now.addressId = 0;
+                now.held.clear();
                 now.base = serverFields;
                 Add(Act(ActionKind::StoreLocal, 0, record.href, {}, serverFields, {}, now));
             } else {
@@ -141,32 +143,69 @@ private:
             }
             return;
         }
-        Merge(now, record.base, local->second, serverFields);
+        Merge(now, record, local->second, serverFields);
     }
 
-    void Merge(SyncRecord now, const AddressFields& base, const AddressFields& local, const AddressFields& server) {
+    void Merge(SyncRecord now, const SyncRecord& record, const AddressFields& local, const AddressFields& server) {
         std::vector<FieldChoice> choices;
-        for (const ConflictChoice& choice : in_.choices)
-            if (choice.addressId == now.addressId) choices.push_back({choice.field, choice.take});
-        const FieldMergeResult merged = MergeFields(base, local, server, choices);
+        std::vector<PropertyChoice> propertyChoices;
+        for (const ConflictChoice& choice : in_.choices) {
+            if (choice.addressId != now.addressId) continue;
+            if (choice.property.empty()) choices.push_back({choice.field, choice.take});
+            else propertyChoices.push_back({choice.property, choice.take});
+        }
+        const FieldMergeResult merged = MergeFields(record.base, local, server, choices);
         for (const FieldConflict& conflict : merged.conflicts)
-            plan_.conflicts.push_back({now.addressId, conflict.field, conflict.local, conflict.server});
+            plan_.conflicts.push_back({now.addressId, conflict.field, conflict.local, conflict.server, {}});
         const bool toLocal = merged.local != local;
-        // A card edited here goes across whole, on the fields merged.
-        const std::string* edited = EditedCard(now);
-        const bool toServer = merged.server != server || edited;
+        // A card edited here is merged with the server's whole, property by property.
+        const std::string* edited = EditedCard(record);
+        const std::optional<CardMergeResult> cards = edited ? MergeWholeCard(record, *edited, now.card, propertyChoices)
+                                                            : std::nullopt;
+        const bool toServer = merged.server != server || (edited && (!cards || cards->changed));
         if (toServer && now.etag.empty()) {
             plan_.problems.push_back(now.href + ": the server gave no ETag for the card; it is read again next run");
             return;
         }
         now.base = merged.base;
-        if (toServer) now.card = CardToSend(edited ? *edited : now.card, merged.server, now.uid);
+        now.held = cards ? cards->conflicts : std::vector<PropertyConflict>{};
+        for (const PropertyConflict& held : now.held)
+            plan_.conflicts.push_back({now.addressId, 0, held.local, held.server, held.property});
+        if (toServer) now.card = CardToSend(cards ? cards->card : edited ? *edited : now.card, merged.server, now.uid);
+        // Properties held in conflict keep our value in the kept card.
+        std::optional<std::string> kept;
+        if (!now.held.empty()) kept = KeptWithHeld(now.card, *edited, now.held);
         // When both sides change, the first write leaves the record as it
         // was, so a run cut short between them merges again next time.
         if (toLocal) Add(Act(ActionKind::UpdateLocal, now.addressId, now.href, {}, merged.local, {},
-                          toServer ? std::nullopt : std::optional(now)));
-        if (toServer) Add(Act(ActionKind::UpdateOnServer, now.addressId, now.href, now.etag, merged.server, now.card, now));
-        if (!toLocal && !toServer) KeepIfNew(now);
+                          toServer ? std::nullopt : std::optional(now), kept));
+        if (toServer) Add(Act(ActionKind::UpdateOnServer, now.addressId, now.href, now.etag, merged.server, now.card, now, kept));
+        if (toLocal || toServer) return;
+        // An edit here that the server's card holds already: the kept card
+        // becomes the record's again, so the next run sees no change.
+        if (edited && now.held.empty()) Add(Act(ActionKind::KeepRecord, now.addressId, now.href, {}, {}, {}, now));
+        else KeepIfNew(now, kept);
+    }
+
+    // The whole card merged: against the card agreed on (the record's, with
+    // the properties held in conflict as they were agreed), our kept card
+    // and the server's. None when a card cannot be read: ours goes whole.
+    std::optional<CardMergeResult> MergeWholeCard(const SyncRecord& record, const std::string& edited,
+                                                  const std::string& server, const std::vector<PropertyChoice>& choices) {
+        try {
+            std::string base = record.card;
+            for (const PropertyConflict& held : record.held) base = WithPropertiesOf(base, held.base, {held.property});
+            return MergeCards(base, edited, server, choices);
+        } catch (const transfer::FileFormatError&) {
+            return std::nullopt;
+        }
+    }
+
+    static std::string KeptWithHeld(const std::string& card, const std::string& edited,
+                                    const std::vector<PropertyConflict>& held) {
+        std::vector<std::string> names;
+        for (const PropertyConflict& conflict : held) names.push_back(conflict.property);
+        return WithPropertiesOf(card, edited, names);
     }
 
     // The card to send, with the UID a card on a CardDAV server must carry:
@@ -179,10 +218,10 @@ private:
 
     // A record that differs from the one stored (new ETag, card or base, or
     // taken from a pending send) is stored again.
-    void KeepIfNew(const SyncRecord& record) {
+    void KeepIfNew(const SyncRecord& record, const std::optional<std::string>& kept = std::nullopt) {
         const auto stored = stored_.find(record.href);
         if (stored != stored_.end() && *stored->second == record) return;
-        Add(Act(ActionKind::KeepRecord, record.addressId, record.href, {}, {}, {}, record));
+        Add(Act(ActionKind::KeepRecord, record.addressId, record.href, {}, {}, {}, record, kept));
     }
 
     // An edit here beats the delete on the server: the whole card goes back.
@@ -190,6 +229,7 @@ private:
         SyncRecord now = record;
         now.etag.clear();
         now.base = fields;
+        now.held.clear();
         const std::string* edited = EditedCard(record);
         now.card = CardToSend(edited ? *edited : record.card, fields, now.uid);
         Add(Act(ActionKind::CreateOnServer, record.addressId, record.href, {}, fields, now.card, now));
@@ -203,7 +243,7 @@ private:
 
     void CreateOnServer(std::int32_t id, const AddressFields& fields, std::string href, std::string uid,
                         const std::string& kept) {
-        SyncRecord record{id, std::move(href), {}, std::move(uid), fields, {}};
+        SyncRecord record{id, std::move(href), {}, std::move(uid), fields, {}, {}};
         record.card = CardToSend(kept, fields, record.uid);
         Add(Act(ActionKind::CreateOnServer, id, record.href, {}, fields, record.card, record));
     }
@@ -236,7 +276,7 @@ private:
                 continue;
             }
             const auto& [card, serverFields] = match->second;
-            const SyncRecord record{id, card->href, card->etag, CardUid(card->card), serverFields, card->card};
+            const SyncRecord record{id, card->href, card->etag, CardUid(card->card), serverFields, card->card, {}};
             Add(Act(ActionKind::Link, id, card->href, {}, serverFields, {}, record));
             // Linked cards agree up to case and blanks; the server's spelling is taken.
             if (fields != serverFields) Add(Act(ActionKind::UpdateLocal, id, card->href, {}, serverFields, {}, record));
@@ -244,7 +284,7 @@ private:
         }
         for (const auto& [key, entry] : cardsByKey) {
             const auto& [card, fields] = entry;
-            const SyncRecord record{0, card->href, card->etag, CardUid(card->card), fields, card->card};
+            const SyncRecord record{0, card->href, card->etag, CardUid(card->card), fields, card->card, {}};
             Add(Act(ActionKind::StoreLocal, 0, card->href, {}, fields, {}, record));
         }
     }
@@ -289,7 +329,7 @@ SyncPlan SyncPlanner::PlanLink(std::int32_t addressId, const AddressFields& fiel
     // two like any linked pair. The listing names no card, so none is gone.
     SyncInput input;
     input.local[addressId] = fields;
-    input.records.push_back({addressId, card.href, card.etag, CardUid(card.card), AddressFields{}, card.card});
+    input.records.push_back({addressId, card.href, card.etag, CardUid(card.card), AddressFields{}, card.card, {}});
     input.server.complete = false;
     return Plan(input);
 }

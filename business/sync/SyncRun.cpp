@@ -267,6 +267,7 @@ SyncResult SyncRun::Run() {
     conflicts.insert(conflicts.end(), actions.LinkConflicts().begin(), actions.LinkConflicts().end());
     std::vector<::HeldConflict> held;
     for (const HeldConflict& conflict : conflicts) {
+        if (!conflict.property.empty()) continue;  // held with its card's record
         ::HeldConflict row;
         row.addressId = conflict.addressId;
         row.fieldIndex = static_cast<std::int32_t>(conflict.field) + 1;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "sync/CardMerge.h"
 #include "sync/FieldMerge.h"
 #include "transfer/ImportedCard.h"
 
@@ -22,6 +23,9 @@ struct SyncRecord {
     std::string uid;
     transfer::AddressFields base{};  // the fields both sides last agreed on
     std::string card;                // the card as the server last had it (or as last sent)
+    // Properties of the card held in conflict: the card agreed on holds
+    // each as its baseCard does, not as `card` (the server's) does.
+    std::vector<PropertyConflict> held;
 
     bool operator==(const SyncRecord&) const = default;
 };
@@ -56,11 +60,12 @@ struct ServerListing {
     std::vector<std::string> removed;  // hrefs reported gone (sync-collection 404)
 };
 
-// The user's choice for a field held in conflict.
+// The user's choice for a field (or a property of the card) held in conflict.
 struct ConflictChoice {
     std::int32_t addressId = 0;
     std::size_t field = 0;
     Side take = Side::Local;
+    std::string property;  // "NOTE": a property of the card, not a field
 };
 
 struct SyncInput {
@@ -104,14 +109,19 @@ struct SyncAction {
     // None: the record stays as it is until a later action of the same
     // address stores it.
     std::optional<SyncRecord> record;
+    // The address's kept card when it is not the record's card: properties
+    // held in conflict keep our value in it.
+    std::optional<std::string> kept;
 };
 
-// A field changed differently on both sides; neither side was overwritten.
+// A field (or a property of the card) changed differently on both sides;
+// neither side was overwritten.
 struct HeldConflict {
     std::int32_t addressId = 0;
     std::size_t field = 0;
     std::string ours;
     std::string theirs;
+    std::string property;  // "NOTE": held with the record, not a field
 };
 
 struct SyncPlan {

@@ -4,13 +4,23 @@
 #include "sync/ServerView.h"
 
 namespace orvane::sync {
+namespace {
+
+std::vector<PropertyConflict> HeldOf(const std::vector<HeldProperty>& stored) {
+    std::vector<PropertyConflict> held;
+    for (const HeldProperty& property : stored)
+        held.push_back({property.property, property.localValue, property.serverValue, property.baseCard});
+    return held;
+}
+
+}  // namespace
 
 std::vector<SyncRecord> RecordsOf(const std::vector<SyncItem>& items) {
     std::vector<SyncRecord> records;
     records.reserve(items.size());
     for (const SyncItem& item : items)
         records.push_back({item.addressId.value_or(0), item.href, item.etag.value_or(""), item.uid, item.base,
-                           item.serverCard});
+                           item.serverCard, HeldOf(item.heldProperties)});
     return records;
 }
 
@@ -22,6 +32,8 @@ SyncItem ItemOf(const SyncRecord& record) {
     if (!record.etag.empty()) item.etag = record.etag;
     item.base = record.base;
     item.serverCard = record.card;
+    for (const PropertyConflict& held : record.held)
+        item.heldProperties.push_back({held.property, held.local, held.server, held.base});
     return item;
 }
 

@@ -105,7 +105,7 @@ TEST_F(CardStore, TablesAppearInAnOlderFileWithoutTouchingItsAddressesOrQueries)
     EXPECT_EQ(Read(folder, "SELECT * FROM SavedQueries ORDER BY Name"), queriesBefore);
     for (const char* table :
          {"OrvaneCards", "OrvaneSyncAccount", "OrvaneSyncItems", "OrvaneSyncPending", "OrvaneSyncConflicts",
-          "OrvaneSyncRefused"})
+          "OrvaneSyncRefused", "OrvaneSyncHeldProperties"})
         EXPECT_EQ(Read(folder, std::string("SELECT name FROM sqlite_master WHERE type = 'table' AND name = '") +
                                    table + "'")
                       .size(),
@@ -187,7 +187,7 @@ TEST_F(CardStore, DeletingAnAddressInTheWindowDeletesItsCardAndItsLink) {
     cards.KeepCard(ada, PhoneCard("u-ada"));
     cards.KeepCard(alan, PhoneCard("u-alan"));
     CDataSyncStateTier state(folder.DatabaseFile().string());
-    SyncItem item{"/book/ada.vcf", ada, "u-ada", "\"e1\"", {"Ada", "Lovelace", "", "", "", "", ""}, PhoneCard("u-ada")};
+    SyncItem item{"/book/ada.vcf", ada, "u-ada", "\"e1\"", {"Ada", "Lovelace", "", "", "", "", ""}, PhoneCard("u-ada"), {}};
     state.UpsertItems({item});
 
     CDataDBTier tier;  // the window's path to the same file
@@ -207,8 +207,8 @@ TEST_F(CardStore, AddressesDeletedByAnotherProgramLoseTheirCardsAndLinks) {
     cards.KeepCard(ada, PhoneCard("u-ada"));
     cards.KeepCard(alan, PhoneCard("u-alan"));
     CDataSyncStateTier state(folder.DatabaseFile().string());
-    state.UpsertItems({{"/b/ada.vcf", ada, "u-ada", std::nullopt, {"Ada", "Lovelace", "", "", "", "", ""}, "c1"},
-                       {"/b/alan.vcf", alan, "u-alan", std::nullopt, {"Alan", "Turing", "", "", "", "", ""}, "c2"}});
+    state.UpsertItems({{"/b/ada.vcf", ada, "u-ada", std::nullopt, {"Ada", "Lovelace", "", "", "", "", ""}, "c1", {}},
+                       {"/b/alan.vcf", alan, "u-alan", std::nullopt, {"Alan", "Turing", "", "", "", "", ""}, "c2", {}}});
     folder.ExecSql("DELETE FROM tblAddress WHERE ID = " + std::to_string(ada));
 
     cards.AddressesDeletedElsewhere();
@@ -235,7 +235,7 @@ TEST_F(CardStore, ForgetKeepsEveryAddressAndCard) {
     CDataSyncStateTier state(folder.DatabaseFile().string());
     state.SetAccount({"https://dav.example.org", "ada", "https://dav.example.org/ada/book/", std::nullopt, "tok-1",
                       "2026-12-07T10:00:00Z", std::nullopt});
-    state.UpsertItems({{"/book/ada.vcf", ada, "u-ada", "\"e1\"", {"Ada", "Lovelace", "", "", "", "", ""}, "card"}});
+    state.UpsertItems({{"/book/ada.vcf", ada, "u-ada", "\"e1\"", {"Ada", "Lovelace", "", "", "", "", ""}, "card", {}}});
     state.AddPending({{0, PendingOperation::Kind::Update, "/book/ada.vcf", ada, "card", "\"e1\""}});
     state.AddConflicts({{0, ada, 2, "Lovelace", "King", "/book/ada.vcf"}});
     const Rows addressesBefore = Read(folder, "SELECT * FROM tblAddress ORDER BY ID");
@@ -341,6 +341,28 @@ TEST_F(AlteredFile, TheAccountTableOfAnEarlierVersionIsReadAndBroughtUpToDate) {
     named.addressBookName = "Family";
     state.SetAccount(named);
     EXPECT_EQ(state.GetAccount(), named);
+}
+
+// A file of the version before properties of a card could be held in
+// conflict: every table but that one. It gains it, and an item keeps its
+// held properties; a table of that name the program did not make is refused.
+TEST_F(AlteredFile, TheTablesOfTheVersionBeforeHeldPropertiesGainThemAndAForgedOneIsRefused) {
+    for (const char* name : {"OrvaneCards", "OrvaneSyncAccount", "OrvaneSyncItems", "OrvaneSyncItemsByAddress",
+                             "OrvaneSyncPending", "OrvaneSyncConflicts", "OrvaneSyncRefused"})
+        folder.ExecSql(OurSql(folder, name));
+    const CDataSyncStateTier state(folder.DatabaseFile().string());
+    SyncItem item{"/book/ada.vcf", ada, "u-ada", "\"e1\"", {"Ada", "Lovelace", "", "", "", "", ""}, "card", {}};
+    item.heldProperties = {{"NOTE", "ours", "theirs", "BEGIN:VCARD\r\nNOTE:old\r\nEND:VCARD\r\n"}};
+    state.UpsertItems({item});
+    EXPECT_EQ(state.ReadItems(), std::vector<SyncItem>{item});
+    EXPECT_EQ(state.ListHeldProperties(), (std::vector<HeldPropertyOfAddress>{{ada, item.href, item.heldProperties[0]}}));
+    item.heldProperties.clear();
+    state.UpsertItems({item});
+    EXPECT_EQ(state.ReadItems(), std::vector<SyncItem>{item});
+
+    folder.ExecSql("DROP TABLE OrvaneSyncHeldProperties");
+    folder.ExecSql("CREATE TABLE OrvaneSyncHeldProperties (Href TEXT, Property TEXT, Copy TEXT)");
+    ExpectRefusedUntouched("OrvaneSyncHeldProperties");
 }
 
 TEST_F(AlteredFile, OurOwnTableMadeEarlierIsTakenAndTheRestAdded) {

@@ -22,7 +22,8 @@ SyncItem Item(const std::string& name, std::optional<std::int32_t> address, std:
                     "uid-" + name,
                     std::move(etag),
                     {"First " + name, "Last", "1 Rue d'Ici", "75001", "\xC3\x8Ele", "France", "+33 1 23"},
-                    "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:uid-" + name + "\r\nFN:First " + name + "\r\nEND:VCARD\r\n"};
+                    "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:uid-" + name + "\r\nFN:First " + name + "\r\nEND:VCARD\r\n",
+                    {}};
 }
 
 class SyncState : public ::testing::Test {

@@ -130,11 +130,18 @@ int Status(const SyncCommandLine& line) {
     return 0;
 }
 
+// A value on one line: a note's line breaks as "\n".
+std::string OneLine(const std::string& value) {
+    std::string line;
+    for (const char c : value) line += c == '\n' ? std::string("\\n") : std::string(1, c);
+    return line;
+}
+
 int Conflicts(const SyncCommandLine& line) {
     const auto conflicts = SyncAccountService(line.database).Conflicts();
     for (const orvane::sync::ConflictLine& conflict : conflicts)
-        std::cout << conflict.addressId << '\t' << orvane::sync::FieldName(conflict.field) << "\tours: "
-                  << conflict.ours << "\tserver: " << conflict.theirs << '\n';
+        std::cout << conflict.addressId << '\t' << conflict.Name() << "\tours: " << OneLine(conflict.ours)
+                  << "\tserver: " << OneLine(conflict.theirs) << '\n';
     if (conflicts.empty()) std::cout << "no conflicts held\n";
     return 0;
 }

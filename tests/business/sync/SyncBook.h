@@ -21,7 +21,7 @@ public:
         const std::string href = "card" + std::to_string(id) + ".vcf";
         const std::string text = card.empty() ? NewCardText(fields, "uid-" + std::to_string(id)) : card;
         const std::string etag = "\"e" + std::to_string(id) + "-1\"";
-        input.records.push_back({id, href, etag, "uid-" + std::to_string(id), ReadFields(text), text});
+        input.records.push_back({id, href, etag, "uid-" + std::to_string(id), ReadFields(text), text, {}});
         input.local[id] = ReadFields(text);
         server_.push_back({href, etag, text});
     }

@@ -157,7 +157,7 @@ TEST(PlannerConflicts, AChoiceSendsOrStoresTheSideTaken) {
         book.Linked(1, kAnn);
         book.EditHere(1, kLastName, "Lee-Ray");
         book.EditOnServer(1, kLastName, "Leigh");
-        book.input.choices = {{1, kLastName, take}};
+        book.input.choices = {{1, kLastName, take, {}}};
         const SyncPlan plan = book.PlanComplete();
         EXPECT_TRUE(plan.conflicts.empty());
         ASSERT_EQ(plan.actions.size(), 1u);
@@ -169,9 +169,47 @@ TEST(PlannerConflicts, AChoiceSendsOrStoresTheSideTaken) {
             EXPECT_EQ(plan.actions[0].fields[kLastName], "Leigh");
         }
         // A choice for another address changes nothing here.
-        book.input.choices = {{2, kLastName, take}};
+        book.input.choices = {{2, kLastName, take, {}}};
         EXPECT_EQ(book.PlanComplete().conflicts.size(), 1u);
     }
+}
+
+// A property of the card changed differently on both sides is held with the
+// record: the kept card keeps ours, the server its own, and every later plan
+// finds it again until the held base goes (ours taken) and ours is sent.
+TEST(PlannerConflicts, APropertyOfTheCardChangedDifferentlyIsHeldWithItsRecord) {
+    SyncBook book;
+    std::string card = NewCardText(kAnn, "uid-1");
+    card.insert(card.find("END:VCARD"), "NOTE:old\r\n");
+    book.Linked(1, kAnn, card);
+    const auto withNote = [&](const std::string& note) {
+        std::string text = card;
+        return text.replace(text.find("NOTE:old"), 8, "NOTE:" + note);
+    };
+    book.input.editedCards[1] = withNote("ours");
+    book.RewriteOnServer(1, withNote("theirs"));
+    const SyncPlan held = book.PlanComplete();
+    ASSERT_EQ(held.conflicts.size(), 1u);
+    EXPECT_EQ(held.conflicts[0].property, "NOTE");
+    const auto keep = ActionsOf(held, ActionKind::KeepRecord);
+    ASSERT_EQ(keep.size(), 1u);
+    EXPECT_EQ(held.actions.size(), 1u);
+    ASSERT_TRUE(keep[0]->kept && keep[0]->record);
+    EXPECT_NE(keep[0]->kept->find("NOTE:ours"), std::string::npos);
+    EXPECT_NE(keep[0]->record->card.find("NOTE:theirs"), std::string::npos);
+
+    book.input.records[0] = *keep[0]->record;
+    book.input.editedCards[1] = *keep[0]->kept;
+    const SyncPlan again = book.PlanComplete();
+    EXPECT_EQ(again.conflicts.size(), 1u);
+    EXPECT_TRUE(again.actions.empty());
+
+    book.input.records[0].held.clear();
+    const SyncPlan ours = book.PlanComplete();
+    const auto sends = ActionsOf(ours, ActionKind::UpdateOnServer);
+    ASSERT_EQ(sends.size(), 1u);
+    EXPECT_NE(sends[0]->card.find("NOTE:ours"), std::string::npos);
+    EXPECT_TRUE(ours.conflicts.empty());
 }
 
 // --- An edit beats a delete on the other side ---------------------------------------------

@@ -5,12 +5,14 @@
 #include <map>
 #include <set>
 
+#include "CDataCardTier.h"
 #include "CDataDBTier.h"
 #include "CardMeaning.h"
 #include "InteropCards.h"
 #include "SyncToolSupport.h"
 #include "VCardProperties.h"
 #include "VdirsyncerClient.h"
+#include "transfer/VCardReader.h"
 
 namespace orvane::test {
 namespace {
@@ -300,6 +302,148 @@ TEST_F(SyncInteropTest, APhoneEditedHereReachesAVersionFourCardAs30WithEveryOthe
         << mine;
     EXPECT_EQ(Sync().out, kQuiet);
 }
+
+// --- The whole card merged: one rule per row ---------------------------------------------
+
+// A line replaced (the one beginning with `prefix`), removed (`line` empty)
+// or added (`prefix` empty) in a card.
+struct LineEdit {
+    std::string prefix, line;
+};
+
+struct CardMergeRule {
+    const char* name;
+    std::vector<LineEdit> there, here;  // the other client's edit and ours (in the card window)
+    std::vector<std::string> present, absent;  // lines of the card on both sides after the run
+    const char* take = "";  // a held NOTE resolved: "local" or "server"
+};
+
+std::ostream& operator<<(std::ostream& out, const CardMergeRule& rule) { return out << rule.name; }
+
+std::string Applied(const std::string& card, const std::vector<LineEdit>& edits) {
+    std::vector<std::string> lines = UnfoldedLines(card);
+    for (const LineEdit& edit : edits) {
+        if (edit.prefix.empty()) {
+            lines.insert(lines.end() - 1, edit.line);
+            continue;
+        }
+        const auto at = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(edit.prefix); });
+        if (at == lines.end()) continue;
+        if (edit.line.empty()) lines.erase(at);
+        else *at = edit.line;
+    }
+    return FoldedCard(lines);
+}
+
+class CardMergeInteropTest : public SyncInteropTest, public ::testing::WithParamInterface<CardMergeRule> {
+protected:
+    // Our edit saved as the card window saves it: the card kept, the seven
+    // fields as it maps them.
+    void EditKeptCard(std::int32_t id, const std::vector<LineEdit>& edits) const {
+        const CDataCardTier cards(Database());
+        const std::string card = Applied(cards.ReadCard(id).value_or(""), edits);
+        transfer::ImportedCard read;
+        transfer::VCardReader reader(card);
+        ASSERT_TRUE(reader.Next(read));
+        ASSERT_TRUE(cards.SaveCardWithAddress(id, read.fields, card));
+    }
+    static bool Holds(const std::string& card, const std::string& line) {
+        const std::vector<std::string> lines = UnfoldedLines(card);
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+};
+
+TEST_P(CardMergeInteropTest, TheOtherClientsChangeAndOursAreMergedOnBothSides) {
+    const CardMergeRule& rule = GetParam();
+    const std::string eve = FoldedCard({"BEGIN:VCARD", "VERSION:3.0", "UID:uid-eve", "N:Eve;Ada;;;", "FN:Ada Eve",
+                                        "TEL;TYPE=CELL:+1 555 0100", "ADR;TYPE=HOME:;;1 Main St;Town;;1000;CH",
+                                        "EMAIL;TYPE=HOME:ada@home.example", "NOTE:old note", "CATEGORIES:friends,work",
+                                        "END:VCARD"});
+    ASSERT_TRUE(OtherClientStartsWith({{"eve.vcf", eve}}));
+    ASSERT_EQ(Setup(Book()).status, 0);
+    ASSERT_TRUE(Ran(Sync()));
+    const std::int32_t id = IdOfLastName("Eve");
+    ASSERT_NE(id, 0);
+
+    other_.WriteCard("eve.vcf", Applied(other_.ReadCard("eve.vcf"), rule.there));
+    ASSERT_TRUE(Ran(other_.Sync()));
+    EditKeptCard(id, rule.here);
+    const auto kept = [&] { return CDataCardTier(Database()).ReadCard(id).value_or(""); };
+
+    const ToolOutcome merged = Sync();
+    if (*rule.take) {
+        // Held: each side keeps its own note until a side is taken, run after run.
+        EXPECT_EQ(merged.status, 6) << merged.out << merged.err;
+        EXPECT_EQ(Command({"conflicts"}).out, std::to_string(id) + "\tNOTE\tours: note here\tserver: note there\n");
+        EXPECT_TRUE(Holds(ServerCard("uid-eve"), "NOTE:note there")) << ServerCard("uid-eve");
+        EXPECT_TRUE(Holds(kept(), "NOTE:note here")) << kept();
+        EXPECT_EQ(Sync().out, "received 0, sent 0, deleted here 0, deleted there 0, conflicts held 1\n");
+        const ToolOutcome resolved = Command({"resolve", std::to_string(id), "--take", rule.take});
+        ASSERT_EQ(resolved.status, 0) << resolved.err;
+        const ToolOutcome settled = Sync();
+        EXPECT_EQ(settled.status, 0) << settled.out << settled.err;
+        EXPECT_EQ(Command({"conflicts"}).out, "no conflicts held\n");
+    } else {
+        EXPECT_EQ(merged.status, 0) << merged.out << merged.err;
+    }
+    const std::string server = ServerCard("uid-eve");
+    for (const std::string& line : rule.present) {
+        EXPECT_TRUE(Holds(server, line)) << line << "\n" << server;
+        EXPECT_TRUE(Holds(kept(), line)) << line << "\n" << kept();
+    }
+    for (const std::string& line : rule.absent) EXPECT_FALSE(Holds(server, line)) << line << "\n" << server;
+    // The merged card is ours as well: the next run has nothing to do.
+    EXPECT_EQ(Meaning(kept()), Meaning(server));
+    EXPECT_EQ(Sync().out, kQuiet);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachRule, CardMergeInteropTest,
+    ::testing::Values(
+        CardMergeRule{"ValuesAddedOnBothSidesAreBothKept",
+                      {{"", "EMAIL;TYPE=WORK:ada@phone.example"}},
+                      {{"", "EMAIL;TYPE=INTERNET:ada@here.example"}},
+                      {"EMAIL;TYPE=HOME:ada@home.example", "EMAIL;TYPE=WORK:ada@phone.example",
+                       "EMAIL;TYPE=INTERNET:ada@here.example"},
+                      {}},
+        CardMergeRule{"AValueRemovedHereGoesAndOneAddedThereStays",
+                      {{"", "URL:https://ada.example"}},
+                      {{"EMAIL;", ""}},
+                      {"URL:https://ada.example"},
+                      {"EMAIL;TYPE=HOME:ada@home.example"}},
+        CardMergeRule{"ASinglePropertyChangedOnOneSideIsTaken",
+                      {{"", "TITLE:Engineer"}},
+                      {{"NOTE:", "NOTE:note here"}},
+                      {"NOTE:note here", "TITLE:Engineer"},
+                      {"NOTE:old note"}},
+        CardMergeRule{"TheSameChangeOnBothSidesIsNoConflict",
+                      {{"NOTE:", "NOTE:same note"}},
+                      {{"NOTE:", "NOTE:same note"}},
+                      {"NOTE:same note"},
+                      {}},
+        CardMergeRule{"GroupsAreMergedValueByValue",
+                      {{"CATEGORIES:", "CATEGORIES:friends"}},
+                      {{"CATEGORIES:", "CATEGORIES:friends,work,family"}},
+                      {"CATEGORIES:friends,family"},
+                      {}},
+        CardMergeRule{"TheAddressOfTheFieldsIsMergedAsFieldsNeverDoubled",
+                      {{"ADR;", "ADR;TYPE=HOME:;;1 Main St;Town;;2000;CH"}},
+                      {{"ADR;", "ADR;TYPE=HOME:;;2 Side St;Town;;1000;CH"}},
+                      {"ADR;TYPE=HOME:;;2 Side St;Town;;2000;CH"},
+                      {"ADR;TYPE=HOME:;;1 Main St;Town;;2000;CH", "ADR;TYPE=HOME:;;2 Side St;Town;;1000;CH"}},
+        CardMergeRule{"DifferentChangesAreHeldUntilOursIsTaken",
+                      {{"NOTE:", "NOTE:note there"}},
+                      {{"NOTE:", "NOTE:note here"}},
+                      {"NOTE:note here"},
+                      {"NOTE:note there"},
+                      "local"},
+        CardMergeRule{"DifferentChangesAreHeldUntilTheServersIsTaken",
+                      {{"NOTE:", "NOTE:note there"}},
+                      {{"NOTE:", "NOTE:note here"}},
+                      {"NOTE:note there"},
+                      {"NOTE:note here"},
+                      "server"}),
+    [](const ::testing::TestParamInfo<CardMergeRule>& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace orvane::test
