@@ -243,6 +243,11 @@ TEST_F(SyncWindowTest, AWrongPasswordIsSaidInWordsInTheDialogAndAtSynchronize) {
     EXPECT_EQ(Names(), std::vector<std::string>{"Ann, Lee"});
 }
 
+// A card with a note after its other lines.
+std::string WithNote(std::string card, const std::string& note) {
+    return card.insert(card.rfind("END:VCARD"), "NOTE:" + note + "\r\n");
+}
+
 TEST_F(SyncWindowTest, AHeldConflictShowsBothValuesSideBySideAndTakingTheServersUpdatesTheAddress) {
     server.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee"));
     frm().Show();
@@ -250,6 +255,9 @@ TEST_F(SyncWindowTest, AHeldConflictShowsBothValuesSideBySideAndTakingTheServers
     Synchronize(-1);
     ASSERT_EQ(Names(), std::vector<std::string>{"Ann, Lee"});
     messages.Forget();
+    // A note written here in the card...
+    const std::int32_t ann = frm().lstAddress.ItemData(0);
+    CDataCardTier(WindowDatabase()).KeepCard(ann, WithNote(Card("uid-ann", "Ann", "Lee"), "met here"));
 
     // The last name changed here, through the window...
     sim::MouseClickRow(frm().lstAddress, 0);
@@ -265,7 +273,8 @@ TEST_F(SyncWindowTest, AHeldConflictShowsBothValuesSideBySideAndTakingTheServers
         settings.password = "alice-secret";
         orvane::carddav::CardDavClient phone(settings);
         const std::string href = BookUrl() + "ann.vcf";
-        ASSERT_EQ(phone.Update(href, ServerCards().at(href).etag, Card("uid-ann", "Ann", "There")).outcome,
+        ASSERT_EQ(phone.Update(href, ServerCards().at(href).etag,
+                               WithNote(Card("uid-ann", "Ann", "There"), "met there")).outcome,
                   orvane::carddav::WriteOutcome::Updated);
     }
 
@@ -289,11 +298,13 @@ TEST_F(SyncWindowTest, AHeldConflictShowsBothValuesSideBySideAndTakingTheServers
     EXPECT_TRUE(sim::ProcessEventsUntil([&] { return script.Remaining() == 0 && RunEnded(); }));
     EXPECT_EQ(script.Seen(), (std::vector<std::string>{"Sync Password", "Sync Conflict"}));
     const std::vector<std::vector<std::string>> expected{{"Field", "On this computer", "On the server"},
-                                                         {"Last name", "Here", "There"}};
+                                                         {"Last name", "Here", "There"},
+                                                         {"NOTE", "met here", "met there"}};
     EXPECT_EQ(table, expected);
     // A screen reader says each value with its column.
     const std::vector<std::vector<std::string>> read{
-        {"Field: Last name", "On this computer: Here", "On the server: There"}};
+        {"Field: Last name", "On this computer: Here", "On the server: There"},
+        {"Field: NOTE", "On this computer: met here", "On the server: met there"}};
     EXPECT_EQ(asRead, read);
     // The server's side taken leaves nothing to send: no question about it.
     ASSERT_EQ(Prompts().size(), 1u);
@@ -301,6 +312,9 @@ TEST_F(SyncWindowTest, AHeldConflictShowsBothValuesSideBySideAndTakingTheServers
 
     EXPECT_EQ(Names(), std::vector<std::string>{"Ann, There"});
     EXPECT_EQ(Fields()[1], "There");
+    const std::string kept = CDataCardTier(WindowDatabase()).ReadCard(ann).value_or("");
+    EXPECT_NE(kept.find("NOTE:met there"), std::string::npos) << kept;
+    EXPECT_EQ(kept.find("met here"), std::string::npos) << kept;
     EXPECT_TRUE(orvane::sync::SyncAccountService(WindowDatabase()).Conflicts().empty());
     EXPECT_FALSE(MenuEntryEnabled("Sync Conflicts…"));
 }
