@@ -1,5 +1,6 @@
 #include "CDataTransferTier.h"
 
+#include <chrono>
 #include <vector>
 
 #include "CDataCardTier.h"
@@ -10,6 +11,7 @@
 #include "adodb/ConnectionString.h"
 #include "adodb/ErrorNumbers.h"
 #include "adodb/Recordset.h"
+#include "adodb/WriterWait.h"
 #include "core/App.h"
 #include "core/Error.h"
 
@@ -24,6 +26,8 @@ constexpr std::int32_t kChunkRows = 1000;
 // at most kRunCardBytes together), then their cards: a run's cards are all
 // the import holds of them at a time.
 constexpr std::size_t kRunAddresses = 256;
+// How long an import waits for another one to end before it gives up.
+constexpr std::chrono::minutes kWaitForAnotherImport{1};
 constexpr std::size_t kRunCardBytes = std::size_t{4} << 20;
 }  // namespace
 
@@ -152,7 +156,9 @@ void CDataTransferTier::ImportAddresses(const std::function<void(const Variant&)
     cnn.Open(ConnectionString());
     // As the writer from the start: another import waits for this one and
     // then reads what it stored. Closing the connection without the commit
-    // rolls everything back.
+    // rolls everything back. A large import holds the file for seconds, so
+    // the wait for it is longer than a window's.
+    orvane::adodb::WaitForOtherWriters(cnn, kWaitForAnotherImport);
     cnn.BeginTrans();
     FindChanges findChanges(cnn, NativePath());
     ReadAll(cnn, onStored);

@@ -8,8 +8,10 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "TempAppFolder.h"
+#include "adodb/Connection.h"
 
 namespace fs = std::filesystem;
 
@@ -58,4 +60,24 @@ TEST(ConcurrentImport, TwoProcessesImportingTheSameFileStoreItOnce) {
         EXPECT_EQ(exported, 0);
         EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 20001) << "header and one line per address";
     }
+}
+
+// Another program writing for a few seconds (longer than a window waits
+// for the file) is waited for: the import then stores its cards.
+TEST(ConcurrentImport, AnImportWaitsForAWriterThatHoldsTheFileForSeconds) {
+    const orvane::test::TempAppFolder folder;
+    const fs::path cards = folder.Root() / "cards.vcf";
+    std::ofstream(cards, std::ios::binary) << "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lee;Ann\r\nEND:VCARD\r\n";
+    orvane::adodb::Connection writer;
+    writer.Open(folder.ConnectionString());
+    writer.BeginTrans();
+    std::thread release([&writer] {
+        std::this_thread::sleep_for(std::chrono::seconds(4));
+        writer.CommitTrans();
+    });
+    const auto [status, out] = Shell(Quote(ORVANE_TRANSFER) + " import " + Quote(cards.string()) + " --database " +
+                                     Quote(folder.DatabaseFile().string()));
+    release.join();
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("imported 1 address"), std::string::npos) << out;
 }
