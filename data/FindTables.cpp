@@ -19,7 +19,7 @@ using orvane::data::SchemaEntry;
 // head order; a prefix is one range of heads within each block. Prints: the fingerprint of each address
 // as it was indexed, a blob per block, to find the rows another program
 // changed. Order: the IDs of all indexed addresses in the order results are
-// shown (by display text), four bytes each, in parts of a few ten thousand. State: the file's change
+// shown (by display text), four bytes each, in parts of about a thousand. State: the file's change
 // counter that the index reflects. Pending: addresses the program's own
 // writes changed since, to be indexed again before the next search.
 constexpr std::array<SchemaEntry, 5> kOurs{{
@@ -60,9 +60,7 @@ bool Present(orvane::adodb::Connection& cnn, const std::string& path) {
 }
 
 void Ensure(orvane::adodb::Connection& cnn, const std::string& path) {
-    const std::vector<EntryForm> found = orvane::data::FindOwnedEntries(cnn, path, kOurs);
-    for (std::size_t k = 0; k < kOurs.size(); ++k)
-        if (found[k] == EntryForm::Absent) cnn.CreateObject(std::string(kOurs[k].sql), std::string(kOurs[k].name));
+    orvane::data::EnsureOwnedEntries(cnn, path, kOurs);
 }
 
 }  // namespace FindTables

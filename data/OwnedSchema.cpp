@@ -68,4 +68,15 @@ std::vector<EntryForm> FindOwnedEntries(orvane::adodb::Connection& cnn, const st
     return found;
 }
 
+void EnsureOwnedEntries(orvane::adodb::Connection& cnn, const std::string& path, std::span<const SchemaEntry> ours,
+                        std::span<const EarlierSchemaEntry> earlier) {
+    const std::vector<EntryForm> found = FindOwnedEntries(cnn, path, ours, earlier);
+    for (std::size_t k = 0; k < ours.size(); ++k) {
+        if (found[k] == EntryForm::Absent) cnn.CreateObject(std::string(ours[k].sql), std::string(ours[k].name));
+        if (found[k] != EntryForm::Earlier) continue;
+        for (const EarlierSchemaEntry& e : earlier)
+            if (e.name == ours[k].name) cnn.AlterTable(std::string(e.upgrade), std::string(e.name));
+    }
+}
+
 }  // namespace orvane::data

@@ -38,4 +38,10 @@ std::vector<EntryForm> FindOwnedEntries(orvane::adodb::Connection& cnn, const st
                                         std::span<const SchemaEntry> ours,
                                         std::span<const EarlierSchemaEntry> earlier = {});
 
+// After the same check: creates each of `ours` that is absent and brings
+// each earlier form to the current one. Call inside a write transaction,
+// so that they come all at once.
+void EnsureOwnedEntries(orvane::adodb::Connection& cnn, const std::string& path, std::span<const SchemaEntry> ours,
+                        std::span<const EarlierSchemaEntry> earlier = {});
+
 }  // namespace orvane::data

@@ -122,13 +122,7 @@ State Inspect(orvane::adodb::Connection& cnn, const std::string& path) {
 }
 
 void Ensure(orvane::adodb::Connection& cnn, const std::string& path) {
-    const std::vector<EntryForm> found = FindOurs(cnn, path);
-    for (std::size_t k = 0; k < kOurs.size(); ++k) {
-        if (found[k] == EntryForm::Absent) cnn.CreateObject(std::string(kOurs[k].sql), std::string(kOurs[k].name));
-        if (found[k] != EntryForm::Earlier) continue;
-        for (const EarlierSchemaEntry& e : kEarlier)
-            if (e.name == kOurs[k].name) cnn.AlterTable(std::string(e.upgrade), std::string(e.name));
-    }
+    orvane::data::EnsureOwnedEntries(cnn, path, kOurs, kEarlier);
 }
 
 }  // namespace SyncTables
