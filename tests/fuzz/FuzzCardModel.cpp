@@ -1,38 +1,25 @@
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "CardMeaning.h"
+#include "FuzzKeptCard.h"
 #include "card/CardModel.h"
 #include "card/CardValidation.h"
 #include "core/Error.h"
-#include "core/TextFile.h"
 #include "transfer/CardWriter.h"
-#include "transfer/FileFormatError.h"
-#include "transfer/VCardReader.h"
 
 // Any card the import keeps opens in the card window: unchanged, its model
 // writes the card the card writer writes; edited, it still writes a card.
 namespace {
+using orvane::fuzz::Fail;
 using orvane::transfer::VCardVersion;
-
-[[noreturn]] void Fail(const char* what, const std::string& detail, const std::string& card) {
-    std::fprintf(stderr, "%s: %s\n--- card ---\n%s\n", what, detail.c_str(), card.c_str());
-    std::abort();
-}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string text = orvane::DecodeText(std::string(reinterpret_cast<const char*>(data), size));
-    orvane::transfer::ImportedCard read;
-    try {
-        orvane::transfer::VCardReader reader(text);
-        if (!reader.Next(read)) return 0;
-    } catch (const orvane::transfer::FileFormatError&) {
-        return 0;
-    }
+    const std::optional<orvane::transfer::ImportedCard> kept = orvane::fuzz::FirstKeptCard(data, size);
+    if (!kept) return 0;
+    const orvane::transfer::ImportedCard& read = *kept;
     // The window opens a card as export writes it (in its own version).
     const VCardVersion version = orvane::transfer::CardVersionOf(read.cardText) == VCardVersion::V40
                                      ? VCardVersion::V40
