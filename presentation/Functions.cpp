@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "core/App.h"
 #include "core/TextFile.h"
@@ -19,7 +20,9 @@ namespace {
 void FillList(const std::string& strRelativePath, ComboBox& cboTarget) {
     cboTarget.Clear();
     orvane::TextFile file(orvane::App::NativePath(orvane::App::Path() + strRelativePath));
-    while (!file.AtEndOfFile()) cboTarget.AddItem(file.ReadLine());
+    std::vector<std::string> strLines;
+    while (!file.AtEndOfFile()) strLines.push_back(file.ReadLine());
+    cboTarget.AddItems(strLines);
 }
 
 template <class Setter>

@@ -124,9 +124,13 @@ Variant Recordset::GetRows(std::int32_t rows) {
     int rc = SQLITE_ROW;
     while (rc == SQLITE_ROW && (rows < 0 || count < rows)) {
         for (int c = 0; c < fields; ++c) {
-            switch (sqlite3_column_type(stmt, c)) {
+            // The column's value is looked up once and read through the value
+            // calls, which skip the per-call lookup of the column calls.
+            // Safe here: the connection is used by one thread at a time.
+            sqlite3_value* value = sqlite3_column_value(stmt, c);
+            switch (sqlite3_value_type(value)) {
                 case SQLITE_INTEGER: {
-                    const sqlite3_int64 v = sqlite3_column_int64(stmt, c);
+                    const sqlite3_int64 v = sqlite3_value_int64(value);
                     if (v < INT32_MIN || v > INT32_MAX) ThrowOverflow(stmt, c, v);
                     values.emplace_back(static_cast<std::int32_t>(v));
                     break;
@@ -136,8 +140,8 @@ Variant Recordset::GetRows(std::int32_t rows) {
                     break;
                 default: {
                     // Text as stored; numbers with a fraction and blobs read as text too.
-                    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
-                    const auto size = static_cast<std::size_t>(sqlite3_column_bytes(stmt, c));
+                    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+                    const auto size = static_cast<std::size_t>(sqlite3_value_bytes(value));
                     used += size;
                     if (used > budget) ThrowTooLarge(source_, budget);
                     values.push_back(texts.Add(text ? std::string_view(text, size) : std::string_view()));

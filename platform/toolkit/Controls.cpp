@@ -193,11 +193,19 @@ void ComboBox::Clear() {
     box->setEditText(text);
 }
 
-void ComboBox::AddItem(const std::string& item) {
+void ComboBox::AddItem(const std::string& item) { AddItems({item}); }
+
+// One insertion for all of them: the box recomputes its size and tells its
+// popup once, not once per entry.
+void ComboBox::AddItems(const std::vector<std::string>& items) {
+    if (items.empty()) return;
     QComboBox* box = Box();
     const bool first = box->count() == 0;
     const QString text = box->currentText();
-    box->addItem(Q(item));
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(items.size()));
+    for (const std::string& item : items) texts.append(Q(item));
+    box->addItems(texts);
     // The first entry would otherwise become the current one and its text.
     if (first) {
         box->setCurrentIndex(-1);
@@ -293,9 +301,11 @@ std::int32_t ListBox::ItemData(std::int32_t index) const {
     return Model().ItemDataAt(index);
 }
 
+// Set once per entry as a list is filled: the model is looked up once.
 void ListBox::ItemData(std::int32_t index, std::int32_t NewItemData) {
-    CheckIndex(index);
-    Model().SetItemData(index, NewItemData);
+    detail::ListModel& model = Model();
+    if (index < 0 || index >= model.Count()) CheckIndex(index);
+    model.SetItemData(index, NewItemData);
 }
 
 std::int32_t ListBox::ListIndex() const {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Events.h"
 #include "ListBoxExtras.h"
@@ -150,6 +151,7 @@ public:
 
     void Clear();
     void AddItem(const std::string& item);
+    void AddItems(const std::vector<std::string>& items);
     std::int32_t ListCount() const;
     std::string List(std::int32_t index) const;
     // Index of the entry equal to the text, -1 when the text is no entry.
