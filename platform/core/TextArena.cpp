@@ -42,6 +42,7 @@ namespace {
 // with few page faults. Every offset fits the value's 24 bits.
 // Longer texts get a block of their own rather than waste the rest of one.
 constexpr std::size_t kLongText = 1024;
+constexpr std::size_t kLastSmallBlock = detail::kLargeUnit / 16;
 
 }  // namespace
 
@@ -63,7 +64,9 @@ Variant TextArena::Add(std::string_view text) {
     if (text.empty()) return Variant(std::string_view());
     if (text.size() >= kLongText) return Variant(text);
     if (!chunk_ || chunk_->capacity - chunk_->used < text.size()) {
-        lastBlockBytes_ = std::min(lastBlockBytes_ * 2, detail::kLargeUnit);
+        // Past a few blocks the next is a whole large unit: a long result
+        // then fills huge pages instead of faulting in every 4 KB page.
+        lastBlockBytes_ = lastBlockBytes_ >= kLastSmallBlock ? detail::kLargeUnit : lastBlockBytes_ * 2;
         detail::TextChunk* fresh = detail::TextChunk::Make(lastBlockBytes_ - sizeof(detail::TextChunk));
         fresh->users.store(kArenaClaim, std::memory_order_relaxed);
         ReleaseChunk();

@@ -53,10 +53,12 @@ private:
         const std::size_t oldBytes = capacity_ * sizeof(T);
         const std::size_t newBytes = capacity * sizeof(T);
         void* grown = nullptr;
-        if (!orvane::detail::IsLarge(newBytes)) {
+        // A list of some thousands of entries already goes into large
+        // units: it fills huge pages instead of faulting in every 4 KB.
+        if (newBytes < kFirstLargeBytes) {
             grown = std::realloc(data_, newBytes);
             if (!grown) throw std::bad_alloc();
-        } else if (orvane::detail::IsLarge(oldBytes)) {
+        } else if (oldBytes >= kFirstLargeBytes) {
             grown = orvane::detail::RemapLarge(data_, oldBytes, newBytes);
             capacity = orvane::detail::RoundToLargeUnit(newBytes) / sizeof(T);
         } else {
@@ -71,11 +73,13 @@ private:
 
     void Release() noexcept {
         const std::size_t bytes = capacity_ * sizeof(T);
-        if (orvane::detail::IsLarge(bytes))
+        if (bytes >= kFirstLargeBytes)
             orvane::detail::UnmapLarge(data_, bytes);
         else
             std::free(data_);
     }
+
+    static constexpr std::size_t kFirstLargeBytes = orvane::detail::kLargeUnit / 8;
 
     T* data_ = nullptr;
     std::size_t size_ = 0;

@@ -137,6 +137,9 @@ TEST_F(ListBoxTest, AMillionEntries) {
     }
     EXPECT_EQ(list.ListCount(), count);
     EXPECT_EQ(list.NewIndex(), count - 1);
+    // Entries from before the list outgrew its first, small buffer are kept.
+    EXPECT_EQ(list.List(0), "Person 0, Family");
+    EXPECT_EQ(list.ItemData(1), 2);
     EXPECT_EQ(list.List(123'456), "Person 123456, Family");
     EXPECT_EQ(list.ItemData(654'321), 1'308'642);
     list.ListIndex(count - 1);
