@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "FileBytes.h"
 #include "ErrorOf.h"
 #include "AddressbookSchema.h"
 #include "CDataCardTier.h"
@@ -51,11 +52,6 @@ Rows Read(const TempAppFolder& folder, const std::string& sql) {
 // Every entry of the file's schema: type, name, table and SQL text.
 Rows Schema(const TempAppFolder& folder) {
     return Read(folder, "SELECT type, name, tbl_name, sql FROM sqlite_master ORDER BY type, name");
-}
-
-std::string Bytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // The SQL text of one of our entries, as a file the program made holds it.
@@ -258,7 +254,7 @@ class AlteredFile : public ::testing::Test {
 protected:
     void ExpectRefusedUntouched(const std::string& name) {
         const fs::path file = folder.DatabaseFile();
-        const std::string before = Bytes(file);
+        const std::string before = orvane::test::ReadFileBytes(file);
         for (const auto& use : std::vector<std::function<void()>>{
                  [&] { CDataCardTier(file.string()).KeepCard(ada, "BEGIN:VCARD\r\nEND:VCARD\r\n"); },
                  [&] { CDataCardTier(file.string()).ReadCard(ada); },
@@ -269,7 +265,7 @@ protected:
             EXPECT_NE(e.Description().find("has been altered"), std::string::npos) << e.Description();
             EXPECT_NE(e.Description().find("'" + name + "'"), std::string::npos) << e.Description();
             EXPECT_NE(e.Description().find("Nothing was written."), std::string::npos) << e.Description();
-            EXPECT_EQ(Bytes(file), before) << name;
+            EXPECT_EQ(orvane::test::ReadFileBytes(file), before) << name;
         }
         // The window's delete has removed the address when the card store
         // finds the file altered: that is reported, and the store left alone.

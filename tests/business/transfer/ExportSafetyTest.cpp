@@ -18,12 +18,15 @@
 #include <sstream>
 #include <string>
 
+#include "FileBytes.h"
 #include "ErrorOf.h"
 #include "TempAppFolder.h"
 #include "core/Error.h"
 #include "transfer/AddressExporter.h"
 
+using orvane::test::ReadFileBytes;
 using orvane::test::TempAppFolder;
+using orvane::test::WriteFileBytes;
 using orvane::transfer::AddressExporter;
 using orvane::transfer::TransferFormat;
 namespace fs = std::filesystem;
@@ -31,13 +34,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr uid_t kNobody = 65534;
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 struct stat LinkStatus(const fs::path& path) {
     struct stat st {};
@@ -96,24 +92,24 @@ protected:
 
 TEST_F(ExportSafetyTest, APlantedPartialFileIsNeitherWrittenThroughNorReused) {
     const fs::path victim = folder.Root() / "victim.txt", target = shared / "out.vcf";
-    WriteFile(victim, "precious");
+    WriteFileBytes(victim, "precious");
     fs::create_symlink(victim, shared / "out.vcf.part");
     fs::create_symlink(folder.Root() / "created.txt", shared / "new.csv.part");
 
     EXPECT_EQ(AddressExporter().ExportToFile(target.string(), TransferFormat::VCard4), 2u);
-    EXPECT_EQ(ReadFile(target), Expected(TransferFormat::VCard4));
+    EXPECT_EQ(ReadFileBytes(target), Expected(TransferFormat::VCard4));
     EXPECT_TRUE(S_ISREG(LinkStatus(target).st_mode));
-    EXPECT_EQ(ReadFile(victim), "precious");
+    EXPECT_EQ(ReadFileBytes(victim), "precious");
     EXPECT_TRUE(fs::is_symlink(shared / "out.vcf.part"));
 
     AddressExporter().ExportToFile((shared / "new.csv").string(), TransferFormat::Csv);
     EXPECT_FALSE(fs::exists(folder.Root() / "created.txt"));
-    EXPECT_EQ(ReadFile(shared / "new.csv"), Expected(TransferFormat::Csv));
+    EXPECT_EQ(ReadFileBytes(shared / "new.csv"), Expected(TransferFormat::Csv));
 
     // A plain file planted under the name (by another user, where this
     // runs as root) is left alone; the export is a file of its own.
     const fs::path planted = shared / "plain.csv.part";
-    WriteFile(planted, "planted");
+    WriteFileBytes(planted, "planted");
     ::chmod(planted.c_str(), 0666);
     if (::geteuid() == 0) {
         EXPECT_EQ(::chown(planted.c_str(), kNobody, kNobody), 0);
@@ -122,7 +118,7 @@ TEST_F(ExportSafetyTest, APlantedPartialFileIsNeitherWrittenThroughNorReused) {
         Umask mask(0022);
         AddressExporter().ExportToFile((shared / "plain.csv").string(), TransferFormat::Csv);
     }
-    EXPECT_EQ(ReadFile(planted), "planted");
+    EXPECT_EQ(ReadFileBytes(planted), "planted");
     const struct stat exported = LinkStatus(shared / "plain.csv");
     EXPECT_NE(exported.st_ino, LinkStatus(planted).st_ino);
     EXPECT_EQ(exported.st_uid, ::geteuid());
@@ -216,14 +212,14 @@ TEST_F(ExportSafetyTest, AFullDeviceGivesTheCauseAndTheName) {
 
 TEST_F(ExportSafetyTest, AnExistingFileKeepsItsModeAndOwnerANewOneGetsTheUmask) {
     const fs::path secret = shared / "secret.vcf";
-    WriteFile(secret, "old");
+    WriteFileBytes(secret, "old");
     ASSERT_EQ(::chmod(secret.c_str(), 0600), 0);
     const bool root = ::geteuid() == 0;
     if (root) {
         ASSERT_EQ(::chown(secret.c_str(), kNobody, kNobody), 0);
     }
     AddressExporter().ExportToFile(secret.string(), TransferFormat::VCard3);
-    EXPECT_EQ(ReadFile(secret), Expected(TransferFormat::VCard3));
+    EXPECT_EQ(ReadFileBytes(secret), Expected(TransferFormat::VCard3));
     struct stat st = LinkStatus(secret);
     EXPECT_EQ(st.st_mode & 07777, 0600u);
     if (root) {
@@ -232,7 +228,7 @@ TEST_F(ExportSafetyTest, AnExistingFileKeepsItsModeAndOwnerANewOneGetsTheUmask) 
     }
 
     const fs::path wide = shared / "wide.csv";
-    WriteFile(wide, "old");
+    WriteFileBytes(wide, "old");
     ASSERT_EQ(::chmod(wide.c_str(), 0664), 0);
     {
         Umask mask(0077);
@@ -252,24 +248,24 @@ TEST_F(ExportSafetyTest, AnExistingFileKeepsItsModeAndOwnerANewOneGetsTheUmask) 
 
 TEST_F(ExportSafetyTest, TheUsersOwnLinkIsFollowedAnotherUsersIsRefused) {
     const fs::path real = folder.Root() / "real.vcf", link = shared / "link.vcf";
-    WriteFile(real, "old");
+    WriteFileBytes(real, "old");
     ASSERT_EQ(::chmod(real.c_str(), 0600), 0);
     fs::create_symlink(real, link);
     AddressExporter().ExportToFile(link.string(), TransferFormat::VCard4);
     EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(ReadFile(real), Expected(TransferFormat::VCard4));
+    EXPECT_EQ(ReadFileBytes(real), Expected(TransferFormat::VCard4));
     EXPECT_EQ(LinkStatus(real).st_mode & 07777, 0600u);
     EXPECT_EQ(Names(shared), std::set<std::string>{"link.vcf"});
     EXPECT_EQ(Names(folder.Root()), (std::set<std::string>{"Database", "Documents", "Lists", "real.vcf", "shared"}));
 
     if (::geteuid() != 0) return;  // only root can plant a link as another user here
-    WriteFile(real, "precious");
+    WriteFileBytes(real, "precious");
     const fs::path planted = shared / "planted.vcf";
     fs::create_symlink(real, planted);
     ASSERT_EQ(::lchown(planted.c_str(), kNobody, kNobody), 0);
     EXPECT_EQ(FailureOf(planted), "Path/File access error: " + planted.string() +
                                       " is a symbolic link of another user; it is not followed");
-    EXPECT_EQ(ReadFile(real), "precious");
+    EXPECT_EQ(ReadFileBytes(real), "precious");
     EXPECT_TRUE(fs::is_symlink(planted));
 }
 
@@ -282,19 +278,19 @@ TEST_F(ExportSafetyTest, AFolderIsRefusedAndAFailedExportLeavesNoTemporaryFile) 
     // The longest name a file may have is written like any other.
     const fs::path longest = shared / (std::string(251, 'n') + ".csv");
     EXPECT_EQ(AddressExporter().ExportToFile(longest.string(), TransferFormat::Csv), 2u);
-    EXPECT_EQ(ReadFile(longest), Expected(TransferFormat::Csv));
+    EXPECT_EQ(ReadFileBytes(longest), Expected(TransferFormat::Csv));
     fs::remove(longest);
 
     EXPECT_EQ(FailureOf(shared / "missing" / "x.csv"),
               "Path/File access error: No such file or directory while writing " + (shared / "missing" / "x.csv").string());
 
     // A database that cannot be read fails the export after the file was begun.
-    WriteFile(folder.DatabaseFile(), std::string(4096, 'x'));
+    WriteFileBytes(folder.DatabaseFile(), std::string(4096, 'x'));
     const fs::path out = shared / "out.csv";
-    WriteFile(out, "kept");
+    WriteFileBytes(out, "kept");
     EXPECT_EQ(orvane::test::ErrorNumberOf([&] { AddressExporter().ExportToFile(out.string(), TransferFormat::Csv); }),
               orvane::test::kEngineNotADatabase);
-    EXPECT_EQ(ReadFile(out), "kept");
+    EXPECT_EQ(ReadFileBytes(out), "kept");
     EXPECT_EQ(Names(shared), (std::set<std::string>{"folder.csv", "out.csv"}));
 }
 
