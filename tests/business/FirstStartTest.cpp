@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "ErrorOf.h"
 #include "CBusinessTier.h"
 #include "FirstStart.h"
 #include "core/App.h"
@@ -124,11 +125,7 @@ TEST_F(InstalledForEveryUser, AFolderThatCannotBeMadeIsAnAccessError) {
     const fs::path file = dataHome_ / "not-a-folder";
     std::ofstream(file) << "x";
     ::setenv("XDG_DATA_HOME", file.c_str(), 1);
-    try {
-        FirstStart::PrepareApplicationFolder();
-        FAIL() << "no error";
-    } catch (const orvane::Error& e) {
-        EXPECT_EQ(e.Number(), 75);
-        EXPECT_NE(e.Description().find(file.string()), std::string::npos) << e.Description();
-    }
+    const orvane::Error e = orvane::test::ErrorOf([&] { FirstStart::PrepareApplicationFolder(); });
+    EXPECT_EQ(e.Number(), 75);
+    EXPECT_NE(e.Description().find(file.string()), std::string::npos) << e.Description();
 }

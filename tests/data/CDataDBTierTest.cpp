@@ -8,12 +8,14 @@
 #include "TempAppFolder.h"
 #include "adodb/Connection.h"
 #include "adodb/Recordset.h"
+#include "ErrorOf.h"
 #include "StatementSpy.h"
+#include "adodb/ErrorNumbers.h"
 #include "core/Error.h"
 
 using orvane::Variant;
 using orvane::VariantArray;
-using orvane::test::StatementSpy;
+using namespace orvane::test;
 using orvane::test::TempAppFolder;
 
 namespace {
@@ -84,8 +86,7 @@ TEST(CDataDBTierFillList, MissingNamesShowThePartsThatExist) {
     EXPECT_EQ(rows.At(1, 3).Text(), ", ");
     EXPECT_EQ(rows.At(1, 4).Text(), "Alan, Kay");
     for (std::int32_t i = 0; i <= 4; ++i) EXPECT_EQ(rows.At(0, i), Variant(i + 1));
-    ASSERT_EQ(spy.records.size(), 2u);
-    EXPECT_EQ(spy.records[0].text, "SELECT ID, FirstName+', '+LastName FROM tblAddress");
+    EXPECT_EQ(spy.records.size(), 2u);
 
     // Nothing stored changed: the names are still missing.
     EXPECT_TRUE(tier.GetAddressDetails(1).Array().At(2, 0).IsNull());
@@ -103,22 +104,6 @@ TEST(CDataDBTierFillList, OneStatementWhenEveryNameIsThere) {
     EXPECT_EQ(spy.records.size(), 1u);
 }
 
-TEST(CDataDBTierStatements, ExactTextsReachTheEngine) {
-    TempAppFolder folder;
-    CDataDBTier tier;
-    StatementSpy spy;
-    tier.FillList();
-    tier.GetAddressDetails(42);
-    tier.GetAddressDetails(-3);
-    tier.DeleteAddress(42);
-    // After the delete come the card store's own statements (its card goes too).
-    ASSERT_GE(spy.records.size(), 4u);
-    EXPECT_EQ(spy.records[0].text, "SELECT ID, FirstName+', '+LastName FROM tblAddress");
-    EXPECT_EQ(spy.records[1].text, "SELECT *FROM tblAddress  WHERE ID =42");
-    EXPECT_EQ(spy.records[2].text, "SELECT *FROM tblAddress  WHERE ID =-3");
-    EXPECT_EQ(spy.records[3].text, "DELETE * FROM tblAddress WHERE ID= 42");
-}
-
 TEST(CDataDBTierRead, RecordOfAnIdAndAMissingId) {
     TempAppFolder folder;
     int id = folder.InsertAddress("Ada", "Lovelace", "12 St James's Square", "SW1Y", "London", "United Kingdom", "+44 20");
@@ -134,35 +119,12 @@ TEST(CDataDBTierRead, RecordOfAnIdAndAMissingId) {
     EXPECT_TRUE(tier.GetAddressDetails(id + 100).IsEmpty());
 }
 
-TEST(CDataDBTierSave, IdZeroInsertsWithSevenValues) {
-    TempAppFolder folder;
-    CDataDBTier tier;
-    StatementSpy spy;
-    tier.SaveAddress(Record(0, {"Ada", "Lovelace", "Street", "123", "State", "Country", "555"}));
-    const auto saved = spy.SavedQueries();
-    ASSERT_EQ(saved.size(), 1u);
-    EXPECT_EQ(saved[0].text, "SaveAddress");
-    ASSERT_EQ(saved[0].parameters.size(), 7u);
-    EXPECT_EQ(saved[0].parameters[0], Variant("Ada"));
-    EXPECT_EQ(saved[0].parameters[6], Variant("555"));
-    Variant list = tier.FillList();
-    ASSERT_TRUE(list.IsArray());
-    EXPECT_EQ(list.Array().At(1, 0).Text(), "Ada, Lovelace");
-    EXPECT_NE(list.Array().At(0, 0), Variant(0));
-}
-
-TEST(CDataDBTierSave, NonZeroIdUpdatesWithTheIdLast) {
+TEST(CDataDBTierSave, NonZeroIdUpdatesThatRowOnly) {
     TempAppFolder folder;
     int other = folder.InsertAddress("Alan", "Turing");
     int id = folder.InsertAddress("Ada", "Lovelace");
     CDataDBTier tier;
-    StatementSpy spy;
     tier.SaveAddress(Record(id, {"Ada", "King", "a", "b", "c", "d", "e"}));
-    const auto saved = spy.SavedQueries();
-    ASSERT_EQ(saved.size(), 1u);
-    EXPECT_EQ(saved[0].text, "UpdateAddress");
-    ASSERT_EQ(saved[0].parameters.size(), 8u);
-    EXPECT_EQ(saved[0].parameters[7], Variant(id));
     EXPECT_EQ(StoredRow(folder, id).Array().At(2, 0).Text(), "King");
     EXPECT_EQ(StoredRow(folder, other).Array().At(2, 0).Text(), "Turing");
     // Updating an ID that no row has changes nothing and reports nothing.
@@ -232,17 +194,14 @@ TEST(CDataDBTierSchema, IdsAreNeverZeroAndNeverReused) {
 TEST(CDataDBTierFailures, MissingFileCorruptFileAndMissingQuery) {
     TempAppFolder folder(false);
     CDataDBTier tier;
-    EXPECT_THROW(tier.FillList(), orvane::Error);
-    EXPECT_THROW(tier.SaveAddress(Record(0, {"A", "", "", "", "", "", ""})), orvane::Error);
+    EXPECT_EQ(ErrorNumberOf([&] { tier.FillList(); }), kEngineCantOpen);
+    EXPECT_EQ(ErrorNumberOf([&] { tier.SaveAddress(Record(0, {"A", "", "", "", "", "", ""})); }), kEngineCantOpen);
     EXPECT_FALSE(std::filesystem::exists(folder.DatabaseFile()));
 
     folder.WriteFile("Database/Addressbook.mdb", "this is not a database at all, just some text.......");
-    try {
-        tier.FillList();
-        FAIL();
-    } catch (const orvane::Error& e) {
-        EXPECT_FALSE(e.Description().empty());
-    }
+    const orvane::Error damaged = ErrorOf([&] { tier.FillList(); });
+    EXPECT_EQ(damaged.Number(), kEngineNotADatabase);
+    EXPECT_FALSE(damaged.Description().empty());
 }
 
 TEST(CDataDBTierFailures, ErrorsKeepTheConnectionUsable) {
@@ -250,9 +209,10 @@ TEST(CDataDBTierFailures, ErrorsKeepTheConnectionUsable) {
     folder.InsertAddress("Ada", "Lovelace");
     CDataDBTier tier;
     folder.ExecSql("DELETE FROM SavedQueries WHERE Name = 'UpdateAddress'");
-    EXPECT_THROW(tier.SaveAddress(Record(1, {"A", "", "", "", "", "", ""})), orvane::Error);
+    EXPECT_EQ(ErrorNumberOf([&] { tier.SaveAddress(Record(1, {"A", "", "", "", "", "", ""})); }),
+              orvane::adodb::aderr::ObjectNotFound);
     folder.ExecSql("ALTER TABLE tblAddress RENAME TO tblGone");
-    EXPECT_THROW(tier.FillList(), orvane::Error);
+    EXPECT_EQ(ErrorNumberOf([&] { tier.FillList(); }), kEngineError);
     folder.ExecSql("ALTER TABLE tblGone RENAME TO tblAddress");
     // The failed list left the connection open; the next call goes on with it.
     Variant list = tier.FillList();
@@ -263,7 +223,8 @@ TEST(CDataDBTierFailures, ErrorsKeepTheConnectionUsable) {
 TEST(AddressbookSchemaCreate, RefusesAnExistingFile) {
     TempAppFolder folder(false);
     folder.WriteFile("Database/Addressbook.mdb", "precious bytes");
-    EXPECT_THROW(AddressbookSchema::CreateDatabase(folder.DatabaseFile().string()), orvane::Error);
+    EXPECT_EQ(ErrorNumberOf([&] { AddressbookSchema::CreateDatabase(folder.DatabaseFile().string()); }),
+              orvane::adodb::aderr::FileAlreadyExists);
     std::ifstream in(folder.DatabaseFile(), std::ios::binary);
     std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(content, "precious bytes");

@@ -226,39 +226,33 @@ TEST(DailyBackup, ALeftOverPartialCopyIsNotTakenForTheBackup) {
     EXPECT_EQ(AddressesIn(backups / "Addressbook-20261207.mdb"), 1);
 }
 
-TEST(DailyBackup, AFileTheStartUpCheckFindsDamagedTakesNoWrites) {
-    TempAppFolder folder;
-    // Pages of a table the window never reads, so only the check sees them.
-    folder.ExecSql("CREATE TABLE Notes (Body)");
-    folder.ExecSql("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
-                   "INSERT INTO Notes SELECT randomblob(300) FROM n");
-    DamageMiddlePage(folder.DatabaseFile());
-    const std::string damaged = FileBytes(folder.DatabaseFile());
+// Damage the start-up check finds, through the folder or a link to it, is
+// known under the file's real path: the file takes no more writes.
+TEST(DailyBackup, AFileTheStartUpCheckFindsDamagedTakesNoWritesThroughAnyPath) {
+    for (const bool throughLink : {false, true}) {
+        SCOPED_TRACE(throughLink ? "through a linked folder" : "through the folder");
+        TempAppFolder folder;
+        folder.InsertAddress("Ada", "Lovelace");
+        // Pages of a table the window never reads, so only the check sees them.
+        folder.ExecSql("CREATE TABLE Notes (Body)");
+        folder.ExecSql("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                       "INSERT INTO Notes SELECT randomblob(300) FROM n");
+        DamageMiddlePage(folder.DatabaseFile());
+        const std::string damaged = FileBytes(folder.DatabaseFile());
+        const fs::path link = folder.Root().string() + "-link";
+        if (throughLink) {
+            fs::create_directory_symlink(folder.Root(), link);
+            orvane::App::SetPath(link.string());
+        }
 
-    const std::string check = DatabaseBackup::MakeDaily(year(2026) / 12 / 7);
-    EXPECT_NE(check.find("is damaged"), std::string::npos) << check;
-
-    const std::string save = ErrorText([] { CDataDBTier().SaveAddress(AddressRecord(0, "Eve")); });
-    EXPECT_NE(save.find(folder.DatabaseFile().string() + "' is damaged"), std::string::npos) << save;
-    EXPECT_EQ(FileBytes(folder.DatabaseFile()), damaged);
-}
-
-TEST(DailyBackup, DamageFoundThroughALinkedFolderIsKnownUnderTheRealPath) {
-    TempAppFolder folder;
-    folder.InsertAddress("Ada", "Lovelace");
-    folder.ExecSql("CREATE TABLE Notes (Body)");
-    folder.ExecSql("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
-                   "INSERT INTO Notes SELECT randomblob(300) FROM n");
-    DamageMiddlePage(folder.DatabaseFile());
-    const fs::path link = folder.Root().string() + "-link";
-    fs::create_directory_symlink(folder.Root(), link);
-
-    orvane::App::SetPath(link.string());
-    EXPECT_NE(DatabaseBackup::MakeDaily(year(2026) / 12 / 7).find("is damaged"), std::string::npos);
-    orvane::App::SetPath(folder.Path());
-    const std::string save = ErrorText([] { CDataDBTier().SaveAddress(AddressRecord(0, "Eve")); });
-    EXPECT_NE(save.find("is damaged"), std::string::npos) << save;
-    fs::remove(link);
+        const std::string check = DatabaseBackup::MakeDaily(year(2026) / 12 / 7);
+        EXPECT_NE(check.find("is damaged"), std::string::npos) << check;
+        orvane::App::SetPath(folder.Path());
+        const std::string save = ErrorText([] { CDataDBTier().SaveAddress(AddressRecord(0, "Eve")); });
+        EXPECT_NE(save.find(folder.DatabaseFile().string() + "' is damaged"), std::string::npos) << save;
+        EXPECT_EQ(FileBytes(folder.DatabaseFile()), damaged);
+        fs::remove(link);
+    }
 }
 
 TEST(DailyBackup, AQuoteInTheFolderNameDoesNotStopTheBackup) {

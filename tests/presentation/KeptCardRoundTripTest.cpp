@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "FileBytes.h"
 #include "CardMeaning.h"
 #include "AddressBookFixture.h"
 #include "VCardProperties.h"
@@ -54,11 +55,6 @@ std::string Quote(const std::string& s) {
     return q + "'";
 }
 
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class KeptCardRoundTripTest : public AddressBookTest {
 protected:
     // Runs orvane-transfer on the window's database; its exit status.
@@ -70,14 +66,14 @@ protected:
         const std::filesystem::path log = folder.Root() / "transfer.log";
         command += " </dev/null >" + Quote(log.string()) + " 2>&1";
         const int status = std::system(command.c_str());
-        lastOutput = ReadFile(log);
+        lastOutput = orvane::test::ReadFileBytes(log);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
     std::string Export(const std::string& format) {
         const std::filesystem::path out = folder.Root() / ("out-" + format + ".vcf");
         EXPECT_EQ(Transfer({"export", out.string(), "--format", format}), 0) << lastOutput;
-        return ReadFile(out);
+        return orvane::test::ReadFileBytes(out);
     }
 
     std::string lastOutput;

@@ -8,6 +8,7 @@
 
 #include "AddressBookFixture.h"
 #include "RadicaleServer.h"
+#include "TestKit.h"
 #include "SyncSession.h"
 #include "keychain/Keychain.h"
 #include "sync/SyncAccountService.h"
@@ -19,10 +20,7 @@ using namespace orvane::toolkit;
 
 namespace {
 
-std::string Card(const std::string& uid, const std::string& given, const std::string& family) {
-    return "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:" + uid + "\r\nFN:" + given + " " + family + "\r\nN:" + family + ";" +
-           given + ";;;\r\nEND:VCARD\r\n";
-}
+using orvane::test::Card;
 
 class SyncWindowKeychainTest : public AddressBookTest {
 protected:

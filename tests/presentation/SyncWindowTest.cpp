@@ -10,6 +10,7 @@
 
 #include "AddressBookFixture.h"
 #include "CDataCardTier.h"
+#include "PhoneClient.h"
 #include "RadicaleServer.h"
 #include "SyncRunLock.h"
 #include "SyncSession.h"
@@ -28,8 +29,7 @@ using namespace orvane::toolkit;
 namespace {
 
 std::string Card(const std::string& uid, const std::string& given, const std::string& family) {
-    return "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:" + uid + "\r\nFN:" + given + " " + family + "\r\nN:" + family + ";" +
-           given + ";;;\r\nEMAIL:" + uid + "@example.org\r\nEND:VCARD\r\n";
+    return orvane::test::Card(uid, given, family, {}, "EMAIL:" + uid + "@example.org\r\n");
 }
 
 bool MenuEntryEnabled(const std::string& caption) {
@@ -130,11 +130,7 @@ protected:
     }
 
     std::map<std::string, orvane::carddav::RemoteCard> ServerCards() const {
-        orvane::carddav::ConnectionSettings settings;
-        settings.url = BookUrl();
-        settings.user = "alice";
-        settings.password = "alice-secret";
-        orvane::carddav::CardDavClient phone(settings);
+        orvane::carddav::CardDavClient phone = orvane::test::PhoneClient(BookUrl());
         std::map<std::string, orvane::carddav::RemoteCard> cards;
         for (auto& card : phone.SyncCollection(BookUrl(), "").changed) cards[card.url] = card;
         return cards;
@@ -741,11 +737,7 @@ TEST_F(SyncWindowTest, BrowsingAndSavingGoOnDuringARunAndTheSaveIsKeptAndSentNex
     ASSERT_EQ(Names().size(), 2u);
     // Meanwhile a phone changes Ann's last name and adds Zed.
     {
-        orvane::carddav::ConnectionSettings settings{};
-        settings.url = BookUrl();
-        settings.user = "alice";
-        settings.password = "alice-secret";
-        orvane::carddav::CardDavClient phone(settings);
+        orvane::carddav::CardDavClient phone = orvane::test::PhoneClient(BookUrl());
         const std::string href = BookUrl() + "ann.vcf";
         ASSERT_EQ(phone.Update(href, ServerCards().at(href).etag, Card("uid-ann", "Ann", "Leigh")).outcome,
                   orvane::carddav::WriteOutcome::Updated);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "TestKit.h"
 #include "carddav/CardDavClient.h"
 
 namespace orvane::test {
@@ -10,10 +11,8 @@ namespace orvane::test {
 // change the server's cards between runs or read what a run left there.
 inline carddav::CardDavClient PhoneClient(const std::string& bookUrl, const std::string& user = "alice",
                                           const std::string& password = "alice-secret") {
-    carddav::ConnectionSettings settings;
-    settings.url = bookUrl;
+    carddav::ConnectionSettings settings = AliceSettings(bookUrl, password);
     settings.user = user;
-    settings.password = password;
     return carddav::CardDavClient(settings);
 }
 

@@ -15,11 +15,13 @@
 #include <unistd.h>
 
 #include "BmpWriter.h"
+#include "ErrorOf.h"
 #include "core/Error.h"
 
 namespace {
 
 using orvane::diagram::RgbImage;
+using orvane::test::ErrorNumberOf;
 
 struct Rgb { int r, g, b; };
 using Point = std::pair<int, int>;
@@ -66,13 +68,14 @@ TEST(BmpWriter, TinyImageHasHeadersTablePaddingAndBottomUpRows) {
 }
 
 TEST(BmpWriter, WritesTheEncodingToAFileAndRefusesPixelsThatDoNotMatchTheSize) {
-    EXPECT_THROW(orvane::diagram::EncodeBmp24(RgbImage{2, 2, {0, 0, 0}}, {}), orvane::Error);
+    EXPECT_EQ(ErrorNumberOf([] { orvane::diagram::EncodeBmp24(RgbImage{2, 2, {0, 0, 0}}, {}); }), orvane::errnum::InvalidFileFormat);
     const auto file = std::filesystem::temp_directory_path() / ("orvane-bmp-" + std::to_string(::getpid()) + ".bmp");
     const RgbImage image{5, 1, {1, 2, 3, 4, 5}};
     orvane::diagram::WriteBmp24(file.string(), image, {});
     EXPECT_EQ(ReadFile(file), orvane::diagram::EncodeBmp24(image, {}));
     std::filesystem::remove(file);
-    EXPECT_THROW(orvane::diagram::WriteBmp24((file / "missing.bmp").string(), image, {}), orvane::Error);
+    EXPECT_EQ(ErrorNumberOf([&] { orvane::diagram::WriteBmp24((file / "missing.bmp").string(), image, {}); }),
+              orvane::errnum::PathNotFound);
 }
 
 // The committed asset, read once for all the cases below.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ErrorOf.h"
 #include "CDataCardTier.h"
 #include "CDataSyncAddressTier.h"
 #include "CDataSyncStateTier.h"
@@ -16,6 +17,8 @@ using namespace orvane::card;
 using orvane::test::TempAppFolder;
 
 namespace {
+
+constexpr std::int32_t kEngineTriggerRaise = 1811;  // a trigger's RAISE(ABORT): a refused constraint
 
 const std::string kCard =
     "BEGIN:VCARD\r\n"
@@ -119,12 +122,12 @@ TEST_F(CardServiceTest, AFailedSaveStoresNeitherCardNorColumns) {
     CardModel model = CardService().Load(id);
     model.nickname = "Mimi";
     folder.ExecSql("CREATE TRIGGER refuse BEFORE UPDATE ON tblAddress BEGIN SELECT RAISE(ABORT, 'refused'); END");
-    EXPECT_THROW(CardService().Save(id, model), orvane::Error);
+    EXPECT_EQ(orvane::test::ErrorNumberOf([&] { CardService().Save(id, model); }), kEngineTriggerRaise);
     EXPECT_EQ(*CDataCardTier().ReadCard(id), kept);
 
     folder.ExecSql("DROP TRIGGER refuse");
     folder.ExecSql("DELETE FROM tblAddress WHERE ID = " + std::to_string(id));
-    EXPECT_THROW(CardService().Save(id, model), orvane::Error);
+    EXPECT_EQ(orvane::test::ErrorNumberOf([&] { CardService().Save(id, model); }), orvane::errnum::RecordNotFound);
     EXPECT_EQ(*CDataCardTier().ReadCard(id), kept);
 }
 

@@ -1,5 +1,3 @@
-#include <sys/stat.h>
-
 #include "SabreSyncSupport.h"
 #include "ToolRun.h"
 
@@ -14,8 +12,7 @@ protected:
 
     std::string PasswordFile() const { return (folder_.Root() / "password").string(); }
     void WritePassword(const std::string& password) const {
-        folder_.WriteFile("password", password + "\n");
-        chmod(PasswordFile().c_str(), 0600);
+        orvane::test::WritePasswordFile(PasswordFile(), password + "\n");
     }
     orvane::test::ToolOutcome Run(const std::vector<std::string>& arguments) const {
         std::vector<std::string> all{"sync"};

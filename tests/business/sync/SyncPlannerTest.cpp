@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string_view>
+
 #include "SyncBook.h"
 #include "sync/CardLines.h"
 
@@ -539,15 +542,24 @@ TEST(PlannerPendingSends, ADeleteThatReachedTheServerOnlyDropsTheRecord) {
     EXPECT_EQ(plan.actions.size(), 2u);
 }
 
+// The planner's own UIDs (not the injected ones the other tests use): RFC 4122
+// version 4 with its variant bits, a new one for each plan.
 TEST(PlannerNewCards, NewUidsComeFromARandomVersion4Uuid) {
     SyncBook book;
     book.AddHere(1, kAnn);
     book.input.server = {true, {}, {}};
-    const SyncPlan plan = SyncPlanner().Plan(book.input);
-    ASSERT_EQ(plan.actions.size(), 1u);
-    const std::string& uid = plan.actions[0].record->uid;
-    EXPECT_EQ(uid.size(), 36u);
-    EXPECT_EQ(plan.actions[0].href, uid + ".vcf");
+    std::set<std::string> seen;
+    for (int run = 0; run < 2; ++run) {
+        const SyncPlan plan = SyncPlanner().Plan(book.input);
+        ASSERT_EQ(plan.actions.size(), 1u);
+        const std::string& uid = plan.actions[0].record->uid;
+        ASSERT_EQ(uid.size(), 36u) << uid;
+        EXPECT_EQ(uid[14], '4') << uid;
+        EXPECT_NE(std::string_view("89ab").find(uid[19]), std::string_view::npos) << uid;
+        EXPECT_EQ(plan.actions[0].href, uid + ".vcf");
+        seen.insert(uid);
+    }
+    EXPECT_EQ(seen.size(), 2u);
 }
 
 // --- The card the server says holds an address's UID -----------------------------------------

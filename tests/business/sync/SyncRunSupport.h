@@ -20,13 +20,7 @@ namespace orvane::sync::test {
 
 using Fields = CDataSyncAddressTier::Fields;
 
-inline std::string Card(const std::string& uid, const std::string& given, const std::string& family,
-                        const std::string& phone = {}, const std::string& extra = {}) {
-    std::string card = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:" + uid + "\r\nFN:" + given + " " + family + "\r\nN:" +
-                       family + ";" + given + ";;;\r\n";
-    if (!phone.empty()) card += "TEL;TYPE=CELL:" + phone + "\r\n";
-    return card + extra + "END:VCARD\r\n";
-}
+using orvane::test::Card;
 
 // A real Radicale with alice's book "contacts", a real database file with an
 // account set up on it from the server's root, and a second client (a phone)

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "FileBytes.h"
 #include "CDataTransferTier.h"
 #include "TempAppFolder.h"
 #include "TransferTestSupport.h"
@@ -36,11 +37,6 @@ std::vector<AddressFields> StoredFields() {
     return rows;
 }
 
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class SlipTest : public ::testing::Test {
 protected:
     TempAppFolder folder;
@@ -54,7 +50,7 @@ protected:
     std::string Export(const std::string& name, TransferFormat format) {
         const auto path = folder.Root() / name;
         AddressExporter().ExportToFile(path.string(), format);
-        return ReadFile(path);
+        return orvane::test::ReadFileBytes(path);
     }
 };
 

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "ErrorOf.h"
 #include "FileSql.h"
 #include "adodb/Command.h"
 #include "adodb/Connection.h"
@@ -67,17 +68,10 @@ inline Variant Rows(std::int32_t fields, std::int32_t rows, std::vector<Variant>
     return Variant(VariantArray(fields, rows, std::move(elements)));
 }
 
-// Runs fn and returns the error it raises; fails the test when it raises none.
-template <typename Fn>
-Error ErrorOf(Fn&& fn) {
-    try {
-        fn();
-    } catch (const Error& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no error was raised";
-    return Error(0, "");
-}
+using orvane::test::ErrorOf;
+using orvane::test::kEngineCantOpen;
+using orvane::test::kEngineError;
+using orvane::test::kEngineReadOnly;
 
 // A new address database in a temp folder, with a connection open on it.
 class DatabaseTest : public ::testing::Test {

@@ -4,12 +4,15 @@
 #include <set>
 #include <utility>
 
+#include "ErrorOf.h"
+#include "adodb/ErrorNumbers.h"
 #include "adodb/SqlDialect.h"
-#include "core/Error.h"
 
 using orvane::adodb::SqlTokenKind;
 using orvane::adodb::TokenizeSql;
 using orvane::adodb::TranslateSql;
+using orvane::test::ErrorOf;
+namespace aderr = orvane::adodb::aderr;
 
 namespace {
 
@@ -87,9 +90,10 @@ TEST(SqlDialect, NumbersCallsLiteralsAndUnterminatedTokensAreLeftAsTheyStand) {
 
 TEST(SqlDialect, AnOperatorWithoutOperandsIsRefused) {
     for (std::string_view sql : {"+", "'x'+", "SELECT 1 + FROM t", "SELECT & x", "SELECT a & FROM t"})
-        EXPECT_THROW(Translate(sql), orvane::Error) << sql;
+        EXPECT_EQ(ErrorOf([&] { Translate(sql); }).Number(), aderr::ErrorsInCommand) << sql;
     // Nesting deeper than any statement needs is refused, not followed.
-    EXPECT_THROW(Translate("SELECT " + std::string(5000, '(') + "1+1" + std::string(5000, ')')), orvane::Error);
+    const std::string deep = "SELECT " + std::string(5000, '(') + "1+1" + std::string(5000, ')');
+    EXPECT_EQ(ErrorOf([&] { Translate(deep); }).Number(), aderr::ErrorsInCommand);
 }
 
 // Random SQL-like text: the tokens always give back the input, and text

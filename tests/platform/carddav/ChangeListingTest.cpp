@@ -90,29 +90,7 @@ TEST_F(ChangeListing, AnUnknownTokenIsReportedSoThatEverythingIsListedAgain) {
 }
 
 TEST_F(ChangeListing, EtagsAndMultigetInBatchesWithoutSyncCollection) {
-    ConnectionSettings settings = Settings(server_);
-    settings.multigetBatch = 2;
-    CardDavClient client(settings);
-    const std::vector<RemoteEtag> etags = client.ListEtags(book_);
-    ASSERT_EQ(etags.size(), 3u) << "the book itself is not listed as a card";
-    EXPECT_EQ(client.RequestCount(), 1u);
-
-    std::vector<std::string> urls;
-    std::map<std::string, std::string> etagOf;
-    for (const auto& e : etags) {
-        urls.push_back(e.url);
-        etagOf[e.url] = e.etag;
-    }
-    urls.push_back(Url("missing.vcf"));
-    const MultigetResult result = client.Multiget(book_, urls);
-    EXPECT_EQ(client.RequestCount(), 3u) << "4 hrefs in batches of 2";
-    ASSERT_EQ(result.cards.size(), 3u);
-    for (const auto& card : result.cards) {
-        EXPECT_EQ(card.etag, etagOf[card.url]) << card.url;
-        EXPECT_NE(card.text.find("BEGIN:VCARD"), std::string::npos);
-    }
-    EXPECT_EQ(result.missing, std::vector<std::string>{Url("missing.vcf")});
-    EXPECT_TRUE(ByUrl(result.cards).count(Url("c%20d%26e.vcf")));
+    EXPECT_EQ(test::ExpectListedCardsReadAndAGoneOneMissing(Settings(server_), book_), 3u) << "4 hrefs in batches of 2";
 }
 
 TEST_F(ChangeListing, GetReadsOneCardWithItsEtag) {

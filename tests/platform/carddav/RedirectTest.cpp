@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <functional>
-
+#include "ErrorOf.h"
 #include "MisbehavingServer.h"
+#include "TestKit.h"
 #include "carddav/CardDavClient.h"
 #include "carddav/CardDavErrors.h"
 #include "core/Error.h"
@@ -13,21 +13,10 @@ namespace {
 using orvane::test::MisbehavingServer;
 
 ConnectionSettings SettingsFor(const MisbehavingServer& server, const std::string& path) {
-    ConnectionSettings settings;
-    settings.url = server.BaseUrl() + path;
-    settings.user = "alice";
-    settings.password = "alice-secret";
-    return settings;
+    return orvane::test::AliceSettings(server.BaseUrl() + path);
 }
 
-std::int32_t ErrorNumberOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.Number();
-    }
-    return 0;
-}
+using orvane::test::ErrorNumberOf;
 
 // Redirects on the server set up keep the method, the body and the password.
 TEST(Redirects, OnTheSameServerKeepsMethodBodyAndPassword) {
@@ -55,13 +44,9 @@ TEST(Redirects, ToAnotherServerIsRefusedWithoutThePassword) {
         MisbehavingServer moved("redirect", other.BaseUrl(), 307);
         ConnectionSettings settings = SettingsFor(moved, path);
         CardDavClient client(settings);
-        try {
-            client.Discover();
-            ADD_FAILURE() << "followed";
-        } catch (const Error& e) {
-            EXPECT_EQ(e.Number(), errnum::OtherServer);
-            EXPECT_NE(e.Description().find(other.BaseUrl()), std::string::npos) << e.Description();
-        }
+        const orvane::Error e = orvane::test::ErrorOf([&] { client.Discover(); });
+        EXPECT_EQ(e.Number(), errnum::OtherServer);
+        EXPECT_NE(e.Description().find(other.BaseUrl()), std::string::npos) << e.Description();
     }
     EXPECT_TRUE(other.Requests().empty());
 }

@@ -12,6 +12,8 @@
 #include <string>
 #include <thread>
 
+#include "ErrorOf.h"
+#include "TestKit.h"
 #include "core/Error.h"
 #include "core/PasswordInput.h"
 
@@ -31,21 +33,13 @@ protected:
 
     // A file holding bytes, with the permissions given.
     std::string File(const std::string& name, const std::string& bytes, fs::perms perms = fs::perms(0600)) const {
-        const fs::path path = folder_ / name;
-        std::ofstream(path, std::ios::binary) << bytes;
-        fs::permissions(path, perms);
-        return path.string();
+        return orvane::test::WritePasswordFile(folder_ / name, bytes, perms);
     }
 
     // The error a read of the file raises (or a failure when it reads).
     static orvane::Error RefusalOf(const std::string& path) {
-        try {
-            orvane::ReadPasswordFile(path);
-        } catch (const orvane::Error& e) {
-            return e;
-        }
-        ADD_FAILURE() << path << " was read";
-        return orvane::Error(0, "");
+        SCOPED_TRACE(path);
+        return orvane::test::ErrorOf([&] { orvane::ReadPasswordFile(path); });
     }
 
     fs::path folder_;
@@ -100,17 +94,9 @@ TEST_F(PasswordInput, OneLineEndAtTheEndIsNotPartOfThePassword) {
 
 TEST_F(PasswordInput, AnEmptyPasswordIsRefused) {
     for (const std::string& bytes : {""s, "\n"s, "\r\n"s}) {
-        EXPECT_THROW(
-            {
-                try {
-                    FromPipe(bytes);
-                } catch (const orvane::Error& e) {
-                    EXPECT_EQ(e.Number(), orvane::kPasswordRefused);
-                    EXPECT_EQ(e.Description(), "No password: the pipe is empty.");
-                    throw;
-                }
-            },
-            orvane::Error);
+        const orvane::Error fromPipe = orvane::test::ErrorOf([&] { FromPipe(bytes); });
+        EXPECT_EQ(fromPipe.Number(), orvane::kPasswordRefused);
+        EXPECT_EQ(fromPipe.Description(), "No password: the pipe is empty.");
         const std::string path = File("empty", bytes);
         const auto refusal = RefusalOf(path);
         EXPECT_EQ(refusal.Number(), orvane::kPasswordRefused);
@@ -192,7 +178,7 @@ TEST_F(PasswordInput, AMissingOrOversizedFileIsAnErrorNamingIt) {
     // A stream far longer than any password is refused without reading it all.
     const std::string flood(256 * orvane::kMaxPasswordBytes, 'z');
     std::size_t sent = 0;
-    EXPECT_THROW(FromPipe(flood, &sent), orvane::Error);
+    EXPECT_EQ(orvane::test::ErrorNumberOf([&] { FromPipe(flood, &sent); }), orvane::kPasswordRefused);
     EXPECT_LT(sent, flood.size());
     EXPECT_EQ(FromPipe(std::string(orvane::kMaxPasswordBytes, 'z') + "\n").size(), orvane::kMaxPasswordBytes);
 }

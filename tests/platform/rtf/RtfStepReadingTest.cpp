@@ -5,15 +5,11 @@
 #include <fstream>
 #include <iterator>
 
+#include "FileBytes.h"
 #include "RtfTestSupport.h"
 
 namespace orvane::rtf::test {
 namespace {
-
-std::string Bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Tables that grow over many steps, nested ones, a cell of tables, notes, pictures, boxes and
 // leaders: what a step may end in the middle of.
@@ -65,9 +61,9 @@ TEST(RtfStepReadingTest, ADocumentReadInStepsIsTheDocumentReadWhole) {
     std::vector<std::pair<std::string, std::string>> documents{{"assorted", Assorted()}};
     const QDir dir(QString(ORVANE_SOURCE_DIR) + "/tests/platform/rtf/documents");
     for (const QString& name : dir.entryList({"*.rtf"})) {
-        documents.emplace_back(name.toStdString(), Bytes(dir.filePath(name).toStdString()));
+        documents.emplace_back(name.toStdString(), orvane::test::ReadFileBytes(dir.filePath(name).toStdString()));
     }
-    documents.emplace_back("description", Bytes(std::string(ORVANE_SOURCE_DIR) + "/app/Documents/Orvane.rtf"));
+    documents.emplace_back("description", orvane::test::ReadFileBytes(std::string(ORVANE_SOURCE_DIR) + "/app/Documents/Orvane.rtf"));
     for (const auto& [name, rtf] : documents) {
         QTextDocument whole, stepped;
         ReadRtf(rtf, whole);

@@ -102,7 +102,7 @@ TEST_F(ControlsTest, RichTextBoxLoadsRtfOrPlainTextInPlaceOfItsText) {
     EXPECT_EQ(box.Text().find("old text"), std::string::npos);
     box.LoadFile(File("plain.txt", "line 1\r\nline 2\r\n"), rtfText);
     EXPECT_EQ(box.Text(), "line 1\nline 2");
-    EXPECT_THROW(box.LoadFile(File("not.rtf", "plain words"), rtfRTF), Error);
+    EXPECT_EQ(ErrorOf([&] { box.LoadFile(File("not.rtf", "plain words"), rtfRTF); }).Number(), orvane::errnum::InvalidFileFormat);
 }
 
 // Separate runs of rows, below the middle of a word's line, that are dark
@@ -176,6 +176,8 @@ TEST_F(ControlsTest, RichTextBoxShowsALongDocumentsBeginningAtOnceAndReadsTheRes
     const std::string rtf = LongRtf("\\pard\\fs36 {\\uldb dome} and {\\ul home}\\par");
     box.LoadFile(File("long.rtf", rtf.c_str()), rtfRTF);
     EXPECT_EQ(box.Text().rfind("Paragraph 0 of plain words and bold ones1.", 0), 0u) << box.Text().substr(0, 80);
+    EXPECT_TRUE(box.Loading());  // the rest is still to be read
+    EXPECT_EQ(box.Text().find("Paragraph 2999 "), std::string::npos);
     ReadToTheEnd(box);
     QTextDocument whole;
     rtf::ReadRtf(rtf, whole);

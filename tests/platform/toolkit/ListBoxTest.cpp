@@ -70,10 +70,11 @@ TEST_F(ListBoxTest, EntriesStayInTheOrderAddedWithTheirItemData) {
     EXPECT_EQ(static_cast<QListView*>(list.Widget())->model()->index(1, 0).data().toString(), "Adam");
 
     // Indexes past either end are errors and change nothing.
-    EXPECT_THROW((void)list.ItemData(-1), Error);
-    EXPECT_THROW(list.ItemData(4, 1), Error);
-    EXPECT_THROW(list.ListIndex(4), Error);
-    EXPECT_THROW(list.Selected(-1, true), Error);
+    constexpr std::int32_t kInvalidPropertyValue = 380, kInvalidPropertyArrayIndex = 381;
+    EXPECT_EQ(ErrorOf([&] { (void)list.ItemData(-1); }).Number(), kInvalidPropertyArrayIndex);
+    EXPECT_EQ(ErrorOf([&] { list.ItemData(4, 1); }).Number(), kInvalidPropertyArrayIndex);
+    EXPECT_EQ(ErrorOf([&] { list.ListIndex(4); }).Number(), kInvalidPropertyValue);
+    EXPECT_EQ(ErrorOf([&] { list.Selected(-1, true); }).Number(), kInvalidPropertyArrayIndex);
     EXPECT_EQ(list.ListIndex(), -1);
 }
 

@@ -58,7 +58,7 @@ TEST_F(SyncConcurrencyToolTest, TwoRunsStartedTogetherStoreEveryCardOnce) {
     constexpr std::size_t kCards = 300;
     for (std::size_t i = 0; i < kCards; ++i)
         server_.SeedCard("alice", "contacts", "c" + std::to_string(i) + ".vcf",
-                         VCard("uid-" + std::to_string(i), "Person", "N" + std::to_string(i)));
+                         Card("uid-" + std::to_string(i), "Person", "N" + std::to_string(i)));
     // Two runs that both list the book get their listings at the same
     // moment, as when both are started together on a fast server.
     const RadicaleProxy together(RadicaleProxy::Behaviour::AnswerReportsTogether, server_.Port(),

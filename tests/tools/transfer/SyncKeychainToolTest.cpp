@@ -8,7 +8,7 @@ namespace {
 class SyncKeychainToolTest : public SyncToolFixture {};
 
 TEST_F(SyncKeychainToolTest, SetupKeepsThePasswordInTheKeychainSyncTakesItAndForgetRemovesIt) {
-    server_.SeedCard("alice", "contacts", "ann.vcf", VCard("uid-ann", "Ann", "Lee"));
+    server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee"));
     const ToolOutcome setup = Setup(server_.BaseUrl());
     ASSERT_EQ(setup.status, 0) << setup.err;
     EXPECT_NE(setup.out.find("the password is kept in the desktop's keychain"), std::string::npos) << setup.out;

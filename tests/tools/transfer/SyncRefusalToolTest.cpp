@@ -14,8 +14,7 @@ constexpr std::size_t kMaxBody = 4000;
 
 std::string CardWithNote(const std::string& uid, const std::string& given, const std::string& family,
                          const std::string& note) {
-    return "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:" + uid + "\r\nFN:" + given + " " + family + "\r\nN:" + family + ";" +
-           given + ";;;\r\nNOTE:" + note + "\r\nEND:VCARD\r\n";
+    return Card(uid, given, family, {}, "NOTE:" + note + "\r\n");
 }
 
 class SyncRefusalToolTest : public SyncToolFixture {
@@ -26,11 +25,11 @@ protected:
 };
 
 TEST_F(SyncRefusalToolTest, ARefusedCardIsCountedNamedListedAndSentAgainOnlyWhenItChangesOrIsAskedFor) {
-    server_.SeedCard("alice", "contacts", "ann.vcf", VCard("uid-shared", "Ann", "Lee"));
+    server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-shared", "Ann", "Lee"));
     // Imported cards keep their own UIDs: Zoe's is one the server holds for Ann.
-    const std::string cards = VCard("uid-shared", "Zoe", "Other") +
+    const std::string cards = Card("uid-shared", "Zoe", "Other") +
                               CardWithNote("uid-big", "Big", "Note", std::string(kMaxBody, 'x')) +
-                              VCard("uid-cy", "Cy", "Dean");
+                              Card("uid-cy", "Cy", "Dean");
     ASSERT_EQ(Run({"import", "-", "--database", Database()}, cards).status, 0);
     ASSERT_EQ(Setup(server_.BaseUrl()).status, 0);
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -13,14 +12,10 @@
 
 #include "RadicaleServer.h"
 #include "TempAppFolder.h"
+#include "TestKit.h"
 #include "ToolRun.h"
 
 namespace orvane::test {
-
-inline std::string VCard(const std::string& uid, const std::string& given, const std::string& family) {
-    return "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:" + uid + "\r\nFN:" + given + " " + family + "\r\nN:" + family + ";" +
-           given + ";;;\r\nEND:VCARD\r\n";
-}
 
 // orvane-transfer run as a user runs it, against a real Radicale with alice's
 // book "contacts" and a real database file; the password in a private file.
@@ -34,8 +29,7 @@ protected:
     std::string Database() const { return folder_.DatabaseFile().string(); }
     std::string PasswordFile() const { return (folder_.Root() / "password").string(); }
     void WritePasswordFile(const std::string& password, mode_t mode = 0600) const {
-        folder_.WriteFile("password", password + "\n");
-        chmod(PasswordFile().c_str(), mode);
+        orvane::test::WritePasswordFile(PasswordFile(), password + "\n", std::filesystem::perms(mode));
     }
 
     ToolOutcome Run(const std::vector<std::string>& arguments, const std::string& input = {}) const {

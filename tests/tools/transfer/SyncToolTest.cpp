@@ -30,8 +30,8 @@ protected:
 };
 
 TEST_F(SyncToolTest, SetupFromTheServersRootThenSyncReportsWhatItDid) {
-    server_.SeedCard("alice", "contacts", "ann.vcf", VCard("uid-ann", "Ann", "Lee"));
-    server_.SeedCard("alice", "contacts", "bob.vcf", VCard("uid-bob", "Bob", "Baker"));
+    server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee"));
+    server_.SeedCard("alice", "contacts", "bob.vcf", Card("uid-bob", "Bob", "Baker"));
     folder_.InsertAddress("Cy", "Dean", "1 Main St", "12345", "", "", "555");
 
     const ToolOutcome setup = Setup(server_.BaseUrl());
@@ -99,12 +99,12 @@ TEST_F(SyncToolTest, AWrongPasswordEndsWithStatusThreeAndIsNeverShown) {
 }
 
 TEST_F(SyncToolTest, AConflictEndsWithStatusSixIsListedAndResolvedOnTheNextRun) {
-    server_.SeedCard("alice", "contacts", "ann.vcf", VCard("uid-ann", "Ann", "Lee"));
+    server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee"));
     ASSERT_EQ(Setup(server_.BaseUrl()).status, 0);
     ASSERT_EQ(Sync().status, 0);
     folder_.ExecSql("UPDATE tblAddress SET LastName = 'Here'");
     auto phone = Phone();
-    ASSERT_EQ(phone.Update(Book() + "ann.vcf", EtagOf(Book() + "ann.vcf"), VCard("uid-ann", "Ann", "There")).outcome,
+    ASSERT_EQ(phone.Update(Book() + "ann.vcf", EtagOf(Book() + "ann.vcf"), Card("uid-ann", "Ann", "There")).outcome,
               carddav::WriteOutcome::Updated);
 
     const ToolOutcome held = Sync();
@@ -128,7 +128,7 @@ TEST_F(SyncToolTest, AConflictEndsWithStatusSixIsListedAndResolvedOnTheNextRun) 
 
 TEST_F(SyncToolTest, MostCardsGoneStopsWithStatusFiveUntilForced) {
     for (const char* name : {"ann", "bob", "cy"})
-        server_.SeedCard("alice", "contacts", std::string(name) + ".vcf", VCard(std::string("uid-") + name, name, "Lee"));
+        server_.SeedCard("alice", "contacts", std::string(name) + ".vcf", Card(std::string("uid-") + name, name, "Lee"));
     ASSERT_EQ(Setup(server_.BaseUrl()).status, 0);
     ASSERT_EQ(Sync().status, 0);
     auto phone = Phone();
@@ -198,7 +198,7 @@ protected:
 };
 
 TEST_F(SyncToolTlsTest, AnUntrustedCertificateIsRefusedWithItsFingerprintAndTrustedWithCaFile) {
-    server_.SeedCard("alice", "contacts", "ann.vcf", VCard("uid-ann", "Ann", "Lee"));
+    server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-ann", "Ann", "Lee"));
     const ToolOutcome refused = Setup(server_.BaseUrl());
     EXPECT_EQ(refused.status, 4) << refused.err;
     std::string fingerprint = RunCommand("openssl x509 -noout -fingerprint -sha256 -in " +
