@@ -6,6 +6,9 @@
 #include "SqlLiteral.h"
 #include "StoreSession.h"
 
+namespace SyncTables = orvane::data::SyncTables;
+namespace SqlLiteral = orvane::data::SqlLiteral;
+
 using orvane::Variant;
 using orvane::VariantArray;
 

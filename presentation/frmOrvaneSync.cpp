@@ -246,7 +246,7 @@ void frmOrvane::ReloadKeepingSelection() {
 void frmOrvane::SyncFailed(const EndedSyncRun& ended) {
     const SyncOutcome& outcome = ended.outcome;
     // The window's own run leaves the book to a run already under way.
-    if (!ended.shown && outcome.errorNumber == orvane::sync::syncerr::AnotherRun) return;
+    if (!ended.shown && outcome.errorNumber == orvane::sync::errnum::AnotherRun) return;
     if (outcome.errorNumber == orvane::carddav::errnum::Authentication) msync->typedPassword.reset();
     const std::string text =
         SyncErrorText(outcome.errorNumber, outcome.error, outcome.fingerprint,

@@ -26,7 +26,7 @@ namespace {
 // The sync state is changed outside a run only while no run is under way.
 void RaiseUnlessHeld(const SyncRunLock& lock) {
     if (!lock.Held())
-        throw Error(syncerr::AnotherRun, "A sync of this address book is running; try again when it has ended.");
+        throw Error(errnum::AnotherRun, "A sync of this address book is running; try again when it has ended.");
 }
 
 }  // namespace
@@ -188,13 +188,13 @@ std::size_t SyncAccountService::Resolve(std::int32_t addressId, Side take) const
         if (stored.addressId == addressId) item = std::move(stored);
     const std::size_t properties = item ? item->heldProperties.size() : 0;
     if (chosen.empty() && properties == 0)
-        throw Error(syncerr::NoConflict, "No conflict is held for address " + std::to_string(addressId) + ".");
+        throw Error(errnum::NoConflict, "No conflict is held for address " + std::to_string(addressId) + ".");
 
     const CDataSyncAddressTier addresses(database_);
     std::map<std::int32_t, CDataSyncAddressTier::Fields> local = addresses.ReadAll();
     const auto address = local.find(addressId);
     if (!item || address == local.end())
-        throw Error(syncerr::NoConflict, "Address " + std::to_string(addressId) + " is no longer linked to a card.");
+        throw Error(errnum::NoConflict, "Address " + std::to_string(addressId) + " is no longer linked to a card.");
 
     // The agreed value becomes the side not taken, so that the next run sees
     // the side taken as the one change: ours is sent, the server's is kept.

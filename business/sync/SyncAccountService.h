@@ -12,7 +12,7 @@
 // looked at, resolved and forgotten. The password is never stored here.
 namespace orvane::sync {
 
-namespace syncerr {
+namespace errnum {
 inline constexpr std::int32_t NoConflict = 7103;  // resolve: no conflict held for that address
 }
 
@@ -61,7 +61,7 @@ struct ConflictLine {
 const char* FieldName(std::size_t field);
 
 // Setup, Resolve and Forget change the sync state only while no run holds
-// the database's sync lock; else they raise syncerr::AnotherRun.
+// the database's sync lock; else they raise errnum::AnotherRun.
 class SyncAccountService {
 public:
     // database: the database file; empty for the window's database.

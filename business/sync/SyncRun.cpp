@@ -128,12 +128,12 @@ SyncResult SyncRun::Run() {
     // each store every new card once.
     const SyncRunLock lock(options_.database);
     if (!lock.Held())
-        throw Error(syncerr::AnotherRun, "Another sync of this address book is running; try again when it has ended.");
+        throw Error(errnum::AnotherRun, "Another sync of this address book is running; try again when it has ended.");
     SyncStores stores{CDataSyncStateTier(options_.database), CDataCardTier(options_.database),
                       CDataSyncAddressTier(options_.database), CDataSyncBatch(options_.database)};
     const std::optional<SyncAccount> account = stores.state.GetAccount();
     if (!account)
-        throw Error(syncerr::NoAccount, "No sync account is set up for this address book; set one up first "
+        throw Error(errnum::NoAccount, "No sync account is set up for this address book; set one up first "
                                         "(orvane-transfer sync setup URL --user NAME).");
     const TrustedCertificateFile trusted(account->trustedCertificate);
     carddav::ConnectionSettings settings;

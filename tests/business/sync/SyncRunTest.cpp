@@ -555,7 +555,7 @@ TEST_F(SyncRunTest, WithoutAnAccountARunRaises) {
         Sync();
         ADD_FAILURE();
     } catch (const orvane::Error& e) {
-        EXPECT_EQ(e.Number(), syncerr::NoAccount);
+        EXPECT_EQ(e.Number(), errnum::NoAccount);
     }
 }
 

@@ -110,7 +110,7 @@ TEST(KeychainWithSecretService, APasswordItCannotHoldIsRefusedWithoutShowingIt) 
             keychain.Store(key, password);
             ADD_FAILURE() << "stored a password the keychain cannot hold";
         } catch (const orvane::Error& e) {
-            EXPECT_EQ(e.Number(), orvane::keychainerr::NotStorable);
+            EXPECT_EQ(e.Number(), orvane::keychain::errnum::NotStorable);
             if (!password.empty()) {
                 EXPECT_EQ(e.Description().find(password.substr(0, 5)), std::string::npos) << e.Description();
             }
