@@ -46,8 +46,8 @@ std::string TimeOfDay() {
 // The held conflicts, one line each, to tell whether they changed.
 std::string ConflictsKey() {
     std::string key;
-    for (const orvane::sync::ConflictLine& line : orvane::sync::SyncAccountService(WindowDatabase()).Conflicts())
-        key += std::to_string(line.addressId) + "/" + line.Name() + "/" + line.theirs + "\n";
+    for (const HeldConflict& line : orvane::sync::SyncAccountService(WindowDatabase()).Conflicts())
+        key += std::to_string(line.addressId) + "/" + orvane::sync::ConflictName(line) + "/" + line.serverValue + "\n";
     return key;
 }
 

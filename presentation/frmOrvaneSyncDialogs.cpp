@@ -27,8 +27,8 @@ std::string Capitalized(std::string text) {
 // value and the server's side by side, and which side to take. True when
 // a choice has something to send and the user wants it synced now.
 bool frmOrvane::ResolveConflicts() {
-    std::map<std::int32_t, std::vector<orvane::sync::ConflictLine>> byAddress;
-    for (orvane::sync::ConflictLine& line : SyncAccountService(WindowDatabase()).Conflicts())
+    std::map<std::int32_t, std::vector<HeldConflict>> byAddress;
+    for (HeldConflict& line : SyncAccountService(WindowDatabase()).Conflicts())
         byAddress[line.addressId].push_back(std::move(line));
     // Only a side taken from this computer has something to send.
     bool toSend = false;
@@ -37,8 +37,8 @@ bool frmOrvane::ResolveConflicts() {
         for (std::int32_t i = 0; i < lstAddress.ListCount(); ++i)
             if (lstAddress.ItemData(i) == lngAddressID) name = lstAddress.List(i);
         std::vector<std::vector<std::string>> rows;
-        for (const orvane::sync::ConflictLine& line : lines)
-            rows.push_back({Capitalized(line.Name()), line.ours, line.theirs});
+        for (const HeldConflict& line : lines)
+            rows.push_back({Capitalized(orvane::sync::ConflictName(line)), line.localValue, line.serverValue});
         DialogBox dialog("Sync Conflict");
         dialog.AddText("\"" + name + "\" was changed here and on the server in different ways. Which do you keep?");
         dialog.AddTable({"Field", "On this computer", "On the server"}, rows);

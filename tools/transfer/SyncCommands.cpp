@@ -139,9 +139,9 @@ std::string OneLine(const std::string& value) {
 
 int Conflicts(const SyncCommandLine& line) {
     const auto conflicts = SyncAccountService(line.database).Conflicts();
-    for (const orvane::sync::ConflictLine& conflict : conflicts)
-        std::cout << conflict.addressId << '\t' << conflict.Name() << "\tours: " << OneLine(conflict.ours)
-                  << "\tserver: " << OneLine(conflict.theirs) << '\n';
+    for (const HeldConflict& conflict : conflicts)
+        std::cout << conflict.addressId << '\t' << orvane::sync::ConflictName(conflict) << "\tours: "
+                  << OneLine(conflict.localValue) << "\tserver: " << OneLine(conflict.serverValue) << '\n';
     if (conflicts.empty()) std::cout << "no conflicts held\n";
     return 0;
 }
