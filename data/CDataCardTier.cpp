@@ -4,6 +4,9 @@
 #include "SqlLiteral.h"
 #include "StoreSession.h"
 
+namespace SyncTables = orvane::data::SyncTables;
+namespace SqlLiteral = orvane::data::SqlLiteral;
+
 CDataCardTier::CDataCardTier(std::string strDatabase) : mstrDatabase(std::move(strDatabase)) {}
 
 std::string CDataCardTier::KeepBoundCardsStatement(const std::vector<std::int32_t>& addressIDs) {

@@ -11,6 +11,8 @@
 #include "adodb/Connection.h"
 #include "adodb/Recordset.h"
 
+namespace SqlLiteral = orvane::data::SqlLiteral;
+
 namespace {
 const char* const kColumns[] = {"FirstName", "LastName", "Address", "PostalCode", "State", "Country", "Phone"};
 

@@ -9,6 +9,8 @@
 #include "StoreSession.h"
 #include "adodb/Command.h"
 
+namespace SqlLiteral = orvane::data::SqlLiteral;
+
 namespace {
 
 std::string IdList(const std::vector<std::int32_t>& ids) {

@@ -6,6 +6,9 @@
 #include "SqlLiteral.h"
 #include "StoreSession.h"
 
+namespace SyncTables = orvane::data::SyncTables;
+namespace SqlLiteral = orvane::data::SqlLiteral;
+
 using orvane::Variant;
 using orvane::VariantArray;
 
@@ -102,16 +105,18 @@ void CDataSyncStateTier::UpsertItemsIn(StoreSession& session, const std::vector<
         std::string rows;
         for (std::size_t i = first; i < last; ++i) {
             const SyncItem& item = items[i];
-            rows += std::string(i > first ? ", " : "") + "(?, " + SqlLiteral::NumberOrNull(item.addressId) + ", ?, ";
+            // No address (0) and no ETag (empty) are stored as NULL.
+            rows += std::string(i > first ? ", " : "") + "(?, " +
+                    (item.addressId != 0 ? SqlLiteral::Number(item.addressId) : std::string("NULL")) + ", ?, ";
             texts.insert(texts.end(), {item.href, item.uid});
-            rows += item.etag ? "?" : "NULL";
-            if (item.etag) texts.push_back(*item.etag);
+            rows += item.etag.empty() ? "NULL" : "?";
+            if (!item.etag.empty()) texts.push_back(item.etag);
             for (const std::string& field : item.base) {
                 rows += ", ?";
                 texts.push_back(field);
             }
             rows += ", ?)";
-            texts.push_back(item.serverCard);
+            texts.push_back(item.card);
         }
         session.Execute(
             "INSERT INTO OrvaneSyncItems (Href, AddressID, Uid, ETag, BaseFirstName, BaseLastName, BaseAddress, "
@@ -132,7 +137,7 @@ void CDataSyncStateTier::UpsertItemsIn(StoreSession& session, const std::vector<
         }
         session.Execute("DELETE FROM OrvaneSyncHeldProperties WHERE Href IN (" + list + ")", hrefs);
         for (std::size_t i = first; i < last; ++i)
-            for (const HeldProperty& held : items[i].heldProperties)
+            for (const HeldProperty& held : items[i].held)
                 session.Execute("INSERT INTO OrvaneSyncHeldProperties (Href, Property, LocalValue, ServerValue, BaseCard) "
                                 "VALUES (?, ?, ?, ?, ?)",
                                 {items[i].href, held.property, held.localValue, held.serverValue, held.baseCard});
@@ -154,11 +159,11 @@ std::vector<SyncItem> CDataSyncStateTier::ReadItems() const {
         [&](const VariantArray& r, std::int32_t j) {
             SyncItem item;
             item.href = r.At(0, j).JoinEmpty();
-            item.addressId = NumberOrNone(r.At(1, j));
+            item.addressId = NumberOrNone(r.At(1, j)).value_or(0);
             item.uid = r.At(2, j).JoinEmpty();
-            item.etag = TextOrNone(r.At(3, j));
+            item.etag = TextOrNone(r.At(3, j)).value_or("");
             for (std::int32_t f = 0; f < 7; ++f) item.base[static_cast<std::size_t>(f)] = r.At(4 + f, j).JoinEmpty();
-            item.serverCard = r.At(11, j).JoinEmpty();
+            item.card = r.At(11, j).JoinEmpty();
             items.push_back(std::move(item));
         });
     std::map<std::string, std::size_t> byHref;
@@ -168,8 +173,8 @@ std::vector<SyncItem> CDataSyncStateTier::ReadItems() const {
                        [&](const VariantArray& r, std::int32_t j) {
                            const auto item = byHref.find(r.At(0, j).JoinEmpty());
                            if (item == byHref.end()) return;
-                           items[item->second].heldProperties.push_back({r.At(1, j).JoinEmpty(), r.At(2, j).JoinEmpty(),
-                                                                         r.At(3, j).JoinEmpty(), r.At(4, j).JoinEmpty()});
+                           items[item->second].held.push_back({r.At(1, j).JoinEmpty(), r.At(2, j).JoinEmpty(),
+                                                               r.At(3, j).JoinEmpty(), r.At(4, j).JoinEmpty()});
                        });
     session.Commit();
     return items;
@@ -252,7 +257,8 @@ std::vector<HeldConflict> CDataSyncStateTier::ListConflicts() const {
         "ORDER BY AddressID, FieldIndex",
         [&](const VariantArray& r, std::int32_t j) {
             conflicts.push_back(HeldConflict{r.At(0, j).ToLong(), r.At(1, j).ToLong(), r.At(2, j).ToLong(),
-                                             r.At(3, j).JoinEmpty(), r.At(4, j).JoinEmpty(), TextOrNone(r.At(5, j))});
+                                             r.At(3, j).JoinEmpty(), r.At(4, j).JoinEmpty(), TextOrNone(r.At(5, j)),
+                                             {}});
         });
     session.Commit();
     return conflicts;

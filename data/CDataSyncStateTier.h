@@ -41,7 +41,8 @@ public:
     // In the order they were added.
     std::vector<PendingOperation> ReadPending() const;
 
-    // A conflict on a field that has one already replaces it.
+    // A conflict on a field that has one already replaces it. Conflicts on
+    // a property of the card are not stored here but with their item.
     void AddConflicts(const std::vector<HeldConflict>& conflicts) const;
     std::vector<HeldConflict> ListConflicts() const;
     void RemoveConflicts(const std::vector<std::int32_t>& ids) const;

@@ -15,6 +15,8 @@
 #include "core/App.h"
 #include "core/Error.h"
 
+namespace SyncTables = orvane::data::SyncTables;
+
 using orvane::Variant;
 using orvane::VariantArray;
 

@@ -7,6 +7,8 @@
 #include "adodb/Connection.h"
 #include "adodb/PreparedStatement.h"
 
+namespace FindPostings = orvane::data::FindPostings;
+
 using orvane::adodb::PreparedStatement;
 
 namespace {

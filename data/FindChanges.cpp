@@ -10,6 +10,10 @@
 #include "adodb/Recordset.h"
 #include "core/Error.h"
 
+namespace FindTables = orvane::data::FindTables;
+namespace SyncTables = orvane::data::SyncTables;
+namespace SqlLiteral = orvane::data::SqlLiteral;
+
 FindChanges::FindChanges(orvane::adodb::Connection& cnn, const std::string& path)
     : path_(path), counterAtStart_(orvane::adodb::FileChangeCounter(cnn)) {}
 

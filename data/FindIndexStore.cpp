@@ -15,6 +15,13 @@
 #include "adodb/Recordset.h"
 #include "core/App.h"
 
+namespace FindTables = orvane::data::FindTables;
+namespace SyncTables = orvane::data::SyncTables;
+namespace FindRefresh = orvane::data::FindRefresh;
+namespace FindPostings = orvane::data::FindPostings;
+namespace FindOrder = orvane::data::FindOrder;
+namespace SqlLiteral = orvane::data::SqlLiteral;
+
 namespace {
 
 std::uint64_t Fnv1a(std::uint64_t hash, std::string_view bytes) {

@@ -13,7 +13,7 @@
 
 using orvane::adodb::PreparedStatement;
 
-namespace FindOrder {
+namespace orvane::data::FindOrder {
 namespace {
 
 // The order is kept in parts of about this many IDs, so that a change
@@ -174,4 +174,4 @@ void Update(orvane::adodb::Connection& cnn, const std::vector<std::int32_t>& cha
         if (dirty[p]) StorePart(cnn, p, parts[p]);
 }
 
-}  // namespace FindOrder
+}  // namespace orvane::data::FindOrder

@@ -15,7 +15,7 @@ using FindSortKey = std::function<std::string(std::string_view first, std::strin
 
 // The order in which the search index shows results: the IDs of all
 // addresses by their sort key, then by ID, kept in the file in parts.
-namespace FindOrder {
+namespace orvane::data::FindOrder {
 
 std::vector<std::int32_t> Load(orvane::adodb::Connection& cnn);
 
@@ -25,4 +25,4 @@ std::vector<std::int32_t> Load(orvane::adodb::Connection& cnn);
 // addresses' names); many changes sort every address anew.
 void Update(orvane::adodb::Connection& cnn, const std::vector<std::int32_t>& changed, const FindSortKey& sortKey);
 
-}  // namespace FindOrder
+}  // namespace orvane::data::FindOrder

@@ -1,6 +1,6 @@
 #include "FindPostings.h"
 
-namespace FindPostings {
+namespace orvane::data::FindPostings {
 namespace {
 
 void Put(std::string& out, std::uint64_t v) {
@@ -39,4 +39,4 @@ std::vector<FindPosting> DecodeAll(std::string_view bytes) {
     return out;
 }
 
-}  // namespace FindPostings
+}  // namespace orvane::data::FindPostings

@@ -19,7 +19,7 @@ struct FindPosting {
 // The index keeps the postings of one word and one block of addresses as a
 // blob: per entry, the ID's distance from the previous one and the value,
 // each as a variable-length number (seven bits a byte, low bits first).
-namespace FindPostings {
+namespace orvane::data::FindPostings {
 
 // The addresses of one block share their ID's upper bits: a block of the
 // index holds the postings of 4096 consecutive IDs.
@@ -85,4 +85,4 @@ void ForEachWord(std::string_view row, OnWord onWord) {
     while (!row.empty() && part(word) && part(postings)) onWord(word, postings);
 }
 
-}  // namespace FindPostings
+}  // namespace orvane::data::FindPostings

@@ -9,7 +9,7 @@
 #include "FindBlocks.h"
 #include "adodb/PreparedStatement.h"
 
-namespace FindRefresh {
+namespace orvane::data::FindRefresh {
 namespace {
 
 // One block's addresses as read, with the prints stored for them, and
@@ -119,4 +119,4 @@ std::size_t Run(orvane::adodb::Connection& cnn, std::size_t total, bool hasCards
     return indexed;
 }
 
-}  // namespace FindRefresh
+}  // namespace orvane::data::FindRefresh

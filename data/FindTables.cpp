@@ -6,7 +6,7 @@
 #include "OwnedSchema.h"
 #include "adodb/Connection.h"
 
-namespace FindTables {
+namespace orvane::data::FindTables {
 namespace {
 
 using orvane::data::EntryForm;
@@ -63,4 +63,4 @@ void Ensure(orvane::adodb::Connection& cnn, const std::string& path) {
     orvane::data::EnsureOwnedEntries(cnn, path, kOurs);
 }
 
-}  // namespace FindTables
+}  // namespace orvane::data::FindTables

@@ -11,7 +11,7 @@ class Connection;
 // each came from a name, and the digits of its phones. Made by the program the first time a search needs it;
 // anything of these names that the program did not make is refused as
 // altered (the same refusal as for the sync tables), and nothing is written.
-namespace FindTables {
+namespace orvane::data::FindTables {
 
 inline constexpr const char* kPostings = "OrvaneFindPostings";
 inline constexpr const char* kPrints = "OrvaneFindPrints";
@@ -28,4 +28,4 @@ bool Present(orvane::adodb::Connection& cnn, const std::string& path);
 // transaction, so that they come all at once.
 void Ensure(orvane::adodb::Connection& cnn, const std::string& path);
 
-}  // namespace FindTables
+}  // namespace orvane::data::FindTables

@@ -9,7 +9,7 @@
 // The caller's statements take no bound parameters, so a value travels as a
 // literal: text between single quotes with each quote doubled keeps every
 // byte as it is (line ends, long lines, any UTF-8).
-namespace SqlLiteral {
+namespace orvane::data::SqlLiteral {
 
 inline std::string Text(std::string_view value) {
     std::string out;
@@ -29,4 +29,4 @@ inline std::string Number(std::int32_t value) { return std::to_string(value); }
 
 inline std::string NumberOrNull(const std::optional<std::int32_t>& value) { return value ? Number(*value) : "NULL"; }
 
-}  // namespace SqlLiteral
+}  // namespace orvane::data::SqlLiteral

@@ -6,6 +6,8 @@
 #include "adodb/Recordset.h"
 #include "core/App.h"
 
+namespace SyncTables = orvane::data::SyncTables;
+
 namespace {
 // Rows fetched per GetRows: cards can be large (photos), so a chunk stays
 // far inside the memory one read may take.

@@ -26,7 +26,7 @@ public:
     StoreSession& operator=(const StoreSession&) = delete;
 
     // What the file held of our tables when the session began.
-    SyncTables::State FoundTables() const noexcept { return found_; }
+    orvane::data::SyncTables::State FoundTables() const noexcept { return found_; }
     const std::string& Path() const noexcept { return path_; }
 
     // For a session that only inspected: makes the missing tables now.
@@ -51,7 +51,7 @@ public:
 private:
     std::string path_;
     orvane::adodb::Connection cnn_;
-    SyncTables::State found_ = SyncTables::State::Missing;
+    orvane::data::SyncTables::State found_ = orvane::data::SyncTables::State::Missing;
     bool open_ = false;  // a transaction is under way
     bool wrote_ = false;
     std::optional<FindChanges> findChanges_;

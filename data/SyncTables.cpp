@@ -6,7 +6,7 @@
 #include "OwnedSchema.h"
 #include "adodb/Connection.h"
 
-namespace SyncTables {
+namespace orvane::data::SyncTables {
 namespace {
 
 using orvane::data::EarlierSchemaEntry;
@@ -125,4 +125,4 @@ void Ensure(orvane::adodb::Connection& cnn, const std::string& path) {
     orvane::data::EnsureOwnedEntries(cnn, path, kOurs, kEarlier);
 }
 
-}  // namespace SyncTables
+}  // namespace orvane::data::SyncTables

@@ -11,7 +11,7 @@ class Connection;
 // server. They are made by the program the first time it needs them; a file
 // that has something of those names that the program did not make is
 // refused as altered, and nothing is written to it.
-namespace SyncTables {
+namespace orvane::data::SyncTables {
 
 inline constexpr const char* kCards = "OrvaneCards";
 inline constexpr const char* kAccount = "OrvaneSyncAccount";
@@ -40,4 +40,4 @@ State Inspect(orvane::adodb::Connection& cnn, const std::string& path);
 // are never touched.
 void Ensure(orvane::adodb::Connection& cnn, const std::string& path);
 
-}  // namespace SyncTables
+}  // namespace orvane::data::SyncTables

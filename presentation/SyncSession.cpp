@@ -82,7 +82,7 @@ bool SyncNeedsUser(std::int32_t number) {
 }
 
 std::string PasswordNotKeptText(std::int32_t keychainError) {
-    if (keychainError == orvane::keychainerr::NoKeychain)
+    if (keychainError == orvane::keychain::errnum::NoKeychain)
         return "The account is set up. No password keychain (such as GNOME Keyring or KWallet) is running on "
                "this desktop, so the password is kept only until Orvane closes; after that, Synchronize asks "
                "for it once.";

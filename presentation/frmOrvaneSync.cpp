@@ -5,15 +5,16 @@
 
 #include <chrono>
 #include <ctime>
+#include <map>
 #include <utility>
 
 #include "Functions.h"
 #include "SyncSession.h"
 #include "frmOrvane.h"
+#include "frmOrvaneSyncDialogs.h"
 #include "carddav/CardDavErrors.h"
 #include "keychain/Keychain.h"
 #include "sync/SyncAccountService.h"
-#include "toolkit/DialogBox.h"
 #include "toolkit/MsgBox.h"
 
 using namespace orvane::toolkit;
@@ -46,8 +47,8 @@ std::string TimeOfDay() {
 // The held conflicts, one line each, to tell whether they changed.
 std::string ConflictsKey() {
     std::string key;
-    for (const orvane::sync::ConflictLine& line : orvane::sync::SyncAccountService(WindowDatabase()).Conflicts())
-        key += std::to_string(line.addressId) + "/" + line.Name() + "/" + line.theirs + "\n";
+    for (const HeldConflict& line : orvane::sync::SyncAccountService(WindowDatabase()).Conflicts())
+        key += std::to_string(line.addressId) + "/" + orvane::sync::ConflictName(line) + "/" + line.serverValue + "\n";
     return key;
 }
 
@@ -134,12 +135,10 @@ std::optional<std::string> frmOrvane::SyncPassword(bool mayAsk) {
     }
     if (!mayAsk) return msync->typedPassword;
     Busy busy(msync->busy);
-    DialogBox dialog("Sync Password");
-    dialog.AddText("The password for " + status->user + " at " + status->serverUrl + ":");
-    dialog.AddTextField("Password", msync->typedPassword.value_or(""), true);
-    dialog.CloseButtons({"OK", "Cancel"});
-    if (dialog.Show() != 0) return std::nullopt;
-    msync->typedPassword = dialog.Field("Password");
+    std::optional<std::string> typed =
+        AskSyncPassword(status->user, status->serverUrl, msync->typedPassword.value_or(""));
+    if (!typed) return std::nullopt;
+    msync->typedPassword = std::move(typed);
     return msync->typedPassword;
 }
 
@@ -246,7 +245,7 @@ void frmOrvane::ReloadKeepingSelection() {
 void frmOrvane::SyncFailed(const EndedSyncRun& ended) {
     const SyncOutcome& outcome = ended.outcome;
     // The window's own run leaves the book to a run already under way.
-    if (!ended.shown && outcome.errorNumber == orvane::sync::syncerr::AnotherRun) return;
+    if (!ended.shown && outcome.errorNumber == orvane::sync::errnum::AnotherRun) return;
     if (outcome.errorNumber == orvane::carddav::errnum::Authentication) msync->typedPassword.reset();
     const std::string text =
         SyncErrorText(outcome.errorNumber, outcome.error, outcome.fingerprint,
@@ -291,6 +290,28 @@ void frmOrvane::SyncFinished(const EndedSyncRun& ended) {
     if (conflicts.empty() || (!ended.shown && !newConflicts)) return;
     MsgBox(SyncAttentionText(result), vbExclamation, Functions::gstrAppTitle);
     if (ResolveConflicts()) mnuSynchronize_Click();
+}
+
+// One dialog per address held in conflict, each side taken at once. True
+// when a side taken has something to send and the user wants it synced now.
+bool frmOrvane::ResolveConflicts() {
+    const orvane::sync::SyncAccountService service(WindowDatabase());
+    std::map<std::int32_t, std::vector<HeldConflict>> byAddress;
+    for (HeldConflict& line : service.Conflicts()) byAddress[line.addressId].push_back(std::move(line));
+    // Only a side taken from this computer has something to send.
+    bool toSend = false;
+    for (const auto& [lngAddressID, lines] : byAddress) {
+        std::string name;
+        for (std::int32_t i = 0; i < lstAddress.ListCount(); ++i)
+            if (lstAddress.ItemData(i) == lngAddressID) name = lstAddress.List(i);
+        const std::optional<orvane::sync::Side> take = AskConflictSide(name, lines);
+        if (!take) continue;
+        service.Resolve(lngAddressID, *take);
+        toSend = toSend || *take == orvane::sync::Side::Local;
+    }
+    NoteSyncAccount();
+    ReloadKeepingSelection();
+    return toSend && AskSyncNow();
 }
 
 void frmOrvane::mnuSyncConflicts_Click() {

@@ -132,7 +132,7 @@ void KeepPassword(const std::optional<orvane::sync::AccountStatus>& before, cons
     try {
         orvane::Keychain().Store(key, setup.password, orvane::CardDavPasswordLabel(setup.user, setup.url));
     } catch (const orvane::NoKeychainError&) {
-        MsgBox(PasswordNotKeptText(orvane::keychainerr::NoKeychain), vbInformation, Functions::gstrAppTitle);
+        MsgBox(PasswordNotKeptText(orvane::keychain::errnum::NoKeychain), vbInformation, Functions::gstrAppTitle);
     } catch (const orvane::Error& e) {
         MsgBox(PasswordNotKeptText(e.Number()), vbInformation, Functions::gstrAppTitle);
     }

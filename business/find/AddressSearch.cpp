@@ -65,7 +65,7 @@ std::vector<std::int32_t> PhoneMatches(FindIndexStore& store, const std::string&
         const auto offset = static_cast<std::uint32_t>(offsets[k]);
         std::vector<FindPosting> piece;
         store.ForEachPrefixMatch(kPhoneMark + digits.substr(offsets[k], kPhoneDigitsMin), [&](std::string_view postings) {
-            FindPostings::Decode(postings, [&](std::int32_t id, std::uint32_t position) {
+            data::FindPostings::Decode(postings, [&](std::int32_t id, std::uint32_t position) {
                 if (position >= offset) piece.push_back({id, position - offset});
             });
         });
@@ -145,7 +145,7 @@ FindResult AddressSearch::Find(std::string_view typed, std::size_t limit) const 
             if (name) Mark(names, rank);
         };
         store->ForEachPrefixMatch(words[i], [&](std::string_view postings) {
-            FindPostings::Decode(postings, [&](std::int32_t id, std::uint32_t name) { mark(id, name != 0); });
+            data::FindPostings::Decode(postings, [&](std::int32_t id, std::uint32_t name) { mark(id, name != 0); });
         });
         if (words[i].size() >= kPhoneDigitsMin && AllDigits(words[i]))
             for (std::int32_t id : PhoneMatches(*store, words[i])) mark(id, false);

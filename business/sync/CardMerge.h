@@ -4,20 +4,10 @@
 #include <string_view>
 #include <vector>
 
+#include "SyncStateRecords.h"
 #include "sync/FieldMerge.h"
 
 namespace orvane::sync {
-
-// A property of the card beyond the seven fields (NOTE, ORG, PHOTO ...)
-// changed differently here and on the server.
-struct PropertyConflict {
-    std::string property;  // "NOTE"; ANNIVERSARY also for 3.0's X-ANNIVERSARY
-    std::string local;     // as the user reads it (see DisplayOf)
-    std::string server;
-    std::string base;      // a card holding only that property as both sides last agreed on it
-
-    bool operator==(const PropertyConflict&) const = default;
-};
 
 // The user's choice for a property held in conflict.
 struct PropertyChoice {
@@ -31,7 +21,7 @@ struct CardMergeResult {
     // server's value in it.
     std::string card;
     bool changed = false;  // it differs in meaning from the server's card
-    std::vector<PropertyConflict> conflicts;
+    std::vector<HeldProperty> conflicts;
 };
 
 // Three-way merge of a whole card against the card both sides last agreed

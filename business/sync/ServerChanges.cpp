@@ -32,10 +32,10 @@ void FillIn(ServerListing& listing, std::vector<carddav::RemoteCard>& cards) {
 }
 
 ServerChangesRead FullListingWithoutSyncCollection(carddav::CardDavClient& client, const std::string& bookUrl,
-                                                   const std::vector<SyncRecord>& records,
+                                                   const std::vector<SyncItem>& records,
                                                    const std::vector<PendingSend>& pending) {
     std::map<std::string, std::string> recordedEtag;
-    for (const SyncRecord& record : records) recordedEtag[record.href] = record.etag;
+    for (const SyncItem& record : records) recordedEtag[record.href] = record.etag;
     std::set<std::string> pendingHrefs;
     for (const PendingSend& send : pending)
         if (send.kind != PendingKind::Delete) pendingHrefs.insert(send.href);
@@ -89,7 +89,7 @@ std::vector<std::string> HrefsToRead(const ServerListing& listing, const std::ve
 namespace {
 
 ServerChangesRead Read(carddav::CardDavClient& client, const std::string& bookUrl, const std::string& storedToken,
-                       bool keepsNoTokens, const std::vector<SyncRecord>& records,
+                       bool keepsNoTokens, const std::vector<SyncItem>& records,
                        const std::vector<PendingSend>& pending) {
     ServerChangesRead answer;
     auto tokenRefused = [&] {
@@ -146,7 +146,7 @@ ServerChangesRead Read(carddav::CardDavClient& client, const std::string& bookUr
 
 ServerChangesRead ReadServerChanges(carddav::CardDavClient& client, const std::string& bookUrl,
                                     const std::string& storedToken, bool keepsNoTokens,
-                                    const std::vector<SyncRecord>& records, const std::vector<PendingSend>& pending) {
+                                    const std::vector<SyncItem>& records, const std::vector<PendingSend>& pending) {
     ServerChangesRead answer = Read(client, bookUrl, storedToken, keepsNoTokens, records, pending);
     for (const std::string& href : client.SkippedHrefs())
         answer.problems.push_back(href + ": listed by the server but outside the address book; skipped");

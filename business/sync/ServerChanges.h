@@ -38,6 +38,6 @@ std::vector<std::string> HrefsToRead(const ServerListing& listing, const std::ve
 // so it is not asked again.
 ServerChangesRead ReadServerChanges(carddav::CardDavClient& client, const std::string& bookUrl,
                                     const std::string& storedToken, bool keepsNoTokens,
-                                    const std::vector<SyncRecord>& records, const std::vector<PendingSend>& pending);
+                                    const std::vector<SyncItem>& records, const std::vector<PendingSend>& pending);
 
 }  // namespace orvane::sync

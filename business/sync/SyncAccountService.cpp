@@ -26,7 +26,7 @@ namespace {
 // The sync state is changed outside a run only while no run is under way.
 void RaiseUnlessHeld(const SyncRunLock& lock) {
     if (!lock.Held())
-        throw Error(syncerr::AnotherRun, "A sync of this address book is running; try again when it has ended.");
+        throw Error(errnum::AnotherRun, "A sync of this address book is running; try again when it has ended.");
 }
 
 }  // namespace
@@ -37,7 +37,9 @@ const char* FieldName(std::size_t field) {
     return field < 7 ? names[field] : "field";
 }
 
-std::string ConflictLine::Name() const { return property.empty() ? FieldName(field) : property; }
+std::string ConflictName(const HeldConflict& conflict) {
+    return conflict.property.empty() ? FieldName(conflict.Field()) : conflict.property;
+}
 
 SyncAccountService::SyncAccountService(std::string database) : database_(std::move(database)) {}
 
@@ -141,14 +143,14 @@ std::optional<AccountStatus> SyncAccountService::Status() const {
     CDataCardTier(database_).ReadEditedCards([&](std::int32_t id, const std::string&) { edited.insert(id); });
     std::set<std::int32_t> linked;
     for (const SyncItem& item : state.ReadItems()) {
-        if (!item.addressId) {
+        if (item.addressId == 0) {
             if (!refusedHrefs.count(item.href)) ++status.localChangesWaiting;  // deleted here
             continue;
         }
-        linked.insert(*item.addressId);
-        const auto address = local.find(*item.addressId);
-        if ((address == local.end() || address->second != item.base || edited.count(*item.addressId)) &&
-            !refusedIds.count(*item.addressId))
+        linked.insert(item.addressId);
+        const auto address = local.find(item.addressId);
+        if ((address == local.end() || address->second != item.base || edited.count(item.addressId)) &&
+            !refusedIds.count(item.addressId))
             ++status.localChangesWaiting;
     }
     for (const auto& [id, fields] : local)
@@ -163,16 +165,18 @@ std::optional<std::size_t> SyncAccountService::ConflictsIfSetUp() const {
     return state.ListConflicts().size() + state.ListHeldProperties().size();
 }
 
-std::vector<ConflictLine> SyncAccountService::Conflicts() const {
+std::vector<HeldConflict> SyncAccountService::Conflicts() const {
     const CDataSyncStateTier state(database_);
-    std::vector<ConflictLine> lines;
-    for (const ::HeldConflict& held : state.ListConflicts())
-        lines.push_back({held.addressId, static_cast<std::size_t>(held.fieldIndex - 1), held.localValue,
-                         held.serverValue, {}});
-    for (const HeldPropertyOfAddress& held : state.ListHeldProperties())
-        lines.push_back({held.addressId, 0, held.held.localValue, held.held.serverValue, held.held.property});
+    std::vector<HeldConflict> lines = state.ListConflicts();
+    for (const HeldPropertyOfAddress& held : state.ListHeldProperties()) {
+        HeldConflict& line = lines.emplace_back();
+        line.addressId = held.addressId;
+        line.localValue = held.held.localValue;
+        line.serverValue = held.held.serverValue;
+        line.property = held.held.property;
+    }
     std::stable_sort(lines.begin(), lines.end(),
-                     [](const ConflictLine& a, const ConflictLine& b) { return a.addressId < b.addressId; });
+                     [](const HeldConflict& a, const HeldConflict& b) { return a.addressId < b.addressId; });
     return lines;
 }
 
@@ -180,27 +184,27 @@ std::size_t SyncAccountService::Resolve(std::int32_t addressId, Side take) const
     const SyncRunLock lock(database_);
     RaiseUnlessHeld(lock);
     const CDataSyncStateTier state(database_);
-    std::vector<::HeldConflict> chosen;
-    for (const ::HeldConflict& held : state.ListConflicts())
+    std::vector<HeldConflict> chosen;
+    for (const HeldConflict& held : state.ListConflicts())
         if (held.addressId == addressId && held.fieldIndex >= 1 && held.fieldIndex <= 7) chosen.push_back(held);
     std::optional<SyncItem> item;
     for (SyncItem& stored : state.ReadItems())
-        if (stored.addressId == addressId) item = std::move(stored);
-    const std::size_t properties = item ? item->heldProperties.size() : 0;
+        if (stored.addressId != 0 && stored.addressId == addressId) item = std::move(stored);
+    const std::size_t properties = item ? item->held.size() : 0;
     if (chosen.empty() && properties == 0)
-        throw Error(syncerr::NoConflict, "No conflict is held for address " + std::to_string(addressId) + ".");
+        throw Error(errnum::NoConflict, "No conflict is held for address " + std::to_string(addressId) + ".");
 
     const CDataSyncAddressTier addresses(database_);
     std::map<std::int32_t, CDataSyncAddressTier::Fields> local = addresses.ReadAll();
     const auto address = local.find(addressId);
     if (!item || address == local.end())
-        throw Error(syncerr::NoConflict, "Address " + std::to_string(addressId) + " is no longer linked to a card.");
+        throw Error(errnum::NoConflict, "Address " + std::to_string(addressId) + " is no longer linked to a card.");
 
     // The agreed value becomes the side not taken, so that the next run sees
     // the side taken as the one change: ours is sent, the server's is kept.
     CDataSyncAddressTier::Fields fields = address->second;
-    for (const ::HeldConflict& held : chosen) {
-        const auto field = static_cast<std::size_t>(held.fieldIndex - 1);
+    for (const HeldConflict& held : chosen) {
+        const std::size_t field = held.Field();
         if (take == Side::Local) {
             item->base[field] = held.serverValue;
         } else {
@@ -214,15 +218,15 @@ std::size_t SyncAccountService::Resolve(std::int32_t addressId, Side take) const
     if (properties > 0 && take == Side::Server) {
         const CDataCardTier cards(database_);
         std::vector<std::string> names;
-        for (const ::HeldProperty& held : item->heldProperties) names.push_back(held.property);
-        std::string kept = WithPropertiesOf(cards.ReadCard(addressId).value_or(item->serverCard), item->serverCard, names);
-        if (SameMeaning(kept, item->serverCard)) kept = item->serverCard;
+        for (const HeldProperty& held : item->held) names.push_back(held.property);
+        std::string kept = WithPropertiesOf(cards.ReadCard(addressId).value_or(item->card), item->card, names);
+        if (SameMeaning(kept, item->card)) kept = item->card;
         cards.KeepCard(addressId, kept);
     }
-    item->heldProperties.clear();
+    item->held.clear();
     state.UpsertItems({*item});
     std::vector<std::int32_t> ids;
-    for (const ::HeldConflict& held : chosen) ids.push_back(held.id);
+    for (const HeldConflict& held : chosen) ids.push_back(held.id);
     state.RemoveConflicts(ids);
     return chosen.size() + properties;
 }

@@ -6,13 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "SyncStateRecords.h"
 #include "sync/FieldMerge.h"
 
 // The account a database file syncs with, and its held conflicts: set up,
 // looked at, resolved and forgotten. The password is never stored here.
 namespace orvane::sync {
 
-namespace syncerr {
+namespace errnum {
 inline constexpr std::int32_t NoConflict = 7103;  // resolve: no conflict held for that address
 }
 
@@ -46,22 +47,13 @@ struct AccountStatus {
     std::vector<std::string> refused;
 };
 
-struct ConflictLine {
-    std::int32_t addressId = 0;
-    std::size_t field = 0;  // 0..6, record order after the ID
-    std::string ours;
-    std::string theirs;
-    std::string property;  // a property of the card ("NOTE") instead of a field
-
-    // The field as the program prints it ("last name"), else the property.
-    std::string Name() const;
-};
-
 // The name of a field as the program prints it ("last name").
 const char* FieldName(std::size_t field);
+// The field of a held conflict as the program prints it, else its property.
+std::string ConflictName(const HeldConflict& conflict);
 
 // Setup, Resolve and Forget change the sync state only while no run holds
-// the database's sync lock; else they raise syncerr::AnotherRun.
+// the database's sync lock; else they raise errnum::AnotherRun.
 class SyncAccountService {
 public:
     // database: the database file; empty for the window's database.
@@ -81,7 +73,7 @@ public:
     // every address.
     std::optional<std::size_t> ConflictsIfSetUp() const;
     // By address: its fields, then the properties of its card.
-    std::vector<ConflictLine> Conflicts() const;
+    std::vector<HeldConflict> Conflicts() const;
     // Takes one side for every field and property of the address held in
     // conflict. The server's value goes into the address (or its kept card)
     // at once; our value is sent on the next run: for a property, the card

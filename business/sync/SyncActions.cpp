@@ -7,7 +7,6 @@
 #include "sync/SendableCard.h"
 #include "sync/SyncPlanner.h"
 #include "sync/SyncRun.h"
-#include "sync/SyncStateMapping.h"
 #include "transfer/FileFormatError.h"
 #include "transfer/VCardWriter.h"
 
@@ -19,6 +18,17 @@ bool IsAbsolute(const std::string& href) { return href.find("://") != std::strin
 // The address a write concerns, as the list shows it; none for a delete.
 std::string NameOf(const SyncAction& action) {
     return action.kind == ActionKind::DeleteOnServer ? std::string() : DisplayText(action.fields);
+}
+
+// The write an action makes, recorded before it is sent.
+PendingOperation OperationOf(const SyncAction& action, PendingOperation::Kind kind) {
+    PendingOperation operation;
+    operation.kind = kind;
+    operation.href = action.href;
+    if (action.addressId != 0) operation.addressId = action.addressId;
+    if (kind != PendingOperation::Kind::Delete) operation.cardText = action.card;
+    if (!action.ifMatch.empty()) operation.ifMatch = action.ifMatch;
+    return operation;
 }
 
 }  // namespace
@@ -39,8 +49,8 @@ std::string CardForNewAddress(const std::optional<std::string>& kept, const tran
 SyncActions::SyncActions(carddav::CardDavClient& client, std::string bookUrl, SyncStores& stores, SyncResult& result)
     : client_(client), bookUrl_(std::move(bookUrl)), stores_(stores), result_(result) {}
 
-void SyncActions::Store(const SyncRecord& record, const std::optional<std::string>& kept) {
-    stores_.state.UpsertItems({ItemOf(record)});
+void SyncActions::Store(const SyncItem& record, const std::optional<std::string>& kept) {
+    stores_.state.UpsertItems({record});
     if (record.addressId != 0 && !record.card.empty()) stores_.cards.KeepCard(record.addressId, kept.value_or(record.card));
 }
 
@@ -57,9 +67,9 @@ void SyncActions::StoreLocal(const std::vector<const SyncAction*>& planned) {
     std::vector<SyncItem> items;
     items.reserve(actions.size());
     for (std::size_t i = 0; i < actions.size(); ++i) {
-        SyncRecord record = *actions[i]->record;
+        SyncItem record = *actions[i]->record;
         record.addressId = ids[i];
-        items.push_back(ItemOf(record));
+        items.push_back(record);
     }
     stores_.state.UpsertItems(items);
     std::size_t next = 0;
@@ -80,7 +90,7 @@ void SyncActions::ApplyLocal(const std::vector<const SyncAction*>& planned) {
     for (const SyncAction* action : planned) {
         const std::int32_t id = action->addressId;
         if (changedHere_.count(id)) continue;
-        const SyncRecord* record = action->kind == ActionKind::UpdateLocal && action->record ? &*action->record : nullptr;
+        const SyncItem* record = action->kind == ActionKind::UpdateLocal && action->record ? &*action->record : nullptr;
         // A record kept for another address than the one written: on its own.
         if (record && record->addressId != 0 && record->addressId != id) {
             Execute(*action);
@@ -99,7 +109,7 @@ void SyncActions::ApplyLocal(const std::vector<const SyncAction*>& planned) {
         if (action->kind == ActionKind::UpdateLocal) {
             change.fields = action->fields;
             if (record) {
-                change.item = ItemOf(*record);
+                change.item = *record;
                 if (record->addressId != 0) change.card = action->kept.value_or(record->card);
             }
         } else {
@@ -137,7 +147,7 @@ bool SyncActions::Execute(const SyncAction& action) {
     switch (action.kind) {
         case ActionKind::StoreLocal: {
             if (linkedHrefs_.count(action.href)) return true;
-            SyncRecord record = *action.record;
+            SyncItem record = *action.record;
             record.addressId = stores_.addresses.Add(action.fields);
             Store(record);
             ++result_.received;
@@ -167,7 +177,7 @@ bool SyncActions::Execute(const SyncAction& action) {
     return true;
 }
 
-void SyncActions::Written(SyncRecord record, const carddav::WriteResult& answer, std::int32_t pendingId,
+void SyncActions::Written(SyncItem record, const carddav::WriteResult& answer, std::int32_t pendingId,
                           const std::optional<std::string>& kept) {
     record.etag = answer.etag.value_or("");
     Store(record, kept);
@@ -251,7 +261,7 @@ bool SyncActions::LinkToExisting(const SyncAction& action, const std::string& ur
 
 bool SyncActions::Create(const SyncAction& action) {
     SyncAction send = action;
-    SyncRecord record = *action.record;
+    SyncItem record = *action.record;
     if (!IsAbsolute(send.href)) {
         // A card new on the server: an imported address takes its own card up.
         send.href = carddav::CardDavClient::CardUrl(bookUrl_, send.href);

@@ -59,7 +59,7 @@ public:
     bool LeftChangesHere() const { return !changedHere_.empty(); }
 
     // The cards written without an ETag in the answer, by href.
-    const std::map<std::string, SyncRecord>& WrittenWithoutEtag() const { return withoutEtag_; }
+    const std::map<std::string, SyncItem>& WrittenWithoutEtag() const { return withoutEtag_; }
 
     // The writes the server refused on earlier runs: the same card for the
     // same address (or href) is reported again, not sent, unless retry.
@@ -80,9 +80,9 @@ private:
     bool Update(const SyncAction& action);
     bool Delete(const SyncAction& action);
     // The record, and the address's kept card: `kept`, else the record's card.
-    void Store(const SyncRecord& record, const std::optional<std::string>& kept = std::nullopt);
+    void Store(const SyncItem& record, const std::optional<std::string>& kept = std::nullopt);
     // The record after a write the server took, with the ETag it answered.
-    void Written(SyncRecord record, const carddav::WriteResult& answer, std::int32_t pendingId,
+    void Written(SyncItem record, const carddav::WriteResult& answer, std::int32_t pendingId,
                  const std::optional<std::string>& kept = std::nullopt);
     // The stored refusal of this address (else href), if any.
     const ::RefusedWrite* StoredRefusal(std::int32_t addressId, const std::string& href);
@@ -99,7 +99,7 @@ private:
     std::string bookUrl_;
     SyncStores& stores_;
     SyncResult& result_;
-    std::map<std::string, SyncRecord> withoutEtag_;
+    std::map<std::string, SyncItem> withoutEtag_;
     std::vector<::RefusedWrite> refusals_;
     std::set<std::size_t> concerned_;  // indexes into refusals_
     bool retryRefused_ = false;

@@ -18,8 +18,28 @@ using transfer::AddressFields;
 
 SyncAction Act(ActionKind kind, std::int32_t id, const std::string& href, const std::string& ifMatch = {},
                const AddressFields& fields = {}, const std::string& card = {},
-               std::optional<SyncRecord> record = std::nullopt, std::optional<std::string> kept = std::nullopt) {
+               std::optional<SyncItem> record = std::nullopt, std::optional<std::string> kept = std::nullopt) {
     return {kind, id, href, ifMatch, fields, card, std::move(record), std::move(kept)};
+}
+
+// A field held in conflict: its place in the address record is 1..7.
+HeldConflict FieldHeld(std::int32_t addressId, const FieldConflict& conflict) {
+    HeldConflict held;
+    held.addressId = addressId;
+    held.fieldIndex = static_cast<std::int32_t>(conflict.field) + 1;
+    held.localValue = conflict.local;
+    held.serverValue = conflict.server;
+    return held;
+}
+
+// A property of the card held in conflict; its record keeps it.
+HeldConflict PropertyHeld(std::int32_t addressId, const HeldProperty& property) {
+    HeldConflict held;
+    held.addressId = addressId;
+    held.localValue = property.localValue;
+    held.serverValue = property.serverValue;
+    held.property = property.property;
+    return held;
 }
 
 class PlanBuilder {
@@ -28,7 +48,7 @@ public:
         : in_(input), newUid_(newUid), plan_(plan), server_(input.server) {}
 
     void Build() {
-        for (const SyncRecord& record : in_.records) {
+        for (const SyncItem& record : in_.records) {
             records_[record.href] = record;
             stored_[record.href] = &record;
         }
@@ -46,7 +66,7 @@ private:
             switch (pending.kind) {
                 case PendingKind::Create:
                     if (listed && !records_.count(pending.href)) {
-                        records_[pending.href] = {pending.addressId, pending.href, listed->etag, pending.uid,
+                        records_[pending.href] = {pending.href, pending.addressId, pending.uid, listed->etag,
                                                   pending.fields, listed->card.empty() ? pending.card : listed->card, {}};
                     } else if (!listed) {
                         createsToRedo_[pending.addressId] = &pending;
@@ -72,7 +92,7 @@ private:
 
     bool SafetyStop() {
         plan_.syncedLastTime = in_.records.size();
-        for (const SyncRecord& record : in_.records)
+        for (const SyncItem& record : in_.records)
             if (server_.Gone(record.href) && !deletedHere_.count(record.href)) ++plan_.goneFromServer;
         const std::size_t gone = plan_.goneFromServer;
         if (in_.forceDelete || gone <= 1 || gone * 2 <= plan_.syncedLastTime) return false;
@@ -85,7 +105,7 @@ private:
 
     // The fields of the card as the server has it, when its ETag is the
     // record's: the kept card's, else the base.
-    AddressFields KeptServerFields(const SyncRecord& record) {
+    AddressFields KeptServerFields(const SyncItem& record) {
         if (!record.card.empty()) {
             std::vector<std::string> ignored;
             if (auto fields = FieldsOfCard(record.href, record.card, ignored)) return *fields;
@@ -93,7 +113,7 @@ private:
         return record.base;
     }
 
-    void ApplyRules(const SyncRecord& record) {
+    void ApplyRules(const SyncItem& record) {
         linkedIds_.insert(record.addressId);
         const auto local = in_.local.find(record.addressId);
         const bool localGone = local == in_.local.end();
@@ -115,7 +135,7 @@ private:
             KeepIfNew(record);
             return;
         }
-        SyncRecord now = record;
+        SyncItem now = record;
         AddressFields serverFields;
         if (changedOnServer) {
             if (listed->card.empty()) {
@@ -146,7 +166,7 @@ private:
         Merge(now, record, local->second, serverFields);
     }
 
-    void Merge(SyncRecord now, const SyncRecord& record, const AddressFields& local, const AddressFields& server) {
+    void Merge(SyncItem now, const SyncItem& record, const AddressFields& local, const AddressFields& server) {
         std::vector<FieldChoice> choices;
         std::vector<PropertyChoice> propertyChoices;
         for (const ConflictChoice& choice : in_.choices) {
@@ -156,7 +176,7 @@ private:
         }
         const FieldMergeResult merged = MergeFields(record.base, local, server, choices);
         for (const FieldConflict& conflict : merged.conflicts)
-            plan_.conflicts.push_back({now.addressId, conflict.field, conflict.local, conflict.server, {}});
+            plan_.conflicts.push_back(FieldHeld(now.addressId, conflict));
         const bool toLocal = merged.local != local;
         // A card edited here is merged with the server's whole, property by property.
         const std::string* edited = EditedCard(record);
@@ -168,9 +188,9 @@ private:
             return;
         }
         now.base = merged.base;
-        now.held = cards ? cards->conflicts : std::vector<PropertyConflict>{};
-        for (const PropertyConflict& held : now.held)
-            plan_.conflicts.push_back({now.addressId, 0, held.local, held.server, held.property});
+        now.held = cards ? cards->conflicts : std::vector<HeldProperty>{};
+        for (const HeldProperty& held : now.held)
+            plan_.conflicts.push_back(PropertyHeld(now.addressId, held));
         if (toServer) now.card = CardToSend(cards ? cards->card : edited ? *edited : now.card, merged.server, now.uid);
         // Properties held in conflict keep our value in the kept card.
         std::optional<std::string> kept;
@@ -190,11 +210,11 @@ private:
     // The whole card merged: against the card agreed on (the record's, with
     // the properties held in conflict as they were agreed), our kept card
     // and the server's. None when a card cannot be read: ours goes whole.
-    std::optional<CardMergeResult> MergeWholeCard(const SyncRecord& record, const std::string& edited,
+    std::optional<CardMergeResult> MergeWholeCard(const SyncItem& record, const std::string& edited,
                                                   const std::string& server, const std::vector<PropertyChoice>& choices) {
         try {
             std::string base = record.card;
-            for (const PropertyConflict& held : record.held) base = WithPropertiesOf(base, held.base, {held.property});
+            for (const HeldProperty& held : record.held) base = WithPropertiesOf(base, held.baseCard, {held.property});
             return MergeCards(base, edited, server, choices);
         } catch (const transfer::FileFormatError&) {
             return std::nullopt;
@@ -202,9 +222,9 @@ private:
     }
 
     static std::string KeptWithHeld(const std::string& card, const std::string& edited,
-                                    const std::vector<PropertyConflict>& held) {
+                                    const std::vector<HeldProperty>& held) {
         std::vector<std::string> names;
-        for (const PropertyConflict& conflict : held) names.push_back(conflict.property);
+        for (const HeldProperty& conflict : held) names.push_back(conflict.property);
         return WithPropertiesOf(card, edited, names);
     }
 
@@ -218,15 +238,15 @@ private:
 
     // A record that differs from the one stored (new ETag, card or base, or
     // taken from a pending send) is stored again.
-    void KeepIfNew(const SyncRecord& record, const std::optional<std::string>& kept = std::nullopt) {
+    void KeepIfNew(const SyncItem& record, const std::optional<std::string>& kept = std::nullopt) {
         const auto stored = stored_.find(record.href);
         if (stored != stored_.end() && *stored->second == record) return;
         Add(Act(ActionKind::KeepRecord, record.addressId, record.href, {}, {}, {}, record, kept));
     }
 
     // An edit here beats the delete on the server: the whole card goes back.
-    void Recreate(const SyncRecord& record, const AddressFields& fields) {
-        SyncRecord now = record;
+    void Recreate(const SyncItem& record, const AddressFields& fields) {
+        SyncItem now = record;
         now.etag.clear();
         now.base = fields;
         now.held.clear();
@@ -236,14 +256,14 @@ private:
     }
 
     // The kept card of the record's address when it was edited here since.
-    const std::string* EditedCard(const SyncRecord& record) const {
+    const std::string* EditedCard(const SyncItem& record) const {
         const auto edited = in_.editedCards.find(record.addressId);
         return edited == in_.editedCards.end() ? nullptr : &edited->second;
     }
 
     void CreateOnServer(std::int32_t id, const AddressFields& fields, std::string href, std::string uid,
                         const std::string& kept) {
-        SyncRecord record{id, std::move(href), {}, std::move(uid), fields, {}, {}};
+        SyncItem record{std::move(href), id, std::move(uid), {}, fields, {}, {}};
         record.card = CardToSend(kept, fields, record.uid);
         Add(Act(ActionKind::CreateOnServer, id, record.href, {}, fields, record.card, record));
     }
@@ -276,7 +296,7 @@ private:
                 continue;
             }
             const auto& [card, serverFields] = match->second;
-            const SyncRecord record{id, card->href, card->etag, CardUid(card->card), serverFields, card->card, {}};
+            const SyncItem record{card->href, id, CardUid(card->card), card->etag, serverFields, card->card, {}};
             Add(Act(ActionKind::Link, id, card->href, {}, serverFields, {}, record));
             // Linked cards agree up to case and blanks; the server's spelling is taken.
             if (fields != serverFields) Add(Act(ActionKind::UpdateLocal, id, card->href, {}, serverFields, {}, record));
@@ -284,7 +304,7 @@ private:
         }
         for (const auto& [key, entry] : cardsByKey) {
             const auto& [card, fields] = entry;
-            const SyncRecord record{0, card->href, card->etag, CardUid(card->card), fields, card->card, {}};
+            const SyncItem record{card->href, 0, CardUid(card->card), card->etag, fields, card->card, {}};
             Add(Act(ActionKind::StoreLocal, 0, card->href, {}, fields, {}, record));
         }
     }
@@ -300,8 +320,8 @@ private:
     const SyncPlanner::UidSource& newUid_;
     SyncPlan& plan_;
     ServerView server_;
-    std::map<std::string, SyncRecord> records_;              // as this run sees them
-    std::map<std::string, const SyncRecord*> stored_;        // as the last run left them
+    std::map<std::string, SyncItem> records_;        // as this run sees them
+    std::map<std::string, const SyncItem*> stored_;  // as the last run left them
     std::set<std::int32_t> linkedIds_;
     std::map<std::int32_t, const PendingSend*> createsToRedo_;
     std::set<std::string> deletedHere_;
@@ -329,7 +349,7 @@ SyncPlan SyncPlanner::PlanLink(std::int32_t addressId, const AddressFields& fiel
     // two like any linked pair. The listing names no card, so none is gone.
     SyncInput input;
     input.local[addressId] = fields;
-    input.records.push_back({addressId, card.href, card.etag, CardUid(card.card), AddressFields{}, card.card, {}});
+    input.records.push_back({card.href, addressId, CardUid(card.card), card.etag, AddressFields{}, card.card, {}});
     input.server.complete = false;
     return Plan(input);
 }

@@ -12,7 +12,8 @@
 #include "sync/ServerChanges.h"
 #include "sync/SyncActions.h"
 #include "sync/SyncPlanner.h"
-#include "sync/SyncStateMapping.h"
+#include "sync/CardLines.h"
+#include "sync/ServerView.h"
 #include "sync/TrustedCertificateFile.h"
 #include "transfer/TextTools.h"
 
@@ -30,6 +31,30 @@ constexpr std::size_t kStoreBatch = 5000;
 // address is checked and written in it, so a save in the window waits for
 // at most one batch (a few tens of milliseconds).
 constexpr std::size_t kApplyBatch = 1000;
+
+// The writes an earlier run recorded, each with the UID and fields of the
+// card it sends.
+std::vector<PendingSend> PendingSends(const std::vector<PendingOperation>& operations) {
+    std::vector<PendingSend> pending;
+    for (const PendingOperation& operation : operations) {
+        PendingSend send;
+        send.kind = operation.kind;
+        send.addressId = operation.addressId.value_or(0);
+        send.href = operation.href;
+        if (operation.cardText) {
+            send.card = *operation.cardText;
+            send.uid = CardUid(send.card);
+            std::vector<std::string> ignored;
+            // A card we wrote ourselves is always readable; a damaged row is
+            // no longer a write this run can finish.
+            const auto fields = FieldsOfCard(operation.href, send.card, ignored);
+            if (!fields) continue;
+            send.fields = *fields;
+        }
+        pending.push_back(std::move(send));
+    }
+    return pending;
+}
 
 bool Applied(ActionKind kind) { return kind == ActionKind::UpdateLocal || kind == ActionKind::DeleteLocal; }
 
@@ -98,7 +123,7 @@ bool SaysVCard4(const std::string& card) {
 }
 
 bool HoldsVCard4(const SyncInput& input) {
-    for (const SyncRecord& record : input.records)
+    for (const SyncItem& record : input.records)
         if (SaysVCard4(record.card)) return true;
     for (const ServerCard& card : input.server.cards)
         if (SaysVCard4(card.card)) return true;
@@ -128,12 +153,12 @@ SyncResult SyncRun::Run() {
     // each store every new card once.
     const SyncRunLock lock(options_.database);
     if (!lock.Held())
-        throw Error(syncerr::AnotherRun, "Another sync of this address book is running; try again when it has ended.");
+        throw Error(errnum::AnotherRun, "Another sync of this address book is running; try again when it has ended.");
     SyncStores stores{CDataSyncStateTier(options_.database), CDataCardTier(options_.database),
                       CDataSyncAddressTier(options_.database), CDataSyncBatch(options_.database)};
     const std::optional<SyncAccount> account = stores.state.GetAccount();
     if (!account)
-        throw Error(syncerr::NoAccount, "No sync account is set up for this address book; set one up first "
+        throw Error(errnum::NoAccount, "No sync account is set up for this address book; set one up first "
                                         "(orvane-transfer sync setup URL --user NAME).");
     const TrustedCertificateFile trusted(account->trustedCertificate);
     carddav::ConnectionSettings settings;
@@ -158,9 +183,9 @@ SyncResult SyncRun::Run() {
     std::optional<bool> takesVCard4;
     for (int round = 0; round < kMaxRounds && !finished; ++round) {
         actions.NewRound();
-        const std::vector<SyncRecord> records = RecordsOf(stores.state.ReadItems());
+        const std::vector<SyncItem> records = stores.state.ReadItems();
         const std::vector<PendingOperation> operations = stores.state.ReadPending();
-        const std::vector<PendingSend> pending = PendingOf(operations);
+        const std::vector<PendingSend> pending = PendingSends(operations);
         ServerChangesRead read = ReadServerChanges(client, account->addressBookUrl, storedToken,
                                                   account->lastSyncTime && !account->syncToken, records, pending);
         if (round == 0) newToken = read.newToken;
@@ -251,30 +276,25 @@ SyncResult SyncRun::Run() {
     for (const auto& [href, written] : actions.WrittenWithoutEtag()) {
         const std::optional<carddav::RemoteCard> card = client.Get(href);
         if (!card || card->etag.empty()) continue;
-        SyncRecord record = written;
+        SyncItem record = written;
         record.etag = card->etag;
         record.card = card->text;
-        stores.state.UpsertItems({ItemOf(record)});
+        stores.state.UpsertItems({record});
     }
 
     // The conflicts held now replace those of the last run.
     std::map<std::int32_t, std::string> hrefById;
-    for (const SyncRecord& record : RecordsOf(stores.state.ReadItems())) hrefById[record.addressId] = record.href;
+    for (const SyncItem& record : stores.state.ReadItems()) hrefById[record.addressId] = record.href;
     std::vector<std::int32_t> oldIds;
-    for (const ::HeldConflict& held : stores.state.ListConflicts()) oldIds.push_back(held.id);
+    for (const HeldConflict& held : stores.state.ListConflicts()) oldIds.push_back(held.id);
     stores.state.RemoveConflicts(oldIds);
     std::vector<HeldConflict> conflicts = plan.conflicts;
     conflicts.insert(conflicts.end(), actions.LinkConflicts().begin(), actions.LinkConflicts().end());
-    std::vector<::HeldConflict> held;
+    std::vector<HeldConflict> held;
     for (const HeldConflict& conflict : conflicts) {
         if (!conflict.property.empty()) continue;  // held with its card's record
-        ::HeldConflict row;
-        row.addressId = conflict.addressId;
-        row.fieldIndex = static_cast<std::int32_t>(conflict.field) + 1;
-        row.localValue = conflict.ours;
-        row.serverValue = conflict.theirs;
+        HeldConflict& row = held.emplace_back(conflict);
         if (const auto href = hrefById.find(conflict.addressId); href != hrefById.end()) row.href = href->second;
-        held.push_back(std::move(row));
     }
     stores.state.AddConflicts(held);
     result.conflictsHeld = conflicts.size();

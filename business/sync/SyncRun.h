@@ -13,11 +13,11 @@
 // CardDAV address book of the account stored in that file.
 namespace orvane::sync {
 
-namespace syncerr {
+namespace errnum {
 inline constexpr std::int32_t NoAccount = 7101;  // no account is set up in this database
 inline constexpr std::int32_t Cancelled = 7102;  // not raised: see SyncResult::cancelled
 inline constexpr std::int32_t AnotherRun = 7104;  // another sync of the same database is running
-}  // namespace syncerr
+}  // namespace errnum
 
 // A step of a run as its progress shows it.
 struct SyncStep {
@@ -71,7 +71,7 @@ struct SyncResult {
 };
 
 // A run: takes the database's sync lock (another run holding it raises
-// syncerr::AnotherRun before anything is read), reads what changed on the server, plans with SyncPlanner and
+// errnum::AnotherRun before anything is read), reads what changed on the server, plans with SyncPlanner and
 // carries the plan out, recording every write before it is sent so that a
 // run cut short at any moment is finished by the next without duplicates.
 // A failure (network, authentication, certificate) raises orvane::Error

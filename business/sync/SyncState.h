@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "SyncStateRecords.h"
 #include "sync/CardMerge.h"
 #include "sync/FieldMerge.h"
 #include "transfer/ImportedCard.h"
@@ -15,24 +16,10 @@
 // its tables between runs.
 namespace orvane::sync {
 
-// One address and one server card linked by an earlier run.
-struct SyncRecord {
-    std::int32_t addressId = 0;
-    std::string href;
-    std::string etag;  // exactly as the server sent it; empty when it sent none
-    std::string uid;
-    transfer::AddressFields base{};  // the fields both sides last agreed on
-    std::string card;                // the card as the server last had it (or as last sent)
-    // Properties of the card held in conflict: the card agreed on holds
-    // each as its baseCard does, not as `card` (the server's) does.
-    std::vector<PropertyConflict> held;
-
-    bool operator==(const SyncRecord&) const = default;
-};
-
 // A write recorded before it is sent, so a run cut short can be finished
-// without a duplicate. Kept until the record it leads to is stored.
-enum class PendingKind { Create = 1, Update = 2, Delete = 3 };
+// without a duplicate. Kept until the record it leads to is stored: the
+// stored PendingOperation with the UID and fields of the card it sends.
+using PendingKind = PendingOperation::Kind;
 struct PendingSend {
     PendingKind kind = PendingKind::Create;
     std::int32_t addressId = 0;
@@ -74,7 +61,7 @@ struct SyncInput {
     // sent or received them, by address ID: a local change like an edit of
     // the fields, which sends that whole card.
     std::map<std::int32_t, std::string> editedCards;
-    std::vector<SyncRecord> records;
+    std::vector<SyncItem> records;
     std::vector<PendingSend> pending;
     ServerListing server;
     std::vector<ConflictChoice> choices;
@@ -108,25 +95,15 @@ struct SyncAction {
     // one the server answers, its address ID by the new one for StoreLocal).
     // None: the record stays as it is until a later action of the same
     // address stores it.
-    std::optional<SyncRecord> record;
+    std::optional<SyncItem> record;
     // The address's kept card when it is not the record's card: properties
     // held in conflict keep our value in it.
     std::optional<std::string> kept;
 };
 
-// A field (or a property of the card) changed differently on both sides;
-// neither side was overwritten.
-struct HeldConflict {
-    std::int32_t addressId = 0;
-    std::size_t field = 0;
-    std::string ours;
-    std::string theirs;
-    std::string property;  // "NOTE": held with the record, not a field
-};
-
 struct SyncPlan {
     std::vector<SyncAction> actions;
-    std::vector<HeldConflict> conflicts;
+    std::vector<HeldConflict> conflicts;  // fields and properties of cards alike
     std::vector<std::string> problems;  // one line each; never a deletion
     bool stoppedForSafety = false;      // nothing at all is to be done
     std::string safetyMessage;

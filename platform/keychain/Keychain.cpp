@@ -58,7 +58,7 @@ JobResult Run(const std::string& service, const std::string& key, Prepare prepar
     job->start();
     if (!result.finished) loop.exec();
     if (!result.finished) {
-        throw Error(keychainerr::Failed, "The keychain did not answer within " +
+        throw Error(keychain::errnum::Failed, "The keychain did not answer within " +
                                              std::to_string(kAnswerLimit.count()) + " minutes.");
     }
     return result;
@@ -74,21 +74,23 @@ JobResult Run(const std::string& service, const std::string& key, Prepare prepar
         throw NoKeychainError("No keychain is available: " + result.errorText.toStdString());
     case QKeychain::AccessDenied:
     case QKeychain::AccessDeniedByUser:
-        throw Error(keychainerr::Failed, what + ": access was denied (" + result.errorText.toStdString() + ").");
+        throw Error(keychain::errnum::Failed, what + ": access was denied (" + result.errorText.toStdString() + ").");
     default:
-        throw Error(keychainerr::Failed, what + ": " + result.errorText.toStdString());
+        throw Error(keychain::errnum::Failed, what + ": " + result.errorText.toStdString());
     }
 }
 
 // The keychain keeps passwords as text, which the Secret Service passes on
 // as a C string: the password must be UTF-8 without NUL characters.
 void RequireStorable(const std::string& password) {
-    if (password.empty()) throw Error(keychainerr::NotStorable, "An empty password is not stored in the keychain.");
+    if (password.empty())
+        throw Error(keychain::errnum::NotStorable, "An empty password is not stored in the keychain.");
     if (password.find('\0') != std::string::npos)
-        throw Error(keychainerr::NotStorable, "The password holds a NUL character, which the keychain cannot store.");
+        throw Error(keychain::errnum::NotStorable,
+                    "The password holds a NUL character, which the keychain cannot store.");
     const QByteArray bytes = QByteArray::fromStdString(password);
     if (QString::fromUtf8(bytes).toUtf8() != bytes)
-        throw Error(keychainerr::NotStorable, "The password is not UTF-8 text, which the keychain needs.");
+        throw Error(keychain::errnum::NotStorable, "The password is not UTF-8 text, which the keychain needs.");
 }
 
 // Qt's keychain library labels every entry with the service name alone; on

@@ -10,11 +10,11 @@
 namespace orvane {
 
 // Error numbers the keychain raises.
-namespace keychainerr {
+namespace keychain::errnum {
 inline constexpr std::int32_t NoKeychain = 20001;  // no keychain runs in this session
 inline constexpr std::int32_t Failed = 20002;      // the keychain answered with a failure
 inline constexpr std::int32_t NotStorable = 20003; // a password the keychain cannot hold as text
-}  // namespace keychainerr
+}  // namespace keychain::errnum
 
 // Raised when this session has no keychain at all: no D-Bus session bus, or
 // nothing on it that serves secrets. Callers treat it as an expected state
@@ -22,7 +22,7 @@ inline constexpr std::int32_t NotStorable = 20003; // a password the keychain ca
 // of a keychain that does run, which is a plain orvane::Error.
 class NoKeychainError : public Error {
 public:
-    explicit NoKeychainError(std::string description) : Error(keychainerr::NoKeychain, std::move(description)) {}
+    explicit NoKeychainError(std::string description) : Error(keychain::errnum::NoKeychain, std::move(description)) {}
 };
 
 // Passwords in the desktop's keychain (the Secret Service: GNOME Keyring,

@@ -39,7 +39,7 @@ void EnsureApplication() {
     QCoreApplication* application = QCoreApplication::instance();
     if (application == nullptr) application = &MakeApplication();
     if (QThread::currentThread() != application->thread())
-        throw Error(keychainerr::Failed, "The keychain can only be used from the program's main thread.");
+        throw Error(keychain::errnum::Failed, "The keychain can only be used from the program's main thread.");
 }
 
 void RequireKeychainService() {

@@ -196,8 +196,8 @@ TEST_F(CardStore, DeletingAnAddressInTheWindowDeletesItsCardAndItsLink) {
     EXPECT_EQ(cards.ReadCard(alan), PhoneCard("u-alan"));
     const std::vector<SyncItem> items = state.ReadItems();
     ASSERT_EQ(items.size(), 1u);  // kept, so the next sync deletes the card on the server
-    EXPECT_EQ(items[0].addressId, std::nullopt);
-    EXPECT_EQ(items[0].serverCard, PhoneCard("u-ada"));
+    EXPECT_EQ(items[0].addressId, 0);
+    EXPECT_EQ(items[0].card, PhoneCard("u-ada"));
 }
 
 TEST_F(CardStore, AddressesDeletedByAnotherProgramLoseTheirCardsAndLinks) {
@@ -206,8 +206,8 @@ TEST_F(CardStore, AddressesDeletedByAnotherProgramLoseTheirCardsAndLinks) {
     cards.KeepCard(ada, PhoneCard("u-ada"));
     cards.KeepCard(alan, PhoneCard("u-alan"));
     CDataSyncStateTier state(folder.DatabaseFile().string());
-    state.UpsertItems({{"/b/ada.vcf", ada, "u-ada", std::nullopt, {"Ada", "Lovelace", "", "", "", "", ""}, "c1", {}},
-                       {"/b/alan.vcf", alan, "u-alan", std::nullopt, {"Alan", "Turing", "", "", "", "", ""}, "c2", {}}});
+    state.UpsertItems({{"/b/ada.vcf", ada, "u-ada", "", {"Ada", "Lovelace", "", "", "", "", ""}, "c1", {}},
+                       {"/b/alan.vcf", alan, "u-alan", "", {"Alan", "Turing", "", "", "", "", ""}, "c2", {}}});
     folder.ExecSql("DELETE FROM tblAddress WHERE ID = " + std::to_string(ada));
 
     cards.AddressesDeletedElsewhere();
@@ -216,7 +216,7 @@ TEST_F(CardStore, AddressesDeletedByAnotherProgramLoseTheirCardsAndLinks) {
     EXPECT_EQ(cards.ReadCard(alan), PhoneCard("u-alan"));
     const std::vector<SyncItem> items = state.ReadItems();
     ASSERT_EQ(items.size(), 2u);
-    EXPECT_EQ(items[0].addressId, std::nullopt);
+    EXPECT_EQ(items[0].addressId, 0);
     EXPECT_EQ(items[1].addressId, alan);
 }
 
@@ -236,7 +236,7 @@ TEST_F(CardStore, ForgetKeepsEveryAddressAndCard) {
                       "2026-12-07T10:00:00Z", std::nullopt});
     state.UpsertItems({{"/book/ada.vcf", ada, "u-ada", "\"e1\"", {"Ada", "Lovelace", "", "", "", "", ""}, "card", {}}});
     state.AddPending({{0, PendingOperation::Kind::Update, "/book/ada.vcf", ada, "card", "\"e1\""}});
-    state.AddConflicts({{0, ada, 2, "Lovelace", "King", "/book/ada.vcf"}});
+    state.AddConflicts({{0, ada, 2, "Lovelace", "King", "/book/ada.vcf", {}}});
     const Rows addressesBefore = Read(folder, "SELECT * FROM tblAddress ORDER BY ID");
 
     state.Forget();
@@ -344,11 +344,11 @@ TEST_F(AlteredFile, TheTablesOfTheVersionBeforeHeldPropertiesGainThemAndAForgedO
         folder.ExecSql(OurSql(folder, name));
     const CDataSyncStateTier state(folder.DatabaseFile().string());
     SyncItem item{"/book/ada.vcf", ada, "u-ada", "\"e1\"", {"Ada", "Lovelace", "", "", "", "", ""}, "card", {}};
-    item.heldProperties = {{"NOTE", "ours", "theirs", "BEGIN:VCARD\r\nNOTE:old\r\nEND:VCARD\r\n"}};
+    item.held = {{"NOTE", "ours", "theirs", "BEGIN:VCARD\r\nNOTE:old\r\nEND:VCARD\r\n"}};
     state.UpsertItems({item});
     EXPECT_EQ(state.ReadItems(), std::vector<SyncItem>{item});
-    EXPECT_EQ(state.ListHeldProperties(), (std::vector<HeldPropertyOfAddress>{{ada, item.href, item.heldProperties[0]}}));
-    item.heldProperties.clear();
+    EXPECT_EQ(state.ListHeldProperties(), (std::vector<HeldPropertyOfAddress>{{ada, item.href, item.held[0]}}));
+    item.held.clear();
     state.UpsertItems({item});
     EXPECT_EQ(state.ReadItems(), std::vector<SyncItem>{item});
 

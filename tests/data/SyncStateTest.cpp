@@ -18,9 +18,9 @@ namespace {
 
 SyncItem Item(const std::string& name, std::optional<std::int32_t> address, std::optional<std::string> etag) {
     return SyncItem{"/dav/ada/book/" + name + ".vcf",
-                    address,
+                    address.value_or(0),
                     "uid-" + name,
-                    std::move(etag),
+                    std::move(etag).value_or(""),
                     {"First " + name, "Last", "1 Rue d'Ici", "75001", "\xC3\x8Ele", "France", "+33 1 23"},
                     "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:uid-" + name + "\r\nFN:First " + name + "\r\nEND:VCARD\r\n",
                     {}};
@@ -71,7 +71,7 @@ TEST_F(SyncState, ItemsAreUpsertedByHrefAndKeepTheirETagExactly) {
     // The same href again replaces that item, whatever changed.
     SyncItem changed = Item("b", 7, std::nullopt);
     changed.base[1] = "Other";
-    changed.serverCard = "BEGIN:VCARD\nEND:VCARD\n";
+    changed.card = "BEGIN:VCARD\nEND:VCARD\n";
     state.UpsertItems({changed});
     items[1] = changed;
     EXPECT_EQ(state.ReadItems(), items);
@@ -109,8 +109,9 @@ TEST_F(SyncState, PendingWritesKeepTheirOrderUntilRemoved) {
 }
 
 TEST_F(SyncState, ConflictsAreHeldOnePerFieldUntilRemoved) {
-    state.AddConflicts({{0, 5, 2, "Lovelace", "King", std::string("/b/a.vcf")}, {0, 5, 7, "+44 1", "+44 2", std::nullopt}});
-    state.AddConflicts({{0, 5, 2, "Lovelace", "Byron", std::string("/b/a.vcf")}});  // the same field again
+    state.AddConflicts({{0, 5, 2, "Lovelace", "King", std::string("/b/a.vcf"), {}},
+                        {0, 5, 7, "+44 1", "+44 2", std::nullopt, {}}});
+    state.AddConflicts({{0, 5, 2, "Lovelace", "Byron", std::string("/b/a.vcf"), {}}});  // the same field again
     const std::vector<HeldConflict> held = state.ListConflicts();
     ASSERT_EQ(held.size(), 2u);
     EXPECT_EQ(held[0].fieldIndex, 2);
@@ -127,9 +128,9 @@ TEST_F(SyncState, ConflictsAreHeldOnePerFieldUntilRemoved) {
 TEST_F(SyncState, ABatchThatFailsStoresNothing) {
     // A field index outside the record is refused by the table, after two
     // good conflicts of the same call.
-    EXPECT_THROW(state.AddConflicts({{0, 1, 1, "a", "b", std::nullopt},
-                                     {0, 2, 3, "c", "d", std::nullopt},
-                                     {0, 3, 8, "e", "f", std::nullopt}}),
+    EXPECT_THROW(state.AddConflicts({{0, 1, 1, "a", "b", std::nullopt, {}},
+                                     {0, 2, 3, "c", "d", std::nullopt, {}},
+                                     {0, 3, 8, "e", "f", std::nullopt, {}}}),
                  orvane::Error);
     EXPECT_TRUE(state.ListConflicts().empty());
 }

@@ -868,7 +868,7 @@ TEST(SyncWordsTest, FailuresSayWhatHappenedAndWhatToDoWithoutLibraryText) {
         EXPECT_NE(text.find(row.next), std::string::npos) << text;
         EXPECT_EQ(text.find("failed"), std::string::npos) << text;
     }
-    for (const std::int32_t keychain : {orvane::keychainerr::NoKeychain, orvane::keychainerr::Failed}) {
+    for (const std::int32_t keychain : {orvane::keychain::errnum::NoKeychain, orvane::keychain::errnum::Failed}) {
         const std::string text = PasswordNotKeptText(keychain);
         EXPECT_EQ(text.find("session bus"), std::string::npos) << text;
         EXPECT_EQ(text.find(")."), std::string::npos) << text;

@@ -79,7 +79,7 @@ int Sync(const SyncCommandLine& line) {
     } else {
         const auto status = SyncAccountService(line.database).Status();
         if (!status)
-            throw orvane::Error(orvane::sync::syncerr::NoAccount,
+            throw orvane::Error(orvane::sync::errnum::NoAccount,
                                 "No sync account is set up; run 'orvane-transfer sync setup' first.");
         std::optional<std::string> kept;
         try {
@@ -92,7 +92,7 @@ int Sync(const SyncCommandLine& line) {
             kept = PasswordFromStandardInput(status->user);
         }
         if (!kept)
-            throw orvane::Error(orvane::keychainerr::Failed,
+            throw orvane::Error(orvane::keychain::errnum::Failed,
                                 "The keychain holds no password for " + status->user +
                                     "; give it with --password-stdin or --password-file, or set the account up again.");
         options.password = std::move(*kept);
@@ -139,9 +139,9 @@ std::string OneLine(const std::string& value) {
 
 int Conflicts(const SyncCommandLine& line) {
     const auto conflicts = SyncAccountService(line.database).Conflicts();
-    for (const orvane::sync::ConflictLine& conflict : conflicts)
-        std::cout << conflict.addressId << '\t' << conflict.Name() << "\tours: " << OneLine(conflict.ours)
-                  << "\tserver: " << OneLine(conflict.theirs) << '\n';
+    for (const HeldConflict& conflict : conflicts)
+        std::cout << conflict.addressId << '\t' << orvane::sync::ConflictName(conflict) << "\tours: "
+                  << OneLine(conflict.localValue) << "\tserver: " << OneLine(conflict.serverValue) << '\n';
     if (conflicts.empty()) std::cout << "no conflicts held\n";
     return 0;
 }
@@ -193,7 +193,7 @@ int RunSyncCommand(const SyncCommandLine& line) {
         return orvane::carddav::errnum::ExitStatusFor(e.Number());
     } catch (const orvane::Error& e) {
         std::cerr << "orvane-transfer: " << e.Description() << '\n';
-        if (e.Number() == orvane::sync::syncerr::AnotherRun) return kAnotherRun;
+        if (e.Number() == orvane::sync::errnum::AnotherRun) return kAnotherRun;
         return orvane::carddav::errnum::ExitStatusFor(e.Number());
     }
     return 1;

@@ -95,7 +95,7 @@ TEST_F(CardServiceTest, ASavedCardOfASyncedAddressIsALocalChangeForTheNextSync) 
     item.addressId = id;
     item.uid = "6f1c2a3e-1111-4222-8333-944455556666";
     item.etag = "\"1\"";
-    item.serverCard = kept;
+    item.card = kept;
     item.base = CDataSyncAddressTier(folder.DatabaseFile().string()).ReadAll().at(id);
     CDataSyncStateTier().UpsertItems({item});
     const auto edited = [] {

@@ -105,10 +105,10 @@ TEST(CardMerge, OneRowPerRule) {
         }
         ASSERT_EQ(merged.conflicts.size(), 1u);
         EXPECT_EQ(merged.conflicts[0].property, row.held);
-        EXPECT_EQ(merged.conflicts[0].local, "ours");
-        EXPECT_EQ(merged.conflicts[0].server, "theirs");
+        EXPECT_EQ(merged.conflicts[0].localValue, "ours");
+        EXPECT_EQ(merged.conflicts[0].serverValue, "theirs");
         // The card agreed on for that property: the base of the next merge.
-        EXPECT_EQ(Lines(merged.conflicts[0].base, "NOTE:old note"), 1) << merged.conflicts[0].base;
+        EXPECT_EQ(Lines(merged.conflicts[0].baseCard, "NOTE:old note"), 1) << merged.conflicts[0].baseCard;
     }
 }
 

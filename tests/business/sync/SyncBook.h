@@ -21,7 +21,7 @@ public:
         const std::string href = "card" + std::to_string(id) + ".vcf";
         const std::string text = card.empty() ? NewCardText(fields, "uid-" + std::to_string(id)) : card;
         const std::string etag = "\"e" + std::to_string(id) + "-1\"";
-        input.records.push_back({id, href, etag, "uid-" + std::to_string(id), ReadFields(text), text, {}});
+        input.records.push_back({href, id, "uid-" + std::to_string(id), etag, ReadFields(text), text, {}});
         input.local[id] = ReadFields(text);
         server_.push_back({href, etag, text});
     }
@@ -84,7 +84,7 @@ private:
     std::vector<ServerCard> Listed() const {
         std::vector<ServerCard> listed = server_;
         for (ServerCard& card : listed)
-            for (const SyncRecord& record : input.records)
+            for (const SyncItem& record : input.records)
                 if (record.href == card.href && record.etag == card.etag) card.card.clear();
         return listed;
     }

@@ -125,9 +125,9 @@ TEST(PlannerConflicts, TheSameFieldChangedDifferentlyIsHeldAndNeitherSideOverwri
     const SyncPlan plan = book.PlanComplete();
     ASSERT_EQ(plan.conflicts.size(), 1u);
     EXPECT_EQ(plan.conflicts[0].addressId, 1);
-    EXPECT_EQ(plan.conflicts[0].field, std::size_t{kLastName});
-    EXPECT_EQ(plan.conflicts[0].ours, "Lee-Ray");
-    EXPECT_EQ(plan.conflicts[0].theirs, "Leigh");
+    EXPECT_EQ(plan.conflicts[0].Field(), std::size_t{kLastName});
+    EXPECT_EQ(plan.conflicts[0].localValue, "Lee-Ray");
+    EXPECT_EQ(plan.conflicts[0].serverValue, "Leigh");
     EXPECT_TRUE(ActionsOf(plan, ActionKind::UpdateLocal).empty());
     EXPECT_TRUE(ActionsOf(plan, ActionKind::UpdateOnServer).empty());
 
@@ -596,11 +596,11 @@ TEST(PlannerLinkToExisting, EqualFieldsAreLinkedOneSidedOnesTakenDifferingOnesHe
         }
         EXPECT_EQ(kinds, c.kinds);
         std::vector<std::size_t> held;
-        for (const HeldConflict& conflict : plan.conflicts) held.push_back(conflict.field);
+        for (const HeldConflict& conflict : plan.conflicts) held.push_back(conflict.Field());
         EXPECT_EQ(held, c.conflicts);
         // The last action stores the link, with the server's ETag and UID.
         ASSERT_FALSE(plan.actions.empty());
-        const std::optional<SyncRecord>& record = plan.actions.back().record;
+        const std::optional<SyncItem>& record = plan.actions.back().record;
         ASSERT_TRUE(record);
         EXPECT_EQ(record->uid, "uid-ann");
         if (c.kinds.back() == ActionKind::UpdateOnServer) {

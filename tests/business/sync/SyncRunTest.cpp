@@ -181,9 +181,9 @@ TEST_F(SyncRunTest, TheSameFieldChangedOnBothSidesIsHeldUntilASideIsTaken) {
     EXPECT_NE(ServerCards().at(Book() + "ann.vcf").text.find("There"), std::string::npos);
     const auto conflicts = SyncAccountService(Database()).Conflicts();
     ASSERT_EQ(conflicts.size(), 2u);
-    EXPECT_EQ(conflicts[0].field, 1u);
-    EXPECT_EQ(conflicts[0].ours, "Here");
-    EXPECT_EQ(conflicts[0].theirs, "There");
+    EXPECT_EQ(conflicts[0].Field(), 1u);
+    EXPECT_EQ(conflicts[0].localValue, "Here");
+    EXPECT_EQ(conflicts[0].serverValue, "There");
     EXPECT_EQ(Sync().conflictsHeld, 2u) << "held again on every run until a side is taken";
 
     EXPECT_EQ(SyncAccountService(Database()).Resolve(ann, Side::Local), 1u);
@@ -301,7 +301,7 @@ TEST_F(SyncRunTest, APreconditionFailedWriteReadsTheCardAgainAndMerges) {
     ASSERT_EQ(items.size(), 1u);
     items[0].etag = "\"no-longer-the-card\"";
     state.UpsertItems(items);
-    const std::int32_t id = *items[0].addressId;
+    const std::int32_t id = items[0].addressId;
     CDataSyncAddressTier(Database()).Update(id, Person("Ann", "Lee", "222"));
 
     const SyncResult result = Sync();
@@ -555,7 +555,7 @@ TEST_F(SyncRunTest, WithoutAnAccountARunRaises) {
         Sync();
         ADD_FAILURE();
     } catch (const orvane::Error& e) {
-        EXPECT_EQ(e.Number(), syncerr::NoAccount);
+        EXPECT_EQ(e.Number(), errnum::NoAccount);
     }
 }
 

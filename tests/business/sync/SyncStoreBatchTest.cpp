@@ -106,10 +106,10 @@ TEST_F(SyncStoreBatchTest, ServerChangesAreStoredInAFewTransactionsAndSpareAnAdd
     // record still holds what the last run agreed.
     std::size_t records = 0;
     for (const SyncItem& item : CDataSyncStateTier(Database()).ReadItems()) {
-        ASSERT_TRUE(item.addressId);
-        const bool savedOne = *item.addressId == saved;
+        ASSERT_NE(item.addressId, 0);
+        const bool savedOne = item.addressId == saved;
         EXPECT_EQ(item.base[6].substr(0, 6), savedOne ? "555 01" : "777 02") << item.href;
-        EXPECT_EQ(item.serverCard.find(savedOne ? "777 02" : "555 01"), std::string::npos) << item.href;
+        EXPECT_EQ(item.card.find(savedOne ? "777 02" : "555 01"), std::string::npos) << item.href;
         ++records;
     }
     EXPECT_EQ(records, static_cast<std::size_t>(cards));

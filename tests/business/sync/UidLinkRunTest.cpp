@@ -48,8 +48,8 @@ TEST_F(UidLinkRunTest, TheCardNamedAsHoldingTheUidIsLinkedAndMergedFieldByField)
     EXPECT_NE(text.find("1 Main St"), std::string::npos) << text;
     const auto conflicts = SyncAccountService(Database()).Conflicts();
     ASSERT_EQ(conflicts.size(), 1u);
-    EXPECT_EQ(conflicts[0].ours, "Lee-Ray");
-    EXPECT_EQ(conflicts[0].theirs, "Lee");
+    EXPECT_EQ(conflicts[0].localValue, "Lee-Ray");
+    EXPECT_EQ(conflicts[0].serverValue, "Lee");
 
     // Linked for good: the next run sends nothing and holds the same conflict.
     const SyncResult again = Sync();

@@ -108,7 +108,7 @@ TEST(KeychainWithSecretService, APasswordItCannotHoldIsRefusedWithoutShowingIt) 
     using namespace std::string_literals;
     for (const std::string& password : {"before\0after"s, "latin1 caf\xE9"s, ""s}) {
         const orvane::Error e = orvane::test::ErrorOf([&] { keychain.Store(key, password); });
-        EXPECT_EQ(e.Number(), orvane::keychainerr::NotStorable);
+        EXPECT_EQ(e.Number(), orvane::keychain::errnum::NotStorable);
         if (!password.empty()) {
             EXPECT_EQ(e.Description().find(password.substr(0, 5)), std::string::npos) << e.Description();
         }

@@ -32,7 +32,7 @@ TEST(LockedKeyring, StoringFailsWithAnErrorThatNamesTheKeyButNotThePassword) {
     } catch (const orvane::NoKeychainError& e) {
         FAIL() << "a locked keyring is a keychain: " << e.Description();
     } catch (const orvane::Error& e) {
-        EXPECT_EQ(e.Number(), orvane::keychainerr::Failed);
+        EXPECT_EQ(e.Number(), orvane::keychain::errnum::Failed);
         EXPECT_EQ(e.Description().rfind("Could not store the password for " + key + " in the keychain", 0), 0u)
             << e.Description();
         EXPECT_EQ(e.Description().find("the lock"), std::string::npos) << e.Description();

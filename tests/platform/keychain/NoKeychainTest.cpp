@@ -22,7 +22,7 @@ void ExpectNoKeychain(const std::function<void()>& call) {
         call();
         ADD_FAILURE() << "the call succeeded without a keychain";
     } catch (const NoKeychainError& e) {
-        EXPECT_EQ(e.Number(), orvane::keychainerr::NoKeychain);
+        EXPECT_EQ(e.Number(), orvane::keychain::errnum::NoKeychain);
         // The reason fits the session this program was started in.
         const std::string reason = std::getenv("DBUS_SESSION_BUS_ADDRESS") == nullptr
                                        ? "No keychain is available: this session has no D-Bus session bus"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,7 +31,7 @@ using AddressFields = std::array<std::string, 7>;
 // changed differently here and on the server: each side keeps its own
 // until the user picks one. Kept with the item of its card.
 struct HeldProperty {
-    std::string property;     // "NOTE"
+    std::string property;     // "NOTE"; ANNIVERSARY also for 3.0's X-ANNIVERSARY
     std::string localValue;   // as the user reads it
     std::string serverValue;
     std::string baseCard;     // a card holding only that property as both sides last agreed on it
@@ -38,15 +39,18 @@ struct HeldProperty {
     bool operator==(const HeldProperty&) const = default;
 };
 
-// One address linked to one card on the server.
+// One address linked to one card on the server by an earlier run.
 struct SyncItem {
-    std::string href;                        // the card's address on the server (the key)
-    std::optional<std::int32_t> addressId;   // none once the address was deleted here
+    std::string href;            // the card's address on the server (the key)
+    std::int32_t addressId = 0;  // 0: the address was deleted here
     std::string uid;
-    std::optional<std::string> etag;         // exactly as the server sent it
-    AddressFields base;                      // the fields as both sides last agreed
-    std::string serverCard;                  // the card as the server last sent it
-    std::vector<HeldProperty> heldProperties;  // stored and replaced with the item
+    std::string etag;            // exactly as the server sent it; empty when it sent none
+    AddressFields base{};        // the fields as both sides last agreed
+    std::string card;            // the card as the server last had it (or as last sent)
+    // Properties of the card held in conflict, stored and replaced with the
+    // item: the card agreed on holds each as its baseCard does, not as
+    // `card` (the server's) does.
+    std::vector<HeldProperty> held;
 
     bool operator==(const SyncItem&) const = default;
 };
@@ -65,7 +69,9 @@ struct PendingOperation {
 };
 
 // A field changed differently on both sides: neither side is overwritten
-// until the user picks one.
+// until the user picks one. A sync run reports the properties of a card
+// held in conflict the same way (property set); those are stored with
+// their item (see HeldProperty), not as rows of their own.
 struct HeldConflict {
     std::int32_t id = 0;  // given by the store
     std::int32_t addressId = 0;
@@ -73,6 +79,10 @@ struct HeldConflict {
     std::string localValue;
     std::string serverValue;
     std::optional<std::string> href;
+    std::string property;  // "NOTE": a property of the card, not a field
+
+    // The field in record order after the ID (0..6).
+    std::size_t Field() const { return static_cast<std::size_t>(fieldIndex - 1); }
 
     bool operator==(const HeldConflict&) const = default;
 };
