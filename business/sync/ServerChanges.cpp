@@ -31,8 +31,7 @@ void FillIn(ServerListing& listing, std::vector<carddav::RemoteCard>& cards) {
     }
 }
 
-ServerChangesRead FullListingWithoutSyncCollection(carddav::CardDavClient& client, const std::string& bookUrl,
-                                                   const std::vector<SyncItem>& records,
+ServerChangesRead FullListingWithoutSyncCollection(ServerBook& book, const std::vector<SyncItem>& records,
                                                    const std::vector<PendingSend>& pending) {
     std::map<std::string, std::string> recordedEtag;
     for (const SyncItem& record : records) recordedEtag[record.href] = record.etag;
@@ -42,7 +41,7 @@ ServerChangesRead FullListingWithoutSyncCollection(carddav::CardDavClient& clien
 
     std::vector<std::string> toRead;
     std::map<std::string, std::string> etags;
-    for (carddav::RemoteEtag& listed : client.ListEtags(bookUrl)) {
+    for (carddav::RemoteEtag& listed : book.ListEtags()) {
         const auto recorded = recordedEtag.find(listed.url);
         if (recorded == recordedEtag.end() || recorded->second != listed.etag || pendingHrefs.count(listed.url))
             toRead.push_back(listed.url);
@@ -50,7 +49,7 @@ ServerChangesRead FullListingWithoutSyncCollection(carddav::CardDavClient& clien
     }
     std::map<std::string, carddav::RemoteCard> read;
     if (!toRead.empty()) {
-        carddav::MultigetResult result = client.Multiget(bookUrl, toRead);
+        carddav::MultigetResult result = book.Multiget(toRead);
         for (carddav::RemoteCard& card : result.cards) read[card.url] = std::move(card);
         // A card listed but gone by the time it was asked for is simply not there.
         for (const std::string& missing : result.missing) etags.erase(missing);
@@ -88,12 +87,11 @@ std::vector<std::string> HrefsToRead(const ServerListing& listing, const std::ve
 
 namespace {
 
-ServerChangesRead Read(carddav::CardDavClient& client, const std::string& bookUrl, const std::string& storedToken,
-                       bool keepsNoTokens, const std::vector<SyncItem>& records,
-                       const std::vector<PendingSend>& pending) {
+ServerChangesRead Read(ServerBook& book, const std::string& storedToken, bool keepsNoTokens,
+                       const std::vector<SyncItem>& records, const std::vector<PendingSend>& pending) {
     ServerChangesRead answer;
     auto tokenRefused = [&] {
-        ServerChangesRead full = FullListingWithoutSyncCollection(client, bookUrl, records, pending);
+        ServerChangesRead full = FullListingWithoutSyncCollection(book, records, pending);
         full.problems.push_back("the server's sync token is too long to keep; the book was listed in full and "
                                 "will be each time");
         return full;
@@ -101,7 +99,7 @@ ServerChangesRead Read(carddav::CardDavClient& client, const std::string& bookUr
     bool listAll = storedToken.empty();
     bool tryOnce = false;  // a book that may not offer sync-collection
     if (!storedToken.empty()) {
-        carddav::SyncChanges changes = client.SyncCollection(bookUrl, storedToken);
+        carddav::SyncChanges changes = book.SyncCollection(storedToken);
         if (changes.tokenRefused) return tokenRefused();
         if (changes.tokenInvalid) {
             listAll = true;
@@ -112,21 +110,20 @@ ServerChangesRead Read(carddav::CardDavClient& client, const std::string& bookUr
             answer.newToken = std::move(changes.newToken);
         }
     } else if (keepsNoTokens) {
-        return FullListingWithoutSyncCollection(client, bookUrl, records, pending);
+        return FullListingWithoutSyncCollection(book, records, pending);
     } else {
         // No token yet: ask the book whether it keeps tokens at all.
-        if (!client.OffersSyncCollection(bookUrl))
-            return FullListingWithoutSyncCollection(client, bookUrl, records, pending);
+        if (!book.OffersSyncCollection()) return FullListingWithoutSyncCollection(book, records, pending);
         tryOnce = true;
     }
     if (listAll) {
         carddav::SyncChanges changes;
         try {
-            changes = client.SyncCollection(bookUrl, {});
+            changes = book.SyncCollection({});
         } catch (const Error& e) {
             if (!tryOnce || (e.Number() != carddav::errnum::Forbidden && e.Number() != carddav::errnum::ServerError))
                 throw;
-            return FullListingWithoutSyncCollection(client, bookUrl, records, pending);
+            return FullListingWithoutSyncCollection(book, records, pending);
         }
         if (changes.tokenRefused) return tokenRefused();
         answer.listing.complete = true;
@@ -135,7 +132,7 @@ ServerChangesRead Read(carddav::CardDavClient& client, const std::string& bookUr
     }
     const std::vector<std::string> unread = HrefsToRead(answer.listing, pending);
     if (!unread.empty()) {
-        carddav::MultigetResult result = client.Multiget(bookUrl, unread);
+        carddav::MultigetResult result = book.Multiget(unread);
         FillIn(answer.listing, result.cards);
     }
     if (answer.newToken && answer.newToken->empty()) answer.newToken.reset();
@@ -144,11 +141,10 @@ ServerChangesRead Read(carddav::CardDavClient& client, const std::string& bookUr
 
 }  // namespace
 
-ServerChangesRead ReadServerChanges(carddav::CardDavClient& client, const std::string& bookUrl,
-                                    const std::string& storedToken, bool keepsNoTokens,
+ServerChangesRead ReadServerChanges(ServerBook& book, const std::string& storedToken, bool keepsNoTokens,
                                     const std::vector<SyncItem>& records, const std::vector<PendingSend>& pending) {
-    ServerChangesRead answer = Read(client, bookUrl, storedToken, keepsNoTokens, records, pending);
-    for (const std::string& href : client.SkippedHrefs())
+    ServerChangesRead answer = Read(book, storedToken, keepsNoTokens, records, pending);
+    for (const std::string& href : book.SkippedHrefs())
         answer.problems.push_back(href + ": listed by the server but outside the address book; skipped");
     return answer;
 }

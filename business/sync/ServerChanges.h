@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "carddav/CardDavClient.h"
+#include "sync/ServerBook.h"
 #include "sync/SyncState.h"
 
 namespace orvane::sync {
@@ -36,8 +36,7 @@ std::vector<std::string> HrefsToRead(const ServerListing& listing, const std::ve
 
 // keepsNoTokens: an earlier run found that the book gives no sync tokens,
 // so it is not asked again.
-ServerChangesRead ReadServerChanges(carddav::CardDavClient& client, const std::string& bookUrl,
-                                    const std::string& storedToken, bool keepsNoTokens,
+ServerChangesRead ReadServerChanges(ServerBook& book, const std::string& storedToken, bool keepsNoTokens,
                                     const std::vector<SyncItem>& records, const std::vector<PendingSend>& pending);
 
 }  // namespace orvane::sync

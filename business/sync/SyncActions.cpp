@@ -46,8 +46,8 @@ std::string CardForNewAddress(const std::optional<std::string>& kept, const tran
     return sent;
 }
 
-SyncActions::SyncActions(carddav::CardDavClient& client, std::string bookUrl, SyncStores& stores, SyncResult& result)
-    : client_(client), bookUrl_(std::move(bookUrl)), stores_(stores), result_(result) {}
+SyncActions::SyncActions(ServerBook& book, SyncStores& stores, SyncResult& result)
+    : book_(book), stores_(stores), result_(result) {}
 
 void SyncActions::Store(const SyncItem& record, const std::optional<std::string>& kept) {
     stores_.state.UpsertItems({record});
@@ -243,7 +243,7 @@ bool SyncActions::LinkToExisting(const SyncAction& action, const std::string& ur
     // A card linked to another address here is not this one's to take.
     for (const SyncItem& item : stores_.state.ReadItems())
         if (item.href == url) return false;
-    const std::optional<carddav::RemoteCard> card = client_.Get(url);
+    const std::optional<carddav::RemoteCard> card = book_.Get(url);
     if (!card) return false;
     const SyncPlan plan = SyncPlanner().PlanLink(action.addressId, action.fields, {url, card->etag, card->text});
     if (plan.actions.empty()) return false;
@@ -264,7 +264,7 @@ bool SyncActions::Create(const SyncAction& action) {
     SyncItem record = *action.record;
     if (!IsAbsolute(send.href)) {
         // A card new on the server: an imported address takes its own card up.
-        send.href = carddav::CardDavClient::CardUrl(bookUrl_, send.href);
+        send.href = book_.CardUrl(send.href);
         send.card = CardForNewAddress(stores_.cards.ReadCard(action.addressId), action.fields, action.card, record.uid,
                                       action.addressId);
         record.href = send.href;
@@ -273,7 +273,7 @@ bool SyncActions::Create(const SyncAction& action) {
     if (HeldBack(action, send.href, send.card)) return true;
     const std::int32_t pendingId =
         stores_.state.AddPending({OperationOf(send, PendingOperation::Kind::Create)}).front().id;
-    const carddav::WriteResult answer = client_.Create(send.href, send.card);
+    const carddav::WriteResult answer = book_.Create(send.href, send.card);
     switch (answer.outcome) {
         case carddav::WriteOutcome::Created:
         case carddav::WriteOutcome::Updated:
@@ -302,7 +302,7 @@ bool SyncActions::Update(const SyncAction& action) {
     if (HeldBack(action, action.href, action.card)) return true;
     const std::int32_t pendingId =
         stores_.state.AddPending({OperationOf(action, PendingOperation::Kind::Update)}).front().id;
-    const carddav::WriteResult answer = client_.Update(action.href, action.ifMatch, action.card);
+    const carddav::WriteResult answer = book_.Update(action.href, action.ifMatch, action.card);
     switch (answer.outcome) {
         case carddav::WriteOutcome::Created:
         case carddav::WriteOutcome::Updated:
@@ -320,7 +320,7 @@ bool SyncActions::Delete(const SyncAction& action) {
     if (HeldBack(action, action.href, {})) return true;
     const std::int32_t pendingId =
         stores_.state.AddPending({OperationOf(action, PendingOperation::Kind::Delete)}).front().id;
-    const carddav::WriteResult answer = client_.Delete(action.href, action.ifMatch);
+    const carddav::WriteResult answer = book_.Delete(action.href, action.ifMatch);
     switch (answer.outcome) {
         case carddav::WriteOutcome::Deleted:
             ++result_.deletedThere;

@@ -9,7 +9,7 @@
 #include "CDataSyncBatch.h"
 #include "CDataSyncAddressTier.h"
 #include "CDataSyncStateTier.h"
-#include "carddav/CardDavClient.h"
+#include "sync/ServerBook.h"
 #include "sync/SyncState.h"
 
 namespace orvane::sync {
@@ -30,7 +30,7 @@ struct SyncStores {
 // card as it was last sent or received.
 class SyncActions {
 public:
-    SyncActions(carddav::CardDavClient& client, std::string bookUrl, SyncStores& stores, SyncResult& result);
+    SyncActions(ServerBook& book, SyncStores& stores, SyncResult& result);
 
     // The address table as the current round read it. Local changes and
     // deletes are made only over exactly these values: an address saved or
@@ -95,8 +95,7 @@ private:
     // person, linked and merged. false: not linked (the caller refuses).
     bool LinkToExisting(const SyncAction& action, const std::string& url, bool& done);
 
-    carddav::CardDavClient& client_;
-    std::string bookUrl_;
+    ServerBook& book_;
     SyncStores& stores_;
     SyncResult& result_;
     std::map<std::string, SyncItem> withoutEtag_;

@@ -7,7 +7,6 @@
 #include <optional>
 
 #include "SyncRunLock.h"
-#include "carddav/CardDavClient.h"
 #include "core/Error.h"
 #include "sync/ServerChanges.h"
 #include "sync/SyncActions.h"
@@ -146,7 +145,8 @@ std::string SyncResult::SummaryLine() const {
     return line;
 }
 
-SyncRun::SyncRun(SyncOptions options) : options_(std::move(options)) {}
+SyncRun::SyncRun(SyncOptions options, BookOpener openBook)
+    : options_(std::move(options)), openBook_(std::move(openBook)) {}
 
 SyncResult SyncRun::Run() {
     // Before anything is read: two runs planning from the same state would
@@ -167,7 +167,7 @@ SyncResult SyncRun::Run() {
     settings.password = options_.password;
     settings.caFile = trusted.Path();
     settings.addressBook = account->addressBookUrl;  // cards elsewhere are never read, written or deleted
-    carddav::CardDavClient client(settings);
+    const std::unique_ptr<ServerBook> book = openBook_(settings);
 
     // Addresses another program deleted lose their kept cards; their records
     // stay, so the cards go on the server too.
@@ -177,7 +177,7 @@ SyncResult SyncRun::Run() {
     const std::string storedToken = account->syncToken.value_or("");
     std::optional<std::string> newToken;
     SyncPlan plan;
-    SyncActions actions(client, account->addressBookUrl, stores, result);
+    SyncActions actions(*book, stores, result);
     if (!options_.dryRun) actions.HoldRefused(stores.state.ReadRefusals(), options_.retryRefused);
     bool finished = false;
     std::optional<bool> takesVCard4;
@@ -186,8 +186,8 @@ SyncResult SyncRun::Run() {
         const std::vector<SyncItem> records = stores.state.ReadItems();
         const std::vector<PendingOperation> operations = stores.state.ReadPending();
         const std::vector<PendingSend> pending = PendingSends(operations);
-        ServerChangesRead read = ReadServerChanges(client, account->addressBookUrl, storedToken,
-                                                  account->lastSyncTime && !account->syncToken, records, pending);
+        ServerChangesRead read =
+            ReadServerChanges(*book, storedToken, account->lastSyncTime && !account->syncToken, records, pending);
         if (round == 0) newToken = read.newToken;
 
         SyncInput input;
@@ -203,7 +203,7 @@ SyncResult SyncRun::Run() {
         input.forceDelete = options_.forceDelete;
         // Only a card the server gave as 4.0 may go back as 4.0: the book is
         // asked what it takes only when it holds such a card.
-        if (!takesVCard4 && HoldsVCard4(input)) takesVCard4 = client.TakesVCard4(account->addressBookUrl);
+        if (!takesVCard4 && HoldsVCard4(input)) takesVCard4 = book->TakesVCard4();
         input.serverTakesVCard4 = takesVCard4.value_or(false);
         plan = SyncPlanner().Plan(input);
         plan.problems.insert(plan.problems.begin(), read.problems.begin(), read.problems.end());
@@ -211,7 +211,7 @@ SyncResult SyncRun::Run() {
         if (plan.stoppedForSafety) {
             result.stoppedForSafety = true;
             result.problems.push_back(plan.safetyMessage);
-            result.requests = client.RequestCount();
+            result.requests = book->RequestCount();
             return result;
         }
         if (options_.dryRun) {
@@ -226,7 +226,7 @@ SyncResult SyncRun::Run() {
             }
             result.conflictsHeld = plan.conflicts.size();
             result.problems.insert(result.problems.end(), plan.problems.begin(), plan.problems.end());
-            result.requests = client.RequestCount();
+            result.requests = book->RequestCount();
             return result;
         }
 
@@ -234,7 +234,7 @@ SyncResult SyncRun::Run() {
         for (std::size_t i = 0; i < plan.actions.size();) {
             if (Cancelled(options_)) {
                 result.cancelled = true;
-                result.requests = client.RequestCount();
+                result.requests = book->RequestCount();
                 return result;
             }
             const SyncAction& action = plan.actions[i];
@@ -267,14 +267,14 @@ SyncResult SyncRun::Run() {
     result.problems.insert(result.problems.end(), plan.problems.begin(), plan.problems.end());
     if (!finished) {
         result.problems.push_back("cards changed on the server while this run wrote them; the rest is left for the next run");
-        result.requests = client.RequestCount();
+        result.requests = book->RequestCount();
         return result;
     }
 
     // Cards the server took without an ETag are read again, so the next run
     // does not take its own write for a change.
     for (const auto& [href, written] : actions.WrittenWithoutEtag()) {
-        const std::optional<carddav::RemoteCard> card = client.Get(href);
+        const std::optional<carddav::RemoteCard> card = book->Get(href);
         if (!card || card->etag.empty()) continue;
         SyncItem record = written;
         record.etag = card->etag;
@@ -302,7 +302,7 @@ SyncResult SyncRun::Run() {
     stores.state.RemoveRefusals(actions.UnconcernedRefusals());
 
     stores.state.SetSyncToken(actions.LeftChangesHere() ? account->syncToken : newToken, NowUtc());
-    result.requests = client.RequestCount();
+    result.requests = book->RequestCount();
     return result;
 }
 

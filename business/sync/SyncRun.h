@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "sync/ServerBook.h"
 #include "sync/SyncState.h"
 
 // One two-way sync of the address table of a database file with the
@@ -79,11 +80,13 @@ struct SyncResult {
 // consistent on both sides.
 class SyncRun {
 public:
-    explicit SyncRun(SyncOptions options);
+    // openBook: the book on the server, from the account stored.
+    explicit SyncRun(SyncOptions options, BookOpener openBook = OpenCardDavBook);
     SyncResult Run();
 
 private:
     SyncOptions options_;
+    BookOpener openBook_;
 };
 
 }  // namespace orvane::sync

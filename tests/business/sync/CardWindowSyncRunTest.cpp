@@ -4,12 +4,12 @@
 namespace orvane::sync::test {
 namespace {
 
-class CardWindowSyncRunTest : public SyncFixture {};
+class CardWindowSyncRunTest : public MemorySyncFixture {};
 
 // A card saved in the card window (an e-mail address added, none of the
 // seven fields changed) goes to the server whole on the next run, once.
 TEST_F(CardWindowSyncRunTest, ACardSavedInTheCardWindowGoesToTheServerWholeOnTheNextRun) {
-    server_.SeedCard("alice", "contacts", "ann.vcf",
+    book_.Seed("ann.vcf",
                      Card("uid-ann", "Ann", "Lee", "+1 555 0100", "item1.URL:https://ann.example\r\nitem1.X-ABLabel:Blog\r\n"));
     SetUpAccount();
     ASSERT_EQ(Sync().received, 1u);

@@ -6,13 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "PhoneClient.h"
 #include "CDataCardTier.h"
 #include "CDataSyncAddressTier.h"
 #include "CDataSyncStateTier.h"
-#include "RadicaleServer.h"
+#include "MemoryBook.h"
 #include "TempAppFolder.h"
-#include "carddav/CardDavClient.h"
+#include "TestKit.h"
 #include "sync/SyncAccountService.h"
 #include "sync/SyncRun.h"
 
@@ -22,43 +21,37 @@ using Fields = CDataSyncAddressTier::Fields;
 
 using orvane::test::Card;
 
-// A real Radicale with alice's book "contacts", a real database file with an
-// account set up on it from the server's root, and a second client (a phone)
-// that changes the book between runs.
-class SyncFixture : public ::testing::Test {
-protected:
-    SyncFixture() { server_.SeedBook("alice", "contacts", "Contacts"); }
-
+// A real database file with an account on an address book kept in memory:
+// every rule of a run without a server, and a server that misbehaves on demand.
+class MemorySync {
+public:
     std::string Database() const { return folder_.DatabaseFile().string(); }
-    std::string Book() const { return server_.BaseUrl() + "alice/contacts/"; }
+    std::string Book() const { return book_.Url(); }
 
-    void SetUpAccount() {
-        SyncAccountService(Database()).Setup({server_.BaseUrl(), "alice", "alice-secret", {}, {}, {}, false});
+    void SetUpAccount() const {
+        CDataSyncStateTier(Database()).SetAccount({"https://dav.example.org/", "alice", Book(), {}, {}, {}, "Contacts"});
     }
-
-    SyncResult Sync(bool forceDelete = false, bool dryRun = false) {
+    SyncOptions Options(bool forceDelete = false, bool dryRun = false) const {
         SyncOptions options;
         options.database = Database();
         options.password = "alice-secret";
         options.forceDelete = forceDelete;
         options.dryRun = dryRun;
-        return SyncRun(options).Run();
+        return options;
     }
+    SyncResult Sync(bool forceDelete = false, bool dryRun = false) const { return Sync(Options(forceDelete, dryRun)); }
+    SyncResult Sync(SyncOptions options) const { return SyncRun(std::move(options), book_.Opener()).Run(); }
 
-    carddav::CardDavClient Phone() const { return orvane::test::PhoneClient(Book()); }
-    // Every card on the server, by href.
-    std::map<std::string, carddav::RemoteCard> ServerCards() {
-        auto phone = Phone();
-        std::map<std::string, carddav::RemoteCard> cards;
-        for (auto& card : phone.SyncCollection(Book(), "").changed) cards[card.url] = card;
-        return cards;
-    }
+    MemoryBook Phone() const { return book_.Handle(); }
+    std::map<std::string, carddav::RemoteCard> ServerCards() const { return book_.Cards(); }
     std::map<std::int32_t, Fields> Local() const { return CDataSyncAddressTier(Database()).ReadAll(); }
     std::int32_t AddLocal(const Fields& fields) const { return CDataSyncAddressTier(Database()).Add(fields); }
 
-    orvane::test::RadicaleServer server_;
+    MemoryBook book_;
     orvane::test::TempAppFolder folder_;
 };
+
+class MemorySyncFixture : public ::testing::Test, protected MemorySync {};
 
 inline Fields Person(const std::string& first, const std::string& last, const std::string& phone = {}) {
     return {first, last, "", "", "", "", phone};

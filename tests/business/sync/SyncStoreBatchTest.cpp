@@ -12,7 +12,7 @@ std::size_t Transactions(const orvane::test::StatementSpy& spy) {
     }));
 }
 
-class SyncStoreBatchTest : public SyncFixture {};
+class SyncStoreBatchTest : public MemorySyncFixture {};
 
 // A first sync of a big book stores what it receives in a few transactions
 // (each one several disk syncs), not several per card; every card still
@@ -21,7 +21,7 @@ TEST_F(SyncStoreBatchTest, ReceivedCardsAreStoredInAFewTransactions) {
     const int cards = 40;
     for (int i = 0; i < cards; ++i) {
         const std::string n = std::to_string(i);
-        server_.SeedCard("alice", "contacts", "c" + n + ".vcf",
+        book_.Seed("c" + n + ".vcf",
                          Card("uid-" + n, "Given" + n, "Family" + n, "555 01" + n, "EMAIL:p" + n + "@example.org\r\n"));
     }
     SetUpAccount();
@@ -58,7 +58,7 @@ TEST_F(SyncStoreBatchTest, ServerChangesAreStoredInAFewTransactionsAndSpareAnAdd
     const auto seed = [&](const std::string& phone) {
         for (int i = 0; i < cards; ++i) {
             const std::string n = std::to_string(i);
-            server_.SeedCard("alice", "contacts", "c" + n + ".vcf",
+            book_.Seed("c" + n + ".vcf",
                              Card("uid-" + n, "Given" + n, "Family" + n, phone + n, "EMAIL:p" + n + "@example.org\r\n"));
         }
     };
@@ -71,9 +71,7 @@ TEST_F(SyncStoreBatchTest, ServerChangesAreStoredInAFewTransactionsAndSpareAnAdd
 
     // Saved here after the run read the table, before it writes anything.
     const std::int32_t saved = idOf.at("Family7");
-    SyncOptions options;
-    options.database = Database();
-    options.password = "alice-secret";
+    SyncOptions options = Options();
     bool edited = false;
     options.progress = [&](std::size_t, std::size_t, const SyncStep&) {
         if (edited) return;
@@ -81,7 +79,7 @@ TEST_F(SyncStoreBatchTest, ServerChangesAreStoredInAFewTransactionsAndSpareAnAdd
         edited = true;
     };
     orvane::test::StatementSpy spy;
-    const SyncResult run = SyncRun(options).Run();
+    const SyncResult run = Sync(options);
     EXPECT_EQ(run.received, static_cast<std::size_t>(cards - 1));
     EXPECT_LT(Transactions(spy), static_cast<std::size_t>(cards / 2));
 

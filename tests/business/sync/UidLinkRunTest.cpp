@@ -1,37 +1,25 @@
 // A new card refused because a card of the book holds its UID, with the
 // server naming that card (RFC 6352): the two are one person, linked and
-// merged, never a refusal. Radicale names no card, so a proxy in front of it
-// adds the name as other servers send it.
+// merged, never a refusal.
 
 #include "CDataCardTier.h"
 #include "SyncRunSupport.h"
-#include "RadicaleProxy.h"
 #include "sync/SyncRun.h"
 
 namespace orvane::sync::test {
 namespace {
 
-class UidLinkRunTest : public SyncFixture {
-protected:
-    UidLinkRunTest()
-        : proxy_(orvane::test::RadicaleProxy::Behaviour::NameUidHolder, server_.Port(),
-                 server_.BookFolder("alice", "contacts"), "/alice/contacts/") {}
-
-    void SetUpAccountThroughProxy() {
-        SyncAccountService(Database()).Setup({proxy_.BaseUrl(), "alice", "alice-secret", {}, {}, {}, false});
-    }
-
-    orvane::test::RadicaleProxy proxy_;
-};
+class UidLinkRunTest : public MemorySyncFixture {};
 
 TEST_F(UidLinkRunTest, TheCardNamedAsHoldingTheUidIsLinkedAndMergedFieldByField) {
-    server_.SeedCard("alice", "contacts", "ann.vcf", Card("uid-shared", "Ann", "Lee", "555 0100"));
+    book_.Seed("ann.vcf", Card("uid-shared", "Ann", "Lee", "555 0100"));
     // Imported here from an older copy of the same card: the same UID, the
     // last name spelt otherwise, a street the server's lacks and no phone.
     const Fields ours{"Ann", "Lee-Ray", "1 Main St", "", "", "", ""};
     const std::int32_t ann = AddLocal(ours);
     CDataCardTier(Database()).KeepCard(ann, Card("uid-shared", "Ann", "Lee-Ray", {}, "ADR:;;1 Main St;;;;\r\n"));
-    SetUpAccountThroughProxy();
+    SetUpAccount();
+    book_.Book().namesUidHolder = true;
 
     const SyncResult first = Sync();
     EXPECT_TRUE(first.refused.empty()) << first.refused.front().Text();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "CardDavTestSupport.h"
+#include "RadicaleProxy.h"
 
 namespace orvane::carddav {
 namespace {
@@ -40,6 +41,21 @@ TEST_F(CardWrite, CreateOnlyWhereNothingIsYet) {
         client_.Create(CardDavClient::CardUrl(book_, "bad.vcf"), "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:X\r\nEND:VCARD\r\n");
     EXPECT_EQ(noUid.outcome, WriteOutcome::Rejected);
     EXPECT_EQ(noUid.status, 400);
+}
+
+// A server that names the card already holding the UID (as RFC 6352 lets
+// it): the refusal carries that card's absolute URL. Radicale names none, so
+// a proxy in front of it adds the name as other servers send it.
+TEST_F(CardWrite, AUidConflictNamesTheCardHoldingTheUid) {
+    const orvane::test::RadicaleProxy proxy(orvane::test::RadicaleProxy::Behaviour::NameUidHolder, server_.Port(),
+                                            server_.BookFolder("alice", "book"), "/alice/book/");
+    const std::string book = proxy.BaseUrl() + "alice/book/";
+    CardDavClient client(orvane::test::AliceSettings(book));
+    ASSERT_EQ(client.Create(book + "ann.vcf", Card("uid-ann", "Ann", "Archer")).outcome, WriteOutcome::Created);
+    const WriteResult clash = client.Create(book + "other.vcf", Card("uid-ann", "Ann", "Other"));
+    EXPECT_EQ(clash.outcome, WriteOutcome::Conflict);
+    EXPECT_EQ(clash.reason, "no-uid-conflict");
+    EXPECT_EQ(clash.existingUrl, book + "ann.vcf");
 }
 
 TEST_F(CardWrite, UpdateOnlyOverTheVersionLastSeen) {
