@@ -123,6 +123,24 @@ std::size_t RadicaleServer::RequestsLogged(const std::string& method) const {
     return count;
 }
 
+std::vector<std::string> RadicaleServer::Requests() const {
+    // Each answer is logged at level info, before it is sent:
+    // "[INFO] PUT response status for '/alice/...' with depth '1' in 0.003 seconds: 201 Created".
+    const std::string log = ReadFileBytes(folder_ / "log");
+    const std::string marker = " response status for '";
+    std::vector<std::string> lines;
+    for (std::size_t at = log.find(marker); at != std::string::npos; at = log.find(marker, at + 1)) {
+        const std::size_t method = log.rfind(' ', at - 1) + 1;
+        const std::size_t path = at + marker.size();
+        const std::size_t pathEnd = log.find('\'', path);
+        const std::size_t status = log.find("seconds: ", path);
+        if (pathEnd == std::string::npos || status == std::string::npos || status > log.find('\n', path)) break;
+        lines.push_back(log.substr(method, at - method) + " " + log.substr(path, pathEnd - path) + " " +
+                        log.substr(status + 9, 3));
+    }
+    return lines;
+}
+
 std::filesystem::path RadicaleServer::BookFolder(const std::string& user, const std::string& book) const {
     return folder_ / "storage" / "collection-root" / user / book;
 }
