@@ -4,8 +4,8 @@
 
 namespace orvane::sync::test {
 
-std::string KindName(const ::testing::TestParamInfo<ServerKind>& info) {
-    switch (info.param) {
+std::string KindName(ServerKind kind) {
+    switch (kind) {
         case ServerKind::Radicale: return "Radicale";
         case ServerKind::RadicaleTls: return "RadicaleTls";
         case ServerKind::SabreEtagOnPut: return "SabreEtagOnPut";
@@ -13,6 +13,10 @@ std::string KindName(const ::testing::TestParamInfo<ServerKind>& info) {
     }
     return "Unknown";
 }
+
+std::string KindTestName(const ::testing::TestParamInfo<ServerKind>& info) { return KindName(info.param); }
+
+void PrintTo(ServerKind kind, std::ostream* out) { *out << KindName(kind); }
 
 ContractServer::ContractServer(ServerKind kind) {
     if (kind == ServerKind::Radicale || kind == ServerKind::RadicaleTls)

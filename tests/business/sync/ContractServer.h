@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,11 @@ namespace orvane::sync::test {
 // PUT with an ETag and without one.
 enum class ServerKind { Radicale, RadicaleTls, SabreEtagOnPut, SabreNoEtagOnPut };
 
-// Test names: "Radicale", "RadicaleTls", "SabreEtagOnPut", "SabreNoEtagOnPut".
-std::string KindName(const ::testing::TestParamInfo<ServerKind>& info);
+// "Radicale", "RadicaleTls", "SabreEtagOnPut", "SabreNoEtagOnPut": in test
+// names and where a test prints its parameter.
+std::string KindName(ServerKind kind);
+std::string KindTestName(const ::testing::TestParamInfo<ServerKind>& info);
+void PrintTo(ServerKind kind, std::ostream* out);
 
 // One of them, started for a test, with alice (password alice-secret) as
 // its user: the URLs a user may type to reach her books, the certificate

@@ -194,7 +194,7 @@ TEST_P(SyncContractTest, ACardChangedUnderOurWriteIsReadAgainAndMerged) {
 INSTANTIATE_TEST_SUITE_P(Servers, SyncContractTest,
                          ::testing::Values(ServerKind::Radicale, ServerKind::RadicaleTls, ServerKind::SabreEtagOnPut,
                                            ServerKind::SabreNoEtagOnPut),
-                         KindName);
+                         KindTestName);
 
 }  // namespace
 }  // namespace orvane::sync::test
