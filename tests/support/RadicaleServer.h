@@ -38,6 +38,9 @@ public:
     const std::filesystem::path& Folder() const { return folder_; }
     // How many requests of that method (e.g. "PUT") its log shows so far.
     std::size_t RequestsLogged(const std::string& method) const;
+    // The requests it has answered so far, oldest first, one line each:
+    // "METHOD PATH STATUS", e.g. "PUT /alice/contacts/ann.vcf 201".
+    std::vector<std::string> Requests() const;
 
     // Seeds storage directly (as a phone's earlier sync would have): an
     // address book folder, and card files in it.

@@ -26,10 +26,9 @@ protected:
     std::string Book() const { return server_.BookUrl("alice", "contacts"); }
     std::string BookPath() const { return "/addressbooks/alice/contacts/"; }
 
-    std::string SetUpAccount(const std::string& url) const {
-        return SyncAccountService(Database()).Setup({url, "alice", "alice-secret", {}, {}, {}, false});
+    void SetUpAccount() const {
+        SyncAccountService(Database()).Setup({server_.BaseUrl(), "alice", "alice-secret", {}, {}, {}, false});
     }
-    void SetUpAccount() const { SetUpAccount(server_.BaseUrl()); }
 
     SyncResult Sync() const {
         SyncOptions options;
@@ -59,14 +58,6 @@ protected:
     std::string Href(const std::string& fileName) const { return Book() + fileName; }
 
     std::map<std::int32_t, Fields> Local() const { return CDataSyncAddressTier(Database()).ReadAll(); }
-    std::int32_t AddLocal(const Fields& fields) const { return CDataSyncAddressTier(Database()).Add(fields); }
-    void UpdateLocal(std::int32_t id, const Fields& fields) const { CDataSyncAddressTier(Database()).Update(id, fields); }
-    std::int32_t IdOf(const std::string& first) const {
-        for (const auto& [id, fields] : Local())
-            if (fields[0] == first) return id;
-        ADD_FAILURE() << "no address named " << first;
-        return 0;
-    }
 
     orvane::test::SabreDavServer server_;
     orvane::test::TempAppFolder folder_;
