@@ -82,10 +82,10 @@ TEST(VCardWriterTest, FoldsAt75OctetsWithoutSplittingUtf8) {
 TEST(CsvWriterTest, HeaderOfTheWindowLabelsAndQuotedFieldsOnlyWhereNeeded) {
     std::ostringstream out;
     CsvWriter writer(out);
-    writer.Write(Fields("Ann", "O\"Neil", "1 Main, Apt 2", "line\r\nbreak", " spaced ", "Canada", ""));
+    writer.Write(Fields("Ann", "O\"Neil", "1 Main, Apt 2", "line\r\nbreak", " spaced ", "Canada", "lone\rreturn"));
     EXPECT_EQ(out.str(),
               "Firstname,Lastname,Address,Zip/PostalCode,State/Province,Country,PhoneNumber\r\n"
-              "Ann,\"O\"\"Neil\",\"1 Main, Apt 2\",\"line\r\nbreak\", spaced ,Canada,\r\n");
+              "Ann,\"O\"\"Neil\",\"1 Main, Apt 2\",\"line\r\nbreak\", spaced ,Canada,\"lone\rreturn\"\r\n");
 }
 
 TEST(AddressTextTest, OneFieldALineLeavingOutEmptyOnes) {

@@ -192,7 +192,8 @@ TEST(CardDavUrl, ResolvesHrefsAndRefusesPlainHttpToOtherComputers) {
     for (const char* host : {"127.0.0.1", "127.3.4.5", "localhost", "[::1]"})
         EXPECT_NO_THROW(url::RequireSafe(std::string("http://") + host + ":8000/")) << host;
     for (const char* address : {"http://192.168.1.5/", "http://dav.example.org/", "http://128.0.0.1/",
-                                "http://127.example.org/", "http://[::2]/", "ftp://127.0.0.1/"}) {
+                                "http://127.example.org/", "http://[::2]/", "ftp://127.0.0.1/", "http://10.0.0.1/",
+                                "http://localhost.evil.example/"}) {
         const orvane::Error e = orvane::test::ErrorOf([&] { url::RequireSafe(address); });
         EXPECT_EQ(e.Number(), errnum::InsecureUrl) << address;
     }
