@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <exception>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 
@@ -15,6 +16,15 @@
 #include "sync/SyncRun.h"
 
 namespace orvane::sync {
+
+// A kind by its name in a failed check.
+static void PrintTo(SyncFailure::Kind kind, std::ostream* out) {
+    static const char* const names[] = {"Authentication", "UntrustedCertificate", "Offline", "NoAddressBook",
+                                        "Forbidden", "ServerFault", "CaFileUnreadable", "AnotherRun", "NoAccount",
+                                        "NoKeychain", "KeychainFailed", "Other"};
+    *out << names[static_cast<int>(kind)];
+}
+
 namespace {
 
 using Kind = SyncFailure::Kind;
