@@ -9,18 +9,16 @@
 #include <string>
 
 #include "frmSyncProgress.h"
+#include "sync/SyncFailure.h"
 #include "sync/SyncRun.h"
 #include "toolkit/BackgroundWork.h"
 #include "toolkit/Timer.h"
 
-// What one sync run brought back to the window: its result, or the error
+// What one sync run brought back to the window: its result, or the failure
 // that ended it.
 struct SyncOutcome {
     orvane::sync::SyncResult result;
-    bool failed = false;
-    std::int32_t errorNumber = 0;
-    std::string error;
-    std::string fingerprint;  // an untrusted certificate's SHA-256
+    std::optional<orvane::sync::SyncFailure> failure;
 };
 
 // The window's database file, as the sync engine opens it.
@@ -35,14 +33,16 @@ SyncOutcome RunSync(const std::string& database, const std::string& password, or
 // the keychain or was typed at Synchronize.
 enum class SyncErrorPlace { AccountDialog, RunWithKeptPassword, RunWithTypedPassword };
 
-// A client error in the user's words: a refused password, an untrusted
-// certificate with its fingerprint, a server out of reach; and what to do.
+// A failure (its number, description and fingerprint) in the user's words:
+// a refused password, an untrusted certificate with its fingerprint, a
+// server out of reach; and what to do.
 std::string SyncErrorText(std::int32_t number, const std::string& description, const std::string& fingerprint,
                           SyncErrorPlace place = SyncErrorPlace::RunWithTypedPassword);
 // Whether the user must act before a sync can work again (password,
 // certificate, address book), unlike a server that is out of reach for now.
-bool SyncNeedsUser(std::int32_t number);
-// The account is set up but the keychain could not keep the password.
+bool SyncNeedsUser(orvane::sync::SyncFailure::Kind kind);
+// The account is set up but the keychain (failing with this number) could
+// not keep the password.
 std::string PasswordNotKeptText(std::int32_t keychainError);
 
 // A run that ended while the user was busy (editing an address, in a sync

@@ -12,7 +12,6 @@
 #include "SyncSession.h"
 #include "frmOrvane.h"
 #include "frmOrvaneSyncDialogs.h"
-#include "carddav/CardDavErrors.h"
 #include "keychain/Keychain.h"
 #include "sync/SyncAccountService.h"
 #include "toolkit/MsgBox.h"
@@ -207,7 +206,7 @@ void frmOrvane::SyncRunEnded() {
     EndedSyncRun ended{msync->outcome, std::exchange(msync->shown, false), std::exchange(msync->startUp, false)};
     NoteSyncAccount();
     if (ended.shown && msync->progress) {
-        if (ended.outcome.failed) {
+        if (ended.outcome.failure) {
             msync->progress->Close();  // a box says what happened
         } else {
             const auto status = orvane::sync::SyncAccountService(WindowDatabase()).Status();
@@ -243,21 +242,22 @@ void frmOrvane::ReloadKeepingSelection() {
 // window's start-up run, and once for a failure they must act on; a server
 // out of reach is only noted for the account dialog and the next Synchronize.
 void frmOrvane::SyncFailed(const EndedSyncRun& ended) {
-    const SyncOutcome& outcome = ended.outcome;
+    using Kind = orvane::sync::SyncFailure::Kind;
+    const orvane::sync::SyncFailure& failure = *ended.outcome.failure;
     // The window's own run leaves the book to a run already under way.
-    if (!ended.shown && outcome.errorNumber == orvane::sync::errnum::AnotherRun) return;
-    if (outcome.errorNumber == orvane::carddav::errnum::Authentication) msync->typedPassword.reset();
+    if (!ended.shown && failure.kind == Kind::AnotherRun) return;
+    if (failure.kind == Kind::Authentication) msync->typedPassword.reset();
     const std::string text =
-        SyncErrorText(outcome.errorNumber, outcome.error, outcome.fingerprint,
+        SyncErrorText(failure.number, failure.message, failure.fingerprint,
                       msync->passwordKept ? SyncErrorPlace::RunWithKeptPassword : SyncErrorPlace::RunWithTypedPassword);
     const bool tell = ended.shown || ended.startUp ||
-                      (SyncNeedsUser(outcome.errorNumber) && msync->failureTold != outcome.errorNumber);
+                      (SyncNeedsUser(failure.kind) && msync->failureTold != failure.number);
     if (!ended.shown) {
         if (msync->failingSince.empty()) msync->failingSince = TimeOfDay();
         msync->status = "The automatic syncs since " + msync->failingSince + " did not finish. " + text;
     }
     if (!tell) return;
-    msync->failureTold = outcome.errorNumber;
+    msync->failureTold = failure.number;
     MsgBox("The sync did not finish. " + text, vbExclamation, Functions::gstrAppTitle);
 }
 
@@ -266,7 +266,7 @@ void frmOrvane::SyncFailed(const EndedSyncRun& ended) {
 void frmOrvane::SyncFinished(const EndedSyncRun& ended) {
     NoteSyncAccount();
     ReloadKeepingSelection();
-    if (ended.outcome.failed) {
+    if (ended.outcome.failure) {
         SyncFailed(ended);
         return;
     }

@@ -7,7 +7,6 @@
 
 #include "Functions.h"
 #include "SyncSession.h"
-#include "carddav/CertificateError.h"
 #include "frmOrvane.h"
 #include "keychain/Keychain.h"
 #include "sync/SyncAccountService.h"
@@ -57,10 +56,10 @@ std::optional<std::string> WithServer(const std::string& title, const std::funct
     RunWithProgress(title, [&](WorkProgress&) {
         try {
             call();
-        } catch (const orvane::carddav::CertificateError& e) {
-            problem = SyncErrorText(e.Number(), e.Description(), e.Fingerprint(), SyncErrorPlace::AccountDialog);
-        } catch (const orvane::Error& e) {
-            problem = SyncErrorText(e.Number(), e.Description(), {}, SyncErrorPlace::AccountDialog);
+        } catch (const orvane::Error&) {
+            const orvane::sync::SyncFailure failure = orvane::sync::SyncFailureOf();
+            problem =
+                SyncErrorText(failure.number, failure.message, failure.fingerprint, SyncErrorPlace::AccountDialog);
         }
     });
     return problem;
@@ -131,8 +130,6 @@ void KeepPassword(const std::optional<orvane::sync::AccountStatus>& before, cons
     }
     try {
         orvane::Keychain().Store(key, setup.password, orvane::CardDavPasswordLabel(setup.user, setup.url));
-    } catch (const orvane::NoKeychainError&) {
-        MsgBox(PasswordNotKeptText(orvane::keychain::errnum::NoKeychain), vbInformation, Functions::gstrAppTitle);
     } catch (const orvane::Error& e) {
         MsgBox(PasswordNotKeptText(e.Number()), vbInformation, Functions::gstrAppTitle);
     }

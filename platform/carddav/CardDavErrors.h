@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-// Error numbers raised by the CardDAV client, in one place so that a
-// command-line program can map them to its exit statuses.
+// Error numbers raised by the CardDAV client, in one place so that its
+// callers can tell what the user can do about each.
 namespace orvane::carddav::errnum {
 
 inline constexpr std::int32_t Network = 7001;          // no connection, timeout, broken transfer
@@ -18,14 +18,5 @@ inline constexpr std::int32_t Forbidden = 7009;        // 403 outside of a preco
 inline constexpr std::int32_t CaFile = 7010;           // the extra certificate file cannot be read
 inline constexpr std::int32_t OtherServer = 7011;      // a redirect or address to another server than the one set up
 inline constexpr std::int32_t Library = 7012;          // a library the client loads on first use is missing
-
-// The exit status a command-line program gives for an error of this client:
-// 3 when the server refused the user name or password, 4 when its
-// certificate is not trusted, 1 for everything else.
-constexpr int ExitStatusFor(std::int32_t number) {
-    if (number == Authentication) return 3;
-    if (number == Certificate) return 4;
-    return 1;
-}
 
 }  // namespace orvane::carddav::errnum

@@ -239,6 +239,24 @@ TEST_F(SyncWindowTest, AWrongPasswordIsSaidInWordsInTheDialogAndAtSynchronize) {
     EXPECT_EQ(Names(), std::vector<std::string>{"Ann, Lee"});
 }
 
+// A password the server refused is not kept for the session: the next
+// Synchronize asks for it afresh, with nothing filled in.
+TEST_F(SyncWindowTest, ARefusedPasswordIsForgottenAndAskedForAfresh) {
+    frm().Show();
+    SetUpAccount();
+    Synchronize(-1, "wrong");
+    std::string offered = "(not asked)";
+    sim::DialogScript script;
+    script.Then([&](sim::OpenDialog& dialog) {
+        offered = dialog.Field("Password");
+        dialog.Click("Cancel");
+        return true;
+    });
+    sim::ChooseFromContextMenu(frm().lstAddress, -1, "Synchronize");
+    EXPECT_EQ(script.Remaining(), 0u);
+    EXPECT_EQ(offered, "");
+}
+
 // A card with a note after its other lines.
 std::string WithNote(std::string card, const std::string& note) {
     return card.insert(card.rfind("END:VCARD"), "NOTE:" + note + "\r\n");
@@ -657,6 +675,38 @@ TEST_F(SyncWindowTlsTest, TheKeptCertificateIsShownByItsFingerprintAndStaysTrust
     EXPECT_EQ(orvane::sync::SyncAccountService(WindowDatabase()).Status()->certificateFingerprint, fingerprint);
 }
 
+// Checked before its certificate is trusted, the account dialog names the
+// certificate by its SHA-256 fingerprint, for the user to compare with the
+// server's own.
+TEST_F(SyncWindowTlsTest, AnUntrustedCertificateIsNamedByItsFingerprintInTheDialog) {
+    frm().Show();
+    sim::DialogScript check;
+    bool checking = false;
+    std::string shownBook;
+    check.Then([&](sim::OpenDialog& dialog) {
+        if (!checking) {
+            dialog.Type("Server address", server.BaseUrl());
+            dialog.Type("User name", "alice");
+            dialog.Type("Password", "alice-secret");
+            dialog.Click("Check Connection");
+            checking = true;
+            return false;
+        }
+        if (dialog.Value("Address book") == "(not checked yet)") return false;
+        shownBook = dialog.Value("Address book");
+        dialog.Click("Cancel");
+        return true;
+    });
+    sim::ChooseFromContextMenu(frm().lstAddress, -1, "Sync Account…");
+    ASSERT_EQ(check.Remaining(), 0u);
+    std::string fingerprint = orvane::test::RunCommand("openssl x509 -noout -fingerprint -sha256 -in '" +
+                                                       server.CertificateFile().string() + "'");
+    fingerprint = fingerprint.substr(fingerprint.find('=') + 1);
+    fingerprint.erase(fingerprint.find_last_not_of("\n") + 1);
+    EXPECT_NE(shownBook.find("fingerprint is\n" + fingerprint + "\n"), std::string::npos) << shownBook;
+    EXPECT_FALSE(orvane::sync::SyncAccountService(WindowDatabase()).Status());
+}
+
 // Each error says what to do where it is shown: the account dialog never
 // sends the user to itself, and a password typed at Synchronize is not
 // corrected in the account dialog, which does not keep it.
@@ -819,6 +869,28 @@ TEST_F(SyncWindowTest, OfflineOnlyTheStartUpRunSaysSoAndTheAutomaticRunsStayQuie
     EXPECT_EQ(Prompts().size(), 1u);
     EXPECT_NE(frm().SyncStatus().find("cannot be reached"), std::string::npos) << frm().SyncStatus();
     EXPECT_FALSE(sim::ShownProgressWindow());
+}
+
+// A server that goes away after the window's start-up run is only noted:
+// the automatic runs that cannot reach it put no box before the user.
+TEST_F(SyncWindowTest, AServerGoneAfterTheStartUpRunIsOnlyNoted) {
+    folder.InsertAddress("Ann", "Lee");
+    frm().Show();
+    SetUpAccount();
+    messages.Forget();
+    SyncSession::every = std::chrono::milliseconds(0);
+    frm().Unload();
+    frm().Show();
+    ASSERT_TRUE(sim::ProcessEventsUntil([] { return frmOrvane::Instance().SyncRunning(); }));
+    ASSERT_TRUE(sim::ProcessEventsUntil(RunEnded));
+    server.GoDown();
+
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_TRUE(sim::ProcessEventsUntil([] { return frmOrvane::Instance().SyncRunning(); }));
+        ASSERT_TRUE(sim::ProcessEventsUntil(RunEnded));
+    }
+    EXPECT_TRUE(Prompts().empty()) << Prompts()[0];
+    EXPECT_NE(frm().SyncStatus().find("cannot be reached"), std::string::npos) << frm().SyncStatus();
 }
 
 // What the progress window says of a step and of a run, in words.

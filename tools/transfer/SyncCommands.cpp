@@ -1,24 +1,54 @@
 #include "SyncCommands.h"
 
-
 #include <iostream>
+#include <string>
+#include <utility>
 
-#include "carddav/CardDavErrors.h"
-#include "carddav/CertificateError.h"
 #include "core/Error.h"
 #include "core/PasswordInput.h"
 #include "keychain/Keychain.h"
 #include "sync/SyncAccountService.h"
+#include "sync/SyncFailure.h"
 #include "sync/SyncRun.h"
 
 namespace {
 
 using orvane::sync::SyncAccountService;
+using orvane::sync::SyncFailure;
+using Kind = SyncFailure::Kind;
 
+constexpr int kFailed = 1;
 constexpr int kRefused = 1;
+constexpr int kPasswordRefused = 3;
+constexpr int kCertificateNotTrusted = 4;
 constexpr int kSafetyStop = 5;
 constexpr int kConflictsHeld = 6;
 constexpr int kAnotherRun = 7;
+
+// A failure the command finds itself, with no error raised beneath.
+SyncFailure Found(Kind kind, std::string message) {
+    SyncFailure failure;
+    failure.kind = kind;
+    failure.message = std::move(message);
+    return failure;
+}
+
+// Says on standard error why the command failed; the exit status for it.
+int Report(const SyncFailure& failure) {
+    // The message names an untrusted certificate's SHA-256 fingerprint, or
+    // the names it is for when it is for another one (trusting it would not
+    // help then).
+    std::cerr << "orvane-transfer: " << failure.message;
+    if (failure.kind == Kind::UntrustedCertificate && !failure.certificateForAnotherName)
+        std::cerr << " To trust it: sync setup ... --ca-file FILE";
+    std::cerr << '\n';
+    switch (failure.kind) {
+        case Kind::Authentication: return kPasswordRefused;
+        case Kind::UntrustedCertificate: return kCertificateNotTrusted;
+        case Kind::AnotherRun: return kAnotherRun;
+        default: return kFailed;
+    }
+}
 
 // Standard input as the password: typed at a prompt, unseen, on a terminal;
 // read to its end from a pipe or file.
@@ -79,22 +109,25 @@ int Sync(const SyncCommandLine& line) {
     } else {
         const auto status = SyncAccountService(line.database).Status();
         if (!status)
-            throw orvane::Error(orvane::sync::errnum::NoAccount,
-                                "No sync account is set up; run 'orvane-transfer sync setup' first.");
+            return Report(Found(Kind::NoAccount, "No sync account is set up; run 'orvane-transfer sync setup' first."));
         std::optional<std::string> kept;
         try {
             kept = orvane::Keychain().Read(orvane::CardDavPasswordKey(status->user, status->serverUrl));
-        } catch (const orvane::NoKeychainError& e) {
+        } catch (const orvane::Error&) {
+            SyncFailure failure = orvane::sync::SyncFailureOf();
+            if (failure.kind != Kind::NoKeychain) throw;
             // A person at a terminal is asked; a script is told what to give.
-            if (!orvane::StandardInputIsTerminal())
-                throw orvane::Error(e.Number(), e.Description() +
-                                                    " Give the password with --password-stdin or --password-file.");
+            if (!orvane::StandardInputIsTerminal()) {
+                failure.message += " Give the password with --password-stdin or --password-file.";
+                return Report(failure);
+            }
             kept = PasswordFromStandardInput(status->user);
         }
         if (!kept)
-            throw orvane::Error(orvane::keychain::errnum::Failed,
+            return Report(Found(Kind::KeychainFailed,
                                 "The keychain holds no password for " + status->user +
-                                    "; give it with --password-stdin or --password-file, or set the account up again.");
+                                    "; give it with --password-stdin or --password-file, or set the account up "
+                                    "again."));
         options.password = std::move(*kept);
     }
     const orvane::sync::SyncResult result = orvane::sync::SyncRun(options).Run();
@@ -163,10 +196,11 @@ int Forget(const SyncCommandLine& line) {
     std::cout << "the sync account of " << dropped->first << " is forgotten; every address stays\n";
     try {
         orvane::Keychain().Remove(orvane::CardDavPasswordKey(dropped->first, dropped->second));
-    } catch (const orvane::NoKeychainError&) {
-        // No keychain: no password was kept in one.
-    } catch (const orvane::Error& e) {
-        std::cerr << "the password could not be removed from the keychain: " << e.Description() << '\n';
+    } catch (const orvane::Error&) {
+        // Without a keychain no password was kept in one; a failing one is told of.
+        const SyncFailure failure = orvane::sync::SyncFailureOf();
+        if (failure.kind != Kind::NoKeychain)
+            std::cerr << "the password could not be removed from the keychain: " << failure.message << '\n';
     }
     return 0;
 }
@@ -183,18 +217,8 @@ int RunSyncCommand(const SyncCommandLine& line) {
             case SyncCommandLine::Action::Resolve: return Resolve(line);
             case SyncCommandLine::Action::Forget: return Forget(line);
         }
-    } catch (const orvane::carddav::CertificateError& e) {
-        // The description names the certificate's SHA-256 fingerprint, or
-        // the names it is for when it is for another one (trusting it would
-        // not help then).
-        std::cerr << "orvane-transfer: " << e.Description();
-        if (!e.ForAnotherName()) std::cerr << " To trust it: sync setup ... --ca-file FILE";
-        std::cerr << '\n';
-        return orvane::carddav::errnum::ExitStatusFor(e.Number());
-    } catch (const orvane::Error& e) {
-        std::cerr << "orvane-transfer: " << e.Description() << '\n';
-        if (e.Number() == orvane::sync::errnum::AnotherRun) return kAnotherRun;
-        return orvane::carddav::errnum::ExitStatusFor(e.Number());
+    } catch (const orvane::Error&) {
+        return Report(orvane::sync::SyncFailureOf());
     }
-    return 1;
+    return kFailed;
 }
