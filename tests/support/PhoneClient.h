@@ -1,6 +1,8 @@
 #pragma once
 
+#include <map>
 #include <string>
+#include <vector>
 
 #include "TestKit.h"
 #include "carddav/CardDavClient.h"
@@ -17,6 +19,17 @@ inline carddav::CardDavClient PhoneClient(const std::string& bookUrl, const std:
     settings.user = user;
     settings.caFile = caFile;
     return carddav::CardDavClient(settings);
+}
+
+// Every card of the book by URL, read by ETags and multiget as any client
+// may, whether or not the server keeps sync tokens.
+inline std::map<std::string, carddav::RemoteCard> CardsOfBook(carddav::CardDavClient& client,
+                                                              const std::string& bookUrl) {
+    std::vector<std::string> urls;
+    for (const auto& listed : client.ListEtags(bookUrl)) urls.push_back(listed.url);
+    std::map<std::string, carddav::RemoteCard> cards;
+    for (auto& card : client.Multiget(bookUrl, urls).cards) cards[card.url] = card;
+    return cards;
 }
 
 }  // namespace orvane::test

@@ -46,14 +46,9 @@ protected:
     }
 
     carddav::CardDavClient Phone() const { return orvane::test::PhoneClient(Book()); }
-    // Every card on the server, by URL, read as a client without sync-collection does.
     std::map<std::string, carddav::RemoteCard> ServerCards() const {
         auto phone = Phone();
-        std::vector<std::string> urls;
-        for (const auto& listed : phone.ListEtags(Book())) urls.push_back(listed.url);
-        std::map<std::string, carddav::RemoteCard> cards;
-        for (auto& card : phone.Multiget(Book(), urls).cards) cards[card.url] = card;
-        return cards;
+        return orvane::test::CardsOfBook(phone, Book());
     }
     std::string Href(const std::string& fileName) const { return Book() + fileName; }
 

@@ -106,14 +106,9 @@ protected:
     carddav::CardDavClient Phone() const {
         return orvane::test::PhoneClient(Book(), "alice", "alice-secret", server_.CaFile());
     }
-    // Every card on the server by URL, read by ETags and multiget as any client may.
     std::map<std::string, carddav::RemoteCard> ServerCards() const {
         auto phone = Phone();
-        std::vector<std::string> urls;
-        for (const auto& listed : phone.ListEtags(Book())) urls.push_back(listed.url);
-        std::map<std::string, carddav::RemoteCard> cards;
-        for (auto& card : phone.Multiget(Book(), urls).cards) cards[card.url] = card;
-        return cards;
+        return orvane::test::CardsOfBook(phone, Book());
     }
     void ChangeOnServer(const std::string& fileName, const std::string& card) const {
         ASSERT_EQ(Phone().Update(Href(fileName), ServerCards().at(Href(fileName)).etag, card).outcome,
