@@ -25,8 +25,10 @@ constexpr Rename kRenames[] = {{"KIND", "X-ADDRESSBOOKSERVER-KIND"},
                                {"RELATED", "X-RELATED"},
                                {"MEMBER", "X-MEMBER"},
                                {"CALADRURI", "X-CALADRURI"}};
-// 3.0 properties that 4.0 has not, kept under X- names.
-constexpr Rename kKept30[] = {{"X-CLASS", "CLASS"}, {"X-AGENT", "AGENT"}, {"X-SORT-STRING", "SORT-STRING"}};
+// 3.0 properties that 4.0 has not, kept under X- names. A LABEL goes into its
+// ADR's LABEL parameter, which holds text only: one of data or a URI keeps its name.
+constexpr Rename kKept30[] = {
+    {"X-CLASS", "CLASS"}, {"X-AGENT", "AGENT"}, {"X-SORT-STRING", "SORT-STRING"}, {"X-LABEL", "LABEL"}};
 
 bool IsDigits(std::string_view s) {
     return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -162,7 +164,7 @@ std::vector<CardProperty> To40(std::vector<CardProperty> in) {
     for (CardProperty& property : in) {
         const std::string name = property.name;
         if (name == "PROFILE" || name == "NAME" || name == "MAILER") continue;
-        if (name == "LABEL") {
+        if (name == "LABEL" && property.kind == ValueKind::Text) {
             labels.push_back(std::move(property));
             continue;
         }

@@ -91,7 +91,8 @@ inline std::vector<std::string> Meaning(std::string_view cardText) {
         {"X-ADDRESSBOOKSERVER-KIND", "KIND"}, {"X-GENDER", "GENDER"},   {"X-ANNIVERSARY", "ANNIVERSARY"},
         {"X-LANG", "LANG"},                   {"X-CLIENTPIDMAP", "CLIENTPIDMAP"}, {"X-XML", "XML"},
         {"X-RELATED", "RELATED"},             {"X-MEMBER", "MEMBER"},   {"X-CALADRURI", "CALADRURI"},
-        {"X-CLASS", "CLASS"},                 {"X-AGENT", "AGENT"}, {"X-SORT-STRING", "SORT-STRING"}};
+        {"X-CLASS", "CLASS"},                 {"X-AGENT", "AGENT"}, {"X-SORT-STRING", "SORT-STRING"},
+        {"X-LABEL", "LABEL"}};
     auto digits = [](std::string_view s) {
         std::string out;
         for (const char c : s)
