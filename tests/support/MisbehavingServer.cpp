@@ -1,4 +1,5 @@
 #include "MisbehavingServer.h"
+#include "ScratchFolder.h"
 
 #include <signal.h>
 #include <spawn.h>
@@ -19,7 +20,7 @@ namespace orvane::test {
 MisbehavingServer::MisbehavingServer(std::string behaviour, std::string target, int status) {
     static std::atomic<int> counter{0};
     std::random_device rd;
-    folder_ = std::filesystem::temp_directory_path() /
+    folder_ = orvane::test::ScratchRoot() /
               ("orvane-misbehaving-" + std::to_string(rd()) + "-" + std::to_string(counter++));
     std::filesystem::create_directories(folder_);
     const std::string portFile = (folder_ / "port").string();

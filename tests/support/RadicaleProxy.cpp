@@ -1,4 +1,5 @@
 #include "RadicaleProxy.h"
+#include "ScratchFolder.h"
 
 #include <signal.h>
 #include <spawn.h>
@@ -77,7 +78,7 @@ RadicaleProxy::RadicaleProxy(Behaviour behaviour, int upstreamPort, std::filesys
                              std::string bookPath) {
     static std::atomic<int> counter{0};
     std::random_device rd;
-    folder_ = std::filesystem::temp_directory_path() /
+    folder_ = orvane::test::ScratchRoot() /
               ("orvane-proxy-" + std::to_string(rd()) + "-" + std::to_string(counter++));
     std::filesystem::create_directories(folder_);
     const std::string portFile = (folder_ / "port").string();

@@ -1,4 +1,5 @@
 #include "RadicaleServer.h"
+#include "ScratchFolder.h"
 
 #include "FileBytes.h"
 #include "ServerProcess.h"
@@ -18,7 +19,7 @@ namespace {
 std::filesystem::path UniqueFolder() {
     static std::atomic<int> counter{0};
     std::random_device rd;
-    return std::filesystem::temp_directory_path() /
+    return orvane::test::ScratchRoot() /
            ("orvane-radicale-" + std::to_string(rd()) + "-" + std::to_string(counter++));
 }
 

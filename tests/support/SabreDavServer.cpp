@@ -10,6 +10,7 @@
 
 #include "FileBytes.h"
 #include "FileSql.h"
+#include "ScratchFolder.h"
 #include "ServerProcess.h"
 
 namespace orvane::test {
@@ -21,7 +22,7 @@ const std::filesystem::path kFiles = ORVANE_SABREDAV_FILES;
 std::filesystem::path UniqueFolder() {
     static std::atomic<int> counter{0};
     std::random_device rd;
-    return std::filesystem::temp_directory_path() /
+    return orvane::test::ScratchRoot() /
            ("orvane-sabredav-" + std::to_string(rd()) + "-" + std::to_string(counter++));
 }
 

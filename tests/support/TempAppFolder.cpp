@@ -7,6 +7,7 @@
 
 #include "AddressbookSchema.h"
 #include "FileSql.h"
+#include "ScratchFolder.h"
 #include "adodb/Command.h"
 #include "adodb/Connection.h"
 #include "adodb/Recordset.h"
@@ -18,7 +19,7 @@ std::filesystem::path UniqueFolder() {
     static std::atomic<int> counter{0};
     std::random_device rd;
     auto name = "orvane-test-" + std::to_string(rd()) + "-" + std::to_string(counter++);
-    return std::filesystem::temp_directory_path() / name;
+    return orvane::test::ScratchRoot() / name;
 }
 }  // namespace
 

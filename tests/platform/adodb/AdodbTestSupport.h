@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "ScratchFolder.h"
 #include "ErrorOf.h"
 #include "FileSql.h"
 #include "adodb/Command.h"
@@ -22,7 +23,7 @@ namespace orvane::adodb::test {
 // A fresh folder under the system's temp folder, removed with everything in it.
 struct TempDir {
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "orvane-adodb-XXXXXX").string();
+        std::string pattern = (orvane::test::ScratchRoot() / "orvane-adodb-XXXXXX").string();
         if (!mkdtemp(pattern.data())) throw std::runtime_error("no temp folder");
         root = pattern;
     }
