@@ -24,12 +24,12 @@ VCardVersion VersionOf(const std::vector<VCardProperty>& properties, ImportedCar
     return VCardVersion::V30;
 }
 
-// The property of that name with the best preference; the first among equals.
-const VCardProperty* Preferred(const std::vector<VCardProperty>& properties, const std::string& name) {
-    const VCardProperty* best = nullptr;
+// The property of that name among those gathered (CardProperties keeps one
+// of each, the preferred ADR and TEL), or none.
+const VCardProperty* Gathered(const std::vector<VCardProperty>& properties, const std::string& name) {
     for (const VCardProperty& property : properties)
-        if (property.Name() == name && (!best || property.PreferenceRank() < best->PreferenceRank())) best = &property;
-    return best;
+        if (property.Name() == name) return &property;
+    return nullptr;
 }
 
 std::string JoinValues(const std::vector<std::vector<std::string>>& components, std::size_t index,
@@ -122,16 +122,17 @@ private:
     std::optional<VCardProperty> version_, n_, fn_, adr_, tel_;
 };
 
-}  // namespace
-
+// Fills the card's fields from the properties gathered of one card.
 void MapVCard(const std::vector<VCardProperty>& properties, ImportedCard& card) {
     const VCardVersion version = VersionOf(properties, card);
     MapNames(properties, version, card);
-    const VCardProperty* adr = Preferred(properties, "ADR");
-    const VCardProperty* tel = Preferred(properties, "TEL");
+    const VCardProperty* adr = Gathered(properties, "ADR");
+    const VCardProperty* tel = Gathered(properties, "TEL");
     if (adr) MapAddress(*adr, version, card);
     if (tel) card.fields[kPhone] = tel->IsUri(version) ? PhoneFromUri(tel->DecodedValue(card)) : tel->Text(version, card);
 }
+
+}  // namespace
 
 bool VCardReader::PeekPhysicalLine(std::string_view& line) const {
     if (pos_ >= text_.size()) return false;

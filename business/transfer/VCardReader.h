@@ -33,7 +33,4 @@ private:
     std::size_t physicalLine_ = 0;
 };
 
-// Fills the card's fields from the properties of one card.
-void MapVCard(const std::vector<VCardProperty>& properties, ImportedCard& card);
-
 }  // namespace orvane::transfer
