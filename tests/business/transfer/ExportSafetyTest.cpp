@@ -210,6 +210,21 @@ TEST_F(ExportSafetyTest, AFullDeviceGivesTheCauseAndTheName) {
     EXPECT_TRUE(S_ISCHR(LinkStatus(full).st_mode));
 }
 
+// A stream that takes every write into its buffer and fails only when the
+// buffer is handed on at the end, as a pipe or a full disk may.
+class FailsAtFlush : public std::stringbuf {
+    int sync() override { return -1; }
+};
+
+TEST_F(ExportSafetyTest, AStreamThatFailsOnlyAtItsLastFlushIsAFailure) {
+    FailsAtFlush buffer;
+    std::ostream out(&buffer);
+    for (const TransferFormat format : {TransferFormat::Csv, TransferFormat::VCard4}) {
+        out.clear();
+        EXPECT_EQ(orvane::test::ErrorNumberOf([&] { AddressExporter().Export(out, format); }), 75);
+    }
+}
+
 TEST_F(ExportSafetyTest, AnExistingFileKeepsItsModeAndOwnerANewOneGetsTheUmask) {
     const fs::path secret = shared / "secret.vcf";
     WriteFileBytes(secret, "old");
