@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -99,6 +100,16 @@ inline std::vector<std::string> Meaning(std::string_view cardText) {
             if (c >= '0' && c <= '9') out += c;
         return out;
     };
+    // Binary data of a property no version names as binary (a 2.1 NOTE in
+    // BASE64) goes into 4.0 as a data: URI, which 4.0 reads as the property's
+    // text or URI; a label's text may be such a URI too.
+    auto asData = [](const std::string& plain) -> std::optional<std::string> {
+        const std::size_t base64 = plain.find(";base64,");
+        if (!plain.starts_with("data:") || base64 == std::string::npos) return std::nullopt;
+        std::string media = text::Lower(plain.substr(5, base64 - 5));
+        if (media == "application/octet-stream") media.clear();
+        return "binary " + media + " " + plain.substr(base64 + 8);
+    };
     std::vector<std::string> entries;
     for (const CardProperty& property : ReadCardProperties(cardText).properties) {
         std::string name = property.name;
@@ -133,21 +144,16 @@ inline std::vector<std::string> Meaning(std::string_view cardText) {
         if (!label.empty()) {
             std::string typeParams;
             for (const std::string& type : types) typeParams += ";TYPE=" + type;
-            entries.push_back(group + "LABEL" + typeParams + ":" + label);
+            entries.push_back(group + "LABEL" + typeParams + ":" + asData(label).value_or(label));
         }
         if (!sortAs.empty()) entries.push_back("SORT-STRING:" + sortAs);
         std::string value;
         const std::string plain = property.kind == ValueKind::Text ? property.JoinedText()
                                                                   : UnescapeVCardText(property.raw, VCardVersion::V30);
-        // Binary data of a property no version names as binary (a 2.1 NOTE in BASE64) goes
-        // into 4.0 as a data: URI, which 4.0 reads as the property's text or URI.
-        const std::size_t base64 = plain.find(";base64,");
         if (property.kind == ValueKind::Binary) {
             value = "binary " + property.mediaType + " " + property.raw;
-        } else if (plain.starts_with("data:") && base64 != std::string::npos) {
-            std::string media = text::Lower(plain.substr(5, base64 - 5));
-            if (media == "application/octet-stream") media.clear();
-            value = "binary " + media + " " + plain.substr(base64 + 8);
+        } else if (const auto data = asData(plain)) {
+            value = *data;
         } else if (name == "TEL") {
             value = digits(property.kind == ValueKind::Text ? property.JoinedText() : property.raw);
         } else if (name == "BDAY" || name == "ANNIVERSARY") {
