@@ -127,32 +127,6 @@ TEST_F(SyncRunTest, NewAddressesGoUpWithOneRequestEach) {
     EXPECT_EQ(first.requests, 12u);
 }
 
-TEST_F(SyncRunTest, ChangesTravelEachWayAndDifferentFieldsOfOneAddressAreBothKept) {
-    book_.Seed("ann.vcf", Card("uid-ann", "Ann", "Lee", "111"));
-    SetUpAccount();
-    Sync();
-    const std::int32_t id = Local().begin()->first;
-    const std::string href = Book() + "ann.vcf";
-
-    // Here the phone changes; on the server the last name.
-    Fields here = Local().at(id);
-    here[6] = "222";
-    CDataSyncAddressTier(Database()).Update(id, here);
-    auto phone = Phone();
-    ASSERT_EQ(phone.Update(href, ServerCards().at(href).etag, Card("uid-ann", "Ann", "Leigh", "111")).outcome,
-              carddav::WriteOutcome::Updated);
-
-    const SyncResult merged = Sync();
-    EXPECT_EQ(merged.conflictsHeld, 0u);
-    EXPECT_EQ(Local().at(id), Person("Ann", "Leigh", "222"));
-    const std::string text = ServerCards().at(href).text;
-    EXPECT_NE(text.find("Leigh"), std::string::npos);
-    EXPECT_NE(text.find("222"), std::string::npos);
-    EXPECT_EQ(text.find("111"), std::string::npos);
-    EXPECT_EQ(Local().size(), 1u);
-    EXPECT_EQ(ServerCards().size(), 1u);
-}
-
 // A server that rewrites the cards it stores (properties in another order,
 // its own PRODID and REV, other folding: a new ETag, the same fields) causes
 // no change here, nothing sent back, and no loop.
