@@ -89,7 +89,7 @@ TEST_F(SyncToolTest, EachWayOfGivingThePasswordEndsWithItsStatus) {
 
     const std::vector<std::string> file{"--password-file", PasswordFile()};
     const PasswordWay ways[] = {
-        {"none", {}, "", "alice-secret", 0600, 1, "--password-stdin or --password-file"},
+        {"none", {}, "", "", 0600, 1, "--password-stdin or --password-file"},
         {"on standard input", {"--password-stdin"}, "alice-secret\n", "", 0600, 0, ""},
         {"in a file", file, "", "alice-secret", 0600, 0, ""},
         {"in a file others can read", file, "", "alice-secret", 0644, 1, PasswordFile()},
