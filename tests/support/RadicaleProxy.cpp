@@ -41,9 +41,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         conn.request(self.command, self.path, body=body, headers=headers)
         answer = conn.getresponse()
         data = answer.read()
-        if behaviour == 'together' and self.command == 'REPORT':
+        if behaviour == 'together' and self.command == 'REPORT' and b'sync-collection' in body:
             try:
-                together.wait(timeout=3)
+                together.wait(timeout=2)
             except threading.BrokenBarrierError:
                 together.reset()
         if behaviour == 'name-uid' and self.command == 'PUT' and answer.status == 409 and b'no-uid-conflict' in data:

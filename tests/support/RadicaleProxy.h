@@ -18,10 +18,11 @@ public:
         // RFC 6352 lets a server do; here it names the card of the book
         // folder that holds the UID, in a DAV:href inside the precondition.
         NameUidHolder,
-        // The answers to REPORTs are held until a second REPORT has come (or
-        // for three seconds), then given together: two clients listing the
-        // book at once get their listings at the same moment.
-        AnswerReportsTogether,
+        // The answers to sync-collection REPORTs (listings of the book) are
+        // held until a second one has come (or for two seconds), then given
+        // together: two clients listing the book at once get their listings
+        // at the same moment.
+        AnswerListingsTogether,
     };
 
     // upstreamPort: Radicale's; bookFolder: the book's folder on disk;

@@ -63,12 +63,6 @@ inline std::size_t CountWithLastName(const std::map<std::int32_t, Fields>& local
         std::count_if(local.begin(), local.end(), [&](const auto& entry) { return entry.second[1] == last; }));
 }
 
-inline std::size_t CountWithText(const std::map<std::string, carddav::RemoteCard>& cards, const std::string& text) {
-    return static_cast<std::size_t>(std::count_if(cards.begin(), cards.end(), [&](const auto& entry) {
-        return entry.second.text.find(text) != std::string::npos;
-    }));
-}
-
 inline std::string EtagName(const ::testing::TestParamInfo<bool>& info) {
     return info.param ? "EtagOnPut" : "NoEtagOnPut";
 }

@@ -88,12 +88,4 @@ inline std::string LineStarting(const std::string& text, const std::string& pref
     return {};
 }
 
-// The text with the one unfolded line that begins with prefix made line.
-inline std::string WithLine(const std::string& text, const std::string& prefix, const std::string& line) {
-    std::vector<std::string> lines = UnfoldedLines(text);
-    for (std::string& each : lines)
-        if (each.rfind(prefix, 0) == 0) each = line;
-    return FoldedCard(lines);
-}
-
 }  // namespace orvane::test

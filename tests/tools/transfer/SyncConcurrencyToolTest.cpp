@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -55,38 +57,29 @@ protected:
 };
 
 TEST_F(SyncConcurrencyToolTest, TwoRunsStartedTogetherStoreEveryCardOnce) {
-    constexpr std::size_t kCards = 300;
+    constexpr std::size_t kCards = 20;
     for (std::size_t i = 0; i < kCards; ++i)
         server_.SeedCard("alice", "contacts", "c" + std::to_string(i) + ".vcf",
                          Card("uid-" + std::to_string(i), "Person", "N" + std::to_string(i)));
     // Two runs that both list the book get their listings at the same
-    // moment, as when both are started together on a fast server.
-    const RadicaleProxy together(RadicaleProxy::Behaviour::AnswerReportsTogether, server_.Port(),
+    // moment, as when both are started together on a fast server. A run
+    // listing alone waits two seconds for the other's listing: long after
+    // the other has started and met the lock.
+    const RadicaleProxy together(RadicaleProxy::Behaviour::AnswerListingsTogether, server_.Port(),
                                  server_.BookFolder("alice", "contacts"), "/alice/contacts/");
     ASSERT_EQ(Setup(together.BaseUrl()).status, 0);
 
     const pid_t one = StartSync(Database(), "one");
     const pid_t two = StartSync(Database(), "two");
-    const std::vector<std::pair<int, std::string>> runs{{ExitStatus(one), "one"}, {ExitStatus(two), "two"}};
-    // One stored the cards; the other found it running and said so, or
-    // started only after it and found nothing to do.
-    for (const auto& [status, tag] : runs) {
-        SCOPED_TRACE(tag);
-        const std::string err = Output(tag + ".err");
-        EXPECT_TRUE(status == 0 || status == kAnotherRun) << status << err;
-        if (status == kAnotherRun) {
-            EXPECT_EQ(err, "orvane-transfer: Another sync of this address book is running; try again when it has ended.\n");
-        }
+    const std::map<std::string, int> runs{{"one", ExitStatus(one)}, {"two", ExitStatus(two)}};
+    // One stored the cards; the other found it running and said so.
+    EXPECT_EQ((std::multiset<int>{runs.at("one"), runs.at("two")}), (std::multiset<int>{0, kAnotherRun}));
+    for (const auto& [tag, status] : runs) {
+        if (status != kAnotherRun) continue;
+        EXPECT_EQ(Output(tag + ".err"),
+                  "orvane-transfer: Another sync of this address book is running; try again when it has ended.\n");
     }
-    EXPECT_TRUE(runs[0].first == 0 || runs[1].first == 0);
     EXPECT_EQ(AddressCount(Database()), kCards);
-
-    const ToolOutcome later = Sync();
-    EXPECT_EQ(later.status, 0) << later.err;
-    EXPECT_EQ(later.out, "received 0, sent 0, deleted here 0, deleted there 0, conflicts held 0\n");
-    EXPECT_EQ(later.err, "");
-    EXPECT_EQ(AddressCount(Database()), kCards);
-    EXPECT_EQ(ServerCardCount(), kCards);
 }
 
 }  // namespace

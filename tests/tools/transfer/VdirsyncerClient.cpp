@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
@@ -80,27 +79,5 @@ void VdirsyncerClient::WriteCard(const std::string& fileName, const std::string&
 }
 
 std::string VdirsyncerClient::ReadCard(const std::string& fileName) const { return ReadWholeFile(vdir_ / fileName); }
-
-void VdirsyncerClient::RemoveCard(const std::string& fileName) const {
-    if (!std::filesystem::remove(vdir_ / fileName)) throw std::runtime_error("no card file " + fileName);
-}
-
-std::vector<std::string> VdirsyncerClient::CardFiles() const {
-    std::vector<std::string> files;
-    for (const auto& entry : std::filesystem::directory_iterator(vdir_))
-        if (entry.path().extension() == ".vcf") files.push_back(entry.path().filename().string());
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-std::string VdirsyncerClient::FileWithUid(const std::string& uid) const {
-    for (const std::string& file : CardFiles()) {
-        const std::string text = ReadCard(file);
-        if (text.find("\nUID:" + uid + "\r\n") != std::string::npos ||
-            text.find("\nUID:" + uid + "\n") != std::string::npos)
-            return file;
-    }
-    return {};
-}
 
 }  // namespace orvane::test

@@ -20,19 +20,13 @@ public:
     // The vdirsyncer program found on PATH, or "" when it is not installed.
     static std::string Program();
 
-    const std::filesystem::path& Vdir() const { return vdir_; }
     // `vdirsyncer discover` (every question answered yes), then the status of a run.
     ToolOutcome Discover() const;
     ToolOutcome Sync() const;
 
-    // The user's own edits of the folder, as an editor or khard makes them.
+    // A card file of the folder, written as the user's editor or khard writes it.
     void WriteCard(const std::string& fileName, const std::string& text) const;
     std::string ReadCard(const std::string& fileName) const;
-    void RemoveCard(const std::string& fileName) const;
-    // The .vcf files of the folder, sorted.
-    std::vector<std::string> CardFiles() const;
-    // The file of the card with that UID, or "".
-    std::string FileWithUid(const std::string& uid) const;
 
 private:
     ToolOutcome Run(const std::vector<std::string>& arguments, const std::string& input) const;
