@@ -63,6 +63,9 @@ struct SyncSession {
     // For tests: called on the run's thread before each step of any run,
     // with the steps done; a test holds the run in the middle with it.
     static inline std::function<void(std::size_t done)> stepHook;
+    // The server's address book each run opens, from the account stored;
+    // tests put one kept in memory here.
+    static inline orvane::sync::BookOpener openBook = orvane::sync::OpenCardDavBook;
 
     orvane::toolkit::Timer clock;
     std::chrono::steady_clock::time_point nextDue{};
