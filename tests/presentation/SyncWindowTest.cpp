@@ -6,11 +6,14 @@
 // No keychain runs here, so the window asks for the password at each
 // Synchronize.
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdlib>
-#include <mutex>
+#include <functional>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "AddressBookFixture.h"
 #include "CDataCardTier.h"
@@ -20,8 +23,6 @@
 #include "SyncRunLock.h"
 #include "SyncSession.h"
 #include "TestKit.h"
-#include "carddav/CardDavErrors.h"
-#include "keychain/Keychain.h"
 #include "sync/SyncAccountService.h"
 #include "toolkit/FileDialog.h"
 #include "toolkit/Testing.h"
@@ -33,6 +34,9 @@ using namespace orvane::toolkit;
 using orvane::test::Card;
 
 namespace {
+
+using Step = sim::DialogScript::Step;
+using Look = std::function<void(sim::OpenDialog&)>;
 
 bool MenuEntryEnabled(const std::string& caption) {
     for (const auto& [shown, enabled] : sim::ContextMenuEntries(frmOrvane::Instance().lstAddress, -1))
@@ -50,13 +54,32 @@ std::int32_t RowOf(const std::string& name) {
     return -1;
 }
 
-// The password dialog's answer.
-sim::DialogScript::Step TypePassword(const std::string& password = "alice-secret") {
-    return [password](sim::OpenDialog& dialog) {
-        dialog.Type("Password", password);
-        dialog.Click("OK");
+// A dialog's step: look at it, then click button.
+Step Click(const std::string& button, Look look = {}) {
+    return [button, look](sim::OpenDialog& dialog) {
+        if (look) look(dialog);
+        dialog.Click(button);
         return true;
     };
+}
+Step TypePassword(const std::string& password = "alice-secret") {
+    return Click("OK", [password](sim::OpenDialog& dialog) { dialog.Type("Password", password); });
+}
+// A dialog's step in two goes: first starts something in it (a check, a
+// file chosen); once the dialog shows it done, then closes it.
+Step Once(Look first, std::function<bool(sim::OpenDialog&)> done, Step then) {
+    return [first, done, then, started = false](sim::OpenDialog& dialog) mutable {
+        if (!std::exchange(started, true)) first(dialog);
+        return done(dialog) && then(dialog);
+    };
+}
+// Chooses caption from the name list's menu over row; the dialogs it opens
+// meanwhile are answered by steps. Returns the steps not taken.
+std::size_t Choose(const std::string& caption, std::vector<Step> steps, std::int32_t row = -1) {
+    sim::DialogScript script;
+    for (Step& step : steps) script.Then(std::move(step));
+    sim::ChooseFromContextMenu(frmOrvane::Instance().lstAddress, row, caption);
+    return script.Remaining();
 }
 
 // Lets the window's clock tick that many times more.
@@ -66,62 +89,29 @@ void LetTheClockTick(int ticks) {
     sim::ProcessEventsUntil([&] { return std::chrono::steady_clock::now() >= until; });
 }
 
-// Holds the window's runs at their first step until released.
-class HeldRun {
-public:
-    HeldRun() {
-        SyncSession::stepHook = [this](std::size_t) {
-            std::unique_lock lock(mutex_);
-            held_ = !released_;
-            changed_.wait(lock, [this] { return released_; });
-        };
-    }
-    ~HeldRun() {
-        Release();
-        SyncSession::stepHook = nullptr;
-    }
-    bool Held() {
-        std::lock_guard lock(mutex_);
-        return held_;
-    }
-    void Release() {
-        std::lock_guard lock(mutex_);
-        released_ = true;
-        changed_.notify_all();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool held_ = false;
-    bool released_ = false;
-};
-
 class SyncWindowFixture : public AddressBookTest {
 protected:
     SyncWindowFixture() { unsetenv("DBUS_SESSION_BUS_ADDRESS"); }
     ~SyncWindowFixture() override {
-        // The last run has ended before the book and the clock are put back.
+        // The last run has ended before the book and the clocks are put back.
         Forms::UnloadAll();
         sim::ProcessEventsUntil(RunEnded);
         SyncSession::every = std::chrono::minutes(15);
-        frmSyncProgress::closeAfterMs = 5000;
+        SyncSession::stepHook = nullptr;
         SyncSession::openBook = orvane::sync::OpenCardDavBook;
+        frmSyncProgress::closeAfterMs = 5000;
     }
 
-    // Synchronize from the menu over row (-1: none), typing the password
-    // the window asks for, and waits for the run to end.
+    // Synchronize from the menu over row (-1: none), typing the password,
+    // and waits for the run to end.
     void Synchronize(std::int32_t row, const std::string& password = "alice-secret") {
-        sim::DialogScript script;
-        script.Then(TypePassword(password));
-        sim::ChooseFromContextMenu(frm().lstAddress, row, "Synchronize");
-        EXPECT_EQ(script.Remaining(), 0u);
+        EXPECT_EQ(Choose("Synchronize", {TypePassword(password)}, row), 0u);
         EXPECT_TRUE(sim::ProcessEventsUntil(RunEnded));
     }
 };
 
-// The window's runs over a book in memory; offline makes each run find the
-// server out of reach.
+// The window's runs over a book in memory: offline makes each run find the
+// server out of reach, holding holds each at its first step until cleared.
 class SyncWindowTest : public SyncWindowFixture {
 protected:
     SyncWindowTest() {
@@ -129,6 +119,12 @@ protected:
             ++openings;
             if (offline) book.Book().failAtRequest = book.Book().requests + 1;
             return book.Opener()(settings);
+        };
+        SyncSession::stepHook = [this](std::size_t) {
+            while (holding) {
+                held = true;
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
         };
     }
 
@@ -147,6 +143,7 @@ protected:
     orvane::sync::test::MemoryBook book;
     std::atomic<bool> offline{false};
     std::atomic<int> openings{0};  // runs that opened the book
+    std::atomic<bool> holding{false}, held{false};
 };
 
 TEST_F(SyncWindowTest, SynchronizeBringsInTheServersCardKeepingTheSelectionAndSaysHowItWent) {
@@ -155,8 +152,8 @@ TEST_F(SyncWindowTest, SynchronizeBringsInTheServersCardKeepingTheSelectionAndSa
     const int bob = folder.InsertAddress("Bob", "Baker");
     SetUpAccount();
     frm().Show();
-
     frmSyncProgress::closeAfterMs = 300;
+
     Synchronize(RowOf("Bob, Baker"), "typed-secret");
     // The run had the account and the password typed.
     EXPECT_EQ(book.Book().openedWith.password, "typed-secret");
@@ -176,6 +173,44 @@ TEST_F(SyncWindowTest, SynchronizeBringsInTheServersCardKeepingTheSelectionAndSa
     EXPECT_TRUE(sim::ProcessEventsUntil([] { return !sim::ShownProgressWindow(); }));
 }
 
+// In edit mode Synchronize is greyed, like the editing buttons, and so it
+// is without an account: neither the greyed entry nor F5 starts or asks
+// anything. Forget, confirmed, takes the account and leaves the addresses.
+TEST_F(SyncWindowTest, SynchronizeIsGreyedWhileAnAddressIsEditedAndOnceTheAccountIsForgotten) {
+    book.Seed("zed.vcf", Card("uid-zed", "Zed", "Zulu"));
+    folder.InsertAddress("Ann", "Lee");
+    ShowSynced();
+    const int runs = openings;
+    auto startsNothing = [&](bool byKey) {
+        sim::DialogScript none;
+        none.Then(Click("Cancel"));
+        if (byKey) sim::PressKey(frm(), "F5");
+        else sim::ChooseFromContextMenu(frm().lstAddress, 0, "Synchronize");
+        sim::ProcessEvents();
+        EXPECT_EQ(none.Remaining(), 1u);
+        EXPECT_TRUE(RunEnded());
+        EXPECT_EQ(openings, runs);
+        EXPECT_FALSE(MenuEntryEnabled("Synchronize"));
+    };
+
+    sim::MouseClickRow(frm().lstAddress, 0);
+    sim::MouseClick(frm().cmdEdit);
+    startsNothing(true);
+    EXPECT_EQ(Mode(), kEditMode);
+    sim::MouseClick(frm().cmdCancel);
+    EXPECT_TRUE(MenuEntryEnabled("Synchronize"));
+
+    std::string user;
+    EXPECT_EQ(Choose("Sync Account…", {Click("Forget", [&](sim::OpenDialog& d) { user = d.Field("User name"); })}), 0u);
+    EXPECT_EQ(user, "alice");
+    EXPECT_EQ(Prompts(), std::vector<std::string>{
+                             "Forget the sync account of alice? Every address stays here; the server is not changed."});
+    EXPECT_FALSE(orvane::sync::SyncAccountService(WindowDatabase()).Status());
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Ann, Lee", "Zed, Zulu"}));
+    startsNothing(false);
+    startsNothing(true);
+}
+
 // A card with a note after its other lines.
 std::string WithNote(std::string card, const std::string& note) {
     return card.insert(card.rfind("END:VCARD"), "NOTE:" + note + "\r\n");
@@ -187,7 +222,7 @@ std::string WithNote(std::string card, const std::string& note) {
 struct ConflictCase {
     const char* button;
     const char* listed;  // the address in the list afterwards
-    bool syncsNow;       // asked whether to synchronize now, and yes: a run with the password asked
+    bool syncsNow;       // asked whether to synchronize now; yes runs, with the password asked
     bool stillHeld;
 };
 
@@ -197,7 +232,6 @@ TEST_P(SyncWindowConflictTest, ShowsBothValuesSideBySideAndTakesTheSideChosen) {
     const ConflictCase& c = GetParam();
     book.Seed("ann.vcf", Card("uid-ann", "Ann", "Lee"));
     ShowSynced();
-    ASSERT_EQ(Names(), std::vector<std::string>{"Ann, Lee"});
     const std::int32_t ann = frm().lstAddress.ItemData(0);
     CDataCardTier(WindowDatabase()).KeepCard(ann, WithNote(Card("uid-ann", "Ann", "Lee"), "met here"));
     sim::MouseClickRow(frm().lstAddress, 0);
@@ -212,12 +246,10 @@ TEST_P(SyncWindowConflictTest, ShowsBothValuesSideBySideAndTakesTheSideChosen) {
     std::vector<std::vector<std::string>> table, asRead;
     sim::DialogScript script;
     script.Then(TypePassword());
-    script.Then([&](sim::OpenDialog& dialog) {
+    script.Then(Click(c.button, [&](sim::OpenDialog& dialog) {
         table = dialog.Table();
         asRead = dialog.TableAsRead();
-        dialog.Click(c.button);
-        return true;
-    });
+    }));
     if (c.syncsNow) script.Then(TypePassword());
     sim::ChooseFromContextMenu(frm().lstAddress, 0, "Synchronize");
     EXPECT_TRUE(sim::ProcessEventsUntil([&] { return script.Remaining() == 0 && RunEnded(); }));
@@ -245,81 +277,46 @@ INSTANTIATE_TEST_SUITE_P(Buttons, SyncWindowConflictTest,
 TEST_F(SyncWindowTest, CancelInTheProgressWindowStopsTheRunAfterItsStep) {
     ShowSynced();
     for (int i = 0; i < 5; ++i) folder.InsertAddress("Person", "N" + std::to_string(i));
-
-    HeldRun held;
-    sim::DialogScript script;
-    script.Then(TypePassword());
-    sim::ChooseFromContextMenu(frm().lstAddress, 0, "Synchronize");
-    ASSERT_TRUE(sim::ProcessEventsUntil([&] { return held.Held(); }));
+    holding = true;
+    EXPECT_EQ(Choose("Synchronize", {TypePassword()}, 0), 0u);
+    ASSERT_TRUE(sim::ProcessEventsUntil([&] { return held.load(); }));
     auto shown = sim::ShownProgressWindow();
     ASSERT_TRUE(shown);
     shown->Click("Cancel");
     EXPECT_TRUE(sim::ProcessEventsUntil([&] { return !shown->ButtonEnabled("Cancel"); }));
-    held.Release();
+    holding = false;
     ASSERT_TRUE(sim::ProcessEventsUntil(RunEnded));
     ASSERT_TRUE(sim::ShownProgressWindow());
     const std::string said = sim::ShownProgressWindow()->Texts().at(0);
     EXPECT_EQ(said.rfind("Stopped; what was done is kept. Received 0, sent 1;", 0), 0u) << said;
-    // A cancel needs nothing of the user.
-    EXPECT_TRUE(Prompts().empty());
+    EXPECT_TRUE(Prompts().empty());  // a cancel needs nothing of the user
 }
 
 // Opened again (the password typed this session is kept in memory only),
-// the window syncs once on its own, without a word.
-TEST_F(SyncWindowTest, AfterItIsLoadedTheWindowSyncsByItselfAndSilently) {
-    folder.InsertAddress("Ann", "Lee");
-    ShowSynced();
+// the window syncs once on its own, without a word: a card the server
+// refused, named in the box of the run the user started, is not named again.
+TEST_F(SyncWindowTest, TheWindowsOwnRunIsSilentAndDoesNotRepeatARefusedAddress) {
+    book.Seed("ann.vcf", Card("uid-shared", "Ann", "Lee"));
+    const int zoe = folder.InsertAddress("Zoe", "Other");
+    CDataCardTier(WindowDatabase()).KeepCard(zoe, Card("uid-shared", "Zoe", "Other"));
+    SetUpAccount();
+    frm().Show();
+    Synchronize(-1);
+    ASSERT_EQ(Prompts().size(), 1u);
+    EXPECT_NE(Prompts()[0].find("The server refused 1 address:\nZoe, Other (ID " + std::to_string(zoe) +
+                                "): no-uid-conflict (HTTP 409)"),
+              std::string::npos)
+        << Prompts()[0];
+    messages.Forget();
+
     book.Seed("zed.vcf", Card("uid-zed", "Zed", "Zulu"));
     frm().Unload();
     frm().Show();
-    EXPECT_EQ(Names(), std::vector<std::string>{"Ann, Lee"});
-    EXPECT_TRUE(sim::ProcessEventsUntil([] { return Names().size() == 2 && RunEnded(); }));
+    EXPECT_EQ(Names().size(), 2u);
+    EXPECT_TRUE(sim::ProcessEventsUntil([] { return Names().size() == 3 && RunEnded(); }));
     EXPECT_NE(RowOf("Zed, Zulu"), -1);
     EXPECT_TRUE(Prompts().empty());
     EXPECT_FALSE(sim::ShownProgressWindow());
-}
-
-// In edit mode Synchronize is greyed, like the editing buttons, and so it
-// is without an account: a greyed entry or F5 starts nothing and asks
-// nothing. Forget, confirmed, takes the account and leaves the addresses.
-TEST_F(SyncWindowTest, SynchronizeIsGreyedWhileAnAddressIsEditedAndOnceTheAccountIsForgotten) {
-    book.Seed("zed.vcf", Card("uid-zed", "Zed", "Zulu"));
-    folder.InsertAddress("Ann", "Lee");
-    ShowSynced();
-    const int runs = openings;
-    auto startsNothing = [&](bool byKey) {
-        sim::DialogScript script;
-        script.Then([](sim::OpenDialog&) { return true; });
-        if (byKey) sim::PressKey(frm(), "F5");
-        else sim::ChooseFromContextMenu(frm().lstAddress, 0, "Synchronize");
-        sim::ProcessEvents();
-        EXPECT_EQ(script.Remaining(), 1u);
-        EXPECT_TRUE(RunEnded());
-        EXPECT_EQ(openings, runs);
-        EXPECT_FALSE(MenuEntryEnabled("Synchronize"));
-    };
-
-    sim::MouseClickRow(frm().lstAddress, 0);
-    sim::MouseClick(frm().cmdEdit);
-    startsNothing(true);
-    EXPECT_EQ(Mode(), kEditMode);
-    sim::MouseClick(frm().cmdCancel);
-    EXPECT_TRUE(MenuEntryEnabled("Synchronize"));
-
-    sim::DialogScript forget;
-    forget.Then([](sim::OpenDialog& dialog) {
-        EXPECT_EQ(dialog.Field("User name"), "alice");
-        dialog.Click("Forget");
-        return true;
-    });
-    sim::ChooseFromContextMenu(frm().lstAddress, 0, "Sync Account…");
-    EXPECT_EQ(forget.Remaining(), 0u);
-    EXPECT_EQ(Prompts(), std::vector<std::string>{
-                             "Forget the sync account of alice? Every address stays here; the server is not changed."});
-    EXPECT_FALSE(orvane::sync::SyncAccountService(WindowDatabase()).Status());
-    EXPECT_EQ(Names(), (std::vector<std::string>{"Ann, Lee", "Zed, Zulu"}));
-    startsNothing(false);
-    startsNothing(true);
 }
 
 // The window's clock never touches the list under an address being edited:
@@ -330,15 +327,14 @@ TEST_F(SyncWindowTest, TheWindowsOwnRunsWaitForAnEdit) {
     ShowSynced();
     for (const char* name : {"Bea", "Cy", "Dee"}) book.Seed(std::string(name) + ".vcf", Card(name, name, "Family"));
     SyncSession::every = std::chrono::milliseconds(0);
-
-    HeldRun held;
+    holding = true;
     frm().Unload();
     frm().Show();
-    ASSERT_TRUE(sim::ProcessEventsUntil([&] { return held.Held(); }));  // the start-up run
+    ASSERT_TRUE(sim::ProcessEventsUntil([&] { return held.load(); }));  // the start-up run
     sim::MouseClickRow(frm().lstAddress, 0);
     sim::MouseClick(frm().cmdEdit);
     sim::TypeText(frm().txtFirstname, " Marie");
-    held.Release();
+    holding = false;
     ASSERT_TRUE(sim::ProcessEventsUntil(RunEnded));
     const int runs = openings;
     LetTheClockTick(2);
@@ -350,32 +346,6 @@ TEST_F(SyncWindowTest, TheWindowsOwnRunsWaitForAnEdit) {
     sim::MouseClick(frm().cmdSave);
     EXPECT_TRUE(sim::ProcessEventsUntil([] { return Names().size() == 4; }));
     EXPECT_NE(RowOf("Ann Marie, Lee"), -1);
-    EXPECT_TRUE(Prompts().empty());
-}
-
-// A card the server refuses (its UID is another card's there) is named in
-// the run's box; the window's own runs say it once, not at every run.
-TEST_F(SyncWindowTest, ARefusedAddressIsNamedInTheBoxAndTheWindowsOwnRunsDoNotRepeatIt) {
-    book.Seed("ann.vcf", Card("uid-shared", "Ann", "Lee"));
-    const int zoe = folder.InsertAddress("Zoe", "Other");
-    CDataCardTier(WindowDatabase()).KeepCard(zoe, Card("uid-shared", "Zoe", "Other"));
-    SetUpAccount();
-    frm().Show();
-
-    Synchronize(-1);
-    ASSERT_EQ(Prompts().size(), 1u);
-    EXPECT_NE(Prompts()[0].find("The server refused 1 address:\nZoe, Other (ID " + std::to_string(zoe) +
-                                "): no-uid-conflict (HTTP 409)"),
-              std::string::npos)
-        << Prompts()[0];
-    messages.Forget();
-
-    // The window's own run holds it back without a word; it is over once
-    // the list shows the address added beside it.
-    frm().Unload();
-    frm().Show();
-    folder.InsertAddress("Bea", "Side");
-    EXPECT_TRUE(sim::ProcessEventsUntil([] { return Names().size() == 3 && RunEnded(); }));
     EXPECT_TRUE(Prompts().empty());
 }
 
@@ -401,40 +371,6 @@ TEST_F(SyncWindowTest, WhileAnotherRunHoldsTheBookTheWindowsOwnRunSkipsQuietly) 
     EXPECT_EQ(RowOf("Zed, Zulu"), -1);
 }
 
-// Keyboard users reach sync: the Menu key and Shift+F10 open the name
-// list's menu at the selected name, and F5 (shown beside Synchronize)
-// synchronizes from anywhere in the window.
-TEST_F(SyncWindowTest, TheMenuKeyAndShiftF10OpenTheMenuAtTheSelectedNameAndF5Synchronizes) {
-    for (int i = 0; i < 8; ++i) folder.InsertAddress("Person", "N" + std::to_string(i));
-    ShowSynced();
-    for (const char* key : {"Menu", "Shift+F10"}) {
-        SCOPED_TRACE(key);
-        std::vector<int> tops;
-        for (const std::int32_t row : {0, 6}) {
-            sim::MouseClickRow(frm().lstAddress, row);
-            const auto menu = sim::MenuOpenedBy([&] { sim::PressKey(frm(), key); }, frm().lstAddress);
-            ASSERT_TRUE(menu);
-            tops.push_back(menu->y);
-            const auto synchronize = std::find_if(menu->entries.begin(), menu->entries.end(),
-                                                  [](const auto& entry) { return entry.caption == "Synchronize"; });
-            ASSERT_NE(synchronize, menu->entries.end());
-            EXPECT_EQ(synchronize->shortcut, "F5");
-            EXPECT_TRUE(synchronize->enabled);
-        }
-        // At the selected name: lower down the list for a lower row.
-        EXPECT_GE(tops[0], 0);
-        EXPECT_LT(tops[0], tops[1]);
-    }
-
-    book.Seed("zed.vcf", Card("uid-zed", "Zed", "Zulu"));
-    sim::KeyTab(frm());  // the focus leaves the name list
-    sim::DialogScript script;
-    script.Then(TypePassword());
-    sim::PressKey(frm(), "F5");
-    EXPECT_TRUE(sim::ProcessEventsUntil([&] { return script.Remaining() == 0 && RunEnded(); }));
-    EXPECT_NE(RowOf("Zed, Zulu"), -1);
-}
-
 // The window stays in the user's hands while a sync runs: its progress
 // window does not block, names can be read, and an address saved during
 // the run is kept and waits for the next run.
@@ -442,16 +378,15 @@ TEST_F(SyncWindowTest, BrowsingAndSavingGoOnDuringARun) {
     book.Seed("ann.vcf", Card("uid-ann", "Ann", "Lee"));
     folder.InsertAddress("Bob", "Baker");
     ShowSynced();
-    ASSERT_EQ(Names().size(), 2u);
     book.Seed("ann.vcf", Card("uid-ann", "Ann", "Leigh"));  // a phone's change
     book.Seed("zed.vcf", Card("uid-zed", "Zed", "Zulu"));
 
-    HeldRun held;
+    holding = true;
     sim::DialogScript script;
     script.Then(TypePassword());
     sim::MouseClickRow(frm().lstAddress, RowOf("Bob, Baker"));
     sim::PressKey(frm(), "F5");
-    ASSERT_TRUE(sim::ProcessEventsUntil([&] { return held.Held(); }));
+    ASSERT_TRUE(sim::ProcessEventsUntil([&] { return held.load(); }));
     const auto shown = sim::ShownProgressWindow();
     ASSERT_TRUE(shown);
     EXPECT_FALSE(sim::IsModal(*shown));
@@ -466,7 +401,7 @@ TEST_F(SyncWindowTest, BrowsingAndSavingGoOnDuringARun) {
     sim::MouseClick(frm().cmdSave);
     sim::MouseClickRow(frm().lstAddress, RowOf("Bob, Baker"));
     EXPECT_EQ(Fields()[0], "Bob");
-    held.Release();
+    holding = false;
     ASSERT_TRUE(sim::ProcessEventsUntil(RunEnded));
 
     // The list now has Zed, Bob is still selected, Ann keeps the save.
@@ -522,35 +457,27 @@ protected:
         server.SeedBook("alice", "contacts", "Contacts");
     }
 
-    // The account dialog's step that types the server, the user and the
-    // password and checks the connection; once the dialog shows what the
-    // check found, checked closes it.
-    sim::DialogScript::Step Checked(const std::string& password, std::function<void(sim::OpenDialog&)> checked) {
-        return [this, password, checked, checking = false](sim::OpenDialog& dialog) mutable {
-            if (!checking) {
-                dialog.Type("Server address", server.BaseUrl());
-                dialog.Type("User name", "alice");
-                dialog.Type("Password", password);
-                dialog.Click("Check Connection");
-                checking = true;
-                return false;
-            }
-            if (dialog.Value("Address book") == "(not checked yet)") return false;
-            checked(dialog);
-            return true;
+    // Types the server, the user and the password, then clicks button.
+    Look Fill(const std::string& password, const std::string& button) const {
+        return [this, password, button](sim::OpenDialog& dialog) {
+            dialog.Type("Server address", server.BaseUrl());
+            dialog.Type("User name", "alice");
+            dialog.Type("Password", password);
+            dialog.Click(button);
         };
     }
-    // Sets the account up through the dialog; its first sync runs at once.
-    // Returns the book the dialog showed.
+    // The dialog filled and the connection checked; then closes it once the
+    // check's answer shows.
+    Step Checked(const std::string& password, Step then) const {
+        return Once(Fill(password, "Check Connection"),
+                    [](sim::OpenDialog& dialog) { return dialog.Value("Address book") != "(not checked yet)"; }, then);
+    }
+    // Sets the account up through the dialog and waits for its first sync,
+    // which runs at once. Returns the book the dialog showed.
     std::string SetUpAccount() {
         std::string shownBook;
-        sim::DialogScript script;
-        script.Then(Checked("alice-secret", [&](sim::OpenDialog& dialog) {
-            shownBook = dialog.Value("Address book");
-            dialog.Click("OK");
-        }));
-        sim::ChooseFromContextMenu(frm().lstAddress, -1, "Sync Account…");
-        EXPECT_EQ(script.Remaining(), 0u);
+        Look look = [&](sim::OpenDialog& dialog) { shownBook = dialog.Value("Address book"); };
+        EXPECT_EQ(Choose("Sync Account…", {Checked("alice-secret", Click("OK", look))}), 0u);
         EXPECT_TRUE(sim::ProcessEventsUntil(RunEnded));
         return shownBook;
     }
@@ -573,20 +500,13 @@ TEST_F(SyncWindowAccountTest, TheDialogFindsTheBookAndARefusedPasswordIsSaidInWo
     server.SeedCard("alice", "contacts", "zed.vcf", Card("uid-zed", "Zed", "Zulu"));
     folder.InsertAddress("Ann", "Lee");
     frm().Show();
-    std::string shownBook;
-    sim::DialogScript script;
-    script.Then(Checked("not-it", [&](sim::OpenDialog& dialog) {
-        shownBook = dialog.Value("Address book");
-        dialog.Click("OK");
-    }));
-    script.Then([&](sim::OpenDialog& dialog) {
-        EXPECT_EQ(dialog.Field("User name"), "alice");
-        dialog.Click("Cancel");
-        return true;
-    });
-    sim::ChooseFromContextMenu(frm().lstAddress, -1, "Sync Account…");
-    EXPECT_EQ(script.Remaining(), 0u);
+    std::string shownBook, user;
+    EXPECT_EQ(Choose("Sync Account…",
+                     {Checked("not-it", Click("OK", [&](sim::OpenDialog& d) { shownBook = d.Value("Address book"); })),
+                      Click("Cancel", [&](sim::OpenDialog& d) { user = d.Field("User name"); })}),
+              0u);
     EXPECT_NE(shownBook.find("refused the user name or the password"), std::string::npos) << shownBook;
+    EXPECT_EQ(user, "alice");
     ASSERT_EQ(Prompts().size(), 1u);
     EXPECT_NE(Prompts()[0].find("refused the user name or the password"), std::string::npos);
     EXPECT_FALSE(orvane::sync::SyncAccountService(WindowDatabase()).Status());
@@ -606,14 +526,7 @@ TEST_F(SyncWindowAccountTest, TheDialogFindsTheBookAndARefusedPasswordIsSaidInWo
     ASSERT_EQ(Prompts().size(), 1u);
     EXPECT_NE(Prompts()[0].find("refused the user name or the password"), std::string::npos);
     std::string offered = "(not asked)";
-    sim::DialogScript again;
-    again.Then([&](sim::OpenDialog& dialog) {
-        offered = dialog.Field("Password");
-        dialog.Click("Cancel");
-        return true;
-    });
-    sim::ChooseFromContextMenu(frm().lstAddress, -1, "Synchronize");
-    EXPECT_EQ(again.Remaining(), 0u);
+    EXPECT_EQ(Choose("Synchronize", {Click("Cancel", [&](sim::OpenDialog& d) { offered = d.Field("Password"); })}), 0u);
     EXPECT_EQ(offered, "");
 }
 
@@ -626,15 +539,12 @@ TEST_F(SyncWindowAccountTest, TheBookChosenAmongThoseFoundIsKeptAndReopeningNeed
     frm().Show();
     const std::string workUrl = server.BaseUrl() + "alice/work/";
     std::vector<std::string> entries, spoken;
-    sim::DialogScript script;
-    script.Then(Checked("alice-secret", [&](sim::OpenDialog& dialog) {
-        entries = dialog.Entries("Address book");
-        dialog.Choose("Address book", "Work");
-        spoken = dialog.AccessibleNames("Address book");
-        dialog.Click("OK");
-    }));
-    sim::ChooseFromContextMenu(frm().lstAddress, -1, "Sync Account…");
-    ASSERT_EQ(script.Remaining(), 0u);
+    EXPECT_EQ(Choose("Sync Account…", {Checked("alice-secret", Click("OK", [&](sim::OpenDialog& dialog) {
+                                                   entries = dialog.Entries("Address book");
+                                                   dialog.Choose("Address book", "Work");
+                                                   spoken = dialog.AccessibleNames("Address book");
+                                               }))}),
+              0u);
     EXPECT_EQ(entries, (std::vector<std::string>{"Contacts", "Work"}));
     // The list and the URL under it are both read under the caption.
     EXPECT_EQ(spoken, (std::vector<std::string>{"Address book", "Address book: " + workUrl}));
@@ -643,29 +553,22 @@ TEST_F(SyncWindowAccountTest, TheBookChosenAmongThoseFoundIsKeptAndReopeningNeed
 
     // Opened again: the book is shown chosen, the password is kept; OK
     // with nothing typed keeps the account, and a check uses the kept password.
-    sim::DialogScript again;
-    std::string chosen, shownUrl, hint, checked;
-    bool checking = false;
-    again.Then([&](sim::OpenDialog& dialog) {
-        if (!checking) {
-            chosen = dialog.Chosen("Address book");
-            shownUrl = dialog.Value("Address book");
-            hint = dialog.Placeholder("Password");
-            EXPECT_EQ(dialog.Field("Password"), "");
-            dialog.Click("Check Connection");
-            checking = true;
-            return false;
-        }
-        if (dialog.Entries("Address book").size() < 2) return false;
-        checked = dialog.Chosen("Address book");
-        dialog.Click("OK");
-        return true;
-    });
-    sim::ChooseFromContextMenu(frm().lstAddress, -1, "Sync Account…");
-    ASSERT_EQ(again.Remaining(), 0u);
+    std::string chosen, shownUrl, hint, typed, checked;
+    const Look look = [&](sim::OpenDialog& dialog) {
+        chosen = dialog.Chosen("Address book");
+        shownUrl = dialog.Value("Address book");
+        hint = dialog.Placeholder("Password");
+        typed = dialog.Field("Password");
+        dialog.Click("Check Connection");
+    };
+    EXPECT_EQ(Choose("Sync Account…",
+                     {Once(look, [](sim::OpenDialog& dialog) { return dialog.Entries("Address book").size() > 1; },
+                           Click("OK", [&](sim::OpenDialog& dialog) { checked = dialog.Chosen("Address book"); }))}),
+              0u);
     EXPECT_EQ(chosen, "Work");
     EXPECT_EQ(shownUrl, workUrl);
     EXPECT_EQ(hint, "kept until Orvane closes");
+    EXPECT_EQ(typed, "");
     EXPECT_EQ(checked, "Work");
     const auto status = orvane::sync::SyncAccountService(WindowDatabase()).Status();
     ASSERT_TRUE(status);
@@ -689,41 +592,27 @@ protected:
 TEST_F(SyncWindowTlsTest, TheKeptCertificateIsShownByItsFingerprintAndStaysTrusted) {
     frm().Show();
     files.QueueOpen({server.CertificateFile().string()});
-    sim::DialogScript setup;
-    bool chosen = false;
-    setup.Then([&](sim::OpenDialog& dialog) {
-        if (!chosen) {
-            dialog.Type("Server address", server.BaseUrl());
-            dialog.Type("User name", "alice");
-            dialog.Type("Password", "alice-secret");
-            dialog.Click("Choose…");
-            chosen = true;
-            return false;
-        }
-        if (dialog.Field("Trusted certificate file").empty()) return false;
-        EXPECT_EQ(dialog.Field("Trusted certificate file"), server.CertificateFile().string());
-        dialog.Click("OK");
-        return true;
-    });
-    sim::ChooseFromContextMenu(frm().lstAddress, -1, "Sync Account…");
-    ASSERT_EQ(setup.Remaining(), 0u);
+    std::string file;
+    EXPECT_EQ(Choose("Sync Account…",
+                     {Once(Fill("alice-secret", "Choose…"),
+                           [&](sim::OpenDialog& dialog) { return !(file = dialog.Field("Trusted certificate file")).empty(); },
+                           Click("OK"))}),
+              0u);
+    EXPECT_EQ(file, server.CertificateFile().string());
     ASSERT_TRUE(orvane::sync::SyncAccountService(WindowDatabase()).Status());
     ASSERT_TRUE(sim::ProcessEventsUntil(RunEnded));
     messages.Forget();
 
     std::string shown, hint;
-    sim::DialogScript again;
-    again.Then([&](sim::OpenDialog& dialog) {
-        shown = dialog.Value("Certificate kept");
-        hint = dialog.Placeholder("Trusted certificate file");
-        EXPECT_EQ(dialog.Field("Trusted certificate file"), "");
-        dialog.Click("OK");
-        return true;
-    });
-    sim::ChooseFromContextMenu(frm().lstAddress, -1, "Sync Account…");
-    ASSERT_EQ(again.Remaining(), 0u);
+    EXPECT_EQ(Choose("Sync Account…", {Click("OK", [&](sim::OpenDialog& dialog) {
+                         shown = dialog.Value("Certificate kept");
+                         hint = dialog.Placeholder("Trusted certificate file");
+                         file = dialog.Field("Trusted certificate file");
+                     })}),
+              0u);
     EXPECT_EQ(shown, "SHA-256 " + Fingerprint());
     EXPECT_EQ(hint, "the kept certificate stays");
+    EXPECT_EQ(file, "");
     // Set up again without a word about the certificate, which is still kept.
     for (const std::string& prompt : Prompts()) EXPECT_EQ(prompt.find("not trusted"), std::string::npos) << prompt;
     EXPECT_EQ(orvane::sync::SyncAccountService(WindowDatabase()).Status()->certificateFingerprint, Fingerprint());
@@ -735,98 +624,12 @@ TEST_F(SyncWindowTlsTest, TheKeptCertificateIsShownByItsFingerprintAndStaysTrust
 TEST_F(SyncWindowTlsTest, AnUntrustedCertificateIsNamedByItsFingerprintInTheDialog) {
     frm().Show();
     std::string shownBook;
-    sim::DialogScript check;
-    check.Then(Checked("alice-secret", [&](sim::OpenDialog& dialog) {
-        shownBook = dialog.Value("Address book");
-        dialog.Click("Cancel");
-    }));
-    sim::ChooseFromContextMenu(frm().lstAddress, -1, "Sync Account…");
-    ASSERT_EQ(check.Remaining(), 0u);
+    EXPECT_EQ(Choose("Sync Account…", {Checked("alice-secret", Click("Cancel", [&](sim::OpenDialog& dialog) {
+                                                   shownBook = dialog.Value("Address book");
+                                               }))}),
+              0u);
     EXPECT_NE(shownBook.find("fingerprint is\n" + Fingerprint() + "\n"), std::string::npos) << shownBook;
     EXPECT_FALSE(orvane::sync::SyncAccountService(WindowDatabase()).Status());
-}
-
-// Each error says what to do where it is shown: the account dialog never
-// sends the user to itself, and a password typed at Synchronize is not
-// corrected in the account dialog, which does not keep it.
-TEST(SyncErrorWords, EachPlaceSaysWhatCanBeDoneThere) {
-    namespace errnum = orvane::carddav::errnum;
-    struct Case {
-        std::int32_t number;
-        SyncErrorPlace place;
-        const char* says;
-    };
-    const Case cases[] = {
-        {errnum::Authentication, SyncErrorPlace::AccountDialog, "Correct them and check the connection again."},
-        {errnum::Authentication, SyncErrorPlace::RunWithKeptPassword, "type the new one under Sync Account"},
-        {errnum::Authentication, SyncErrorPlace::RunWithTypedPassword, "Synchronize again to type the password"},
-        {errnum::Certificate, SyncErrorPlace::AccountDialog, "choose its file beside \"Trusted certificate file\""},
-        {errnum::Certificate, SyncErrorPlace::RunWithTypedPassword, "choose its file under Sync Account"},
-        {errnum::Network, SyncErrorPlace::AccountDialog, "then check again."},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.says);
-        const std::string text = SyncErrorText(c.number, "Refused.", "AB:CD", c.place);
-        EXPECT_NE(text.find(c.says), std::string::npos) << text;
-        if (c.place == SyncErrorPlace::AccountDialog) {
-            EXPECT_EQ(text.find("Sync Account"), std::string::npos) << text;
-        }
-    }
-}
-
-// What the progress window says of a step and of a run, in words.
-TEST(SyncWordsTest, StepsAndSummariesReadAsSentences) {
-    using orvane::sync::ActionKind;
-    const struct {
-        std::size_t done, total;
-        orvane::sync::SyncStep step;
-        std::string said;
-    } steps[] = {
-        {0, 1, {ActionKind::CreateOnServer, "Zed Local", 1, "send: Zed Local (ID 2008)"}, "Sending Zed Local…"},
-        {1203, 2000, {ActionKind::UpdateLocal, "Ann Lee", 1, "change here: Ann Lee (ID 3)"}, "Receiving 1,204 of 2,000"},
-        {0, 2000, {ActionKind::StoreLocal, "Ann Lee", 2000, "store here: Ann Lee (x.vcf)"}, "Receiving 2,000 of 2,000"},
-        {4, 9, {ActionKind::DeleteOnServer, "Bob Baker", 1, "delete on the server: Bob Baker (b.vcf)"},
-         "Deleting Bob Baker on the server…"},
-    };
-    for (const auto& row : steps) EXPECT_EQ(SyncStepText(row.done, row.total, row.step), row.said);
-
-    orvane::sync::SyncResult result;
-    result.received = 2;
-    result.sent = 1;
-    EXPECT_EQ(SyncSummaryText(result, 0), "Received 2, sent 1; nothing waiting.");
-    EXPECT_EQ(SyncSummaryText(result, 3), "Received 2, sent 1; 3 changes waiting for the next sync.");
-    result.conflictsHeld = 1;
-    EXPECT_EQ(SyncSummaryText(result, 0), "Received 2, sent 1; nothing waiting.\n" + SyncAttentionText(result));
-    EXPECT_NE(SyncAttentionText(result).find("1 field was changed here and on the server"), std::string::npos);
-}
-
-// Each failure in plain words, with what to do next; never the library's text.
-TEST(SyncWordsTest, FailuresSayWhatHappenedAndWhatToDoWithoutLibraryText) {
-    namespace errnum = orvane::carddav::errnum;
-    const std::string library = "The request to the server failed: Failed to connect to 127.0.0.1 port 9";
-    const struct {
-        std::int32_t number;
-        const char* happened;
-        const char* next;
-    } rows[] = {
-        {errnum::Network, "cannot be reached", "Synchronize (F5)"},
-        {errnum::Authentication, "refused the user name or the password", "Sync Account"},
-        {errnum::NoAddressBook, "was not found on the server", "Sync Account"},
-        {errnum::ServerError, "error of its own", "Try again later"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.happened);
-        const std::string text = SyncErrorText(row.number, library, {});
-        EXPECT_NE(text.find(row.happened), std::string::npos) << text;
-        EXPECT_NE(text.find(row.next), std::string::npos) << text;
-        EXPECT_EQ(text.find("failed"), std::string::npos) << text;
-    }
-    for (const std::int32_t keychain : {orvane::keychain::errnum::NoKeychain, orvane::keychain::errnum::Failed}) {
-        const std::string text = PasswordNotKeptText(keychain);
-        EXPECT_EQ(text.find("session bus"), std::string::npos) << text;
-        EXPECT_EQ(text.find(")."), std::string::npos) << text;
-        EXPECT_NE(text.find("Synchronize asks for it"), std::string::npos) << text;
-    }
 }
 
 }  // namespace
