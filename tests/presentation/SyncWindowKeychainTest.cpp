@@ -10,6 +10,7 @@
 #include "AddressBookFixture.h"
 #include "RadicaleServer.h"
 #include "SyncSession.h"
+#include "SyncWindowSteps.h"
 #include "TestKit.h"
 #include "keychain/Keychain.h"
 #include "sync/SyncAccountService.h"
@@ -18,12 +19,9 @@
 #include "toolkit/TestingExtras.h"
 
 using namespace orvane::toolkit;
+using namespace orvane::test;
 
 namespace {
-
-using orvane::test::Card;
-
-bool RunEnded() { return !frmOrvane::Instance().SyncRunning(); }
 
 // What the keychain holds for the program, as secret-tool shows it: each
 // entry's label and key.
@@ -50,16 +48,7 @@ protected:
 TEST_F(SyncWindowKeychainTest, TheTypedPasswordIsKeptUntilTheServerChangesOrTheAccountIsForgotten) {
     folder.InsertAddress("Ann", "Lee");
     frm().Show();
-    sim::DialogScript setup;
-    setup.Then([&](sim::OpenDialog& dialog) {
-        dialog.Type("Server address", server.BaseUrl());
-        dialog.Type("User name", "alice");
-        dialog.Type("Password", "alice-secret");
-        dialog.Click("OK");
-        return true;
-    });
-    sim::ChooseFromContextMenu(frm().lstAddress, -1, "Sync Account…");
-    EXPECT_EQ(setup.Remaining(), 0u);
+    EXPECT_EQ(Choose("Sync Account…", {Click("OK", TypeAccount(server.BaseUrl(), "alice-secret"))}), 0u);
     EXPECT_TRUE(Prompts().empty());  // kept: nothing to tell the user
     EXPECT_EQ(KeptPassword(server.BaseUrl()), "alice-secret");
     EXPECT_TRUE(sim::ProcessEventsUntil(RunEnded));  // the new account's first sync
@@ -71,15 +60,7 @@ TEST_F(SyncWindowKeychainTest, TheTypedPasswordIsKeptUntilTheServerChangesOrTheA
     frm().Show();
     EXPECT_TRUE(sim::ProcessEventsUntil([] { return Names().size() == 2 && RunEnded(); }));
     server.SeedCard("alice", "contacts", "amy.vcf", Card("uid-amy", "Amy", "Adams"));
-    {
-        sim::DialogScript none;
-        none.Then([](sim::OpenDialog& dialog) {
-            dialog.Click("Cancel");
-            return true;
-        });
-        sim::ChooseFromContextMenu(frm().lstAddress, 0, "Synchronize");
-        EXPECT_EQ(none.Remaining(), 1u);  // no password dialog
-    }
+    EXPECT_EQ(Choose("Synchronize", {Click("Cancel")}, 0), 1u);  // no password dialog
     EXPECT_TRUE(sim::ProcessEventsUntil([] { return Names().size() == 3 && RunEnded(); }));
     EXPECT_TRUE(Prompts().empty());
 
@@ -87,21 +68,19 @@ TEST_F(SyncWindowKeychainTest, TheTypedPasswordIsKeptUntilTheServerChangesOrTheA
     // typed again, and the old address's entry goes.
     const std::string newUrl = server.BaseUrl() + "alice/";
     std::string hint;
-    sim::DialogScript change;
-    change.Then([&](sim::OpenDialog& dialog) {
-        hint = dialog.Placeholder("Password");
-        dialog.Type("Server address", newUrl);
-        dialog.Click("OK");
-        return true;
-    });
-    change.Then([&](sim::OpenDialog& dialog) {
-        EXPECT_EQ(dialog.Field("Server address"), newUrl);
-        dialog.Type("Password", "alice-secret");
-        dialog.Click("OK");
-        return true;
-    });
-    sim::ChooseFromContextMenu(frm().lstAddress, -1, "Sync Account…");
-    ASSERT_EQ(change.Remaining(), 0u);
+    std::string retyped;
+    EXPECT_EQ(Choose("Sync Account…", {Click("OK",
+                                             [&](sim::OpenDialog& dialog) {
+                                                 hint = dialog.Placeholder("Password");
+                                                 dialog.Type("Server address", newUrl);
+                                             }),
+                                       Click("OK",
+                                             [&](sim::OpenDialog& dialog) {
+                                                 retyped = dialog.Field("Server address");
+                                                 dialog.Type("Password", "alice-secret");
+                                             })}),
+              0u);
+    EXPECT_EQ(retyped, newUrl);
     EXPECT_EQ(hint, "kept in the keychain");
     ASSERT_EQ(Prompts().size(), 1u);
     EXPECT_NE(Prompts()[0].find("Type the password for this account."), std::string::npos) << Prompts()[0];
@@ -111,14 +90,8 @@ TEST_F(SyncWindowKeychainTest, TheTypedPasswordIsKeptUntilTheServerChangesOrTheA
     ASSERT_TRUE(sim::ProcessEventsUntil(RunEnded));
 
     // Forget leaves nothing of the account in the keychain; every address stays.
-    sim::DialogScript forget;
-    forget.Then([](sim::OpenDialog& dialog) {
-        dialog.Click("Forget");
-        return true;
-    });
     messages.QueueAnswer(vbYes);
-    sim::ChooseFromContextMenu(frm().lstAddress, -1, "Sync Account…");
-    EXPECT_EQ(forget.Remaining(), 0u);
+    EXPECT_EQ(Choose("Sync Account…", {Click("Forget")}), 0u);
     EXPECT_FALSE(orvane::sync::SyncAccountService(WindowDatabase()).Status());
     EXPECT_EQ(KeychainEntries(), "");
     EXPECT_EQ(Names().size(), 3u);

@@ -22,6 +22,7 @@
 #include "RadicaleServer.h"
 #include "SyncRunLock.h"
 #include "SyncSession.h"
+#include "SyncWindowSteps.h"
 #include "TestKit.h"
 #include "sync/SyncAccountService.h"
 #include "toolkit/FileDialog.h"
@@ -31,12 +32,9 @@
 #include "toolkit/TestingKeys.h"
 
 using namespace orvane::toolkit;
-using orvane::test::Card;
+using namespace orvane::test;
 
 namespace {
-
-using Step = sim::DialogScript::Step;
-using Look = std::function<void(sim::OpenDialog&)>;
 
 bool MenuEntryEnabled(const std::string& caption) {
     for (const auto& [shown, enabled] : sim::ContextMenuEntries(frmOrvane::Instance().lstAddress, -1))
@@ -45,41 +43,11 @@ bool MenuEntryEnabled(const std::string& caption) {
     return false;
 }
 
-bool RunEnded() { return !frmOrvane::Instance().SyncRunning(); }
-
 std::int32_t RowOf(const std::string& name) {
     const auto& list = frmOrvane::Instance().lstAddress;
     for (std::int32_t i = 0; i < list.ListCount(); ++i)
         if (list.List(i) == name) return i;
     return -1;
-}
-
-// A dialog's step: look at it, then click button.
-Step Click(const std::string& button, Look look = {}) {
-    return [button, look](sim::OpenDialog& dialog) {
-        if (look) look(dialog);
-        dialog.Click(button);
-        return true;
-    };
-}
-Step TypePassword(const std::string& password = "alice-secret") {
-    return Click("OK", [password](sim::OpenDialog& dialog) { dialog.Type("Password", password); });
-}
-// A dialog's step in two goes: first starts something in it (a check, a
-// file chosen); once the dialog shows it done, then closes it.
-Step Once(Look first, std::function<bool(sim::OpenDialog&)> done, Step then) {
-    return [first, done, then, started = false](sim::OpenDialog& dialog) mutable {
-        if (!std::exchange(started, true)) first(dialog);
-        return done(dialog) && then(dialog);
-    };
-}
-// Chooses caption from the name list's menu over row; the dialogs it opens
-// meanwhile are answered by steps. Returns the steps not taken.
-std::size_t Choose(const std::string& caption, std::vector<Step> steps, std::int32_t row = -1) {
-    sim::DialogScript script;
-    for (Step& step : steps) script.Then(std::move(step));
-    sim::ChooseFromContextMenu(frmOrvane::Instance().lstAddress, row, caption);
-    return script.Remaining();
 }
 
 // Lets the window's clock tick that many times more.
@@ -130,7 +98,8 @@ protected:
 
     // The account as the account dialog stores it once the server has found the book.
     void SetUpAccount() const {
-        CDataSyncStateTier(WindowDatabase()).SetAccount({"https://dav.example.org/", "alice", book.Url(), {}, {}, {}, "Contacts"});
+        CDataSyncStateTier(WindowDatabase())
+            .SetAccount({"https://dav.example.org/", "alice", book.Url(), {}, {}, {}, "Contacts"});
     }
     // The window shown and synchronized once, so that this session has the password.
     void ShowSynced() {
@@ -201,7 +170,8 @@ TEST_F(SyncWindowTest, SynchronizeIsGreyedWhileAnAddressIsEditedAndOnceTheAccoun
     EXPECT_TRUE(MenuEntryEnabled("Synchronize"));
 
     std::string user;
-    EXPECT_EQ(Choose("Sync Account…", {Click("Forget", [&](sim::OpenDialog& d) { user = d.Field("User name"); })}), 0u);
+    const Look look = [&](sim::OpenDialog& dialog) { user = dialog.Field("User name"); };
+    EXPECT_EQ(Choose("Sync Account…", {Click("Forget", look)}), 0u);
     EXPECT_EQ(user, "alice");
     EXPECT_EQ(Prompts(), std::vector<std::string>{
                              "Forget the sync account of alice? Every address stays here; the server is not changed."});
@@ -457,31 +427,16 @@ protected:
         server.SeedBook("alice", "contacts", "Contacts");
     }
 
-    // Types the server, the user and the password, then clicks button.
-    Look Fill(const std::string& password, const std::string& button) const {
-        return [this, password, button](sim::OpenDialog& dialog) {
-            dialog.Type("Server address", server.BaseUrl());
-            dialog.Type("User name", "alice");
-            dialog.Type("Password", password);
-            dialog.Click(button);
-        };
-    }
     // The dialog filled and the connection checked; then closes it once the
     // check's answer shows.
-    Step Checked(const std::string& password, Step then) const {
-        return Once(Fill(password, "Check Connection"),
+    sim::DialogScript::Step Checked(const std::string& password, sim::DialogScript::Step then) const {
+        const Look fill = [this, password](sim::OpenDialog& dialog) {
+            TypeAccount(server.BaseUrl(), password)(dialog);
+            dialog.Click("Check Connection");
+        };
+        return Once(fill,
                     [](sim::OpenDialog& dialog) { return dialog.Value("Address book") != "(not checked yet)"; }, then);
     }
-    // Sets the account up through the dialog and waits for its first sync,
-    // which runs at once. Returns the book the dialog showed.
-    std::string SetUpAccount() {
-        std::string shownBook;
-        Look look = [&](sim::OpenDialog& dialog) { shownBook = dialog.Value("Address book"); };
-        EXPECT_EQ(Choose("Sync Account…", {Checked("alice-secret", Click("OK", look))}), 0u);
-        EXPECT_TRUE(sim::ProcessEventsUntil(RunEnded));
-        return shownBook;
-    }
-
     std::string Fingerprint() const {
         std::string line = orvane::test::RunCommand("openssl x509 -noout -fingerprint -sha256 -in '" +
                                                     server.CertificateFile().string() + "'");
@@ -492,52 +447,29 @@ protected:
     orvane::test::RadicaleServer server;
 };
 
-// The dialog finds the book with the right password only; a refused one is
-// said in words where it was typed: in the dialog, which then keeps the
-// account from being set up, and at Synchronize, after which it is not kept
-// for the session but asked for afresh.
-TEST_F(SyncWindowAccountTest, TheDialogFindsTheBookAndARefusedPasswordIsSaidInWordsAndNotKept) {
-    server.SeedCard("alice", "contacts", "zed.vcf", Card("uid-zed", "Zed", "Zulu"));
+// The account dialog, checked with a wrong password, says so and sets
+// nothing up. With the right one it lists the books by their display
+// names, keeps the one chosen and shows it chosen again, with the password
+// of this session kept: nothing needs typing. A password refused at
+// Synchronize is said in words and asked for afresh.
+TEST_F(SyncWindowAccountTest, TheDialogKeepsTheBookChosenAndARefusedPasswordIsSaidInWordsAndNotKept) {
+    server.SeedBook("alice", "work", "Work");
+    server.SeedCard("alice", "work", "zed.vcf", Card("uid-zed", "Zed", "Zulu"));
     folder.InsertAddress("Ann", "Lee");
     frm().Show();
-    std::string shownBook, user;
+    const std::string workUrl = server.BaseUrl() + "alice/work/";
+    std::string said, user;
     EXPECT_EQ(Choose("Sync Account…",
-                     {Checked("not-it", Click("OK", [&](sim::OpenDialog& d) { shownBook = d.Value("Address book"); })),
+                     {Checked("not-it", Click("OK", [&](sim::OpenDialog& d) { said = d.Value("Address book"); })),
                       Click("Cancel", [&](sim::OpenDialog& d) { user = d.Field("User name"); })}),
               0u);
-    EXPECT_NE(shownBook.find("refused the user name or the password"), std::string::npos) << shownBook;
+    EXPECT_NE(said.find("refused the user name or the password"), std::string::npos) << said;
     EXPECT_EQ(user, "alice");
     ASSERT_EQ(Prompts().size(), 1u);
     EXPECT_NE(Prompts()[0].find("refused the user name or the password"), std::string::npos);
     EXPECT_FALSE(orvane::sync::SyncAccountService(WindowDatabase()).Status());
     messages.Forget();
 
-    // Set up right: the book found is shown, the window says the password
-    // is not kept (no keychain), and the first sync runs at once.
-    EXPECT_EQ(SetUpAccount(), server.BaseUrl() + "alice/contacts/");
-    ASSERT_EQ(messages.Shown().size(), 1u);
-    EXPECT_NE(Prompts()[0].find("the password is kept only until Orvane closes"), std::string::npos);
-    EXPECT_EQ(messages.Shown()[0].title, "Address Book");
-    EXPECT_EQ(Names(), (std::vector<std::string>{"Ann, Lee", "Zed, Zulu"}));
-    EXPECT_TRUE(sim::ShownProgressWindow());
-    messages.Forget();
-
-    Synchronize(0, "wrong");
-    ASSERT_EQ(Prompts().size(), 1u);
-    EXPECT_NE(Prompts()[0].find("refused the user name or the password"), std::string::npos);
-    std::string offered = "(not asked)";
-    EXPECT_EQ(Choose("Synchronize", {Click("Cancel", [&](sim::OpenDialog& d) { offered = d.Field("Password"); })}), 0u);
-    EXPECT_EQ(offered, "");
-}
-
-// Two books on the server: the check shows both by their display names,
-// the one chosen is stored with the account and shown chosen again, and the
-// dialog opened again keeps what is stored (the password of this session)
-// without anything typed.
-TEST_F(SyncWindowAccountTest, TheBookChosenAmongThoseFoundIsKeptAndReopeningNeedsNothingTyped) {
-    server.SeedBook("alice", "work", "Work");
-    frm().Show();
-    const std::string workUrl = server.BaseUrl() + "alice/work/";
     std::vector<std::string> entries, spoken;
     EXPECT_EQ(Choose("Sync Account…", {Checked("alice-secret", Click("OK", [&](sim::OpenDialog& dialog) {
                                                    entries = dialog.Entries("Address book");
@@ -548,11 +480,17 @@ TEST_F(SyncWindowAccountTest, TheBookChosenAmongThoseFoundIsKeptAndReopeningNeed
     EXPECT_EQ(entries, (std::vector<std::string>{"Contacts", "Work"}));
     // The list and the URL under it are both read under the caption.
     EXPECT_EQ(spoken, (std::vector<std::string>{"Address book", "Address book: " + workUrl}));
+    // The first sync runs at once; without a keychain the password is not kept.
     ASSERT_TRUE(sim::ProcessEventsUntil(RunEnded));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Ann, Lee", "Zed, Zulu"}));
+    EXPECT_TRUE(sim::ShownProgressWindow());
+    ASSERT_EQ(messages.Shown().size(), 1u);
+    EXPECT_EQ(messages.Shown()[0].title, "Address Book");
+    EXPECT_NE(Prompts()[0].find("the password is kept only until Orvane closes"), std::string::npos);
     messages.Forget();
 
-    // Opened again: the book is shown chosen, the password is kept; OK
-    // with nothing typed keeps the account, and a check uses the kept password.
+    // Opened again: OK with nothing typed keeps the account, and a check
+    // uses the kept password.
     std::string chosen, shownUrl, hint, typed, checked;
     const Look look = [&](sim::OpenDialog& dialog) {
         chosen = dialog.Chosen("Address book");
@@ -570,13 +508,16 @@ TEST_F(SyncWindowAccountTest, TheBookChosenAmongThoseFoundIsKeptAndReopeningNeed
     EXPECT_EQ(hint, "kept until Orvane closes");
     EXPECT_EQ(typed, "");
     EXPECT_EQ(checked, "Work");
-    const auto status = orvane::sync::SyncAccountService(WindowDatabase()).Status();
-    ASSERT_TRUE(status);
-    EXPECT_EQ(status->addressBookUrl, workUrl);
-    EXPECT_EQ(status->addressBookName, "Work");
-    // Only the note that no keychain keeps the password.
+    EXPECT_EQ(orvane::sync::SyncAccountService(WindowDatabase()).Status()->addressBookUrl, workUrl);
+    ASSERT_TRUE(sim::ProcessEventsUntil(RunEnded));
+    messages.Forget();
+
+    Synchronize(0, "wrong");
     ASSERT_EQ(Prompts().size(), 1u);
-    EXPECT_NE(Prompts()[0].find("the password is kept only until Orvane closes"), std::string::npos);
+    EXPECT_NE(Prompts()[0].find("refused the user name or the password"), std::string::npos);
+    std::string offered = "(not asked)";
+    EXPECT_EQ(Choose("Synchronize", {Click("Cancel", [&](sim::OpenDialog& d) { offered = d.Field("Password"); })}), 0u);
+    EXPECT_EQ(offered, "");
 }
 
 // A server with a certificate of its own.
@@ -586,20 +527,26 @@ protected:
     FileDialogTester files;
 };
 
-// The file chosen with Choose… is kept with the account, shown by its
-// fingerprint when the dialog is opened again, and stays trusted when OK is
-// taken with the field left empty.
-TEST_F(SyncWindowTlsTest, TheKeptCertificateIsShownByItsFingerprintAndStaysTrusted) {
+// Checked before its certificate is trusted, the account dialog names the
+// certificate by its SHA-256 fingerprint, for the user to compare with the
+// server's own. The file then chosen with Choose… is kept with the account,
+// shown by its fingerprint when the dialog is opened again, and stays
+// trusted when OK is taken with the field left empty.
+TEST_F(SyncWindowTlsTest, AnUntrustedCertificateIsNamedByItsFingerprintAndTheFileChosenIsKept) {
     frm().Show();
     files.QueueOpen({server.CertificateFile().string()});
-    std::string file;
-    EXPECT_EQ(Choose("Sync Account…",
-                     {Once(Fill("alice-secret", "Choose…"),
-                           [&](sim::OpenDialog& dialog) { return !(file = dialog.Field("Trusted certificate file")).empty(); },
-                           Click("OK"))}),
-              0u);
+    std::string said, file;
+    const Look choose = [&](sim::OpenDialog& dialog) {
+        said = dialog.Value("Address book");
+        dialog.Click("Choose…");
+    };
+    const auto chosen = [&](sim::OpenDialog& dialog) {
+        file = dialog.Field("Trusted certificate file");
+        return !file.empty();
+    };
+    EXPECT_EQ(Choose("Sync Account…", {Checked("alice-secret", Once(choose, chosen, Click("OK")))}), 0u);
+    EXPECT_NE(said.find("fingerprint is\n" + Fingerprint() + "\n"), std::string::npos) << said;
     EXPECT_EQ(file, server.CertificateFile().string());
-    ASSERT_TRUE(orvane::sync::SyncAccountService(WindowDatabase()).Status());
     ASSERT_TRUE(sim::ProcessEventsUntil(RunEnded));
     messages.Forget();
 
@@ -616,20 +563,6 @@ TEST_F(SyncWindowTlsTest, TheKeptCertificateIsShownByItsFingerprintAndStaysTrust
     // Set up again without a word about the certificate, which is still kept.
     for (const std::string& prompt : Prompts()) EXPECT_EQ(prompt.find("not trusted"), std::string::npos) << prompt;
     EXPECT_EQ(orvane::sync::SyncAccountService(WindowDatabase()).Status()->certificateFingerprint, Fingerprint());
-}
-
-// Checked before its certificate is trusted, the account dialog names the
-// certificate by its SHA-256 fingerprint, for the user to compare with the
-// server's own.
-TEST_F(SyncWindowTlsTest, AnUntrustedCertificateIsNamedByItsFingerprintInTheDialog) {
-    frm().Show();
-    std::string shownBook;
-    EXPECT_EQ(Choose("Sync Account…", {Checked("alice-secret", Click("Cancel", [&](sim::OpenDialog& dialog) {
-                                                   shownBook = dialog.Value("Address book");
-                                               }))}),
-              0u);
-    EXPECT_NE(shownBook.find("fingerprint is\n" + Fingerprint() + "\n"), std::string::npos) << shownBook;
-    EXPECT_FALSE(orvane::sync::SyncAccountService(WindowDatabase()).Status());
 }
 
 }  // namespace

@@ -17,7 +17,8 @@ TEST(SyncWordsTest, StepsAndSummariesReadAsSentences) {
         std::string said;
     } steps[] = {
         {0, 1, {ActionKind::CreateOnServer, "Zed Local", 1, "send: Zed Local (ID 2008)"}, "Sending Zed Local…"},
-        {1203, 2000, {ActionKind::UpdateLocal, "Ann Lee", 1, "change here: Ann Lee (ID 3)"}, "Receiving 1,204 of 2,000"},
+        {1203, 2000, {ActionKind::UpdateLocal, "Ann Lee", 1, "change here: Ann Lee (ID 3)"},
+         "Receiving 1,204 of 2,000"},
         {0, 2000, {ActionKind::StoreLocal, "Ann Lee", 2000, "store here: Ann Lee (x.vcf)"}, "Receiving 2,000 of 2,000"},
         {4, 9, {ActionKind::DeleteOnServer, "Bob Baker", 1, "delete on the server: Bob Baker (b.vcf)"},
          "Deleting Bob Baker on the server…"},
