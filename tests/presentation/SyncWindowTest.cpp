@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -52,8 +53,8 @@ std::int32_t RowOf(const std::string& name) {
 
 // Lets the window's clock tick that many times more.
 void LetTheClockTick(int ticks) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(SyncSession::kClockMs) * ticks +
-                       std::chrono::milliseconds(SyncSession::kClockMs / 2);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(SyncSession::clockMs) * ticks +
+                       std::chrono::milliseconds(SyncSession::clockMs / 2);
     sim::ProcessEventsUntil([&] { return std::chrono::steady_clock::now() >= until; });
 }
 
@@ -65,6 +66,7 @@ protected:
         Forms::UnloadAll();
         sim::ProcessEventsUntil(RunEnded);
         SyncSession::every = std::chrono::minutes(15);
+        SyncSession::clockMs = 1000;
         SyncSession::stepHook = nullptr;
         SyncSession::openBook = orvane::sync::OpenCardDavBook;
         frmSyncProgress::closeAfterMs = 5000;
@@ -88,6 +90,7 @@ protected:
             if (offline) book.Book().failAtRequest = book.Book().requests + 1;
             return book.Opener()(settings);
         };
+        SyncSession::clockMs = 50;
         SyncSession::stepHook = [this](std::size_t) {
             while (holding) {
                 held = true;
@@ -196,6 +199,8 @@ struct ConflictCase {
     bool stillHeld;
 };
 
+void PrintTo(const ConflictCase& c, std::ostream* os) { *os << c.button; }
+
 class SyncWindowConflictTest : public SyncWindowTest, public ::testing::WithParamInterface<ConflictCase> {};
 
 TEST_P(SyncWindowConflictTest, ShowsBothValuesSideBySideAndTakesTheSideChosen) {
@@ -242,7 +247,12 @@ TEST_P(SyncWindowConflictTest, ShowsBothValuesSideBySideAndTakesTheSideChosen) {
 INSTANTIATE_TEST_SUITE_P(Buttons, SyncWindowConflictTest,
                          ::testing::Values(ConflictCase{"Take the Server's", "Ann, There", false, false},
                                            ConflictCase{"Keep This Computer's", "Ann, Here", true, false},
-                                           ConflictCase{"Decide Later", "Ann, Here", false, true}));
+                                           ConflictCase{"Decide Later", "Ann, Here", false, true}),
+                         [](const auto& row) {
+                             std::string name = row.param.button;
+                             std::erase_if(name, [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); });
+                             return name;
+                         });
 
 TEST_F(SyncWindowTest, CancelInTheProgressWindowStopsTheRunAfterItsStep) {
     ShowSynced();
@@ -307,7 +317,7 @@ TEST_F(SyncWindowTest, TheWindowsOwnRunsWaitForAnEdit) {
     holding = false;
     ASSERT_TRUE(sim::ProcessEventsUntil(RunEnded));
     const int runs = openings;
-    LetTheClockTick(2);
+    LetTheClockTick(4);
     EXPECT_EQ(openings, runs);
     EXPECT_EQ(Names(), std::vector<std::string>{"Ann, Lee"});
     EXPECT_EQ(Mode(), kEditMode);
@@ -391,6 +401,8 @@ struct OfflineCase {
     const char* name;
     bool fromStartUp;  // else gone after the start-up run
 };
+
+void PrintTo(const OfflineCase& c, std::ostream* os) { *os << c.name; }
 
 class SyncWindowOfflineTest : public SyncWindowTest, public ::testing::WithParamInterface<OfflineCase> {};
 
