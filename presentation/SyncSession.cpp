@@ -15,7 +15,7 @@ SyncOutcome RunSync(const std::string& database, const std::string& password, or
             progress.Report(done, total, SyncStepText(done, total, next));
         };
         options.cancel = &progress.CancelRequested();
-        outcome.result = orvane::sync::SyncRun(std::move(options)).Run();
+        outcome.result = orvane::sync::SyncRun(std::move(options), SyncSession::openBook).Run();
     } catch (const std::exception&) {
         outcome = {{}, orvane::sync::SyncFailureOf()};
     }

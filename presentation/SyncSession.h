@@ -57,12 +57,16 @@ struct EndedSyncRun {
 // runs, the run in the background with its progress window, and what the
 // window knows of the account between two looks at the database.
 struct SyncSession {
-    // How often the window syncs by itself (tests shorten it).
+    // How often the window syncs by itself, and how often its clock looks
+    // whether a run is due (tests shorten both).
     static inline std::chrono::milliseconds every{std::chrono::minutes(15)};
-    static constexpr std::int32_t kClockMs = 1000;
+    static inline std::int32_t clockMs = 1000;
     // For tests: called on the run's thread before each step of any run,
     // with the steps done; a test holds the run in the middle with it.
     static inline std::function<void(std::size_t done)> stepHook;
+    // The server's address book each run opens, from the account stored;
+    // tests put one kept in memory here.
+    static inline orvane::sync::BookOpener openBook = orvane::sync::OpenCardDavBook;
 
     orvane::toolkit::Timer clock;
     std::chrono::steady_clock::time_point nextDue{};

@@ -101,7 +101,7 @@ void frmOrvane::Loaded() {
     msync->failingSince.clear();
     msync->failureTold = 0;
     msync->conflictsShown.clear();
-    msync->clock.Start(SyncSession::kClockMs);
+    msync->clock.Start(SyncSession::clockMs);
 }
 
 // A run under way stops after its current step; what it did is kept.

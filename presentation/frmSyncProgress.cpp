@@ -94,6 +94,6 @@ void frmSyncProgress::Step(std::size_t done, std::size_t total, const std::strin
 }
 
 void frmSyncProgress::Finish(const std::string& summary, bool needsUser) {
-    window_->Finish(summary, needsUser ? 0 : kCloseAfterMs);
+    window_->Finish(summary, needsUser ? 0 : closeAfterMs);
     window_->Show();
 }

@@ -29,7 +29,8 @@ std::string SyncAttentionText(const orvane::sync::SyncResult& result);
 // seconds after a run that needs nothing of the user.
 class frmSyncProgress {
 public:
-    static constexpr std::int32_t kCloseAfterMs = 5000;
+    // How long the summary of such a run stays (tests shorten it).
+    static inline std::int32_t closeAfterMs = 5000;
 
     explicit frmSyncProgress(std::function<void()> cancel);
     ~frmSyncProgress();
