@@ -175,6 +175,8 @@ inline std::vector<std::string> Meaning(std::string_view cardText) {
             entries.push_back("SORT-STRING:" + value);
             continue;
         }
+        // An empty label says nothing; 4.0 keeps none (an ADR's LABEL parameter).
+        if (name == "LABEL" && value.empty()) continue;
         if (name == "LABEL") params = [&] {
             std::string onlyTypes;
             for (const std::string& type : types) onlyTypes += ";TYPE=" + type;
