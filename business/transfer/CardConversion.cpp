@@ -148,7 +148,11 @@ void PreferenceTo40(CardProperty& property) {
 }
 
 void PreferenceTo30(CardProperty& property) {
-    if (property.Parameter("PREF") != "1") return;
+    // Only a plain PREF=1 becomes TYPE=pref; a PREF of any other value, or a
+    // second one, is kept as written.
+    if (!property.HasParameter("PREF")) return;
+    for (const VCardParameter& parameter : property.parameters)
+        if (parameter.name == "PREF" && parameter.values != std::vector<std::string>{"1"}) return;
     property.RemoveParameter("PREF");
     if (!property.HasType("pref")) property.SetParameter("TYPE", [&] {
         std::vector<std::string> types = property.Types();
