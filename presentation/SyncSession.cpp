@@ -22,11 +22,11 @@ SyncOutcome RunSync(const std::string& database, const std::string& password, or
     return outcome;
 }
 
-std::string SyncErrorText(std::int32_t number, const std::string& description, const std::string& fingerprint,
-                          SyncErrorPlace place) {
+std::string SyncErrorText(const orvane::sync::SyncFailure& failure, SyncErrorPlace place) {
     using Kind = orvane::sync::SyncFailure::Kind;
+    const std::string& description = failure.message;
     const bool here = place == SyncErrorPlace::AccountDialog;
-    switch (orvane::sync::SyncFailureKind(number)) {
+    switch (failure.kind) {
         case Kind::Authentication:
             if (here) return "The server refused the user name or the password. Correct them and check the connection again.";
             if (place == SyncErrorPlace::RunWithKeptPassword)
@@ -36,7 +36,7 @@ std::string SyncErrorText(std::int32_t number, const std::string& description, c
                    "wrong user name is corrected under Sync Account\u2026 (in the name list's context menu).";
         case Kind::UntrustedCertificate:
             return "The server's certificate is not one this computer trusts, so nothing was sent. Its SHA-256 "
-                   "fingerprint is\n" + fingerprint +
+                   "fingerprint is\n" + failure.fingerprint +
                    (here ? "\nIf that is your server's certificate, choose its file beside \"Trusted certificate "
                            "file\" and check again."
                          : "\nIf that is your server's certificate, choose its file under Sync Account\u2026.");

@@ -33,10 +33,9 @@ SyncOutcome RunSync(const std::string& database, const std::string& password, or
 // the keychain or was typed at Synchronize.
 enum class SyncErrorPlace { AccountDialog, RunWithKeptPassword, RunWithTypedPassword };
 
-// A failure (its number, description and fingerprint) in the user's words:
-// a refused password, an untrusted certificate with its fingerprint, a
-// server out of reach; and what to do.
-std::string SyncErrorText(std::int32_t number, const std::string& description, const std::string& fingerprint,
+// A failure in the user's words: a refused password, an untrusted
+// certificate with its fingerprint, a server out of reach; and what to do.
+std::string SyncErrorText(const orvane::sync::SyncFailure& failure,
                           SyncErrorPlace place = SyncErrorPlace::RunWithTypedPassword);
 // Whether the user must act before a sync can work again (password,
 // certificate, address book), unlike a server that is out of reach for now.

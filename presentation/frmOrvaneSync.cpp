@@ -247,9 +247,8 @@ void frmOrvane::SyncFailed(const EndedSyncRun& ended) {
     // The window's own run leaves the book to a run already under way.
     if (!ended.shown && failure.kind == Kind::AnotherRun) return;
     if (failure.kind == Kind::Authentication) msync->typedPassword.reset();
-    const std::string text =
-        SyncErrorText(failure.number, failure.message, failure.fingerprint,
-                      msync->passwordKept ? SyncErrorPlace::RunWithKeptPassword : SyncErrorPlace::RunWithTypedPassword);
+    const std::string text = SyncErrorText(
+        failure, msync->passwordKept ? SyncErrorPlace::RunWithKeptPassword : SyncErrorPlace::RunWithTypedPassword);
     const bool tell = ended.shown || ended.startUp ||
                       (SyncNeedsUser(failure.kind) && msync->failureTold != failure.number);
     if (!ended.shown) {

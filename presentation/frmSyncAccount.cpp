@@ -57,9 +57,7 @@ std::optional<std::string> WithServer(const std::string& title, const std::funct
         try {
             call();
         } catch (const orvane::Error&) {
-            const orvane::sync::SyncFailure failure = orvane::sync::SyncFailureOf();
-            problem =
-                SyncErrorText(failure.number, failure.message, failure.fingerprint, SyncErrorPlace::AccountDialog);
+            problem = SyncErrorText(orvane::sync::SyncFailureOf(), SyncErrorPlace::AccountDialog);
         }
     });
     return problem;

@@ -62,7 +62,9 @@ TEST(SyncWordsTest, FailuresSayWhatHappenedAndWhatToDoThere) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.next);
-        const std::string text = SyncErrorText(row.number, library, "AB:CD", row.place);
+        const orvane::sync::SyncFailure failure{orvane::sync::SyncFailureKind(row.number), row.number, library,
+                                                "AB:CD", false};
+        const std::string text = SyncErrorText(failure, row.place);
         EXPECT_NE(text.find(row.happened), std::string::npos) << text;
         EXPECT_NE(text.find(row.next), std::string::npos) << text;
         EXPECT_EQ(text.find("failed"), std::string::npos) << text;
